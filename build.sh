@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine for Vorpane, builds it, then starts it or tests it.
+#
+#   ./build.sh            install what is missing, build, start the window
+#   ./build.sh test       install what is missing, build, run every test
+#   ./build.sh sanitize   build the engine and its tests with ASan and UBSan, run them
+#
+# Packages are installed only when missing and the build is incremental, so a
+# second run with nothing changed takes seconds. Needs root or sudo only for
+# apt-get.
+set -euo pipefail
+cd "$(dirname "$0")"
+mode=${1:-run}
+[ $# -gt 0 ] && shift
+
+packages=(
+  build-essential cmake ninja-build ccache pkg-config
+  libjpeg62-turbo-dev libpng-dev libgtest-dev
+  qt6-base-dev libgl-dev
+  qpdf poppler-utils libjpeg-turbo-progs
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
+fi
+
+configure_and_build() { # build-dir cmake-options...
+  local dir=$1
+  shift
+  [ -f "$dir/CMakeCache.txt" ] || cmake -S . -B "$dir" -G Ninja "$@"
+  cmake --build "$dir"
+}
+
+case "$mode" in
+  run)
+    configure_and_build build
+    exec build/ui/vorpane "$@"
+    ;;
+  test)
+    configure_and_build build
+    ctest --test-dir build --output-on-failure -j 2
+    ;;
+  sanitize)
+    configure_and_build build-sanitize -DVORPANE_SANITIZE=ON -DVORPANE_WINDOW=OFF
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+      ctest --test-dir build-sanitize --output-on-failure -j 2
+    ;;
+  *)
+    echo "usage: $0 [run|test|sanitize]" >&2
+    exit 64
+    ;;
+esac

@@ -1,0 +1,44 @@
+// The engine's error types. Everything that can go wrong while loading,
+// decoding, encoding or writing is raised as one of these; the conversion run
+// turns the errors of its writing phase into result codes.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace vorpane {
+
+// A file could not be created, opened, read, written, renamed or flushed.
+// The message names the path and the system's reason.
+class EFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// libjpeg refused the data: "JPEG error #<libjpeg message number>".
+class EJpegError : public std::runtime_error {
+public:
+    explicit EJpegError(int code);
+    int Code() const { return code_; }
+
+private:
+    int code_;
+};
+
+// A size outside what the resampler accepts ("Error size!").
+class ERangeError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A picture that cannot be loaded: unknown extension, unsupported format,
+// too large to decode safely.
+class EPictureError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// "<path>: <strerror(err)>", the text every file error carries.
+std::string SystemErrorText(const std::string& path, int err);
+
+} // namespace vorpane

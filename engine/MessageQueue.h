@@ -1,0 +1,32 @@
+// DrainMessageQueue lets the program's window stay alive while the engine
+// works on its one thread. The engine calls it between the steps of all long
+// work (hundreds of millions of times inside the resampler), so the common
+// call must cost next to nothing: it reads one flag. A small ticker thread,
+// running only while a hook is installed, raises that flag every 10 ms; the
+// next call then runs the hook on the calling thread. Without a hook (the
+// command line without signals, the tests) the flag never rises.
+#pragma once
+
+#include <atomic>
+
+namespace vorpane {
+
+using TDrainHook = void (*)();
+
+// Installs the hook (nullptr removes it and stops the ticker). The hook runs
+// on the thread that calls DrainMessageQueue, never re-entered, and must
+// never wait.
+void SetDrainHook(TDrainHook hook);
+
+namespace detail {
+extern std::atomic<bool> drainDue;
+void RunDrainHook();
+} // namespace detail
+
+inline void DrainMessageQueue() {
+    if (detail::drainDue.load(std::memory_order_relaxed)) [[unlikely]] {
+        detail::RunDrainHook();
+    }
+}
+
+} // namespace vorpane

@@ -1,0 +1,70 @@
+#include "TestSupport.h"
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <stdlib.h>
+
+namespace vorpane::test {
+
+TTempDir::TTempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vorpane-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    path_ = pattern;
+}
+
+TTempDir::~TTempDir() {
+    std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read " + path);
+    }
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+std::string MakeJpegHeader(std::uint16_t sofMarker, int width, int height, int components,
+                           std::size_t totalSize, const std::string& before, int precision) {
+    std::string bytes = "\xFF\xD8";
+    bytes += before;
+    const int length = 8 + 3 * components;
+    bytes += static_cast<char>(sofMarker >> 8);
+    bytes += static_cast<char>(sofMarker & 0xFF);
+    bytes += static_cast<char>(length >> 8);
+    bytes += static_cast<char>(length & 0xFF);
+    bytes += static_cast<char>(precision);
+    bytes += static_cast<char>(height >> 8);
+    bytes += static_cast<char>(height & 0xFF);
+    bytes += static_cast<char>(width >> 8);
+    bytes += static_cast<char>(width & 0xFF);
+    bytes += static_cast<char>(components);
+    for (int c = 0; c < components; ++c) {
+        bytes += static_cast<char>(c + 1);
+        bytes += '\x11';
+        bytes += '\x00';
+    }
+    if (bytes.size() + 2 < totalSize) {
+        bytes.append(totalSize - bytes.size() - 2, '\x5A');
+    }
+    bytes += "\xFF\xD9";
+    return bytes;
+}
+
+std::string DataFile(const std::string& name) { return std::string(VORPANE_TEST_DATA) + "/" + name; }
+
+} // namespace vorpane::test
