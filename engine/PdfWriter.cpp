@@ -315,21 +315,21 @@ TWriteResult TPdfDocumentWriter::Write() {
 
 } // namespace
 
-bool ReadJpegInfo(const std::string& FileName, TJpegInfo& Info) {
+TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info) {
     const TFileHandle file = TFileHandle::OpenForReading(FileName);
     if (!file.Valid()) {
-        return false;
+        return TJpegCheck::jcCannotOpen;
     }
     TWindowReader reader(file);
     std::uint16_t word = 0;
     if (!reader.Word(0, word) || word != 0xFFD8) {
-        return false;
+        return TJpegCheck::jcNotJpeg;
     }
     std::int64_t pos = 2;
     for (;;) {
         std::uint16_t marker = 0;
         if (!reader.Word(pos, marker)) {
-            return false;
+            return TJpegCheck::jcNoFrame;
         }
         pos += 2;
         if (marker == 0xFFC0 || marker == 0xFFC2) {
@@ -340,28 +340,48 @@ bool ReadJpegInfo(const std::string& FileName, TJpegInfo& Info) {
             std::uint8_t components = 0;
             if (!reader.Word(pos + 3, height) || !reader.Word(pos + 5, width) ||
                 !reader.Byte(pos + 7, components)) {
-                return false;
+                return TJpegCheck::jcNoFrame;
             }
             if (components != 3 && components != 4) {
-                return false;
+                return TJpegCheck::jcComponents;
             }
             Info.IsCMYK = components == 4;
             Info.Width = width;
             Info.Height = height;
-            return true;
+            return TJpegCheck::jcEmbeddable;
         }
         if (marker == 0xFFFF || marker == 0xFFD9) {
-            return false;
+            return TJpegCheck::jcNoFrame;
         }
         // Every other marker is taken as a segment with a length, markers
         // without one included. The next marker sits at pos + length, which
         // is always past the current one, so the scan ends.
         std::uint16_t length = 0;
         if (!reader.Word(pos, length)) {
-            return false;
+            return TJpegCheck::jcNoFrame;
         }
         pos += length;
     }
+}
+
+const char* JpegCheckText(TJpegCheck Check) {
+    switch (Check) {
+    case TJpegCheck::jcEmbeddable:
+        return "a JPEG that can be embedded";
+    case TJpegCheck::jcCannotOpen:
+        return "missing or not a readable file";
+    case TJpegCheck::jcNotJpeg:
+        return "not a JPEG file";
+    case TJpegCheck::jcNoFrame:
+        return "no baseline or progressive JPEG frame";
+    case TJpegCheck::jcComponents:
+        return "a component count other than 3 (RGB) or 4 (CMYK)";
+    }
+    return "";
+}
+
+bool ReadJpegInfo(const std::string& FileName, TJpegInfo& Info) {
+    return CheckJpegFile(FileName, Info) == TJpegCheck::jcEmbeddable;
 }
 
 std::int64_t FileSizeOf(const std::string& FileName) {

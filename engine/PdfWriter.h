@@ -22,6 +22,21 @@ struct TJpegInfo {
     std::int32_t Height = 0;
 };
 
+// Why a file can or can't be embedded, as the frame-header scan found it.
+enum class TJpegCheck {
+    jcEmbeddable,   // a baseline or progressive frame with 3 or 4 components
+    jcCannotOpen,   // missing, unreadable or not a regular file
+    jcNotJpeg,      // no start-of-image marker
+    jcNoFrame,      // no baseline or progressive frame header before the end
+    jcComponents,   // such a frame, but with a component count other than 3 or 4
+};
+
+// Scans the frame header; Info is filled only for jcEmbeddable. Never throws.
+TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info);
+
+// What a check result means, in words for a message.
+const char* JpegCheckText(TJpegCheck Check);
+
 // True when FileName is a JPEG whose first frame header is baseline (SOF0) or
 // progressive (SOF2) with 3 or 4 components; Info then holds its size and
 // colour model. Never throws.
