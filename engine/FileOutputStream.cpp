@@ -1,6 +1,7 @@
 #include "FileOutputStream.h"
 
 #include "Errors.h"
+#include "FileHandle.h"
 
 #include <cerrno>
 #include <cstring>
@@ -93,6 +94,37 @@ void TFileOutputStream::Close() {
     fd_ = -1;
     if (::close(fd) != 0) {
         throw EFileError("Cannot write file " + SystemErrorText(path_, errno));
+    }
+}
+
+} // namespace vorpane
+
+namespace vorpane {
+
+void TFileOutputStream::DoCopyFrom(const TFileHandle& file, const std::string& name,
+                                   std::int64_t size) {
+    Flush();
+    std::int64_t copied = 0;
+    while (copied < size) {
+        const ssize_t got = ::copy_file_range(file.Fd(), nullptr, fd_, nullptr,
+                                              static_cast<std::size_t>(size - copied), 0);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            // Not between these two files (another file system, an old
+            // kernel): copy through memory from where the kernel stopped.
+            if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
+                TOutputStream::DoCopyFrom(file, name, size - copied);
+                return;
+            }
+            throw EFileError("Cannot copy file " + SystemErrorText(name, errno) + " into " +
+                             path_);
+        }
+        if (got == 0) {
+            ThrowShortCopy(name);
+        }
+        copied += got;
     }
 }
 

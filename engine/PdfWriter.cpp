@@ -60,10 +60,6 @@ std::string Number(std::int64_t value) {
     return std::string(text.data(), end);
 }
 
-// JPEG data is copied in chunks of this size: memory stays flat whatever the
-// image size, and a chunk is large enough that system calls don't show.
-constexpr std::size_t kCopyChunk = 1024 * 1024;
-
 // The state of one document being written: the offset table and the object
 // counter.
 class TPdfDocumentWriter {
@@ -229,23 +225,7 @@ void TPdfDocumentWriter::CopyImageData(std::int64_t k) {
         Put(length);
         Put(" >>\n");
         Put("stream\n");
-        std::unique_ptr<char[]> chunk(new char[kCopyChunk]);
-        std::int64_t left = length;
-        while (left > 0) {
-            const std::size_t want =
-                left < static_cast<std::int64_t>(kCopyChunk) ? static_cast<std::size_t>(left)
-                                                             : kCopyChunk;
-            const std::int64_t got = file.Read(chunk.get(), want);
-            if (got < 0) {
-                throw EFileError("Cannot read file " + SystemErrorText(name, errno));
-            }
-            if (got == 0) {
-                throw EFileError("Cannot read file " + name + ": it became shorter while it was "
-                                                              "being embedded");
-            }
-            stream_.Write(chunk.get(), static_cast<std::size_t>(got));
-            left -= got;
-        }
+        stream_.CopyFrom(file, name, length);
         done_ += length;
         if (progress_) {
             progress_(name, total_, done_);
