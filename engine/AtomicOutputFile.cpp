@@ -66,7 +66,9 @@ TAtomicOutputFile::TAtomicOutputFile(const std::string& Target) : target_(Target
     }
 }
 
-TAtomicOutputFile::~TAtomicOutputFile() { Discard(); }
+TAtomicOutputFile::~TAtomicOutputFile() {
+    Discard();
+}
 
 void TAtomicOutputFile::Commit() {
     stream_->Sync();

@@ -16,8 +16,7 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 } // namespace
 
-TFileOutputStream::TFileOutputStream(int fd, std::string path)
-    : fd_(fd), path_(std::move(path)) {
+TFileOutputStream::TFileOutputStream(int fd, std::string path) : fd_(fd), path_(std::move(path)) {
     buffer_.reserve(kBufferSize);
 }
 
@@ -33,7 +32,8 @@ TFileOutputStream::~TFileOutputStream() {
 }
 
 TFileOutputStream TFileOutputStream::Create(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) {
         throw EFileError("Cannot create file " + SystemErrorText(path, errno));
     }
@@ -118,8 +118,7 @@ void TFileOutputStream::DoCopyFrom(const TFileHandle& file, const std::string& n
                 TOutputStream::DoCopyFrom(file, name, size - copied);
                 return;
             }
-            throw EFileError("Cannot copy file " + SystemErrorText(name, errno) + " into " +
-                             path_);
+            throw EFileError("Cannot copy file " + SystemErrorText(name, errno) + " into " + path_);
         }
         if (got == 0) {
             ThrowShortCopy(name);

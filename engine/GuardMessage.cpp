@@ -8,7 +8,9 @@ namespace {
 TGuardMessageHook guardHook = nullptr;
 }
 
-void SetGuardMessageHook(TGuardMessageHook hook) { guardHook = hook; }
+void SetGuardMessageHook(TGuardMessageHook hook) {
+    guardHook = hook;
+}
 
 void ShowGuardMessage(const std::string& Caption, const std::string& Text) {
     if (guardHook != nullptr) {

@@ -382,7 +382,9 @@ std::int64_t TotalFileSize(const std::vector<std::string>& Names) {
     return total;
 }
 
-void WriteStr(TOutputStream& Stream, std::string_view Text) { Stream.Write(Text); }
+void WriteStr(TOutputStream& Stream, std::string_view Text) {
+    Stream.Write(Text);
+}
 
 void WriteContentsObject(TOutputStream& Stream, std::int64_t ObjectNumber, std::int32_t Width,
                          std::int32_t Height) {
@@ -426,8 +428,7 @@ TWriteResult WritePdfDocument(TOutputStream& Stream, const std::vector<std::stri
     if (Names.size() != Infos.size()) {
         throw std::invalid_argument("WritePdfDocument: one name per page is needed");
     }
-    TPdfDocumentWriter writer(Stream, Names, Infos, Total, Progress, DeleteAfterUse,
-                              StopRequested);
+    TPdfDocumentWriter writer(Stream, Names, Infos, Total, Progress, DeleteAfterUse, StopRequested);
     return writer.Write();
 }
 

@@ -24,11 +24,11 @@ struct TJpegInfo {
 
 // Why a file can or can't be embedded, as the frame-header scan found it.
 enum class TJpegCheck {
-    jcEmbeddable,   // a baseline or progressive frame with 3 or 4 components
-    jcCannotOpen,   // missing, unreadable or not a regular file
-    jcNotJpeg,      // no start-of-image marker
-    jcNoFrame,      // no baseline or progressive frame header before the end
-    jcComponents,   // such a frame, but with a component count other than 3 or 4
+    jcEmbeddable, // a baseline or progressive frame with 3 or 4 components
+    jcCannotOpen, // missing, unreadable or not a regular file
+    jcNotJpeg,    // no start-of-image marker
+    jcNoFrame,    // no baseline or progressive frame header before the end
+    jcComponents, // such a frame, but with a component count other than 3 or 4
 };
 
 // Scans the frame header; Info is filled only for jcEmbeddable. Never throws.
@@ -56,8 +56,7 @@ void WriteContentsObject(TOutputStream& Stream, std::int64_t ObjectNumber, std::
 
 // The cross-reference section of objects 1..Count, their offsets taken from
 // Offsets[0..Count-1].
-void WriteXRef(TOutputStream& Stream, const std::vector<std::int64_t>& Offsets,
-               std::int64_t Count);
+void WriteXRef(TOutputStream& Stream, const std::vector<std::int64_t>& Offsets, std::int64_t Count);
 
 enum class TWriteResult { wrWritten, wrStopped };
 

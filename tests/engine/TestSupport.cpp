@@ -65,6 +65,8 @@ std::string MakeJpegHeader(std::uint16_t sofMarker, int width, int height, int c
     return bytes;
 }
 
-std::string DataFile(const std::string& name) { return std::string(VORPANE_TEST_DATA) + "/" + name; }
+std::string DataFile(const std::string& name) {
+    return std::string(VORPANE_TEST_DATA) + "/" + name;
+}
 
 } // namespace vorpane::test
