@@ -33,8 +33,7 @@ public:
 protected:
     void DoWrite(const void* data, std::size_t size) override;
     // Copies inside the kernel where the file systems allow it.
-    void DoCopyFrom(const TFileHandle& file, const std::string& name,
-                    std::int64_t size) override;
+    void DoCopyFrom(const TFileHandle& file, const std::string& name, std::int64_t size) override;
 
 private:
     void WriteAll(const char* data, std::size_t size);
