@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <algorithm>
 #include <cmath>
 
 // The pictures live in a static library; their registration must be pulled in
