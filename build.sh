@@ -16,7 +16,7 @@ mode=${1:-run}
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   libjpeg62-turbo-dev libpng-dev libgtest-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev fonts-dejavu-core fp-utils
   qpdf poppler-utils libjpeg-turbo-progs
 )
 

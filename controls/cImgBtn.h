@@ -1,0 +1,57 @@
+// TImgBtn: the window's clickable picture. It swaps between a normal, a hover
+// and a pressed picture as the pointer comes and goes and the left button
+// goes down and up, and reports those four moments through its own events,
+// which hand over the very mouse message being handled.
+#pragma once
+
+#include "cImage.h"
+
+namespace vorpane {
+
+using TOnMouseEvent = std::function<void(TWMMouse& Msg)>;
+
+class TImgBtn : public TImage {
+public:
+    explicit TImgBtn(QWidget* Owner);
+
+    // The stored pictures themselves; a caller may assign into them directly
+    // (the shown picture then changes only at the next notification).
+    QPixmap& Pic() { return pic_; }
+    QPixmap& PicDown() { return picDown_; }
+    QPixmap& PicUp() { return picUp_; }
+
+    // SetPic shows a copy of the value at once; the other two only store.
+    void SetPic(const QPixmap& Value);
+    void SetPicDown(const QPixmap& Value);
+    void SetPicUp(const QPixmap& Value);
+
+    // These hide the picture control's own mouse-down and mouse-up events,
+    // which are never set on a button.
+    TOnMouseEvent OnMouseDown;
+    TOnMouseEvent OnMouseEnter;
+    TOnMouseEvent OnMouseLeave;
+    TOnMouseEvent OnMouseUp;
+
+    // False: a plain picture control; the pictures stay and the four events
+    // above never fire, while the click still does.
+    bool Supported = true;
+
+    bool MouseInside() const { return mouseInside_; }
+    bool ButtonDown() const { return buttonDown_; }
+
+    void CMMouseEnter(TWMMouse& Msg) override;
+    void CMMouseLeave(TWMMouse& Msg) override;
+    void WMLButtonUp(TWMMouse& Msg) override;
+    void WMLButtonDown(TWMMouse& Msg) override;
+
+private:
+    void Released(TWMMouse& Msg);
+
+    QPixmap pic_;
+    QPixmap picUp_;
+    QPixmap picDown_;
+    bool mouseInside_ = false;
+    bool buttonDown_ = false;
+};
+
+} // namespace vorpane

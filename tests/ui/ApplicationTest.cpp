@@ -1,0 +1,137 @@
+#include "Application.h"
+
+#include "GuardMessage.h"
+#include "MessageQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <stdexcept>
+
+namespace vorpane {
+namespace {
+
+TApplication& App() {
+    return *static_cast<TApplication*>(QCoreApplication::instance());
+}
+
+TEST(ApplicationTitle, IsTheFileNameUpToItsFirstDotCapitalised) {
+    const struct {
+        const char* argv0;
+        const char* title;
+    } rows[] = {
+        {"vorpane", "Vorpane"},
+        {"/usr/local/bin/vorpane", "Vorpane"},
+        {"./build/ui/vorpane", "Vorpane"},
+        {"VORPANE.EXE", "Vorpane"},
+        {"my.prog.x", "My"},
+        {"/opt/v2/vorPane-Test", "Vorpane-test"},
+        {".hidden", ""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ApplicationTitle(QString::fromLatin1(row.argv0)).toStdString(), row.title)
+            << row.argv0;
+    }
+}
+
+TEST(ErrorBoxText, AddsAFullStopOnlyAfterCharactersSortingAfterIt) {
+    const struct {
+        const char* message;
+        const char* text;
+    } rows[] = {
+        {"JPEG error #42", "JPEG error #42."},
+        {"'abc' is not a valid integer value", "'abc' is not a valid integer value."},
+        {"Error size!", "Error size!"},
+        {"No Files.", "No Files."},
+        {"ends with a dash -", "ends with a dash -"},
+        {"ends with a slash/", "ends with a slash/."},
+        {"(bracket)", "(bracket)"},
+        {"", ""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ErrorBoxText(QString::fromLatin1(row.message)).toStdString(), row.text);
+    }
+}
+
+class TThrowing : public QObject {
+public:
+    bool event(QEvent* Event) override {
+        if (Event->type() == QEvent::User) {
+            throw std::runtime_error("JPEG error #53");
+        }
+        return QObject::event(Event);
+    }
+};
+
+TEST(TApplication, UncaughtErrorsShowTheErrorBoxAndTheLoopCarriesOn) {
+    QString caption, text;
+    int shown = 0;
+    const auto keep = App().ErrorBox;
+    App().ErrorBox = [&](const QString& Caption, const QString& Text) {
+        caption = Caption;
+        text = Text;
+        ++shown;
+    };
+    TThrowing receiver;
+    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+    bool afterwards = false;
+    QTimer::singleShot(0, [&] { afterwards = true; });
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    App().ErrorBox = keep;
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(caption, App().Title());
+    EXPECT_EQ(text.toStdString(), "JPEG error #53.");
+    EXPECT_TRUE(afterwards);
+}
+
+class TCounting : public QObject {
+public:
+    int delivered = 0;
+    bool event(QEvent* Event) override {
+        if (Event->type() == QEvent::User) {
+            ++delivered;
+            return true;
+        }
+        return QObject::event(Event);
+    }
+};
+
+TEST(TApplication, EngineDrainPointsServeTheWindowsEvents) {
+    TCounting receiver;
+    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+    TApplication::InstallEngineHooks();
+    QElapsedTimer clock;
+    clock.start();
+    while (receiver.delivered == 0 && clock.elapsed() < 2000) {
+        DrainMessageQueue();
+    }
+    TApplication::RemoveEngineHooks();
+    EXPECT_EQ(receiver.delivered, 1);
+}
+
+TEST(TApplication, GuardMessagesShowAModalCriticalBox) {
+    TApplication::InstallEngineHooks();
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        box->accept();
+    });
+    ShowGuardMessage("Warning", "No Files.");
+    TApplication::RemoveEngineHooks();
+    EXPECT_EQ(title.toStdString(), "Warning");
+    EXPECT_EQ(text.toStdString(), "No Files.");
+    EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+} // namespace
+} // namespace vorpane

@@ -1,0 +1,79 @@
+#include "Application.h"
+
+#include "GuardMessage.h"
+#include "MessageQueue.h"
+
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include <exception>
+
+namespace vorpane {
+
+namespace {
+
+void DrainQtEvents() {
+    QCoreApplication::processEvents();
+}
+
+void ShowGuardBox(const std::string& Caption, const std::string& Text) {
+    QMessageBox::critical(QApplication::activeWindow(), QString::fromStdString(Caption),
+                          QString::fromStdString(Text));
+}
+
+} // namespace
+
+QString ApplicationTitle(const QString& Argv0) {
+    QString name = QFileInfo(Argv0).fileName();
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    if (dot >= 0) {
+        name.truncate(dot);
+    }
+    if (name.isEmpty()) {
+        return name;
+    }
+    return name.left(1).toUpper() + name.mid(1).toLower();
+}
+
+QString ErrorBoxText(const QString& Message) {
+    if (!Message.isEmpty() && Message.back() > QLatin1Char('.')) {
+        return Message + QLatin1Char('.');
+    }
+    return Message;
+}
+
+TApplication::TApplication(int& argc, char** argv)
+    : QApplication(argc, argv), title_(ApplicationTitle(QString::fromLocal8Bit(argv[0]))) {
+    setApplicationName(title_);
+    ErrorBox = [](const QString& Caption, const QString& Text) {
+        QMessageBox::critical(QApplication::activeWindow(), Caption, Text);
+    };
+}
+
+bool TApplication::notify(QObject* Receiver, QEvent* Event) {
+    try {
+        return QApplication::notify(Receiver, Event);
+    } catch (const std::exception& error) {
+        ShowException(QString::fromUtf8(error.what()));
+    } catch (...) {
+        ShowException(QStringLiteral("Unknown error"));
+    }
+    return false;
+}
+
+void TApplication::ShowException(const QString& Message) {
+    // The box runs its own event loop; an error inside it lands here again.
+    ErrorBox(title_, ErrorBoxText(Message));
+}
+
+void TApplication::InstallEngineHooks() {
+    SetDrainHook(&DrainQtEvents);
+    SetGuardMessageHook(&ShowGuardBox);
+}
+
+void TApplication::RemoveEngineHooks() {
+    SetDrainHook(nullptr);
+    SetGuardMessageHook(nullptr);
+}
+
+} // namespace vorpane

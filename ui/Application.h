@@ -1,0 +1,45 @@
+// TApplication: the program's QApplication. It knows the program's title and
+// is the last stop of every error that no handler caught: the error is shown
+// in an error box and the program carries on, so no exception ever unwinds
+// through Qt's event loop.
+#pragma once
+
+#include <QApplication>
+#include <QString>
+
+#include <functional>
+
+namespace vorpane {
+
+// The executable's file name up to its first dot, its first letter capital,
+// the rest in lower case: "vorpane" gives "Vorpane".
+QString ApplicationTitle(const QString& Argv0);
+
+// The text of the error box: the message, with a full stop added when its
+// last character sorts after '.' (so "Aborted!" and "Done." stay as they are).
+QString ErrorBoxText(const QString& Message);
+
+class TApplication : public QApplication {
+public:
+    TApplication(int& argc, char** argv);
+
+    const QString& Title() const { return title_; }
+
+    bool notify(QObject* Receiver, QEvent* Event) override;
+
+    // Shows Message as an uncaught error: error icon, the title as caption.
+    void ShowException(const QString& Message);
+
+    // Shows the error box; tests replace it to see what would be shown.
+    std::function<void(const QString& Caption, const QString& Text)> ErrorBox;
+
+    // Lets the engine keep the window alive during long work and show its own
+    // messages in a box.
+    static void InstallEngineHooks();
+    static void RemoveEngineHooks();
+
+private:
+    QString title_;
+};
+
+} // namespace vorpane

@@ -1,0 +1,550 @@
+#include "Unit1.h"
+
+#include <QBitmap>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QWindow>
+
+#include <algorithm>
+#include <cmath>
+
+// The pictures live in a static library; their registration must be pulled in
+// by hand.
+static void InitSkinResources() {
+    Q_INIT_RESOURCE(skin);
+}
+
+namespace vorpane {
+
+bool SameSizeMode = true;
+int SpinAction = 0;
+
+namespace {
+
+constexpr int kClientWidth = 767;
+constexpr int kClientHeight = 547;
+constexpr int kCornerEllipse = 30;
+
+// Colours the skin's pictures are drawn in, for the few controls that draw
+// themselves.
+const char* const kStyleSheet = R"(
+QTreeView, QListView, QTreeWidget {
+    background: #ffffff; color: #22324a; border: none; outline: 0;
+    selection-background-color: #dbe8fd; selection-color: #12305c;
+}
+QTreeView::item:hover, QListView::item:hover { background: #eef4fe; }
+QLineEdit { background: #ffffff; color: #22324a; border: none;
+    selection-background-color: #2f80ed; }
+QComboBox { background: #ffffff; color: #800000; border: none; padding-left: 5px; }
+QComboBox::drop-down { width: 0px; border: none; }
+QComboBox QAbstractItemView { background: #ffffff; border: 1px solid #c5d0de;
+    selection-background-color: #dbe8fd; selection-color: #12305c; }
+QLabel#Label1 { color: #55657d; }
+QToolTip { background: #1e2a3e; color: #ffffff; border: 1px solid #1e2a3e; padding: 3px; }
+QScrollBar:vertical { background: #f3f6fa; width: 10px; margin: 0; }
+QScrollBar:horizontal { background: #f3f6fa; height: 10px; margin: 0; }
+QScrollBar::handle { background: #c3cedd; border-radius: 4px; margin: 2px; }
+QScrollBar::handle:hover { background: #9fb0c7; }
+QScrollBar::handle:vertical { min-height: 24px; }
+QScrollBar::handle:horizontal { min-width: 24px; }
+QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }
+QScrollBar::add-page, QScrollBar::sub-page { background: none; }
+QHeaderView::section { background: #f3f6fa; color: #55657d; border: none;
+    border-right: 1px solid #dde4ee; padding: 2px 6px; }
+)";
+
+QFont WindowFont() {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    return font;
+}
+
+QPixmap SkinPicture(const QString& Name) {
+    return QPixmap(QStringLiteral(":/skin/") + Name);
+}
+
+} // namespace
+
+QRegion RoundRectRegion(int Left, int Top, int Right, int Bottom, int EllipseWidth,
+                        int EllipseHeight) {
+    const double rx = EllipseWidth / 2.0;
+    const double ry = EllipseHeight / 2.0;
+    const int height = Bottom - Top;
+    const int width = Right - Left;
+    QRegion region;
+    for (int y = 0; y < height; ++y) {
+        // Distance of the row's centre from the nearer corner ellipse's
+        // centre line; rows between the corners are full.
+        const double centre = y + 0.5;
+        double dy = 0;
+        if (centre < ry) {
+            dy = ry - centre;
+        } else if (centre > height - ry) {
+            dy = centre - (height - ry);
+        }
+        int inset = 0;
+        if (dy > 0) {
+            const double dx = rx * std::sqrt(std::max(0.0, 1.0 - (dy * dy) / (ry * ry)));
+            inset = static_cast<int>(std::lround(rx - dx));
+        }
+        if (width - 2 * inset > 0) {
+            region += QRect(Left + inset, Top + y, width - 2 * inset, 1);
+        }
+    }
+    return region;
+}
+
+TForm1::TForm1(QWidget* Owner) : QWidget(Owner, Qt::Window | Qt::FramelessWindowHint) {
+    InitSkinResources();
+    StartWindowDrag = [this] { DragByHand(); };
+    CreateDesign();
+    FormCreate();
+}
+
+// The window as designed: every control with its design size, hint and
+// events. FormCreate then places and skins them.
+void TForm1::CreateDesign() {
+    setFixedSize(kClientWidth, kClientHeight);
+    move(331, 99);
+    setFont(WindowFont());
+    setStyleSheet(QString::fromLatin1(kStyleSheet));
+    setWindowIcon(SkinPicture(QStringLiteral("vorpane.png")));
+    setWindowTitle(QCoreApplication::applicationName());
+
+    ImageBg = new TImage(this);
+    ImageBg->setGeometry(0, 0, kClientWidth, kClientHeight);
+    ImageBg->SetPicture(SkinPicture(QStringLiteral("ImageBg.jpg")));
+    ImageBg->OnMouseDown = [this](QObject* Sender, TMouseButton Button, TShiftState Shift, int X,
+                                  int Y) { ImageBgMouseDown(Sender, Button, Shift, X, Y); };
+
+    PanelImage = new QWidget(this);
+    ImageMin = Sheet(QStringLiteral("ImageMin"));
+    ImageClose = Sheet(QStringLiteral("ImageClose"));
+    ImageName = Sheet(QStringLiteral("ImageName"));
+    ImagePath = Sheet(QStringLiteral("ImagePath"));
+    ImageUp = Sheet(QStringLiteral("ImageUp"));
+    ImageDown = Sheet(QStringLiteral("ImageDown"));
+    ImageAdd = Sheet(QStringLiteral("ImageAdd"));
+    ImageAdds = Sheet(QStringLiteral("ImageAdds"));
+    ImageDel = Sheet(QStringLiteral("ImageDel"));
+    ImageDels = Sheet(QStringLiteral("ImageDels"));
+    ImageConvert = Sheet(QStringLiteral("ImageConvert"));
+    ImageStop = Sheet(QStringLiteral("ImageStop"));
+    ImageHome = Sheet(QStringLiteral("ImageHome"));
+    ImageHelp = Sheet(QStringLiteral("ImageHelp"));
+    ImageJia = Sheet(QStringLiteral("ImageJia"));
+    ImageJian = Sheet(QStringLiteral("ImageJian"));
+    ImageDropDown = Sheet(QStringLiteral("ImageDropDown"));
+
+    ShellTreeView1 = new QTreeView(this);
+    ShellTreeView1->setGeometry(23, 108, 172, 252);
+    ShellTreeView1->setFrameShape(QFrame::NoFrame);
+    ShellTreeView1->setIndentation(19);
+    ShellTreeView1->setHeaderHidden(true);
+
+    ShellListView1 = new TShellListView(this);
+    ShellListView1->setGeometry(220, 108, 343, 253);
+    ShellListView1->setToolTip(QStringLiteral("jpg files under the folder"));
+
+    const auto tab = [this](const char* Name, int Width, int Height) {
+        auto* image = new TImage(this);
+        image->resize(Width, Height);
+        image->SetPicture(SkinPicture(QString::fromLatin1(Name) + QStringLiteral(".png")));
+        return image;
+    };
+    ImageLists2 = tab("ImageLists2", 65, 17);
+    ImageBig2 = tab("ImageBig2", 86, 23);
+    ImageSmall2 = tab("ImageSmall2", 101, 23);
+    ImageDetails2 = tab("ImageDetails2", 97, 23);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(592, 64, 153, 129);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setLineWidth(1);
+    QPalette bevel = Panel1->palette();
+    bevel.setColor(QPalette::Light, QColor(0xFF, 0xFF, 0xFF));
+    bevel.setColor(QPalette::Dark, QColor(0xB4, 0xC0, 0xD0));
+    Panel1->setPalette(bevel);
+    Image7 = new TImage(Panel1);
+    Image7->setGeometry(1, 1, 151, 127);
+    Image7->SetCenter(true);
+    Image7->SetPicture(SkinPicture(QStringLiteral("Image7.png")));
+    Image7->setToolTip(QStringLiteral("Preview of selected jpg"));
+
+    ListView1 = new QTreeWidget(this);
+    ListView1->setGeometry(15, 384, 481, 129);
+    ListView1->setFrameShape(QFrame::NoFrame);
+    ListView1->setColumnCount(2);
+    ListView1->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Path")});
+    ListView1->setColumnWidth(0, 215);
+    ListView1->setColumnWidth(1, 250);
+    // The strip above the list hides the header; it must not peek out below.
+    ListView1->header()->setFixedHeight(19);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setToolTip(QStringLiteral("selected jpg files to convert to pdf "));
+
+    Panel2 = new QWidget(this);
+    Panel2->resize(489, 40);
+    ImageListbox = new TImage(Panel2);
+    ImageListbox->setGeometry(0, 0, 489, 40);
+    ImageListbox->SetPicture(SkinPicture(QStringLiteral("ImageListbox.png")));
+    ImgBtnName = new TImgBtn(Panel2);
+    ImgBtnName->resize(80, 22);
+    ImgBtnPath = new TImgBtn(Panel2);
+    ImgBtnPath->resize(80, 22);
+    ImgBtnUp = new TImgBtn(Panel2);
+    ImgBtnUp->resize(40, 40);
+    ImgBtnUp->setToolTip(QStringLiteral("Move up selected jpg"));
+    ImgBtnDown = new TImgBtn(Panel2);
+    ImgBtnDown->resize(40, 40);
+    ImgBtnDown->setToolTip(QStringLiteral("Move down selected jpg"));
+
+    ComboBox2 = new QComboBox(this);
+    ComboBox2->setGeometry(600, 200, 129, 22);
+    ComboBox2->setEditable(true);
+    ComboBox2->addItems({QStringLiteral("Same size"), QStringLiteral("Original size")});
+    QFont comboFont(QStringLiteral("Arial"));
+    comboFont.setStyleHint(QFont::SansSerif);
+    comboFont.setPixelSize(11);
+    comboFont.setBold(true);
+    ComboBox2->setFont(comboFont);
+
+    Panel3 = new QWidget(this);
+    Panel3->resize(19, 19);
+    Panel3->setAutoFillBackground(true);
+    QPalette white = Panel3->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    Panel3->setPalette(white);
+    ImgBtnDropDown = new TImgBtn(Panel3);
+    ImgBtnDropDown->resize(19, 19);
+
+    const auto field = [this](const char* Text) {
+        auto* edit = new QLineEdit(QString::fromLatin1(Text), this);
+        edit->resize(110, 19);
+        edit->setFrame(false);
+        return edit;
+    };
+    Edit1 = field("800");
+    Edit2 = field("600");
+    Edit3 = field("100");
+
+    const auto button = [this](QWidget* Parent, int Width, int Height, const char* Hint) {
+        auto* imgBtn = new TImgBtn(Parent);
+        imgBtn->resize(Width, Height);
+        if (Hint != nullptr) {
+            imgBtn->setToolTip(QString::fromLatin1(Hint));
+        }
+        return imgBtn;
+    };
+    ImgBtnWidth1 = button(this, 20, 9, nullptr);
+    ImgBtnWidth2 = button(this, 20, 9, nullptr);
+    ImgBtnHeight1 = button(this, 20, 9, nullptr);
+    ImgBtnHeight2 = button(this, 20, 9, nullptr);
+    ImgBtnQ1 = button(this, 20, 9, nullptr);
+    ImgBtnQ2 = button(this, 20, 9, nullptr);
+    ImgBtnMin = button(this, 28, 28, nullptr);
+    ImgBtnClose = button(this, 33, 41, nullptr);
+    ImgBtnHome = button(this, 38, 24, "Homepage");
+    ImgBtnHelp = button(this, 38, 24, "Help");
+    ImgBtnAdd = button(this, 40, 40, "Add selected jpg");
+    ImgBtnAdds = button(this, 40, 40, "Add all jpg files");
+    ImgBtnDel = button(this, 40, 40, "Remove selected jpg");
+    ImgBtnDels = button(this, 40, 40, "Remove all jpg files");
+    ImgBtnConvert = button(this, 83, 83, nullptr);
+    ImgBtnStop = button(this, 83, 83, nullptr);
+
+    ImageProgress = new TImage(this);
+    ImageProgress->resize(176, 27);
+    ImageProgress->SetPicture(SkinPicture(QStringLiteral("ImageProgress.png")));
+
+    Label1 = new QLabel(QStringLiteral("Converting..."), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->move(624, 528);
+    Label1->adjustSize();
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(100);
+    QObject::connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+
+    const auto click = [this](TImgBtn* Button, void (TForm1::*Handler)(QObject*)) {
+        Button->OnClick = [this, Handler](QObject* Sender) { (this->*Handler)(Sender); };
+    };
+    click(ImgBtnMin, &TForm1::ImgBtnMinClick);
+    click(ImgBtnClose, &TForm1::ImgBtnCloseClick);
+    click(ImgBtnName, &TForm1::ImgBtnNameClick);
+    click(ImgBtnPath, &TForm1::ImgBtnPathClick);
+    click(ImgBtnUp, &TForm1::ImgBtnUpClick);
+    click(ImgBtnDown, &TForm1::ImgBtnDownClick);
+    click(ImgBtnAdd, &TForm1::ImgBtnAddClick);
+    click(ImgBtnAdds, &TForm1::ImgBtnAddsClick);
+    click(ImgBtnDel, &TForm1::ImgBtnDelClick);
+    click(ImgBtnDels, &TForm1::ImgBtnDelsClick);
+    click(ImgBtnConvert, &TForm1::ImgBtnConvertClick);
+    click(ImgBtnStop, &TForm1::ImgBtnStopClick);
+    click(ImgBtnHome, &TForm1::ImgBtnHomeClick);
+    click(ImgBtnHelp, &TForm1::ImgBtnHelpClick);
+    click(ImgBtnDropDown, &TForm1::ImgBtnDropDownClick);
+
+    const auto spin = [this](TImgBtn* Button, void (TForm1::*Down)(TWMMouse&)) {
+        Button->OnMouseDown = [this, Down](TWMMouse& Msg) { (this->*Down)(Msg); };
+        Button->OnMouseUp = [this](TWMMouse& Msg) { ImgBtnWidth1MouseUp(Msg); };
+    };
+    spin(ImgBtnWidth1, &TForm1::ImgBtnWidth1MouseDown);
+    spin(ImgBtnWidth2, &TForm1::ImgBtnWidth2MouseDown);
+    spin(ImgBtnHeight1, &TForm1::ImgBtnHeight1MouseDown);
+    spin(ImgBtnHeight2, &TForm1::ImgBtnHeight2MouseDown);
+    spin(ImgBtnQ1, &TForm1::ImgBtnQ1MouseDown);
+    spin(ImgBtnQ2, &TForm1::ImgBtnQ2MouseDown);
+}
+
+TImage* TForm1::Sheet(const QString& Name) {
+    auto* sheet = new TImage(PanelImage);
+    sheet->SetPicture(SkinPicture(Name + QStringLiteral(".png")));
+    sheet->resize(sheet->Picture().size());
+    return sheet;
+}
+
+void TForm1::FormCreate() {
+    // The region reaches one pixel past the window's right and bottom edges.
+    region_ = RoundRectRegion(0, 0, width() + 1, height() + 1, kCornerEllipse, kCornerEllipse);
+    UpdateShape();
+    // Qt widgets paint through a back buffer already.
+    PanelImage->hide();
+
+    SkinButton(ImgBtnMin, 699, 6, ImageMin);
+    SkinButton(ImgBtnClose, 725, 2, ImageClose);
+    Panel2->move(13, 363);
+    SkinButton(ImgBtnName, 43, 20, ImageName);
+    SkinButton(ImgBtnPath, 275, 20, ImagePath);
+    SkinButton(ImgBtnUp, 404, -2, ImageUp);
+    SkinButton(ImgBtnDown, 449, -2, ImageDown);
+    SkinButton(ImgBtnAdd, 503, 381, ImageAdd);
+    SkinButton(ImgBtnAdds, 518, 422, ImageAdds);
+    SkinButton(ImgBtnDel, 520, 462, ImageDel);
+    SkinButton(ImgBtnDels, 534, 502, ImageDels);
+    SkinButton(ImgBtnConvert, 625, 428, ImageConvert);
+    SkinButton(ImgBtnStop, 625, 428, ImageStop);
+    ImgBtnStop->hide();
+    SkinButton(ImgBtnHome, 498, 48, ImageHome);
+    SkinButton(ImgBtnHelp, 537, 48, ImageHelp);
+
+    ImageLists2->move(213, 84);
+    ImageBig2->move(278, 84);
+    ImageSmall2->move(364, 84);
+    ImageDetails2->move(472, 84);
+    ImageLists2->show();
+    ImageBig2->hide();
+    ImageSmall2->hide();
+    ImageDetails2->hide();
+
+    Edit1->move(602, 245);
+    SkinButton(ImgBtnWidth1, 712, 245, ImageJia);
+    SkinButton(ImgBtnWidth2, 712, 255, ImageJian);
+    Edit2->move(602, 293);
+    SkinButton(ImgBtnHeight1, 712, 293, ImageJia);
+    SkinButton(ImgBtnHeight2, 712, 303, ImageJian);
+    Edit3->move(602, 341);
+    SkinButton(ImgBtnQ1, 712, 341, ImageJia);
+    SkinButton(ImgBtnQ2, 712, 351, ImageJian);
+
+    Panel3->move(711, 201);
+    SkinButton(ImgBtnDropDown, 0, 0, ImageDropDown);
+
+    ImageProgress->move(578, 378);
+    ImageProgress->resize(1, ImageProgress->height());
+
+    SameSizeMode = true;
+    SpinAction = 0;
+    Timer1->stop();
+
+    Label1->hide();
+}
+
+void TForm1::SkinButton(TImgBtn* Button, int Left, int Top, TImage* FromSheet) {
+    Button->raise();
+    Button->move(Left, Top);
+    const QPixmap& sheet = FromSheet->Picture();
+    LoadButtonSkin(Button, FromSheet, sheet.width() / 4, sheet.height(), 0, 0);
+}
+
+void TForm1::LoadButtonSkin(TImgBtn* Button, TImage* Sheet, int Width, int Height, int X, int Y) {
+    const QImage sheet = Sheet->Picture().toImage().convertToFormat(QImage::Format_RGB32);
+    const auto frame = [&](int Index) {
+        return MakeTransparentBitmap(sheet.copy(X + Index * (Width + 1), Y, Width, Height));
+    };
+    Button->SetPic(frame(0));
+    Button->SetPicUp(frame(1));
+    Button->SetPicDown(frame(2));
+}
+
+void TForm1::ImageBgMouseDown(QObject*, TMouseButton Button, TShiftState, int X, int Y) {
+    const QPoint at(X, Y);
+    // QRect::contains leaves out the right and bottom edges, as the tab
+    // rectangles must; a hidden tab still has its rectangle.
+    for (TImage* tab : {ImageLists2, ImageBig2, ImageSmall2, ImageDetails2}) {
+        if (tab->geometry().contains(at)) {
+            SelectViewTab(tab);
+        }
+    }
+    if (Button == mbLeft) {
+        StartWindowDrag();
+    }
+}
+
+void TForm1::SelectViewTab(TImage* Tab) {
+    const struct {
+        TImage* tab;
+        TViewStyle style;
+    } tabs[] = {{ImageLists2, vsList},
+                {ImageBig2, vsIcon},
+                {ImageSmall2, vsSmallIcon},
+                {ImageDetails2, vsReport}};
+    for (const auto& entry : tabs) {
+        entry.tab->setVisible(entry.tab == Tab);
+        if (entry.tab == Tab) {
+            ShellListView1->SetViewStyle(entry.style);
+        }
+    }
+}
+
+void TForm1::ImgBtnMinClick(QObject*) {
+    showMinimized();
+}
+
+void TForm1::ImgBtnCloseClick(QObject*) {
+    close();
+}
+
+void TForm1::ImgBtnHelpClick(QObject*) {
+    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/vorpane.chm");
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void TForm1::ImgBtnHomeClick(QObject*) {
+    QDesktopServices::openUrl(QUrl(QStringLiteral(VORPANE_HOMEPAGE)));
+}
+
+// The commands of the conversion list, the options panel and the convert
+// button; each panel's own code fills its handlers.
+void TForm1::ImgBtnNameClick(QObject*) {}
+void TForm1::ImgBtnPathClick(QObject*) {}
+void TForm1::ImgBtnUpClick(QObject*) {}
+void TForm1::ImgBtnDownClick(QObject*) {}
+void TForm1::ImgBtnAddClick(QObject*) {}
+void TForm1::ImgBtnAddsClick(QObject*) {}
+void TForm1::ImgBtnDelClick(QObject*) {}
+void TForm1::ImgBtnDelsClick(QObject*) {}
+void TForm1::ImgBtnConvertClick(QObject*) {}
+void TForm1::ImgBtnStopClick(QObject*) {}
+void TForm1::ImgBtnDropDownClick(QObject*) {}
+void TForm1::ImgBtnWidth1MouseDown(TWMMouse&) {}
+void TForm1::ImgBtnWidth2MouseDown(TWMMouse&) {}
+void TForm1::ImgBtnHeight1MouseDown(TWMMouse&) {}
+void TForm1::ImgBtnHeight2MouseDown(TWMMouse&) {}
+void TForm1::ImgBtnQ1MouseDown(TWMMouse&) {}
+void TForm1::ImgBtnQ2MouseDown(TWMMouse&) {}
+void TForm1::ImgBtnWidth1MouseUp(TWMMouse&) {}
+void TForm1::Timer1Timer() {}
+
+// The window system moves the window where it can; where it cannot (a bare X
+// server without a window manager, for one), the window follows the mouse
+// itself until the button comes up.
+void TForm1::DragByHand() {
+    QWindow* handle = windowHandle();
+    if (handle != nullptr && handle->startSystemMove()) {
+        return;
+    }
+    draggingByHand_ = true;
+    dragOffset_ = QCursor::pos() - pos();
+    grabMouse();
+}
+
+void TForm1::mouseMoveEvent(QMouseEvent* Event) {
+    if (draggingByHand_) {
+        move(Event->globalPosition().toPoint() - dragOffset_);
+    }
+}
+
+void TForm1::mouseReleaseEvent(QMouseEvent* Event) {
+    if (draggingByHand_ && Event->button() == Qt::LeftButton) {
+        draggingByHand_ = false;
+        releaseMouse();
+    }
+}
+
+bool TForm1::event(QEvent* Event) {
+    if (Event->type() == PictureChangedEvent()) {
+        // Many pictures change at once (a hover, a tab switch); the shape is
+        // recomputed once after all of them.
+        if (!shapeUpdatePending_ && !region_.isEmpty()) {
+            shapeUpdatePending_ = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    shapeUpdatePending_ = false;
+                    UpdateShape();
+                },
+                Qt::QueuedConnection);
+        }
+        return true;
+    }
+    return QWidget::event(Event);
+}
+
+// What the window shows through its picture controls, with every other
+// control painted over in a colour that is never the key colour: only the
+// pictures can make the window see-through.
+QImage TForm1::ComposePictures() const {
+    QImage canvas(size(), QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    QPainter painter(&canvas);
+    const std::function<void(const QWidget*, QPoint, QRect)> paint =
+        [&](const QWidget* Parent, QPoint Origin, QRect Clip) {
+            for (QObject* object : Parent->children()) {
+                const auto* child = qobject_cast<const QWidget*>(object);
+                if (child == nullptr || child->isHidden() || child->isWindow()) {
+                    continue;
+                }
+                const QPoint at = Origin + child->pos();
+                const QRect bounds = QRect(at, child->size()).intersected(Clip);
+                if (bounds.isEmpty()) {
+                    continue;
+                }
+                painter.setClipRect(bounds);
+                if (const auto* image = dynamic_cast<const TImage*>(child)) {
+                    painter.drawPixmap(at + image->PictureOrigin(), image->Picture());
+                } else {
+                    painter.fillRect(bounds, Qt::black);
+                }
+                paint(child, at, bounds);
+            }
+        };
+    paint(this, QPoint(0, 0), rect());
+    return canvas;
+}
+
+void TForm1::UpdateShape() {
+    // The mask image holds 0 (which QBitmap takes as set) for the key colour.
+    const QImage keyPixels = ComposePictures().createMaskFromColor(kKeyColour, Qt::MaskOutColor);
+    const QRegion shape = region_ - QRegion(QBitmap::fromImage(keyPixels));
+    if (shape != mask()) {
+        setMask(shape);
+    }
+}
+
+} // namespace vorpane

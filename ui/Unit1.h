@@ -1,0 +1,172 @@
+// TForm1: Vorpane's main window. A frameless, fixed-size picture: the
+// background draws the panels, image buttons skinned from sprite sheets lie
+// on top, and the ordinary controls (folder tree, file list, conversion list,
+// option fields) sit where the background leaves room for them. The window is
+// cut to a rounded rectangle, and every pixel of the key colour is
+// see-through.
+#pragma once
+
+#include "cImage.h"
+#include "cImgBtn.h"
+#include "cShellListView.h"
+
+#include <QRegion>
+#include <QWidget>
+
+#include <functional>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QTimer;
+class QTreeView;
+class QTreeWidget;
+
+namespace vorpane {
+
+// The colour left out of the window on screen: RGB (255, 0, 128).
+inline constexpr QRgb kKeyColour = 0xFFFF0080;
+
+// The size mode of the next conversion: true for "Same size".
+extern bool SameSizeMode;
+// Which spin button is held: 0 for none, 1 to 6 for width up, width down,
+// height up, height down, quality up, quality down.
+extern int SpinAction;
+
+// The rounded-rectangle region from (Left, Top) to (Right, Bottom), right and
+// bottom edges excluded, with corner ellipses EllipseWidth x EllipseHeight.
+QRegion RoundRectRegion(int Left, int Top, int Right, int Bottom, int EllipseWidth,
+                        int EllipseHeight);
+
+class TForm1 : public QWidget {
+public:
+    explicit TForm1(QWidget* Owner = nullptr);
+
+    // The controls, under the names the handlers use.
+    TImage* ImageBg;
+    QWidget* PanelImage;
+    TImage* ImageMin;
+    TImage* ImageClose;
+    TImage* ImageName;
+    TImage* ImagePath;
+    TImage* ImageUp;
+    TImage* ImageDown;
+    TImage* ImageAdd;
+    TImage* ImageAdds;
+    TImage* ImageDel;
+    TImage* ImageDels;
+    TImage* ImageConvert;
+    TImage* ImageStop;
+    TImage* ImageHome;
+    TImage* ImageHelp;
+    TImage* ImageJia;
+    TImage* ImageJian;
+    TImage* ImageDropDown;
+
+    QTreeView* ShellTreeView1;
+    TShellListView* ShellListView1;
+    TImage* ImageLists2;
+    TImage* ImageBig2;
+    TImage* ImageSmall2;
+    TImage* ImageDetails2;
+    QFrame* Panel1;
+    TImage* Image7;
+
+    QTreeWidget* ListView1;
+    QWidget* Panel2;
+    TImage* ImageListbox;
+    TImgBtn* ImgBtnName;
+    TImgBtn* ImgBtnPath;
+    TImgBtn* ImgBtnUp;
+    TImgBtn* ImgBtnDown;
+
+    QComboBox* ComboBox2;
+    QWidget* Panel3;
+    TImgBtn* ImgBtnDropDown;
+    QLineEdit* Edit1;
+    QLineEdit* Edit2;
+    QLineEdit* Edit3;
+    TImgBtn* ImgBtnWidth1;
+    TImgBtn* ImgBtnWidth2;
+    TImgBtn* ImgBtnHeight1;
+    TImgBtn* ImgBtnHeight2;
+    TImgBtn* ImgBtnQ1;
+    TImgBtn* ImgBtnQ2;
+    QTimer* Timer1;
+
+    TImgBtn* ImgBtnMin;
+    TImgBtn* ImgBtnClose;
+    TImgBtn* ImgBtnHome;
+    TImgBtn* ImgBtnHelp;
+    TImgBtn* ImgBtnAdd;
+    TImgBtn* ImgBtnAdds;
+    TImgBtn* ImgBtnDel;
+    TImgBtn* ImgBtnDels;
+    TImgBtn* ImgBtnConvert;
+    TImgBtn* ImgBtnStop;
+    TImage* ImageProgress;
+    QLabel* Label1;
+
+    // Runs once, from the constructor, before the window is first shown.
+    void FormCreate();
+
+    // Cuts the normal, hover and pressed frames (Width x Height, the first at
+    // (X, Y), each next one a filler column further right) out of the sheet
+    // held by Sheet into Button.
+    void LoadButtonSkin(TImgBtn* Button, TImage* Sheet, int Width, int Height, int X, int Y);
+
+    void ImageBgMouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void ImgBtnMinClick(QObject* Sender);
+    void ImgBtnCloseClick(QObject* Sender);
+    void ImgBtnHelpClick(QObject* Sender);
+    void ImgBtnHomeClick(QObject* Sender);
+
+    void ImgBtnNameClick(QObject* Sender);
+    void ImgBtnPathClick(QObject* Sender);
+    void ImgBtnUpClick(QObject* Sender);
+    void ImgBtnDownClick(QObject* Sender);
+    void ImgBtnAddClick(QObject* Sender);
+    void ImgBtnAddsClick(QObject* Sender);
+    void ImgBtnDelClick(QObject* Sender);
+    void ImgBtnDelsClick(QObject* Sender);
+    void ImgBtnConvertClick(QObject* Sender);
+    void ImgBtnStopClick(QObject* Sender);
+    void ImgBtnDropDownClick(QObject* Sender);
+    void ImgBtnWidth1MouseDown(TWMMouse& Msg);
+    void ImgBtnWidth2MouseDown(TWMMouse& Msg);
+    void ImgBtnHeight1MouseDown(TWMMouse& Msg);
+    void ImgBtnHeight2MouseDown(TWMMouse& Msg);
+    void ImgBtnQ1MouseDown(TWMMouse& Msg);
+    void ImgBtnQ2MouseDown(TWMMouse& Msg);
+    void ImgBtnWidth1MouseUp(TWMMouse& Msg);
+    void Timer1Timer();
+
+    // Starts moving the window with the mouse, for a left press on the
+    // background. Replaceable, so that a test can see it happen.
+    std::function<void()> StartWindowDrag;
+
+    // Recomputes the window's mask: the rounded region less every pixel that
+    // shows the key colour. Runs by itself after a picture changes.
+    void UpdateShape();
+
+protected:
+    bool event(QEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+
+private:
+    void CreateDesign();
+    TImage* Sheet(const QString& Name);
+    void SkinButton(TImgBtn* Button, int Left, int Top, TImage* FromSheet);
+    void SelectViewTab(TImage* Tab);
+    void DragByHand();
+    QImage ComposePictures() const;
+
+    QRegion region_;
+    bool shapeUpdatePending_ = false;
+    bool draggingByHand_ = false;
+    QPoint dragOffset_;
+};
+
+} // namespace vorpane
