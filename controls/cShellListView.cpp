@@ -1,23 +1,101 @@
 #include "cShellListView.h"
 
-#include <QAbstractItemModel>
+#include <QApplication>
+#include <QCursor>
+#include <QDrag>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFrame>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QStackedLayout>
 #include <QTreeView>
 
 namespace vorpane {
 
 namespace {
+
 constexpr int kSmallIcon = 16;
 constexpr int kLargeIcon = 32;
+
+// What a drag of file-list items carries: nothing any control accepts, so
+// the pointer shows that no drop is possible wherever it goes.
+const char* const kDragFormat = "application/x-vorpane-file-list";
+
+// Restores the cursor on every way out.
+class TWaitCursor {
+public:
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+// One of the two views: tells its owner of clicks, double clicks and drags.
+template <class TView> class TShellItemView : public TView {
+public:
+    explicit TShellItemView(TShellListView* Owner) : TView(Owner), owner_(Owner) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* Event) override {
+        clickStarted_ = Event->button() == Qt::LeftButton;
+        // A press beside the items keeps the selection, so that a click there
+        // shows the selected file again.
+        emptyPress_ = !this->indexAt(Event->position().toPoint()).isValid();
+        if (emptyPress_) {
+            this->setFocus(Qt::MouseFocusReason);
+            Event->accept();
+            return;
+        }
+        TView::mousePressEvent(Event);
+    }
+
+    void mouseReleaseEvent(QMouseEvent* Event) override {
+        if (emptyPress_) {
+            emptyPress_ = false;
+            Event->accept();
+        } else {
+            TView::mouseReleaseEvent(Event);
+        }
+        if (Event->button() == Qt::LeftButton && clickStarted_) {
+            clickStarted_ = false;
+            if (owner_->OnClick) {
+                owner_->OnClick(owner_);
+            }
+        }
+    }
+
+    void mouseDoubleClickEvent(QMouseEvent* Event) override {
+        // The second release of a double click is no click of its own.
+        clickStarted_ = false;
+        TView::mouseDoubleClickEvent(Event);
+        clickStarted_ = false;
+        if (Event->button() == Qt::LeftButton && owner_->OnDblClick) {
+            owner_->OnDblClick(owner_);
+        }
+    }
+
+    void startDrag(Qt::DropActions) override {
+        clickStarted_ = false;
+        owner_->DragSelection(this);
+    }
+
+private:
+    TShellListView* owner_;
+    bool clickStarted_ = false;
+    bool emptyPress_ = false;
+};
+
 } // namespace
 
 TShellListView::TShellListView(QWidget* Owner)
-    : QWidget(Owner), stack_(new QStackedLayout(this)), iconView_(new QListView(this)),
-      reportView_(new QTreeView(this)) {
+    : QWidget(Owner), stack_(new QStackedLayout(this)),
+      iconView_(new TShellItemView<QListView>(this)),
+      reportView_(new TShellItemView<QTreeView>(this)) {
     stack_->setContentsMargins(0, 0, 0, 0);
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_),
                                     static_cast<QAbstractItemView*>(reportView_)}) {
@@ -25,6 +103,10 @@ TShellListView::TShellListView(QWidget* Owner)
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
         view->setSelectionBehavior(QAbstractItemView::SelectRows);
         view->setDragEnabled(true);
+        // A double click adds the file to the conversion list; a second
+        // click on a selected name, or F2, edits the name.
+        view->setEditTriggers(QAbstractItemView::SelectedClicked |
+                              QAbstractItemView::EditKeyPressed);
         stack_->addWidget(view);
     }
     iconView_->setUniformItemSizes(true);
@@ -71,6 +153,75 @@ void TShellListView::SetViewStyle(TViewStyle Value) {
     stack_->setCurrentWidget(CurrentView());
 }
 
+void TShellListView::SetRoot(const QString& Folder) {
+    TWaitCursor wait;
+    // Every read starts from a fresh model: what the last one knew of the
+    // folder would otherwise be shown again instead of what is there now.
+    auto* files = new QFileSystemModel(this);
+    files->setOptions(QFileSystemModel::DontWatchForChanges);
+    files->setReadOnly(false);
+    files->setFilter(QDir::Files | QDir::NoDotAndDotDot);
+    auto* filter = new TShellListFilter(files, this, this);
+    filter->OnAddFolder = [this](QObject* Sender, const QFileInfo& AFolder, bool& CanAdd) {
+        if (OnAddFolder) {
+            OnAddFolder(Sender, AFolder, CanAdd);
+        }
+    };
+
+    QModelIndex folder;
+    if (QFileInfo(Folder).isDir()) {
+        // The model reads in a thread of its own and says when it has the
+        // whole folder; until then the window takes no input, as the
+        // wait cursor says.
+        QEventLoop loop;
+        QString expected;
+        QObject::connect(files, &QFileSystemModel::directoryLoaded, &loop,
+                         [&](const QString& Path) {
+                             if (Path == expected) {
+                                 loop.quit();
+                             }
+                         });
+        folder = files->setRootPath(Folder);
+        if (folder.isValid()) {
+            expected = files->filePath(folder);
+            filter->SetFolder(folder);
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        }
+    }
+    filter->sort(0, Qt::AscendingOrder);
+
+    SetModel(filter);
+    SetRootIndex(filter->mapFromSource(folder));
+    delete filter_;
+    delete files_;
+    filter_ = filter;
+    files_ = files;
+    root_ = folder.isValid() ? files->filePath(folder) : Folder;
+}
+
+int TShellListView::ItemCount() const {
+    QAbstractItemModel* model = iconView_->model();
+    return model == nullptr ? 0 : model->rowCount(iconView_->rootIndex());
+}
+
+QModelIndex TShellListView::ItemIndex(int Index) const {
+    return iconView_->model()->index(Index, 0, iconView_->rootIndex());
+}
+
+QString TShellListView::ItemPath(int Index) const {
+    return ItemIndex(Index).data(QFileSystemModel::FilePathRole).toString();
+}
+
+bool TShellListView::ItemSelected(int Index) const {
+    return SelectionModel()->isSelected(ItemIndex(Index));
+}
+
+void TShellListView::SetItemSelected(int Index, bool Selected) {
+    SelectionModel()->select(ItemIndex(Index), (Selected ? QItemSelectionModel::Select
+                                                         : QItemSelectionModel::Deselect) |
+                                                   QItemSelectionModel::Rows);
+}
+
 void TShellListView::SetModel(QAbstractItemModel* Model) {
     iconView_->setModel(Model);
     reportView_->setModel(Model);
@@ -95,6 +246,28 @@ QAbstractItemView* TShellListView::CurrentView() const {
         return reportView_;
     }
     return iconView_;
+}
+
+void TShellListView::DragSelection(QWidget* Source) {
+    auto* drag = new QDrag(Source);
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(kDragFormat), {});
+    drag->setMimeData(data);
+    const QModelIndex current = SelectionModel()->currentIndex();
+    const auto icon = current.data(Qt::DecorationRole).value<QIcon>();
+    if (!icon.isNull()) {
+        drag->setPixmap(icon.pixmap(kLargeIcon));
+    }
+    drag->exec(Qt::CopyAction);
+    // Qt deletes the drag later; its target is still known now.
+    QObject* target = drag->target();
+    QPoint at = QCursor::pos();
+    if (auto* widget = qobject_cast<QWidget*>(target)) {
+        at = widget->mapFromGlobal(at);
+    }
+    if (OnEndDrag) {
+        OnEndDrag(this, target, at.x(), at.y());
+    }
 }
 
 } // namespace vorpane

@@ -1,14 +1,28 @@
-// TShellListView: the file list of the folder browser. One model shown in one
-// of four view styles: large icons, small icons, list (columns of names,
-// filled top to bottom) and details (one row per item with columns). The
-// icon styles and the list share a QListView; details is a QTreeView. Both
-// share one selection, so switching styles keeps what is selected.
+// TShellListView: the file list of the folder browser. It reads one folder
+// (SetRoot) into a QFileSystemModel, once, without watching it afterwards:
+// the folder's files, no hidden ones and no sub-folders, those its AddFolder
+// event admits, in a file manager's order. The items are shown in one of four
+// view styles: large icons, small icons, list (columns of names, filled top
+// to bottom) and details (one row per item with name, size, type and date).
+// The icon styles and the list share a QListView; details is a QTreeView.
+// Both share one selection, so switching styles keeps what is selected.
+//
+// A click (press and release of the left button) anywhere in the list fires
+// OnClick, a double click OnDblClick; a click on an empty part keeps the
+// selection. Dragging selected items starts a drag that nothing accepts; when
+// it ends, dropped or cancelled, OnEndDrag fires.
 #pragma once
 
+#include "cShellListFilter.h"
+
+#include <QString>
 #include <QWidget>
+
+#include <functional>
 
 class QAbstractItemModel;
 class QAbstractItemView;
+class QFileSystemModel;
 class QItemSelectionModel;
 class QListView;
 class QModelIndex;
@@ -19,12 +33,26 @@ namespace vorpane {
 
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 
+using TEndDragEvent = std::function<void(QObject* Sender, QObject* Target, int X, int Y)>;
+
 class TShellListView : public QWidget {
 public:
     explicit TShellListView(QWidget* Owner);
 
     TViewStyle ViewStyle() const { return viewStyle_; }
     void SetViewStyle(TViewStyle Value);
+
+    // Reads Folder and shows what it admits, with the wait cursor while it
+    // reads. A path that is no readable folder leaves the list empty.
+    void SetRoot(const QString& Folder);
+    const QString& Root() const { return root_; }
+
+    // The items in display order.
+    int ItemCount() const;
+    // The item's full path, as the file system spells it.
+    QString ItemPath(int Index) const;
+    bool ItemSelected(int Index) const;
+    void SetItemSelected(int Index, bool Selected);
 
     void SetModel(QAbstractItemModel* Model);
     void SetRootIndex(const QModelIndex& Index);
@@ -35,11 +63,24 @@ public:
     QListView* IconView() const { return iconView_; }
     QTreeView* ReportView() const { return reportView_; }
 
+    TAddFolderEvent OnAddFolder;
+    std::function<void(QObject* Sender)> OnClick;
+    std::function<void(QObject* Sender)> OnDblClick;
+    TEndDragEvent OnEndDrag;
+
+    // Runs a drag of the selected items to its end; the views call it.
+    void DragSelection(QWidget* Source);
+
 private:
+    QModelIndex ItemIndex(int Index) const;
+
     QStackedLayout* stack_;
     QListView* iconView_;
     QTreeView* reportView_;
     TViewStyle viewStyle_ = vsList;
+    QString root_;
+    QFileSystemModel* files_ = nullptr;
+    TShellListFilter* filter_ = nullptr;
 };
 
 } // namespace vorpane

@@ -5,15 +5,19 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeDatabase>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStandardPaths>
 #include <QTimer>
-#include <QTreeView>
-#include <QTreeWidget>
 #include <QUrl>
 #include <QWindow>
 
@@ -30,6 +34,7 @@ namespace vorpane {
 
 bool SameSizeMode = true;
 int SpinAction = 0;
+int SortColumn = 0;
 
 namespace {
 
@@ -51,6 +56,7 @@ QComboBox { background: #ffffff; color: #800000; border: none; padding-left: 5px
 QComboBox::drop-down { width: 0px; border: none; }
 QComboBox QAbstractItemView { background: #ffffff; border: 1px solid #c5d0de;
     selection-background-color: #dbe8fd; selection-color: #12305c; }
+#ListView1 { color: #ff0000; }
 QLabel#Label1 { color: #55657d; }
 QToolTip { background: #1e2a3e; color: #ffffff; border: 1px solid #1e2a3e; padding: 3px; }
 QScrollBar:vertical { background: #f3f6fa; width: 10px; margin: 0; }
@@ -74,6 +80,67 @@ QFont WindowFont() {
 
 QPixmap SkinPicture(const QString& Name) {
     return QPixmap(QStringLiteral(":/skin/") + Name);
+}
+
+// Where the browser opens: the user's Desktop folder, else the home folder.
+QString StartFolder() {
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (!desktop.isEmpty() && QFileInfo(desktop).isDir()) {
+        return desktop;
+    }
+    return QDir::homePath();
+}
+
+// Where a path's name begins: after its last "/" or ":" (0 when it has
+// neither).
+qsizetype NameStart(const QString& Path) {
+    return std::max(Path.lastIndexOf(QLatin1Char('/')), Path.lastIndexOf(QLatin1Char(':'))) + 1;
+}
+
+// Text without the characters of code 32 or below at either end.
+QString TrimControls(const QString& Text) {
+    qsizetype first = 0;
+    qsizetype last = Text.size();
+    while (first < last && Text[first].unicode() <= 32) {
+        ++first;
+    }
+    while (last > first && Text[last - 1].unicode() <= 32) {
+        --last;
+    }
+    return Text.mid(first, last - first);
+}
+
+// Byte by byte over the shorter length, the letters a to z taken as
+// capitals, other bytes by their value; then the shorter first.
+int CompareText(const QByteArray& A, const QByteArray& B) {
+    const qsizetype common = std::min(A.size(), B.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        auto a = static_cast<unsigned char>(A[i]);
+        auto b = static_cast<unsigned char>(B[i]);
+        if (a >= 'a' && a <= 'z') {
+            a -= 'a' - 'A';
+        }
+        if (b >= 'a' && b <= 'z') {
+            b -= 'a' - 'A';
+        }
+        if (a != b) {
+            return a - b;
+        }
+    }
+    return static_cast<int>(A.size() - B.size());
+}
+
+// The small icon of a file's type, found by its name alone: the file need not
+// exist. A type without an icon of its own gets the plain file icon.
+QIcon FileTypeIcon(const QString& Path) {
+    static const QMimeDatabase types;
+    const QMimeType type = types.mimeTypeForFile(Path, QMimeDatabase::MatchExtension);
+    QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
+    if (icon.isNull()) {
+        static const QFileIconProvider provider;
+        icon = provider.icon(QAbstractFileIconProvider::File);
+    }
+    return icon;
 }
 
 } // namespace
@@ -112,6 +179,7 @@ TForm1::TForm1(QWidget* Owner) : QWidget(Owner, Qt::Window | Qt::FramelessWindow
     StartWindowDrag = [this] { DragByHand(); };
     CreateDesign();
     FormCreate();
+    ShellTreeView1->SetPath(StartFolder());
 }
 
 // The window as designed: every control with its design size, hint and
@@ -149,15 +217,24 @@ void TForm1::CreateDesign() {
     ImageJian = Sheet(QStringLiteral("ImageJian"));
     ImageDropDown = Sheet(QStringLiteral("ImageDropDown"));
 
-    ShellTreeView1 = new QTreeView(this);
+    ShellTreeView1 = new TShellTreeView(this);
     ShellTreeView1->setGeometry(23, 108, 172, 252);
-    ShellTreeView1->setFrameShape(QFrame::NoFrame);
-    ShellTreeView1->setIndentation(19);
-    ShellTreeView1->setHeaderHidden(true);
+    ShellTreeView1->OnChange = [this](QObject* Sender, const QString& Folder) {
+        ShellTreeView1Change(Sender, Folder);
+    };
 
     ShellListView1 = new TShellListView(this);
     ShellListView1->setGeometry(220, 108, 343, 253);
     ShellListView1->setToolTip(QStringLiteral("jpg files under the folder"));
+    ShellListView1->OnAddFolder = [this](QObject* Sender, const QFileInfo& AFolder,
+                                         bool& CanAdd) {
+        ShellListView1AddFolder(Sender, AFolder, CanAdd);
+    };
+    ShellListView1->OnClick = [this](QObject* Sender) { ShellListView1Click(Sender); };
+    ShellListView1->OnDblClick = [this](QObject* Sender) { ShellListView1DblClick(Sender); };
+    ShellListView1->OnEndDrag = [this](QObject* Sender, QObject* Target, int X, int Y) {
+        ShellListView1EndDrag(Sender, Target, X, Y);
+    };
 
     const auto tab = [this](const char* Name, int Width, int Height) {
         auto* image = new TImage(this);
@@ -185,7 +262,9 @@ void TForm1::CreateDesign() {
     Image7->SetPicture(SkinPicture(QStringLiteral("Image7.png")));
     Image7->setToolTip(QStringLiteral("Preview of selected jpg"));
 
-    ListView1 = new QTreeWidget(this);
+    SortColumn = 0;
+    ListView1 = new TListView(this);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setGeometry(15, 384, 481, 129);
     ListView1->setFrameShape(QFrame::NoFrame);
     ListView1->setColumnCount(2);
@@ -194,9 +273,12 @@ void TForm1::CreateDesign() {
     ListView1->setColumnWidth(1, 250);
     // The strip above the list hides the header; it must not peek out below.
     ListView1->header()->setFixedHeight(19);
-    ListView1->setRootIsDecorated(false);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setToolTip(QStringLiteral("selected jpg files to convert to pdf "));
+    ListView1->OnClick = [this](QObject* Sender) { ListView1Click(Sender); };
+    ListView1->OnColumnClick = [this](QObject* Sender, int Column) {
+        ListView1ColumnClick(Sender, Column);
+    };
 
     Panel2 = new QWidget(this);
     Panel2->resize(489, 40);
@@ -439,16 +521,173 @@ void TForm1::ImgBtnHomeClick(QObject*) {
     QDesktopServices::openUrl(QUrl(QStringLiteral(VORPANE_HOMEPAGE)));
 }
 
-// The commands of the conversion list, the options panel and the convert
-// button; each panel's own code fills its handlers.
-void TForm1::ImgBtnNameClick(QObject*) {}
-void TForm1::ImgBtnPathClick(QObject*) {}
-void TForm1::ImgBtnUpClick(QObject*) {}
-void TForm1::ImgBtnDownClick(QObject*) {}
-void TForm1::ImgBtnAddClick(QObject*) {}
-void TForm1::ImgBtnAddsClick(QObject*) {}
-void TForm1::ImgBtnDelClick(QObject*) {}
-void TForm1::ImgBtnDelsClick(QObject*) {}
+void TForm1::ShellTreeView1Change(QObject*, const QString& Folder) {
+    ShellListView1->SetRoot(Folder);
+}
+
+void TForm1::ShellListView1AddFolder(QObject*, const QFileInfo& AFolder, bool& CanAdd) {
+    if (AFolder.isDir()) {
+        CanAdd = true;
+        return;
+    }
+    // The extension: from the last "." of the name on. Only the ASCII
+    // capitals are lowered, so no other letter can pass for a "j".
+    const QString path = AFolder.filePath();
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    QString extension = dot >= NameStart(path) ? path.mid(dot) : QString();
+    for (QChar& c : extension) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) {
+            c = QChar(c.unicode() + ('a' - 'A'));
+        }
+    }
+    CanAdd = extension == QLatin1String(".jpg") || extension == QLatin1String(".jpeg");
+}
+
+void TForm1::ShellListView1Click(QObject*) {
+    for (int i = 0; i < ShellListView1->ItemCount(); ++i) {
+        if (ShellListView1->ItemSelected(i)) {
+            ShowPreview(ShellListView1->ItemPath(i));
+            return;
+        }
+    }
+}
+
+void TForm1::ShellListView1DblClick(QObject* Sender) {
+    ImgBtnAddClick(Sender);
+}
+
+void TForm1::ShellListView1EndDrag(QObject* Sender, QObject*, int, int) {
+    auto* files = dynamic_cast<TShellListView*>(Sender);
+    if (files == nullptr) {
+        return;
+    }
+    for (int i = 0; i < files->ItemCount(); ++i) {
+        if (files->ItemSelected(i)) {
+            AppendEntry(files->ItemPath(i), false);
+        }
+    }
+}
+
+void TForm1::ShowPreview(const QString&) {}
+
+void TForm1::AppendEntry(const QString& Path, bool WithIcon) {
+    const qsizetype cut = NameStart(Path);
+    QTreeWidgetItem* entry = ListView1->AddItem(Path.mid(cut));
+    entry->setText(1, Path.left(cut));
+    if (WithIcon) {
+        ListView1->SetImageIndex(entry, ListView1->AddImage(FileTypeIcon(Path)));
+    }
+}
+
+QString TForm1::EntryPath(const QTreeWidgetItem* Entry) {
+    return TrimControls(Entry->text(1)) + TrimControls(Entry->text(0));
+}
+
+std::vector<std::string> TForm1::EntryPaths() const {
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<std::size_t>(EntryCount()));
+    for (int row = 0; row < EntryCount(); ++row) {
+        paths.push_back(QFile::encodeName(EntryPath(ListView1->topLevelItem(row))).toStdString());
+    }
+    return paths;
+}
+
+int TForm1::EntryCount() const {
+    return ListView1->topLevelItemCount();
+}
+
+void TForm1::ListView1Click(QObject*) {
+    const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
+    if (!selected.isEmpty()) {
+        ShowPreview(EntryPath(selected.front()));
+    }
+}
+
+void TForm1::ListView1ColumnClick(QObject*, int Column) {
+    SortColumn = Column;
+    SortEntries();
+}
+
+void TForm1::ListView1Compare(QObject*, QTreeWidgetItem* Item1, QTreeWidgetItem* Item2, int,
+                              int& Compare) {
+    // Column 0 is the caption, column n the sub-item n - 1.
+    Compare = CompareText(Item1->text(SortColumn).toUtf8(), Item2->text(SortColumn).toUtf8());
+}
+
+void TForm1::SortEntries() {
+    ListView1->CustomSort([this](QTreeWidgetItem* Item1, QTreeWidgetItem* Item2) {
+        int compare = 0;
+        ListView1Compare(ListView1, Item1, Item2, 0, compare);
+        return compare;
+    });
+}
+
+// The sort buttons stand in for the hidden header; whatever goes wrong in
+// their sort is let pass without a word.
+void TForm1::ImgBtnNameClick(QObject*) {
+    SortColumn = 0;
+    try {
+        SortEntries();
+    } catch (...) {
+    }
+}
+
+void TForm1::ImgBtnPathClick(QObject*) {
+    SortColumn = 1;
+    try {
+        SortEntries();
+    } catch (...) {
+    }
+}
+
+void TForm1::MoveSelectedEntry(int By) {
+    const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
+    if (selected.isEmpty()) {
+        return;
+    }
+    QTreeWidgetItem* entry = selected.front();
+    const int from = ListView1->indexOfTopLevelItem(entry);
+    const int to = from + By;
+    if (to < 0 || to >= ListView1->topLevelItemCount()) {
+        return;
+    }
+    ListView1->takeTopLevelItem(from);
+    ListView1->insertTopLevelItem(to, entry);
+    ListView1->setCurrentItem(entry);
+}
+
+void TForm1::ImgBtnUpClick(QObject*) {
+    MoveSelectedEntry(-1);
+}
+
+void TForm1::ImgBtnDownClick(QObject*) {
+    MoveSelectedEntry(1);
+}
+
+void TForm1::ImgBtnAddClick(QObject*) {
+    for (int i = 0; i < ShellListView1->ItemCount(); ++i) {
+        if (ShellListView1->ItemSelected(i)) {
+            AppendEntry(ShellListView1->ItemPath(i), true);
+        }
+    }
+}
+
+void TForm1::ImgBtnAddsClick(QObject*) {
+    for (int i = 0; i < ShellListView1->ItemCount(); ++i) {
+        AppendEntry(ShellListView1->ItemPath(i), true);
+    }
+}
+
+void TForm1::ImgBtnDelClick(QObject*) {
+    qDeleteAll(ListView1->selectedItems());
+}
+
+void TForm1::ImgBtnDelsClick(QObject*) {
+    ListView1->clear();
+}
+
+// The commands of the options panel and the convert button; each panel's
+// own code fills its handlers.
 void TForm1::ImgBtnConvertClick(QObject*) {}
 void TForm1::ImgBtnStopClick(QObject*) {}
 void TForm1::ImgBtnDropDownClick(QObject*) {}

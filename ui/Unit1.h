@@ -8,20 +8,24 @@
 
 #include "cImage.h"
 #include "cImgBtn.h"
+#include "cListView.h"
 #include "cShellListView.h"
+#include "cShellTreeView.h"
 
 #include <QRegion>
 #include <QWidget>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QFileInfo;
 class QTimer;
-class QTreeView;
-class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace vorpane {
 
@@ -33,6 +37,8 @@ extern bool SameSizeMode;
 // Which spin button is held: 0 for none, 1 to 6 for width up, width down,
 // height up, height down, quality up, quality down.
 extern int SpinAction;
+// The column the conversion list was last sorted by: 0 for Name, 1 for Path.
+extern int SortColumn;
 
 // The rounded-rectangle region from (Left, Top) to (Right, Bottom), right and
 // bottom edges excluded, with corner ellipses EllipseWidth x EllipseHeight.
@@ -64,7 +70,7 @@ public:
     TImage* ImageJian;
     TImage* ImageDropDown;
 
-    QTreeView* ShellTreeView1;
+    TShellTreeView* ShellTreeView1;
     TShellListView* ShellListView1;
     TImage* ImageLists2;
     TImage* ImageBig2;
@@ -73,7 +79,7 @@ public:
     QFrame* Panel1;
     TImage* Image7;
 
-    QTreeWidget* ListView1;
+    TListView* ListView1;
     QWidget* Panel2;
     TImage* ImageListbox;
     TImgBtn* ImgBtnName;
@@ -122,6 +128,30 @@ public:
     void ImgBtnHelpClick(QObject* Sender);
     void ImgBtnHomeClick(QObject* Sender);
 
+    // The folder browser and the preview.
+    void ShellTreeView1Change(QObject* Sender, const QString& Folder);
+    void ShellListView1AddFolder(QObject* Sender, const QFileInfo& AFolder, bool& CanAdd);
+    void ShellListView1Click(QObject* Sender);
+    void ShellListView1DblClick(QObject* Sender);
+    void ShellListView1EndDrag(QObject* Sender, QObject* Target, int X, int Y);
+    // Shows the JPEG file Path in Image7, shrunk by a whole factor to about
+    // the box's size. Decoding errors leave as exceptions, the preview
+    // unchanged.
+    void ShowPreview(const QString& Path);
+
+    // The conversion list.
+    void AppendEntry(const QString& Path, bool WithIcon);
+    // The entry's folder and name, each without the characters of code 32
+    // or below at either end, joined as they are.
+    static QString EntryPath(const QTreeWidgetItem* Entry);
+    // What a conversion works on: the entries' full paths from the top, as
+    // the file system spells them, and how many there are.
+    std::vector<std::string> EntryPaths() const;
+    int EntryCount() const;
+    void ListView1Click(QObject* Sender);
+    void ListView1ColumnClick(QObject* Sender, int Column);
+    void ListView1Compare(QObject* Sender, QTreeWidgetItem* Item1, QTreeWidgetItem* Item2,
+                          int Data, int& Compare);
     void ImgBtnNameClick(QObject* Sender);
     void ImgBtnPathClick(QObject* Sender);
     void ImgBtnUpClick(QObject* Sender);
@@ -160,6 +190,8 @@ private:
     TImage* Sheet(const QString& Name);
     void SkinButton(TImgBtn* Button, int Left, int Top, TImage* FromSheet);
     void SelectViewTab(TImage* Tab);
+    void SortEntries();
+    void MoveSelectedEntry(int By);
     void DragByHand();
     QImage ComposePictures() const;
 

@@ -1,0 +1,60 @@
+#include "cShellListFilter.h"
+
+#include <QFileSystemModel>
+#include <QLocale>
+
+namespace vorpane {
+
+QCollator NaturalCollator() {
+    QLocale locale;
+    if (locale.language() == QLocale::C) {
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    }
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
+
+TShellListFilter::TShellListFilter(QFileSystemModel* Source, QObject* Sender, QObject* Owner)
+    : QSortFilterProxyModel(Owner), source_(Source), sender_(Sender),
+      collator_(NaturalCollator()) {
+    setSourceModel(Source);
+}
+
+void TShellListFilter::SetFolder(const QModelIndex& SourceFolder) {
+    folder_ = SourceFolder;
+    invalidateFilter();
+}
+
+bool TShellListFilter::filterAcceptsRow(int SourceRow, const QModelIndex& SourceParent) const {
+    if (!folder_.isValid()) {
+        return false;
+    }
+    if (SourceParent != folder_) {
+        return true;
+    }
+    bool canAdd = true;
+    if (OnAddFolder) {
+        OnAddFolder(sender_, source_->fileInfo(source_->index(SourceRow, 0, SourceParent)),
+                    canAdd);
+    }
+    return canAdd;
+}
+
+bool TShellListFilter::lessThan(const QModelIndex& Left, const QModelIndex& Right) const {
+    const bool leftIsFolder = source_->isDir(Left);
+    if (leftIsFolder != source_->isDir(Right)) {
+        return leftIsFolder;
+    }
+    const QString leftName = source_->fileName(Left);
+    const QString rightName = source_->fileName(Right);
+    const int order = collator_.compare(leftName, rightName);
+    if (order != 0) {
+        return order < 0;
+    }
+    // Names equal but for letter case still get one fixed order.
+    return leftName < rightName;
+}
+
+} // namespace vorpane

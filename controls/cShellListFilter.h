@@ -1,0 +1,52 @@
+// TShellListFilter: what the file list shows of a folder read by a
+// QFileSystemModel. Only the items of the folder being listed are put to the
+// AddFolder test; the folders above it always pass, or the folder itself
+// could not be reached. The admitted items are kept in the order a file
+// manager shows them: folders first, then names in natural order, letter case
+// ignored ("img_9.jpg" before "IMG_10.jpg").
+#pragma once
+
+#include <QCollator>
+#include <QFileInfo>
+#include <QPersistentModelIndex>
+#include <QSortFilterProxyModel>
+
+#include <functional>
+
+class QFileSystemModel;
+
+namespace vorpane {
+
+// Asked once for each item of the folder: CanAdd comes in true and says on
+// return whether the item is shown.
+using TAddFolderEvent =
+    std::function<void(QObject* Sender, const QFileInfo& AFolder, bool& CanAdd)>;
+
+// The collation of the user's language, numbers compared by value and letter
+// case ignored. Where no language is set (the C locale), English rules: the C
+// collation knows neither numbers nor case.
+QCollator NaturalCollator();
+
+class TShellListFilter : public QSortFilterProxyModel {
+public:
+    // Sender is the control named to the AddFolder test as the one asking.
+    TShellListFilter(QFileSystemModel* Source, QObject* Sender, QObject* Owner);
+
+    // The folder whose items are tested; set before the model reads it.
+    // Until then, or when it is no folder, nothing is shown.
+    void SetFolder(const QModelIndex& SourceFolder);
+
+    TAddFolderEvent OnAddFolder;
+
+protected:
+    bool filterAcceptsRow(int SourceRow, const QModelIndex& SourceParent) const override;
+    bool lessThan(const QModelIndex& Left, const QModelIndex& Right) const override;
+
+private:
+    QFileSystemModel* source_;
+    QObject* sender_;
+    QPersistentModelIndex folder_;
+    QCollator collator_;
+};
+
+} // namespace vorpane

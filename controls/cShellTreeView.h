@@ -1,0 +1,44 @@
+// TShellTreeView: the folder tree of the folder browser. The whole file
+// system, folders only and no hidden ones, read as the user opens folders and
+// not watched afterwards. A press of any button makes the folder under the
+// pointer the chosen one; a right click then offers a small menu for it. A
+// second click on the chosen folder's name, or F2, renames it.
+#pragma once
+
+#include <QString>
+#include <QTreeView>
+
+#include <functional>
+
+class QFileSystemModel;
+class QMenu;
+
+namespace vorpane {
+
+class TShellTreeView : public QTreeView {
+public:
+    explicit TShellTreeView(QWidget* Owner);
+
+    // Chooses Folder and opens the folders down to it.
+    void SetPath(const QString& Folder);
+    // The chosen folder; empty when none is chosen.
+    QString Path() const;
+
+    // Forgets what was read and reads the chosen folder's way again.
+    void Refresh();
+
+    // Fires when another folder is chosen, with its path.
+    std::function<void(QObject* Sender, const QString& Folder)> OnChange;
+
+    // The menu of a right click on Folder: open it in the file manager,
+    // read it again.
+    QMenu* CreateContextMenu(const QString& Folder);
+
+private:
+    void SetFileModel();
+    void ContextPopup(const QPoint& At);
+
+    QFileSystemModel* folders_ = nullptr;
+};
+
+} // namespace vorpane
