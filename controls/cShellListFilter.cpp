@@ -17,8 +17,7 @@ QCollator NaturalCollator() {
 }
 
 TShellListFilter::TShellListFilter(QFileSystemModel* Source, QObject* Sender, QObject* Owner)
-    : QSortFilterProxyModel(Owner), source_(Source), sender_(Sender),
-      collator_(NaturalCollator()) {
+    : QSortFilterProxyModel(Owner), source_(Source), sender_(Sender), collator_(NaturalCollator()) {
     setSourceModel(Source);
 }
 
@@ -28,16 +27,12 @@ void TShellListFilter::SetFolder(const QModelIndex& SourceFolder) {
 }
 
 bool TShellListFilter::filterAcceptsRow(int SourceRow, const QModelIndex& SourceParent) const {
-    if (!folder_.isValid()) {
-        return false;
-    }
-    if (SourceParent != folder_) {
+    if (!folder_.isValid() || SourceParent != folder_) {
         return true;
     }
     bool canAdd = true;
     if (OnAddFolder) {
-        OnAddFolder(sender_, source_->fileInfo(source_->index(SourceRow, 0, SourceParent)),
-                    canAdd);
+        OnAddFolder(sender_, source_->fileInfo(source_->index(SourceRow, 0, SourceParent)), canAdd);
     }
     return canAdd;
 }

@@ -1,5 +1,5 @@
 // TShellListFilter: what the file list shows of a folder read by a
-// QFileSystemModel. Only the items of the folder being listed are put to the
+// QFileSystemModel, and in which order. Only the items of the folder being listed are put to the
 // AddFolder test; the folders above it always pass, or the folder itself
 // could not be reached. The admitted items are kept in the order a file
 // manager shows them: folders first, then names in natural order, letter case
@@ -33,7 +33,7 @@ public:
     TShellListFilter(QFileSystemModel* Source, QObject* Sender, QObject* Owner);
 
     // The folder whose items are tested; set before the model reads it.
-    // Until then, or when it is no folder, nothing is shown.
+    // Without one, every item passes: the order alone is wanted.
     void SetFolder(const QModelIndex& SourceFolder);
 
     TAddFolderEvent OnAddFolder;

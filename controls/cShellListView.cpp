@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDrag>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFrame>
@@ -25,15 +24,6 @@ constexpr int kLargeIcon = 32;
 // What a drag of file-list items carries: nothing any control accepts, so
 // the pointer shows that no drop is possible wherever it goes.
 const char* const kDragFormat = "application/x-vorpane-file-list";
-
-// Restores the cursor on every way out.
-class TWaitCursor {
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 // One of the two views: tells its owner of clicks, double clicks and drags.
 template <class TView> class TShellItemView : public TView {
@@ -118,6 +108,10 @@ TShellListView::TShellListView(QWidget* Owner)
     SetViewStyle(vsList);
 }
 
+TShellListView::~TShellListView() {
+    SetReading(false);
+}
+
 void TShellListView::SetViewStyle(TViewStyle Value) {
     viewStyle_ = Value;
     switch (Value) {
@@ -154,7 +148,8 @@ void TShellListView::SetViewStyle(TViewStyle Value) {
 }
 
 void TShellListView::SetRoot(const QString& Folder) {
-    TWaitCursor wait;
+    // A read still under way is given up.
+    SetReading(false);
     // Every read starts from a fresh model: what the last one knew of the
     // folder would otherwise be shown again instead of what is there now.
     auto* files = new QFileSystemModel(this);
@@ -168,30 +163,30 @@ void TShellListView::SetRoot(const QString& Folder) {
         }
     };
 
-    QModelIndex folder;
-    if (QFileInfo(Folder).isDir()) {
-        // The model reads in a thread of its own and says when it has the
-        // whole folder; until then the window takes no input, as the
-        // wait cursor says.
-        QEventLoop loop;
-        QString expected;
-        QObject::connect(files, &QFileSystemModel::directoryLoaded, &loop,
-                         [&](const QString& Path) {
-                             if (Path == expected) {
-                                 loop.quit();
-                             }
-                         });
-        folder = files->setRootPath(Folder);
-        if (folder.isValid()) {
-            expected = files->filePath(folder);
-            filter->SetFolder(folder);
-            loop.exec(QEventLoop::ExcludeUserInputEvents);
-        }
-    }
-    filter->sort(0, Qt::AscendingOrder);
+    // A renamed file takes its place by its new name, or leaves the list.
+    connect(files, &QFileSystemModel::fileRenamed, filter, [filter] { filter->invalidate(); });
 
-    SetModel(filter);
-    SetRootIndex(filter->mapFromSource(folder));
+    const QModelIndex folder =
+        QFileInfo(Folder).isDir() ? files->setRootPath(Folder) : QModelIndex();
+    if (folder.isValid()) {
+        filter->SetFolder(folder);
+        filter->sort(0, Qt::AscendingOrder);
+        SetModel(filter);
+        SetRootIndex(filter->mapFromSource(folder));
+        // The model reads in a thread of its own, the items coming in
+        // batches, and says when it has the whole folder.
+        SetReading(true);
+        const QString expected = files->filePath(folder);
+        connect(files, &QFileSystemModel::directoryLoaded, this,
+                [this, expected](const QString& Path) {
+                    if (Path == expected) {
+                        SetReading(false);
+                    }
+                });
+    } else {
+        // Nothing to show: not even the file system's top.
+        SetModel(nullptr);
+    }
     delete filter_;
     delete files_;
     filter_ = filter;
@@ -199,13 +194,26 @@ void TShellListView::SetRoot(const QString& Folder) {
     root_ = folder.isValid() ? files->filePath(folder) : Folder;
 }
 
+void TShellListView::SetReading(bool Value) {
+    if (Value == reading_) {
+        return;
+    }
+    reading_ = Value;
+    if (reading_) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
 int TShellListView::ItemCount() const {
-    QAbstractItemModel* model = iconView_->model();
+    const QAbstractItemModel* model = iconView_->model();
     return model == nullptr ? 0 : model->rowCount(iconView_->rootIndex());
 }
 
 QModelIndex TShellListView::ItemIndex(int Index) const {
-    return iconView_->model()->index(Index, 0, iconView_->rootIndex());
+    const QAbstractItemModel* model = iconView_->model();
+    return model == nullptr ? QModelIndex() : model->index(Index, 0, iconView_->rootIndex());
 }
 
 QString TShellListView::ItemPath(int Index) const {
@@ -217,9 +225,9 @@ bool TShellListView::ItemSelected(int Index) const {
 }
 
 void TShellListView::SetItemSelected(int Index, bool Selected) {
-    SelectionModel()->select(ItemIndex(Index), (Selected ? QItemSelectionModel::Select
-                                                         : QItemSelectionModel::Deselect) |
-                                                   QItemSelectionModel::Rows);
+    SelectionModel()->select(
+        ItemIndex(Index), (Selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                              QItemSelectionModel::Rows);
 }
 
 void TShellListView::SetModel(QAbstractItemModel* Model) {

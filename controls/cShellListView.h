@@ -1,11 +1,12 @@
 // TShellListView: the file list of the folder browser. It reads one folder
 // (SetRoot) into a QFileSystemModel, once, without watching it afterwards:
 // the folder's files, no hidden ones and no sub-folders, those its AddFolder
-// event admits, in a file manager's order. The items are shown in one of four
-// view styles: large icons, small icons, list (columns of names, filled top
-// to bottom) and details (one row per item with name, size, type and date).
-// The icon styles and the list share a QListView; details is a QTreeView.
-// Both share one selection, so switching styles keeps what is selected.
+// event admits, in a file manager's order. The reading goes on in the
+// model's own thread, under the wait cursor; the items show as they come. The items are shown in
+// one of four view styles: large icons, small icons, list (columns of names, filled top to bottom)
+// and details (one row per item with name, size, type and date). The icon styles and the list share
+// a QListView; details is a QTreeView. Both share one selection, so switching styles keeps what is
+// selected.
 //
 // A click (press and release of the left button) anywhere in the list fires
 // OnClick, a double click OnDblClick; a click on an empty part keeps the
@@ -38,14 +39,16 @@ using TEndDragEvent = std::function<void(QObject* Sender, QObject* Target, int X
 class TShellListView : public QWidget {
 public:
     explicit TShellListView(QWidget* Owner);
+    ~TShellListView() override;
 
     TViewStyle ViewStyle() const { return viewStyle_; }
     void SetViewStyle(TViewStyle Value);
 
-    // Reads Folder and shows what it admits, with the wait cursor while it
-    // reads. A path that is no readable folder leaves the list empty.
+    // Starts reading Folder. A path that is no folder leaves the list empty.
     void SetRoot(const QString& Folder);
     const QString& Root() const { return root_; }
+    // Whether the folder is still being read.
+    bool Reading() const { return reading_; }
 
     // The items in display order.
     int ItemCount() const;
@@ -73,6 +76,7 @@ public:
 
 private:
     QModelIndex ItemIndex(int Index) const;
+    void SetReading(bool Value);
 
     QStackedLayout* stack_;
     QListView* iconView_;
@@ -81,6 +85,7 @@ private:
     QString root_;
     QFileSystemModel* files_ = nullptr;
     TShellListFilter* filter_ = nullptr;
+    bool reading_ = false;
 };
 
 } // namespace vorpane

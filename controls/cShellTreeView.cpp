@@ -4,6 +4,7 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPersistentModelIndex>
 #include <QUrl>
 
 namespace vorpane {
@@ -28,6 +29,7 @@ void TShellTreeView::SetFileModel() {
     folders_->setReadOnly(false);
     folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     folders_->setRootPath(QStringLiteral("/"));
+    // The model keeps its folders in natural order, letter case ignored.
     setModel(folders_);
     // Size, type and date say nothing about a folder here.
     for (int column = 1; column < folders_->columnCount(); ++column) {
@@ -50,7 +52,9 @@ void TShellTreeView::SetFileModel() {
 }
 
 void TShellTreeView::SetPath(const QString& Folder) {
-    const QModelIndex index = folders_->index(Folder);
+    // Choosing the folder reads it into the file list, while the tree goes
+    // on reading too: only a persistent index survives that.
+    const QPersistentModelIndex index = folders_->index(Folder);
     setCurrentIndex(index);
     scrollTo(index);
 }
@@ -70,9 +74,8 @@ void TShellTreeView::Refresh() {
 
 QMenu* TShellTreeView::CreateContextMenu(const QString& Folder) {
     auto* menu = new QMenu(this);
-    menu->addAction(QStringLiteral("Open in file manager"), this, [Folder] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(Folder));
-    });
+    menu->addAction(QStringLiteral("Open in file manager"), this,
+                    [Folder] { QDesktopServices::openUrl(QUrl::fromLocalFile(Folder)); });
     menu->addAction(QStringLiteral("Refresh"), this, [this] { Refresh(); });
     return menu;
 }

@@ -226,8 +226,7 @@ void TForm1::CreateDesign() {
     ShellListView1 = new TShellListView(this);
     ShellListView1->setGeometry(220, 108, 343, 253);
     ShellListView1->setToolTip(QStringLiteral("jpg files under the folder"));
-    ShellListView1->OnAddFolder = [this](QObject* Sender, const QFileInfo& AFolder,
-                                         bool& CanAdd) {
+    ShellListView1->OnAddFolder = [this](QObject* Sender, const QFileInfo& AFolder, bool& CanAdd) {
         ShellListView1AddFolder(Sender, AFolder, CanAdd);
     };
     ShellListView1->OnClick = [this](QObject* Sender) { ShellListView1Click(Sender); };

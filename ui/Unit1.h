@@ -150,8 +150,8 @@ public:
     int EntryCount() const;
     void ListView1Click(QObject* Sender);
     void ListView1ColumnClick(QObject* Sender, int Column);
-    void ListView1Compare(QObject* Sender, QTreeWidgetItem* Item1, QTreeWidgetItem* Item2,
-                          int Data, int& Compare);
+    void ListView1Compare(QObject* Sender, QTreeWidgetItem* Item1, QTreeWidgetItem* Item2, int Data,
+                          int& Compare);
     void ImgBtnNameClick(QObject* Sender);
     void ImgBtnPathClick(QObject* Sender);
     void ImgBtnUpClick(QObject* Sender);

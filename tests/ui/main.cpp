@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QTemporaryDir>
+
 namespace {
 
 // The offscreen platform cannot cut windows to a shape and says so at every
@@ -24,6 +27,12 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     defaultHandler = qInstallMessageHandler(&QuietHandler);
+    // Every window opens its browser on the Desktop: the tests give it one
+    // of their own, empty, in a home folder of their own.
+    QTemporaryDir home;
+    QDir(home.path()).mkpath(QStringLiteral("Desktop"));
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
     vorpane::TApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

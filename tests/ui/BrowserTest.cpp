@@ -1,0 +1,316 @@
+// The folder browser: the tree, the file list's filter and order, reading a
+// folder once, and handing the file list's entries to the conversion list.
+#include "UiTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <QTreeWidget>
+
+namespace vorpane {
+namespace {
+
+using test::EntryNames;
+using test::FileListNames;
+using test::TScratchFolder;
+
+class BrowserTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder.Jpeg(QStringLiteral("a.jpg"), 20, 10);
+        folder.Jpeg(QStringLiteral("B.JPEG"), 20, 10);
+        folder.Jpeg(QStringLiteral("c.png"), 20, 10);
+        folder.Jpeg(QStringLiteral("photo.jpe"), 20, 10);
+        folder.Jpeg(QStringLiteral("photo.jpg.bak"), 20, 10);
+        folder.Text(QStringLiteral("x.jpg"));
+        folder.Jpeg(QStringLiteral(".h.jpg"), 20, 10);
+        folder.Folder(QStringLiteral("d"));
+        form = std::make_unique<TForm1>();
+    }
+
+    void Browse(const QString& Path) {
+        form->ShellTreeView1->SetPath(Path);
+        WaitForFileList();
+    }
+
+    void WaitForFileList() {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !form->ShellListView1->Reading(); }));
+    }
+
+    // Where an item of the file list shows, in the current view.
+    QPoint ItemCentre(int Index) const {
+        QAbstractItemView* view = form->ShellListView1->CurrentView();
+        return view->visualRect(view->model()->index(Index, 0, view->rootIndex())).center();
+    }
+
+    void ShowForm() {
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    TScratchFolder folder;
+    std::unique_ptr<TForm1> form;
+};
+
+const QStringList kListed = {QStringLiteral("a.jpg"), QStringLiteral("B.JPEG"),
+                             QStringLiteral("x.jpg")};
+
+TEST_F(BrowserTest, FileListShowsTheJpegNamedFilesOfTheChosenFolderOnly) {
+    Browse(folder.Path());
+    EXPECT_EQ(FileListNames(*form->ShellListView1), kListed);
+    EXPECT_EQ(form->ShellListView1->ItemPath(1), folder.File(QStringLiteral("B.JPEG")));
+    EXPECT_EQ(form->ShellTreeView1->Path(), folder.Path());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(BrowserTest, AddFolderAdmitsFoldersAndTheTwoExtensionsInAnyAsciiCase) {
+    const QString sub = folder.Folder(QStringLiteral("pictures.png"));
+    const struct {
+        QString path;
+        bool shown;
+    } rows[] = {
+        {QStringLiteral("/p/photo.JPG"), true},
+        {QStringLiteral("/p/photo.Jpeg"), true},
+        {QStringLiteral("/p/a.b.jpeg"), true},
+        {QStringLiteral("/p/.jpg"), true},
+        {QStringLiteral("/p/photo.jpe"), false},
+        {QStringLiteral("/p/photo.jfif"), false},
+        {QStringLiteral("/p/photo.jpg.bak"), false},
+        {QStringLiteral("/p/photo"), false},
+        {QStringLiteral("/p/jpg"), false},
+        {QStringLiteral("/p.jpg/photo"), false},  // the dot is the folder's
+        {QStringLiteral("/p/a.jpg:b"), false},    // nor does one before a ":" count
+        {QStringLiteral("/p/photo.jpg "), false}, // no trimming
+        {QStringLiteral("/p/photo.jpgg"), false},
+        {QString::fromUtf8("/p/photo.\xEF\xBC\xAA\xEF\xBC\xB0\xEF\xBC\xA7"), false}, // full-width
+        {sub, true},
+    };
+    for (const auto& row : rows) {
+        bool canAdd = !row.shown;
+        form->ShellListView1AddFolder(form->ShellListView1, QFileInfo(row.path), canAdd);
+        EXPECT_EQ(canAdd, row.shown) << row.path.toStdString();
+    }
+}
+
+TEST_F(BrowserTest, NamesAreInNaturalOrderWithoutRegardToCase) {
+    TScratchFolder names;
+    for (const char* name :
+         {"img_9.jpg", "IMG_10.jpg", "b.jpg", "a10.jpg", "A2.jpg", "_z.jpg", "img_100.jpg"}) {
+        names.Text(QString::fromLatin1(name));
+    }
+    // A window made before the folder existed might have read its parent
+    // without it.
+    form = std::make_unique<TForm1>();
+    Browse(names.Path());
+    EXPECT_EQ(FileListNames(*form->ShellListView1),
+              (QStringList{"_z.jpg", "A2.jpg", "a10.jpg", "b.jpg", "img_9.jpg", "IMG_10.jpg",
+                           "img_100.jpg"}));
+}
+
+TEST_F(BrowserTest, FolderIsReadOnceUntilItIsChosenAgain) {
+    Browse(folder.Path());
+    folder.Jpeg(QStringLiteral("new.jpg"), 4, 4);
+    QFile::remove(folder.File(QStringLiteral("a.jpg")));
+    EXPECT_EQ(FileListNames(*form->ShellListView1), kListed);
+
+    Browse(folder.File(QStringLiteral("d")));
+    EXPECT_TRUE(FileListNames(*form->ShellListView1).isEmpty());
+    Browse(folder.Path());
+    EXPECT_EQ(FileListNames(*form->ShellListView1), (QStringList{"B.JPEG", "new.jpg", "x.jpg"}));
+}
+
+TEST_F(BrowserTest, FolderThatCannotBeListedLeavesTheListEmpty) {
+    Browse(folder.Path());
+    const struct {
+        const char* name;
+        QString path;
+    } rows[] = {{"missing", folder.File(QStringLiteral("gone"))},
+                {"file", folder.File(QStringLiteral("a.jpg"))},
+                {"empty", QString()}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        form->ShellListView1->SetRoot(row.path);
+        EXPECT_EQ(form->ShellListView1->ItemCount(), 0);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+    QFile::setPermissions(folder.File(QStringLiteral("d")), QFileDevice::WriteOwner);
+    folder.Jpeg(QStringLiteral("d/in.jpg"), 4, 4); // root reads it anyway
+    form->ShellListView1->SetRoot(folder.File(QStringLiteral("d")));
+    WaitForFileList();
+    EXPECT_LE(form->ShellListView1->ItemCount(), 1);
+    QFile::setPermissions(folder.File(QStringLiteral("d")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+TEST_F(BrowserTest, BrowserStartsOnTheDesktopElseTheHomeFolder) {
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    ASSERT_TRUE(QFileInfo(desktop).isDir());
+    WaitForFileList();
+    EXPECT_EQ(form->ShellListView1->Root(), desktop);
+    EXPECT_EQ(form->ShellTreeView1->Path(), desktop);
+
+    const QString away = desktop + QStringLiteral(".away");
+    ASSERT_TRUE(QDir().rename(desktop, away));
+    TForm1 homeForm;
+    QDir().rename(away, desktop);
+    EXPECT_EQ(homeForm.ShellListView1->Root(), QDir::homePath());
+}
+
+TEST_F(BrowserTest, TreeShowsFoldersOnlyAndNoHiddenOnes) {
+    folder.Folder(QStringLiteral(".hidden"));
+    folder.Folder(QStringLiteral("e"));
+    Browse(folder.Path());
+    QTreeView* tree = form->ShellTreeView1;
+    const QPersistentModelIndex here = tree->currentIndex();
+    tree->expand(here);
+    // The model sorts a little after it has read.
+    const auto names = [&] {
+        QStringList shown;
+        for (int row = 0; row < tree->model()->rowCount(here); ++row) {
+            shown << tree->model()->index(row, 0, here).data().toString();
+        }
+        return shown;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return names() == QStringList{"d", "e"}; }));
+    EXPECT_EQ(names(), (QStringList{"d", "e"}));
+    EXPECT_TRUE(tree->isColumnHidden(1));
+    EXPECT_EQ(tree->indentation(), 19);
+    EXPECT_FALSE(tree->rootIsDecorated());
+}
+
+TEST_F(BrowserTest, ChoosingAFolderInTheTreeReadsIt) {
+    folder.Jpeg(QStringLiteral("d/inside.jpg"), 4, 4);
+    Browse(folder.Path());
+    ShowForm();
+    QTreeView* tree = form->ShellTreeView1;
+    tree->expand(tree->currentIndex());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return tree->model()->rowCount(tree->currentIndex()) == 1; }));
+    const QModelIndex d = tree->model()->index(0, 0, tree->currentIndex());
+    tree->scrollTo(d);
+    // A right press chooses the folder under the pointer too.
+    QTest::mousePress(tree->viewport(), Qt::RightButton, {}, tree->visualRect(d).center());
+    QTest::mouseRelease(tree->viewport(), Qt::RightButton, {}, tree->visualRect(d).center());
+    WaitForFileList();
+    EXPECT_EQ(FileListNames(*form->ShellListView1), QStringList{"inside.jpg"});
+    EXPECT_EQ(form->ShellTreeView1->Path(), folder.File(QStringLiteral("d")));
+}
+
+TEST_F(BrowserTest, TreeMenuOpensTheFolderAndRefreshReadsItAgain) {
+    Browse(folder.Path());
+    std::unique_ptr<QMenu> menu(form->ShellTreeView1->CreateContextMenu(folder.Path()));
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("Open in file manager"));
+    EXPECT_EQ(actions[1]->text(), QStringLiteral("Refresh"));
+
+    folder.Jpeg(QStringLiteral("late.jpg"), 4, 4);
+    actions[1]->trigger();
+    WaitForFileList();
+    EXPECT_EQ(form->ShellTreeView1->Path(), folder.Path());
+    EXPECT_EQ(FileListNames(*form->ShellListView1),
+              (QStringList{"a.jpg", "B.JPEG", "late.jpg", "x.jpg"}));
+}
+
+TEST_F(BrowserTest, ViewStylesShowTheSameItems) {
+    Browse(folder.Path());
+    form->ShellListView1->SetItemSelected(2, true);
+    form->ImageBgMouseDown(form->ImageBg, mbLeft, 0, 500, 90); // details
+    ASSERT_EQ(form->ShellListView1->ViewStyle(), vsReport);
+    QTreeView* report = form->ShellListView1->ReportView();
+    EXPECT_EQ(report->model()->rowCount(report->rootIndex()), 3);
+    EXPECT_EQ(report->model()->columnCount(report->rootIndex()), 4); // name, size, type, date
+    EXPECT_TRUE(form->ShellListView1->ItemSelected(2));
+    EXPECT_EQ(FileListNames(*form->ShellListView1), kListed);
+}
+
+TEST_F(BrowserTest, AddAllAndAddSelectedKeepTheFileListsOrder) {
+    Browse(folder.Path());
+    form->ImgBtnAddClick(form->ImgBtnAdd); // nothing selected
+    EXPECT_EQ(form->EntryCount(), 0);
+
+    form->ImgBtnAddsClick(form->ImgBtnAdds);
+    EXPECT_EQ(EntryNames(*form), kListed);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(form->ListView1->topLevelItem(row)->text(1), folder.Path() + QLatin1Char('/'));
+    }
+
+    form->ImgBtnDelsClick(form->ImgBtnDels);
+    // Selected last to first: still added first to last.
+    form->ShellListView1->SetItemSelected(2, true);
+    form->ShellListView1->SetItemSelected(0, true);
+    form->ImgBtnAddClick(form->ImgBtnAdd);
+    EXPECT_EQ(EntryNames(*form), (QStringList{"a.jpg", "x.jpg"}));
+
+    // An empty file list adds nothing.
+    Browse(folder.File(QStringLiteral("d")));
+    form->ImgBtnAddsClick(form->ImgBtnAdds);
+    EXPECT_EQ(form->EntryCount(), 2);
+}
+
+TEST_F(BrowserTest, DoubleClickAddsTheSelection) {
+    Browse(folder.Path());
+    ShowForm();
+    QWidget* viewport = form->ShellListView1->CurrentView()->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, ItemCentre(1));
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, ItemCentre(1));
+    EXPECT_EQ(EntryNames(*form), QStringList{"B.JPEG"});
+    // Nothing was opened or entered.
+    EXPECT_EQ(form->ShellListView1->Root(), folder.Path());
+}
+
+TEST_F(BrowserTest, EndOfADragAddsTheSelectionWithoutIcons) {
+    Browse(folder.Path());
+    form->ShellListView1->SetItemSelected(1, true);
+    form->ShellListView1->SetItemSelected(2, true);
+    form->ShellListView1EndDrag(form->ShellListView1, nullptr, 0, 0);
+    EXPECT_EQ(EntryNames(*form), (QStringList{"B.JPEG", "x.jpg"}));
+    EXPECT_EQ(form->ListView1->ImageCount(), 0);
+    // Only a drag out of a file list adds.
+    form->ShellListView1EndDrag(form->ListView1, nullptr, 0, 0);
+    EXPECT_EQ(form->EntryCount(), 2);
+}
+
+// The offscreen platform refuses every drag at once, as a drag cancelled
+// before it got anywhere; the entries come all the same.
+TEST_F(BrowserTest, RefusedDragStillAdds) {
+    Browse(folder.Path());
+    ShowForm();
+    form->ShellListView1->SetItemSelected(0, true);
+    form->ShellListView1->DragSelection(form->ShellListView1->CurrentView());
+    EXPECT_EQ(EntryNames(*form), QStringList{"a.jpg"});
+    EXPECT_EQ(form->ListView1->ImageCount(), 0);
+}
+
+TEST_F(BrowserTest, NameEditedInTheFileListRenamesTheFile) {
+    Browse(folder.Path());
+    ShowForm();
+    QAbstractItemView* view = form->ShellListView1->CurrentView();
+    const QModelIndex a = view->model()->index(0, 0, view->rootIndex());
+    view->setCurrentIndex(a);
+    view->edit(a);
+    auto* editor = view->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("renamed.jpg"));
+    QTest::keyClick(editor, Qt::Key_Return); // the editor commits after the key
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return QFileInfo::exists(folder.File(QStringLiteral("renamed.jpg"))); }));
+    EXPECT_FALSE(QFileInfo::exists(folder.File(QStringLiteral("a.jpg"))));
+    const QStringList renamed = {"B.JPEG", "renamed.jpg", "x.jpg"};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return FileListNames(*form->ShellListView1) == renamed; }));
+    EXPECT_EQ(FileListNames(*form->ShellListView1), renamed);
+}
+
+} // namespace
+} // namespace vorpane
