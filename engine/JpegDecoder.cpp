@@ -124,7 +124,14 @@ struct TJpegDecoder::TState {
     // Called when a guarded run of libjpeg calls failed.
     [[noreturn]] void Fail() {
         const int code = bridge.Code();
+        // libjpeg refuses a side above 65500 while reading the header, after
+        // it has read the size: name the size when our own limit is passed.
+        const std::uint64_t width = info.image_width;
+        const std::uint64_t height = info.image_height;
         Destroy();
+        if (code == JERR_IMAGE_TOO_BIG) {
+            TBitmap24::CheckPictureSize(width, height);
+        }
         if (source.ReadErrno != 0) {
             throw EFileError("Cannot read file " + SystemErrorText(path, source.ReadErrno));
         }

@@ -1,12 +1,12 @@
+#include "PdfWriter.h"
 #include "Errors.h"
 #include "FileOutputStream.h"
-#include "PdfWriter.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <unistd.h>
 
 namespace vorpane {
@@ -143,10 +143,11 @@ TEST(PdfWriterLayout, LengthIsTheSizeWhenTheFileIsOpenedForCopying) {
     WriteFileBytes(image, MakeJpegHeader(0xFFC0, 10, 10, 3, 150));
     TMemoryOutputStream out;
     std::vector<TReport> reports;
-    WritePdfDocument(
-        out, {image}, {info}, total,
-        [&](const std::string& t, std::int64_t a, std::int64_t b) { reports.push_back({t, a, b}); },
-        false, {});
+    WritePdfDocument(out, {image}, {info}, total,
+                     [&](const std::string& t, std::int64_t a, std::int64_t b) {
+                         reports.push_back({t, a, b});
+                     },
+                     false, {});
     EXPECT_NE(out.Data().find("/Length 150 >>"), std::string::npos);
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].total, 100);
@@ -185,10 +186,14 @@ TEST(PdfWriterStop, EachStopPointEndsTheDocumentWhereItIs) {
         std::size_t reports;
     };
     const TCase cases[] = {
-        {1, "/Kids [ ", 0},          {2, "/Kids [ 3 0 R ", 0},
-        {3, "/Count 2\n>>\nendobj\n", 0}, {4, "/Contents 7 0 R\n>>\nendobj\n", 0},
-        {5, "/Contents 8 0 R\n>>\nendobj\n", 0}, {6, "endstream\nendobj\n", 1},
-        {7, "endstream\nendobj\n", 2},  {8, "Q\nendstream\nendobj\n", 2},
+        {1, "/Kids [ ", 0},
+        {2, "/Kids [ 3 0 R ", 0},
+        {3, "/Count 2\n>>\nendobj\n", 0},
+        {4, "/Contents 7 0 R\n>>\nendobj\n", 0},
+        {5, "/Contents 8 0 R\n>>\nendobj\n", 0},
+        {6, "endstream\nendobj\n", 1},
+        {7, "endstream\nendobj\n", 2},
+        {8, "Q\nendstream\nendobj\n", 2},
     };
     for (const TCase& c : cases) {
         int asked = 0;
@@ -279,8 +284,8 @@ TEST(PdfWriterFiles, EveryWriteIsCheckedTextRowsIncluded) {
     const std::vector<TJpegInfo> infos{TJpegInfo{false, 800, 600}};
     // Room ending inside the header, the catalog, the image data, the xref
     // and the last five bytes.
-    for (std::size_t room : {std::size_t{3}, std::size_t{50}, std::size_t{5000},
-                             std::size_t{10600}, std::size_t{10758}}) {
+    for (std::size_t room : {std::size_t{3}, std::size_t{50}, std::size_t{5000}, std::size_t{10600},
+                             std::size_t{10758}}) {
         TFullDiskStream out(room);
         EXPECT_THROW(WritePdfDocument(out, {image}, infos, 10000, {}, false, {}), EFileError)
             << room;
@@ -328,7 +333,9 @@ struct TInfoCase {
     TJpegInfo info;
 };
 
-void PrintTo(const TInfoCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const TInfoCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ReadJpegInfoTable : public ::testing::TestWithParam<TInfoCase> {};
 
@@ -346,7 +353,9 @@ TEST_P(ReadJpegInfoTable, AcceptsOnlyEmbeddableFrames) {
     }
 }
 
-std::string Truncated(const std::string& bytes, std::size_t size) { return bytes.substr(0, size); }
+std::string Truncated(const std::string& bytes, std::size_t size) {
+    return bytes.substr(0, size);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Headers, ReadJpegInfoTable,
@@ -355,23 +364,22 @@ INSTANTIATE_TEST_SUITE_P(
         TInfoCase{"progressive", MakeJpegHeader(0xFFC2, 17, 9, 3), true, {false, 17, 9}},
         TInfoCase{"cmyk", MakeJpegHeader(0xFFC0, 640, 480, 4), true, {true, 640, 480}},
         TInfoCase{"precision_12", MakeJpegHeader(0xFFC0, 5, 6, 3, 0, "", 12), true, {false, 5, 6}},
-        TInfoCase{"largest_size", MakeJpegHeader(0xFFC0, 65535, 65535, 3), true,
-                  {false, 65535, 65535}},
+        TInfoCase{
+            "largest_size", MakeJpegHeader(0xFFC0, 65535, 65535, 3), true, {false, 65535, 65535}},
         TInfoCase{"after_app_segments",
                   MakeJpegHeader(0xFFC2, 2, 3, 3, 0, "\xFF\xE0\x00\x04\xAA\xBB\xFF\xFE\x00\x02"s),
-                  true, {false, 2, 3}},
+                  true,
+                  {false, 2, 3}},
         TInfoCase{"grey", MakeJpegHeader(0xFFC0, 8, 8, 1), false, {}},
         TInfoCase{"two_components", MakeJpegHeader(0xFFC0, 8, 8, 2), false, {}},
         TInfoCase{"extended_sof1_only", MakeJpegHeader(0xFFC1, 8, 8, 3), false, {}},
         TInfoCase{"lossless_sof3_only", MakeJpegHeader(0xFFC3, 8, 8, 3), false, {}},
-        TInfoCase{"fill_byte_before_marker", MakeJpegHeader(0xFFC0, 8, 8, 3, 0, "\xFF"), false,
-                  {}},
-        TInfoCase{"end_of_image_first", "\xFF\xD8\xFF\xD9" + MakeJpegHeader(0xFFC0, 8, 8, 3),
-                  false, {}},
+        TInfoCase{"fill_byte_before_marker", MakeJpegHeader(0xFFC0, 8, 8, 3, 0, "\xFF"), false, {}},
+        TInfoCase{
+            "end_of_image_first", "\xFF\xD8\xFF\xD9" + MakeJpegHeader(0xFFC0, 8, 8, 3), false, {}},
         TInfoCase{"truncated_in_frame", Truncated(MakeJpegHeader(0xFFC0, 8, 8, 3), 8), false, {}},
         TInfoCase{"truncated_before_frame", "\xFF\xD8\xFF\xE0\x00\x10"s, false, {}},
-        TInfoCase{"not_a_jpeg", "GIF89a", false, {}},
-        TInfoCase{"empty", "", false, {}}),
+        TInfoCase{"not_a_jpeg", "GIF89a", false, {}}, TInfoCase{"empty", "", false, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReadJpegInfo, MissingFilesAndFoldersAreRejected) {
