@@ -267,8 +267,12 @@ bool SaveAsJpeg(const TBitmap24& Bitmap, const std::string& FileName, std::uint8
         TJpegEncoder(stream).Encode(Bitmap, std::clamp<int>(Quality, 1, 100));
         stream.Close();
     } catch (...) {
-        // A half-written picture is of no use to anyone.
-        ::unlink(FileName.c_str());
+        // A half-written picture is of no use to anyone. Only a regular
+        // file goes: a device or FIFO named as the target stays.
+        struct stat st {};
+        if (::lstat(FileName.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            ::unlink(FileName.c_str());
+        }
         throw;
     }
     return true;

@@ -63,7 +63,7 @@ std::uint32_t WidthForHeight(std::uint16_t SourceHeight, std::uint16_t SourceWid
 // default compression settings at Quality (held to 1 ... 100) and writes it
 // to FileName, replacing its contents; a symlink at FileName is refused.
 // False when the bitmap has no pixels; errors raise EJpegError or
-// EFileError, and a partly written file is removed.
+// EFileError, and a partly written regular file is removed.
 bool SaveAsJpeg(const TBitmap24& Bitmap, const std::string& FileName, std::uint8_t Quality);
 
 // Decodes a picture by its file name's extension, letters in any case: "jpg"
