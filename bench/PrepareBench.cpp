@@ -1,17 +1,21 @@
-// Prepares one picture the way the conversion does (decode, Lanczos3 or
-// triangle, encode) and prints how long each phase took, best of N runs.
+// Prepares one picture the way the conversion does (decode, resample,
+// encode) and prints how long each phase took, best of several runs.
 //
-//   vorpane_prepare_bench IN OUT WIDTH HEIGHT QUALITY [RUNS] [triangle]
+//   vorpane_prepare_bench [--runs N] [--triangle] [--hook] IN OUT WIDTH HEIGHT QUALITY
 //
-// With RUNS 0 it runs PrepareImage once and prints nothing, for measuring
-// the whole program from outside (time, peak memory).
+// --runs 0 runs PrepareImage once and prints nothing, for timing the whole
+// program from outside (time, peak memory). --hook installs a drain hook
+// that does nothing, as a window's would when no event is waiting.
 #include "JpegDecoder.h"
 #include "JpegUtils.h"
+#include "MessageQueue.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 using namespace vorpane;
 using Clock = std::chrono::steady_clock;
@@ -22,20 +26,38 @@ double Seconds(Clock::time_point from) {
     return std::chrono::duration<double>(Clock::now() - from).count();
 }
 
+void NoEvents() {}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 6) {
-        std::fprintf(stderr, "usage: %s IN OUT WIDTH HEIGHT QUALITY [RUNS] [triangle]\n", argv[0]);
+    int runs = 5;
+    bool triangle = false;
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--runs" && i + 1 < argc) {
+            runs = std::atoi(argv[++i]);
+        } else if (argument == "--triangle") {
+            triangle = true;
+        } else if (argument == "--hook") {
+            SetDrainHook(&NoEvents);
+        } else {
+            arguments.push_back(argument);
+        }
+    }
+    if (arguments.size() != 5) {
+        std::fprintf(stderr,
+                     "usage: %s [--runs N] [--triangle] [--hook] IN OUT WIDTH HEIGHT QUALITY\n",
+                     argv[0]);
         return 64;
     }
-    const std::string in = argv[1];
-    const std::string out = argv[2];
-    const auto width = static_cast<std::uint16_t>(std::atoi(argv[3]));
-    const auto height = static_cast<std::uint16_t>(std::atoi(argv[4]));
-    const auto quality = static_cast<std::uint8_t>(std::atoi(argv[5]));
-    const int runs = argc > 6 ? std::atoi(argv[6]) : 5;
-    const bool triangle = argc > 7 && std::string(argv[7]) == "triangle";
+    const std::string& in = arguments[0];
+    const std::string& out = arguments[1];
+    const auto width = static_cast<std::uint16_t>(std::atoi(arguments[2].c_str()));
+    const auto height = static_cast<std::uint16_t>(std::atoi(arguments[3].c_str()));
+    const auto quality = static_cast<std::uint8_t>(std::atoi(arguments[4].c_str()));
+    const int filter = triangle ? kTriangleFilter : kLanczos3Filter;
     try {
         if (runs == 0) {
             return PrepareImage(in, out, quality, width, height, triangle) ? 0 : 1;
@@ -47,8 +69,7 @@ int main(int argc, char** argv) {
             const double decode = Seconds(start);
             start = Clock::now();
             TBitmap24 output;
-            if (!ResampleBitmap(&picture, &output, width, height,
-                                triangle ? kTriangleFilter : kLanczos3Filter)) {
+            if (!ResampleBitmap(&picture, &output, width, height, filter)) {
                 std::fprintf(stderr, "resampling failed\n");
                 return 1;
             }
@@ -64,11 +85,12 @@ int main(int argc, char** argv) {
                 best[i] = std::min(best[i], phases[i]);
             }
         }
-        std::printf("decode %.4f s\nresample %.4f s\nencode %.4f s\nprepare %.4f s\n", best[0],
-                    best[1], best[2], best[3]);
+        std::printf("decode %.4f\nresample %.4f\nencode %.4f\nprepare %.4f\n", best[0], best[1],
+                    best[2], best[3]);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;
     }
+    SetDrainHook(nullptr);
     return 0;
 }
