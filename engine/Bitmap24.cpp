@@ -3,6 +3,7 @@
 #include "Errors.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <sys/mman.h>
 
@@ -54,19 +55,22 @@ void TBitmap24::SetSize(std::uint32_t Width, std::uint32_t Height) {
 
 // A photograph's bitmap spans tens of megabytes, written once by the decoder.
 // In ordinary 4 KiB pages that is thousands of page faults, which on a
-// virtual machine cost as much as decoding the picture. The memory is
-// therefore mapped on a 2 MiB boundary and offered for huge pages, which
-// need one fault per 2 MiB. It comes zeroed from the system either way.
+// virtual machine cost as much as decoding the picture. Large bitmaps are
+// therefore mapped on a 2 MiB boundary and offered for huge pages, which need
+// one fault per 2 MiB; small ones come from calloc. Both come zeroed.
 TBitmap24::TPixels TBitmap24::Allocate(std::size_t bytes) {
     constexpr std::size_t kHugePage = std::size_t{2} << 20;
-    if (bytes > SIZE_MAX - kHugePage) {
-        return TPixels();
+    if (bytes < 2 * kHugePage) {
+        return TPixels(static_cast<std::uint8_t*>(std::calloc(bytes, 1)), detail::TPixelRelease{});
+    }
+    if (bytes > SIZE_MAX - 2 * kHugePage) {
+        return TPixels(nullptr, detail::TPixelRelease{});
     }
     const std::size_t mapped = (bytes + kHugePage - 1) & ~(kHugePage - 1);
     void* reserved = ::mmap(nullptr, mapped + kHugePage, PROT_READ | PROT_WRITE,
                             MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (reserved == MAP_FAILED) {
-        return TPixels();
+        return TPixels(nullptr, detail::TPixelRelease{});
     }
     // Keep the aligned part, give back what lies before and after it.
     const auto start = reinterpret_cast<std::uintptr_t>(reserved);
@@ -82,7 +86,11 @@ TBitmap24::TPixels TBitmap24::Allocate(std::size_t bytes) {
 }
 
 void detail::TPixelRelease::operator()(std::uint8_t* pixels) const {
-    ::munmap(pixels, Bytes);
+    if (Mapped == 0) {
+        std::free(pixels);
+    } else {
+        ::munmap(pixels, Mapped);
+    }
 }
 
 bool TBitmap24::operator==(const TBitmap24& other) const {

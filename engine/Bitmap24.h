@@ -17,9 +17,10 @@ namespace vorpane {
 inline constexpr std::uint64_t kMaxPicturePixels = std::uint64_t{1} << 28;
 
 namespace detail {
-// Pixel memory comes straight from the system (see Bitmap24.cpp).
+// Frees pixel memory: Mapped bytes mapped from the system, or from calloc
+// when Mapped is 0 (see Bitmap24.cpp).
 struct TPixelRelease {
-    std::size_t Bytes = 0;
+    std::size_t Mapped = 0;
     void operator()(std::uint8_t* pixels) const;
 };
 } // namespace detail

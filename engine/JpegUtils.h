@@ -124,7 +124,9 @@ TGroupList BuildGroupList(std::int32_t SourceSize, std::int32_t DestSize, int Fi
 // One pass. Horizontal: for each of OuterCount rows, InnerCount new columns
 // from the columns of that row. Vertical: for each of OuterCount columns,
 // InnerCount new rows from the rows of that column. List holds InnerCount
-// groups whose pixels lie inside the source.
+// groups whose pixels lie inside the source. Raises ERangeError for a list
+// or tables that don't fit together, or weights beyond +-32767 or so large
+// that a 32-bit sum could overflow (BuildGroupList's never are).
 void ApplyGroupList(std::int32_t OuterCount, std::int32_t InnerCount, const TScanLines& SourceLines,
                     const TScanLines& DestLines, bool Horizontal, const TGroupList& List);
 

@@ -296,7 +296,21 @@ TGroupList BuildGroupList(std::int32_t SourceSize, std::int32_t DestSize, int Fi
 
 void ApplyGroupList(std::int32_t OuterCount, std::int32_t InnerCount, const TScanLines& SourceLines,
                     const TScanLines& DestLines, bool Horizontal, const TGroupList& List) {
+    if (OuterCount < 0 || InnerCount < 0) {
+        throw ERangeError("Error size!");
+    }
     const TFlatGroups groups(List, InnerCount);
+    // The tables must hold every row the pass reaches (columns within a row
+    // are the caller's to keep in range).
+    const auto rows = [](const TScanLines& lines) {
+        return static_cast<std::int64_t>(lines.size());
+    };
+    const bool fits = Horizontal
+                          ? rows(SourceLines) >= OuterCount && rows(DestLines) >= OuterCount
+                          : rows(SourceLines) > groups.MaxPixel && rows(DestLines) >= InnerCount;
+    if (!fits) {
+        throw ERangeError("Error size!");
+    }
     if (Horizontal) {
         HorizontalPass(OuterCount, InnerCount, SourceLines, DestLines, groups);
     } else {

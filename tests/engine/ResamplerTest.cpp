@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <thread>
@@ -189,6 +190,24 @@ TEST(BuildGroupList, ShrinkingToOneCentresOnTheFirstPixel) {
     // Total 255: the first pixel counts 51 times, the last only 20 times.
     EXPECT_EQ(ScaleRow({255, 0, 0, 0, 0}, 1, kTriangleFilter), (std::vector<int>{51}));
     EXPECT_EQ(ScaleRow({0, 0, 0, 0, 255}, 1, kTriangleFilter), (std::vector<int>{20}));
+}
+
+TEST(BuildGroupList, WeightsRoundHalfToEven) {
+    // 513 pixels to 6: scale 5/512, the centre weight exactly 256 * 5/512 = 2.5.
+    const TGroupList six = BuildGroupList(513, 6, kTriangleFilter);
+    ASSERT_GT(six[0].Count, 0);
+    const auto centre = std::find_if(six[0].Weights.begin(), six[0].Weights.end(),
+                                     [](const TPixelWeight& w) { return w.Pixel == 0; });
+    EXPECT_EQ(centre->Weight, 2);
+    // 513 to 2: scale 1/512, every weight at most 0.5, which goes to 0; the
+    // empty group gives a black pixel.
+    const TGroupList two = BuildGroupList(513, 2, kTriangleFilter);
+    EXPECT_EQ(two[0].Count, 0);
+    TBitmap24 white(513, 1);
+    std::fill(white.Row(0), white.Row(0) + white.RowBytes(), static_cast<std::uint8_t>(255));
+    TBitmap24 dest;
+    ASSERT_TRUE(ResampleBitmap(&white, &dest, 2, 1, kTriangleFilter));
+    EXPECT_EQ(GreyLevels(dest)[0], 0);
 }
 
 TEST(BuildGroupList, IndexesFarBeyondAnEdgeAreReflectedUntilInside) {
@@ -410,7 +429,7 @@ TEST(ResampleBitmap, DrainsTheMessageQueueOnTheCallingThread) {
     }
 }
 
-TEST(ApplyGroupList, RefusesWeightsThatCouldOverflowItsSums) {
+TEST(ApplyGroupList, RefusesListsThatDoNotFit) {
     TBitmap24 source = GreyRow({1, 2});
     TBitmap24 dest(1, 1);
     TScanLines from;
@@ -421,6 +440,13 @@ TEST(ApplyGroupList, RefusesWeightsThatCouldOverflowItsSums) {
     list[0].Weights = {{0, 40000}};
     list[0].Count = 1;
     EXPECT_THROW(ApplyGroupList(1, 1, from, to, true, list), ERangeError);
+    // A row beyond the source table, or more new rows than the table holds.
+    list[0].Weights = {{1, 256}};
+    EXPECT_THROW(ApplyGroupList(1, 1, from, to, false, list), ERangeError);
+    list[0].Weights = {{0, 256}};
+    EXPECT_THROW(ApplyGroupList(1, 2, from, to, false, TGroupList(2, list[0])), ERangeError);
+    ApplyGroupList(1, 1, from, to, false, list);
+    EXPECT_EQ(to[0][0], 1);
 }
 
 TEST(CheckSize, AcceptsOneTo32767) {
