@@ -1,9 +1,13 @@
 #include "TestSupport.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <stdlib.h>
+#include <sys/wait.h>
 
 namespace vorpane::test {
 
@@ -67,6 +71,60 @@ std::string MakeJpegHeader(std::uint16_t sofMarker, int width, int height, int c
 
 std::string DataFile(const std::string& name) {
     return std::string(VORPANE_TEST_DATA) + "/" + name;
+}
+
+TPnmImage ParsePnm(const std::string& bytes) {
+    std::istringstream in(bytes);
+    std::string magic;
+    int maxValue = 0;
+    TPnmImage image;
+    in >> magic >> image.Width >> image.Height >> maxValue;
+    if ((magic != "P6" && magic != "P5") || maxValue != 255 || !in) {
+        throw std::runtime_error("not an 8-bit binary PNM picture");
+    }
+    in.get(); // the single white-space byte before the samples
+    image.Channels = magic == "P6" ? 3 : 1;
+    const auto size = static_cast<std::size_t>(image.Width) * image.Height * image.Channels;
+    image.Samples = bytes.substr(static_cast<std::size_t>(in.tellg()));
+    if (image.Samples.size() != size) {
+        throw std::runtime_error("PNM picture of the wrong length");
+    }
+    return image;
+}
+
+std::string CommandOutput(const std::string& command) {
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), &::pclose);
+    if (!pipe) {
+        throw std::runtime_error("cannot run " + command);
+    }
+    std::string output;
+    char buffer[65536];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) {
+        output.append(buffer, got);
+    }
+    const int status = ::pclose(pipe.release());
+    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        throw std::runtime_error(command + " failed");
+    }
+    return output;
+}
+
+TScopedTmpDir::TScopedTmpDir(const std::string& folder) {
+    const char* previous = std::getenv("TMPDIR");
+    had_ = previous != nullptr;
+    if (had_) {
+        previous_ = previous;
+    }
+    ::setenv("TMPDIR", folder.c_str(), 1);
+}
+
+TScopedTmpDir::~TScopedTmpDir() {
+    if (had_) {
+        ::setenv("TMPDIR", previous_.c_str(), 1);
+    } else {
+        ::unsetenv("TMPDIR");
+    }
 }
 
 } // namespace vorpane::test

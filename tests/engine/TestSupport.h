@@ -37,4 +37,31 @@ std::string MakeJpegHeader(std::uint16_t sofMarker, int width, int height, int c
 // Path of a file in tests/data.
 std::string DataFile(const std::string& name);
 
+// A binary PPM (P6) or PGM (P5) picture with 8-bit samples.
+struct TPnmImage {
+    int Width = 0;
+    int Height = 0;
+    int Channels = 0; // 3 for P6, 1 for P5
+    std::string Samples;
+};
+TPnmImage ParsePnm(const std::string& bytes);
+
+// Runs a shell command and gives what it wrote to standard output; throws
+// when it exits with anything but 0.
+std::string CommandOutput(const std::string& command);
+
+// Sets TMPDIR for the lifetime of the object, so the engine's private
+// temporary folder lands inside a test's own folder.
+class TScopedTmpDir {
+public:
+    explicit TScopedTmpDir(const std::string& folder);
+    ~TScopedTmpDir();
+    TScopedTmpDir(const TScopedTmpDir&) = delete;
+    TScopedTmpDir& operator=(const TScopedTmpDir&) = delete;
+
+private:
+    bool had_;
+    std::string previous_;
+};
+
 } // namespace vorpane::test

@@ -1,0 +1,64 @@
+#include "ConsoleProgress.h"
+
+#include <algorithm>
+
+namespace vorpane {
+
+namespace {
+constexpr int kBarWidth = 30;
+
+std::string Megabytes(std::int64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+    return text;
+}
+} // namespace
+
+TConsoleProgress::TConsoleProgress(const std::vector<std::string>& files, bool sameSize,
+                                   bool enabled, std::FILE* out)
+    : files_(files), sameSize_(sameSize), enabled_(enabled), out_(out) {}
+
+void TConsoleProgress::Report(const std::string& text, std::int64_t total, std::int64_t done) {
+    if (text == "converting.." || text == "Finished!") {
+        return;
+    }
+    // The preparation reports (source path, files - 1, position from 1);
+    // every other report is an embedded image (name, total bytes, bytes so far).
+    const auto count = static_cast<std::int64_t>(files_.size());
+    if (sameSize_ && !writing_ && total == count - 1 && done >= 1 && done <= count &&
+        files_[static_cast<std::size_t>(done - 1)] == text) {
+        lastPrepared_ = done - 1;
+        Draw("Preparing", std::to_string(done) + "/" + std::to_string(count) + " images", count,
+             done);
+        return;
+    }
+    writing_ = true;
+    ++embedded_;
+    Draw("Embedding", Megabytes(done) + " of " + Megabytes(total), total, done);
+}
+
+void TConsoleProgress::Draw(const char* phase, const std::string& count, std::int64_t total,
+                            std::int64_t done) {
+    if (!enabled_) {
+        return;
+    }
+    const double fraction =
+        total > 0 ? std::clamp(static_cast<double>(done) / static_cast<double>(total), 0.0, 1.0)
+                  : 1.0;
+    const int filled = static_cast<int>(fraction * kBarWidth);
+    std::string bar(static_cast<std::size_t>(filled), '#');
+    bar.append(static_cast<std::size_t>(kBarWidth - filled), '.');
+    std::fprintf(out_, "\r%-9s [%s] %3d%%  %s\x1b[K", phase, bar.c_str(),
+                 static_cast<int>(fraction * 100), count.c_str());
+    std::fflush(out_);
+    lineOpen_ = true;
+}
+
+void TConsoleProgress::Finish() {
+    if (lineOpen_) {
+        std::fputc('\n', out_);
+        lineOpen_ = false;
+    }
+}
+
+} // namespace vorpane

@@ -1,0 +1,45 @@
+// The command line of vorpane-convert, parsed into what ConversionRun needs.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vorpane {
+
+// Bad usage: the message says what is wrong; the program adds the usage text.
+class EUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct TConvertOptions {
+    std::string Output;
+    std::vector<std::string> Files;
+    std::string FilesFrom;   // "-" for standard input; read by ReadFileList
+    bool SameSize = false;   // --size given
+    std::uint16_t Width = 0; // 0 keeps the aspect ratio (or the image's own size)
+    std::uint16_t Height = 0;
+    std::uint8_t Quality = 100;
+    bool UseTriangle = false;
+    bool Quiet = false;
+    bool Help = false;
+    bool Version = false;
+};
+
+// The largest side the resampler accepts.
+inline constexpr int kMaxSide = 32767;
+
+// Parses argv[1..argc-1]. Throws EUsageError.
+TConvertOptions ParseConvertOptions(int argc, const char* const argv[]);
+
+// Reads one path per line; empty lines are skipped and a trailing carriage
+// return is dropped.
+std::vector<std::string> ReadFileList(std::istream& in);
+
+// The usage text printed by --help and after a usage error.
+std::string UsageText();
+
+} // namespace vorpane

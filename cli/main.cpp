@@ -1,0 +1,160 @@
+// vorpane-convert: the conversion engine on the command line.
+#include "ConsoleProgress.h"
+#include "ConversionRun.h"
+#include "ConvertOptions.h"
+#include "Errors.h"
+#include "JpegUtils.h"
+#include "MessageQueue.h"
+
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace vorpane;
+
+enum TExitCode {
+    ecDone = 0,
+    ecNoFiles = 1,
+    ecAborted = 2,
+    ecStopped = 3,
+    ecError = 4,
+    ecUsage = 64,
+};
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnSignal(int) {
+    interrupted = 1;
+}
+
+// Runs on the main thread at the engine's drain points: a signal becomes the
+// same stop request the window's Stop button makes.
+void StopOnSignal() {
+    if (interrupted != 0) {
+        StopConverting = true;
+        StopPreparing = true;
+    }
+}
+
+void InstallSignalHandlers() {
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    // A second Ctrl-C ends the program at once, as users expect.
+    action.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    SetDrainHook(&StopOnSignal);
+}
+
+void PrintError(const std::string& message) {
+    std::cerr << "vorpane-convert: " << message << '\n';
+}
+
+bool IsExistingFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+// The file the preparation was working on when it failed: the first existing
+// source after the last one it reported.
+std::string FileBeingPrepared(const std::vector<std::string>& files, std::int64_t lastPrepared) {
+    for (auto i = static_cast<std::size_t>(lastPrepared + 1); i < files.size(); ++i) {
+        if (IsExistingFile(files[i])) {
+            return files[i];
+        }
+    }
+    return {};
+}
+
+int Convert(TConvertOptions& options) {
+    if (!options.FilesFrom.empty()) {
+        if (options.FilesFrom == "-") {
+            for (auto& file : ReadFileList(std::cin)) {
+                options.Files.push_back(std::move(file));
+            }
+        } else {
+            std::ifstream list(options.FilesFrom);
+            if (!list) {
+                PrintError("cannot read the file list " + options.FilesFrom);
+                return ecError;
+            }
+            for (auto& file : ReadFileList(list)) {
+                options.Files.push_back(std::move(file));
+            }
+        }
+    }
+    TConsoleProgress progress(options.Files, options.SameSize,
+                              !options.Quiet && ::isatty(STDERR_FILENO) != 0);
+    TRunReport report;
+    std::int32_t result = 0;
+    try {
+        result = ConversionRun(
+            options.Files, options.Output,
+            [&progress](const std::string& text, std::int64_t total, std::int64_t done) {
+                progress.Report(text, total, done);
+            },
+            options.SameSize, options.Quality, options.Width, options.Height, options.UseTriangle,
+            &report);
+    } catch (const EFileError& error) {
+        progress.Finish();
+        PrintError(error.what());
+        return ecError;
+    } catch (const std::exception& error) {
+        progress.Finish();
+        const std::string file = FileBeingPrepared(options.Files, progress.LastPrepared());
+        PrintError(file.empty() ? error.what() : file + ": " + error.what());
+        return ecError;
+    }
+    progress.Finish();
+    switch (result) {
+    case rcDone:
+        if (!options.Quiet && ::isatty(STDERR_FILENO) != 0) {
+            std::cerr << options.Output << ": " << progress.Embedded() << " pages\n";
+        }
+        return ecDone;
+    case rcNoFiles:
+        if (report.FailedFile.empty() && report.Reason.empty()) {
+            PrintError("no PDF written: no files to convert");
+        } else {
+            PrintError("no PDF written: " + report.FailedFile + ": " + report.Reason);
+        }
+        return ecNoFiles;
+    case rcAborted:
+        PrintError("aborted, no PDF written: " + report.Reason);
+        return ecAborted;
+    case rcStopped:
+        PrintError("stopped, no PDF written");
+        return ecStopped;
+    default:
+        return ecError;
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    TConvertOptions options;
+    try {
+        options = ParseConvertOptions(argc, argv);
+    } catch (const EUsageError& error) {
+        PrintError(error.what());
+        std::cerr << UsageText();
+        return ecUsage;
+    }
+    if (options.Help) {
+        std::cout << UsageText();
+        return ecDone;
+    }
+    if (options.Version) {
+        std::cout << "vorpane-convert " << VORPANE_VERSION << '\n';
+        return ecDone;
+    }
+    InstallSignalHandlers();
+    return Convert(options);
+}

@@ -1,0 +1,67 @@
+// A 24-bit picture in memory: Width x Height pixels of three bytes each,
+// stored row by row without padding, top row first. The image preparation
+// keeps red, green, blue in that order so rows go straight to and from
+// libjpeg; the resampler treats the three bytes alike.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace vorpane {
+
+// The largest picture the loaders accept: 2^28 = 268,435,456 pixels (768 MiB
+// as a bitmap), beyond any camera's photograph and a 16384 x 16384 scan. A
+// header claiming more is refused before its pixels are allocated, so a
+// small file can't make the program claim gigabytes.
+inline constexpr std::uint64_t kMaxPicturePixels = std::uint64_t{1} << 28;
+
+namespace detail {
+// Frees pixel memory: Mapped bytes mapped from the system, or from calloc
+// when Mapped is 0 (see Bitmap24.cpp).
+struct TPixelRelease {
+    std::size_t Mapped = 0;
+    void operator()(std::uint8_t* pixels) const;
+};
+} // namespace detail
+
+class TBitmap24 {
+public:
+    TBitmap24() = default;
+    // Allocates a zeroed Width x Height bitmap (see SetSize).
+    TBitmap24(std::uint32_t Width, std::uint32_t Height) { SetSize(Width, Height); }
+    TBitmap24(const TBitmap24& other);
+    TBitmap24& operator=(const TBitmap24& other);
+    TBitmap24(TBitmap24&&) noexcept = default;
+    TBitmap24& operator=(TBitmap24&&) noexcept = default;
+
+    // Gives the bitmap a new size with every pixel black; a side of 0 leaves
+    // it without pixels. The byte count is checked for overflow before
+    // anything is allocated; a size that can't be held raises EPictureError
+    // and leaves the bitmap as it was.
+    void SetSize(std::uint32_t Width, std::uint32_t Height);
+
+    // Raises EPictureError unless Width x Height stays within
+    // kMaxPicturePixels.
+    static void CheckPictureSize(std::uint64_t Width, std::uint64_t Height);
+
+    std::uint32_t Width() const { return width_; }
+    std::uint32_t Height() const { return height_; }
+    bool Empty() const { return width_ == 0 || height_ == 0; }
+    std::size_t RowBytes() const { return static_cast<std::size_t>(width_) * 3; }
+
+    std::uint8_t* Row(std::uint32_t y) { return pixels_.get() + y * RowBytes(); }
+    const std::uint8_t* Row(std::uint32_t y) const { return pixels_.get() + y * RowBytes(); }
+
+    bool operator==(const TBitmap24& other) const;
+
+private:
+    using TPixels = std::unique_ptr<std::uint8_t[], detail::TPixelRelease>;
+    static TPixels Allocate(std::size_t bytes);
+
+    std::uint32_t width_ = 0;
+    std::uint32_t height_ = 0;
+    TPixels pixels_;
+};
+
+} // namespace vorpane

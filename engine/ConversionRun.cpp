@@ -1,0 +1,152 @@
+#include "ConversionRun.h"
+
+#include "AtomicOutputFile.h"
+#include "Errors.h"
+#include "JpegUtils.h"
+#include "MessageQueue.h"
+#include "PdfWriter.h"
+
+#include <memory>
+#include <sys/stat.h>
+
+namespace vorpane {
+
+bool StopConverting = false;
+
+namespace {
+
+// One run's state: the embed list and the info table live only as long as
+// the run.
+class TConversion {
+public:
+    TConversion(const TProgressProc& progress, TRunReport* report)
+        : progress_(progress), report_(report) {}
+
+    std::int32_t Run(const std::vector<std::string>& files, const std::string& outputFile,
+                     bool sameSize, std::uint8_t quality, std::uint16_t width, std::uint16_t height,
+                     bool useTriangle);
+
+private:
+    void Report(const std::string& text, std::int64_t total, std::int64_t done) const {
+        if (progress_) {
+            progress_(text, total, done);
+        }
+    }
+    std::int32_t FinishRun(std::int32_t result) {
+        infos_.clear();
+        Report("Finished!", 0, 0);
+        return result;
+    }
+    std::int32_t AbortRun(std::int32_t result) {
+        output_.reset(); // closes and removes the unfinished document
+        embed_.clear();
+        return FinishRun(result);
+    }
+    bool TestEmbedList(bool& stopped);
+    void RefuseOutputAmongInputs(const std::string& outputFile) const;
+
+    const TProgressProc& progress_;
+    TRunReport* report_;
+    std::vector<std::string> embed_;
+    std::vector<TJpegInfo> infos_;
+    std::unique_ptr<TAtomicOutputFile> output_;
+};
+
+bool TConversion::TestEmbedList(bool& stopped) {
+    for (const std::string& name : embed_) {
+        if (StopConverting) {
+            stopped = true;
+            return false;
+        }
+        TJpegInfo info;
+        const TJpegCheck check =
+            name.empty() ? TJpegCheck::jcCannotOpen : CheckJpegFile(name, info);
+        if (check != TJpegCheck::jcEmbeddable) {
+            if (report_ != nullptr) {
+                report_->FailedFile = name;
+                report_->Reason = JpegCheckText(check);
+            }
+            return false;
+        }
+        infos_.push_back(info);
+        DrainMessageQueue();
+    }
+    return true;
+}
+
+// Writing the document over one of its own images would destroy that image
+// the moment the finished document is renamed into place.
+void TConversion::RefuseOutputAmongInputs(const std::string& outputFile) const {
+    struct stat target {};
+    if (::stat(outputFile.c_str(), &target) != 0) {
+        return;
+    }
+    for (const std::string& name : embed_) {
+        struct stat input {};
+        if (::stat(name.c_str(), &input) == 0 && input.st_dev == target.st_dev &&
+            input.st_ino == target.st_ino) {
+            throw EFileError("Cannot create file " + outputFile +
+                             ": it is one of the files to embed");
+        }
+    }
+}
+
+std::int32_t TConversion::Run(const std::vector<std::string>& files, const std::string& outputFile,
+                              bool sameSize, std::uint8_t quality, std::uint16_t width,
+                              std::uint16_t height, bool useTriangle) {
+    StopConverting = false;
+    if (outputFile.empty() || files.empty()) {
+        return rcNoFiles;
+    }
+    Report("converting..", 0, 0);
+
+    if (sameSize) {
+        if (!PrepareImages(files, embed_, progress_, quality, width, height, useTriangle)) {
+            embed_.clear();
+            return FinishRun(rcNoFiles);
+        }
+    } else {
+        embed_ = files;
+    }
+
+    const std::int64_t total = TotalFileSize(embed_);
+    bool stopped = false;
+    if (!TestEmbedList(stopped)) {
+        return FinishRun(stopped ? rcStopped : rcNoFiles);
+    }
+
+    RefuseOutputAmongInputs(outputFile);
+    output_ = std::make_unique<TAtomicOutputFile>(outputFile);
+
+    try {
+        const TWriteResult result =
+            WritePdfDocument(output_->Stream(), embed_, infos_, total, progress_, sameSize,
+                             [] { return StopConverting; });
+        if (result == TWriteResult::wrStopped) {
+            return AbortRun(rcStopped);
+        }
+        output_->Commit();
+    } catch (const std::exception& error) {
+        if (report_ != nullptr) {
+            report_->Reason = error.what();
+        }
+        return AbortRun(rcAborted);
+    } catch (...) {
+        return AbortRun(rcAborted);
+    }
+    output_.reset();
+    embed_.clear();
+    return FinishRun(rcDone);
+}
+
+} // namespace
+
+std::int32_t ConversionRun(const std::vector<std::string>& Files, const std::string& OutputFile,
+                           const TProgressProc& Progress, bool SameSize, std::uint8_t Quality,
+                           std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
+                           TRunReport* Report) {
+    TConversion conversion(Progress, Report);
+    return conversion.Run(Files, OutputFile, SameSize, Quality, Width, Height, UseTriangle);
+}
+
+} // namespace vorpane

@@ -1,0 +1,44 @@
+// The one operation through which a list of JPEG files becomes a PDF: it
+// prepares the images (or takes them as they are), tests every file before
+// any output exists, writes the document and answers with a result code.
+#pragma once
+
+#include "Progress.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vorpane {
+
+enum : std::int32_t {
+    rcNoFiles = -1, // no document: no output path, an empty list, or a file that can't be embedded
+    rcDone = -2,    // the document was written completely
+    rcAborted = -3, // an error while writing; no document remains
+    rcStopped = -4, // the Stop command ended the run; no document remains
+};
+
+// Set by the Stop command, cleared by each run when it starts, read at the
+// run's stop points. Single-threaded: the Stop command runs inside the run's
+// message drains.
+extern bool StopConverting;
+
+// What a run that did not finish found, for callers that explain it.
+struct TRunReport {
+    std::string FailedFile; // rcNoFiles: the first file that can't be embedded
+    std::string Reason;     // rcNoFiles: why; rcAborted: the error's message
+};
+
+// Turns Files into one PDF at OutputFile. With SameSize every image is first
+// prepared at Width x Height and Quality (UseTriangle picks the filter); else
+// the files are embedded byte for byte. The document is written beside
+// OutputFile and renamed over it only when complete, so a run that doesn't
+// end rcDone leaves an existing file untouched. Errors raised by the
+// preparation or by creating the output leave the run; errors while writing
+// become rcAborted.
+std::int32_t ConversionRun(const std::vector<std::string>& Files, const std::string& OutputFile,
+                           const TProgressProc& Progress, bool SameSize, std::uint8_t Quality,
+                           std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
+                           TRunReport* Report = nullptr);
+
+} // namespace vorpane

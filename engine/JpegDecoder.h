@@ -1,0 +1,52 @@
+// Reads a JPEG file with libjpeg in two steps: the header first, which gives
+// the picture's full size, then the pixels, as RGB at full size or at one of
+// libjpeg's reduced scales M/8. The image preparation decodes at full size
+// with the library's default settings; the preview decodes just large enough
+// for its box.
+//
+// Errors: EFileError when the file can't be opened or read (a folder, a FIFO
+// and a device are refused); EJpegError "JPEG error #N" with libjpeg's
+// message number when libjpeg refuses the data; EPictureError when the header
+// claims more than kMaxPicturePixels pixels, raised before anything large is
+// allocated. libjpeg's warnings are not errors: a truncated or damaged file
+// decodes as far as its data goes, as libjpeg decodes it.
+#pragma once
+
+#include "Bitmap24.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace vorpane {
+
+class TJpegDecoder {
+public:
+    // Opens FileName and reads its header.
+    explicit TJpegDecoder(const std::string& FileName);
+    ~TJpegDecoder();
+    TJpegDecoder(const TJpegDecoder&) = delete;
+    TJpegDecoder& operator=(const TJpegDecoder&) = delete;
+
+    // Full size, from the header.
+    std::uint32_t Width() const;
+    std::uint32_t Height() const;
+
+    // Decodes the pixels at full size with libjpeg's default settings into
+    // RGB: a grey picture gives equal channels, a CMYK or YCCK one is
+    // converted to RGB (Adobe's inverted CMYK when the file carries Adobe's
+    // marker, plain CMYK otherwise). Drains the message queue between batches
+    // of rows. A decoder decodes once: Decode or DecodeAtLeast, not both.
+    TBitmap24 Decode();
+
+    // The same at the smallest of libjpeg's scales M/8, M = 1 ... 8, at which
+    // the picture is at least MinWidth x MinHeight; full size when even that
+    // is smaller than asked.
+    TBitmap24 DecodeAtLeast(std::uint32_t MinWidth, std::uint32_t MinHeight);
+
+private:
+    struct TState;
+    std::unique_ptr<TState> state_;
+};
+
+} // namespace vorpane

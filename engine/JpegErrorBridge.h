@@ -1,0 +1,50 @@
+// libjpeg reports a fatal error by calling error_exit, which by default
+// prints and calls exit(). Ours jumps back instead: RunGuarded sets the jump
+// target, runs a few libjpeg calls, and answers false when one of them failed.
+// The caller then destroys its libjpeg object and raises EJpegError with the
+// library's message number. No C++ exception ever passes through libjpeg's C
+// frames, and the jump skips only frames without destructors: the function
+// handed to RunGuarded must hold nothing that needs destroying.
+//
+// Warnings (a truncated file, corrupt data) are not errors: libjpeg carries
+// on and decodes as far as the data goes. Nothing is printed.
+#pragma once
+
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+namespace vorpane {
+
+class TJpegErrorBridge {
+public:
+    TJpegErrorBridge();
+    TJpegErrorBridge(const TJpegErrorBridge&) = delete;
+    TJpegErrorBridge& operator=(const TJpegErrorBridge&) = delete;
+
+    // To be set as the err field of a libjpeg object before it is created.
+    jpeg_error_mgr* Manager() { return &manager_; }
+    // libjpeg's message number of the last error.
+    int Code() const { return manager_.msg_code; }
+
+    template <typename F> bool RunGuarded(F&& calls) {
+        // No object with a destructor lives in this frame: a jump back here
+        // abandons nothing.
+        if (setjmp(jump_) != 0) {
+            return false;
+        }
+        calls();
+        return true;
+    }
+
+private:
+    static void ExitByJump(j_common_ptr info);
+    static void Silent(j_common_ptr info);
+
+    // First member: libjpeg hands its address back as j_common_ptr->err.
+    jpeg_error_mgr manager_;
+    std::jmp_buf jump_;
+};
+
+} // namespace vorpane

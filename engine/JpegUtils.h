@@ -1,0 +1,141 @@
+// Image preparation and resampling for the "Same size" mode: every listed
+// picture is decoded, scaled to the requested page size with a separable
+// filter (triangle or Lanczos3) and encoded again as a baseline JPEG into a
+// numbered file in our private temporary folder.
+//
+// The resampler's results are fixed to the byte: weights come from the
+// filter in single precision, rounded half to even, as integers in which 256
+// stands for 1.0; the passes add integer products, divide by the actual sum
+// of the weights (cut toward zero) and clamp to 0 ... 255. Two builds give
+// the same pixels for the same source pixels.
+//
+// Everything runs on the caller's thread; the work drains the message queue
+// (DrainMessageQueue) between its steps so a window stays usable.
+#pragma once
+
+#include "Bitmap24.h"
+#include "Progress.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vorpane {
+
+// ---- Preparation ----------------------------------------------------------
+
+// Cleared by PrepareImages when a batch starts, set by the Stop command;
+// the batch reads it before each file.
+extern bool StopPreparing;
+
+// Prepares every existing file of SourceFiles (PrepareImage) into
+// TempFolder() + "<position>.jpg", position counted from 0 in SourceFiles,
+// and appends the name of each file written to PreparedFiles. Progress gets
+// (source path, N - 1, position + 1) once per existing source file. A path
+// under which no file exists (or a folder) is skipped without a report.
+// Gives false only for an empty SourceFiles (after the "No Files." guard
+// message); errors of loading, decoding, encoding and writing end the batch
+// and leave as exceptions, the files written before staying in place.
+bool PrepareImages(const std::vector<std::string>& SourceFiles,
+                   std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
+                   std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,
+                   bool UseTriangle);
+
+// Loads FileName (LoadPicture), scales it when Width or Height is given (one
+// of them 0: the other follows the picture's aspect ratio; both given: the
+// picture is stretched to exactly that size) with Lanczos3, or the triangle
+// filter when UseTriangle, and writes it to TempName (SaveAsJpeg). True when
+// the file was written; false, and no file written, when the output would
+// have no pixels or the resampler refuses the size (a side above 32767).
+bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
+                  std::uint16_t Width, std::uint16_t Height, bool UseTriangle);
+
+// The side that keeps the source's aspect ratio: round(SourceHeight * Width
+// / SourceWidth) and round(SourceWidth * Height / SourceHeight), exact, a
+// tie going to the even integer (4 x 3 at width 6 gives height 4, at width 10
+// height 8). 0 when the source side divided by is 0.
+std::uint32_t HeightForWidth(std::uint16_t SourceHeight, std::uint16_t SourceWidth,
+                             std::uint16_t Width);
+std::uint32_t WidthForHeight(std::uint16_t SourceHeight, std::uint16_t SourceWidth,
+                             std::uint16_t Height);
+
+// Encodes Bitmap as one colour, sequential, baseline JPEG with libjpeg's
+// default compression settings at Quality (held to 1 ... 100) and writes it
+// to FileName, replacing its contents; a symlink at FileName is refused.
+// False when the bitmap has no pixels; errors raise EJpegError or
+// EFileError, and a partly written regular file is removed.
+bool SaveAsJpeg(const TBitmap24& Bitmap, const std::string& FileName, std::uint8_t Quality);
+
+// Decodes a picture by its file name's extension, letters in any case: "jpg"
+// and "jpeg" through TJpegDecoder at full size, "png" with its transparent
+// parts laid over white. "bmp", "ico", "wmf" and "emf" are refused with
+// EPictureError "Unsupported picture format (.%s)", any other extension with
+// "Unknown picture file extension (.%s)".
+TBitmap24 LoadPicture(const std::string& FileName);
+
+// Our private folder for temporary files, ending in '/':
+// $TMPDIR (else /tmp) + "vorpane-<uid>/", created with mode 0700. Refused
+// (EFileError) when it exists as a symlink, as something other than a
+// folder or as another user's folder; a folder of ours that others can
+// enter is closed to them.
+std::string TempFolder();
+
+// ---- Resampling -----------------------------------------------------------
+
+// Row r of a bitmap starts at entry r.
+using TScanLines = std::vector<std::uint8_t*>;
+
+// One contribution to a destination pixel: a source column or row (after
+// mirroring at the edges) and its weight, 256 standing for 1.0; never 0.
+struct TPixelWeight {
+    std::int32_t Pixel;
+    std::int32_t Weight;
+};
+
+// The contributions to one destination column or row, in the order found.
+// Weights holds room for floor(2 * support + 1) entries, Count are in use.
+struct TPixelGroup {
+    std::vector<TPixelWeight> Weights;
+    std::int32_t Count = 0;
+};
+
+using TGroupList = std::vector<TPixelGroup>;
+
+inline constexpr int kTriangleFilter = 0;
+inline constexpr int kLanczos3Filter = 1;
+
+// Raises ERangeError "Error size!" unless 1 <= Value <= 32767.
+void CheckSize(std::int64_t Value);
+
+// The size error when Bitmap is null, else CheckSize on its width and height.
+// (Our bitmaps are always 24-bit: there is nothing to convert.)
+void PrepareSource(const TBitmap24* Bitmap);
+
+// Gives Bitmap the size Width x Height.
+void SetBitmap24(TBitmap24& Bitmap, std::uint32_t Width, std::uint32_t Height);
+
+// One entry per row of Bitmap, top row first.
+void GetScanLines(TBitmap24& Bitmap, TScanLines& Lines);
+
+// The groups of one axis scaled from SourceSize to DestSize with the filter
+// FilterIndex (kTriangleFilter or kLanczos3Filter).
+TGroupList BuildGroupList(std::int32_t SourceSize, std::int32_t DestSize, int FilterIndex);
+
+// One pass. Horizontal: for each of OuterCount rows, InnerCount new columns
+// from the columns of that row. Vertical: for each of OuterCount columns,
+// InnerCount new rows from the rows of that column. List holds InnerCount
+// groups whose pixels lie inside the source. Raises ERangeError for a list
+// or tables that don't fit together, or weights beyond +-32767 or so large
+// that a 32-bit sum could overflow (BuildGroupList's never are).
+void ApplyGroupList(std::int32_t OuterCount, std::int32_t InnerCount, const TScanLines& SourceLines,
+                    const TScanLines& DestLines, bool Horizontal, const TGroupList& List);
+
+// Scales Source to NewWidth x NewHeight into Dest, or into Source itself
+// when Dest is null or Source. The same size only copies (even a size the
+// filter passes would refuse). False, Dest untouched, when a side is outside
+// 1 ... 32767 or Source is null; false also when a later step fails (Dest
+// then holds what it reached).
+bool ResampleBitmap(TBitmap24* Source, TBitmap24* Dest, std::uint16_t NewWidth,
+                    std::uint16_t NewHeight, int FilterIndex);
+
+} // namespace vorpane

@@ -1,0 +1,200 @@
+// vorpane-convert end to end: real photographs in, the PDF checked by
+// outside readers (qpdf, poppler's pdfinfo and pdfimages).
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
+
+namespace vorpane {
+namespace {
+
+using test::DataFile;
+using test::ReadFileBytes;
+using test::TTempDir;
+
+struct TCommandResult {
+    int status = -1;    // exit status, or 128 + signal
+    std::string output; // standard output and error together
+};
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+TCommandResult RunShell(const std::string& command) {
+    TCommandResult result;
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) {
+        return result;
+    }
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        result.output.append(buffer, got);
+    }
+    const int status = ::pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+TCommandResult Convert(const std::string& args) {
+    return RunShell(Quote(VORPANE_CONVERT) + " " + args);
+}
+
+// Page sizes as pdfinfo reports them, "W x H" for each page.
+std::vector<std::string> PageSizes(const std::string& pdf) {
+    const TCommandResult info = RunShell("pdfinfo -f 1 -l 9999 " + Quote(pdf));
+    std::vector<std::string> sizes;
+    std::istringstream lines(info.output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const std::size_t at = line.find(" size:");
+        if (line.starts_with("Page ") && at != std::string::npos) {
+            const std::size_t begin = line.find_first_not_of(' ', at + 6);
+            sizes.push_back(line.substr(begin, line.find(" pts") - begin));
+        }
+    }
+    return sizes;
+}
+
+void ExpectValidPdf(const std::string& pdf) {
+    const TCommandResult check = RunShell("qpdf --check " + Quote(pdf));
+    EXPECT_EQ(check.status, 0) << check.output;
+    EXPECT_NE(check.output.find("No syntax or stream encoding errors"), std::string::npos)
+        << check.output;
+}
+
+const std::vector<std::string> kPhotos = {"ijg_testorig.jpg", "jd_progressive3.jpg",
+                                          "pil_sample_cmyk_ycck.jpg", "orient_landscape_1.jpg"};
+
+std::string PhotoArgs() {
+    std::string args;
+    for (const auto& photo : kPhotos) {
+        args += " " + Quote(DataFile(photo));
+    }
+    return args;
+}
+
+TEST(ConvertCommand, OriginalSizeEmbedsEachPhotographByteForByte) {
+    TTempDir dir;
+    const std::string pdf = dir.File("out.pdf");
+    const TCommandResult run = Convert("-o " + Quote(pdf) + PhotoArgs());
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(run.output, "") << "nothing but errors when not on a terminal";
+    ExpectValidPdf(pdf);
+    EXPECT_EQ(PageSizes(pdf),
+              (std::vector<std::string>{"227 x 149", "650 x 470", "100 x 100", "600 x 450"}));
+    ASSERT_EQ(RunShell("cd " + Quote(dir.Path().string()) + " && pdfimages -j out.pdf img").status,
+              0);
+    for (std::size_t k = 0; k < kPhotos.size(); ++k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "img-%03zu.jpg", k);
+        EXPECT_EQ(ReadFileBytes(dir.File(name)), ReadFileBytes(DataFile(kPhotos[k]))) << name;
+    }
+}
+
+TEST(ConvertCommand, SameSizePreparesEveryPageAtTheGivenSize) {
+    TTempDir dir;
+    const std::string pdf = dir.File("out.pdf");
+    const TCommandResult run =
+        Convert("--size 320x240 --quality 80 -o " + Quote(pdf) + PhotoArgs());
+    ASSERT_EQ(run.status, 0) << run.output;
+    ExpectValidPdf(pdf);
+    EXPECT_EQ(PageSizes(pdf), std::vector<std::string>(kPhotos.size(), "320 x 240"));
+    const TCommandResult keepRatio =
+        Convert("--size 454x0 --triangle -o " + Quote(pdf) + " " + Quote(DataFile(kPhotos[0])));
+    ASSERT_EQ(keepRatio.status, 0) << keepRatio.output;
+    EXPECT_EQ(PageSizes(pdf), std::vector<std::string>{"454 x 298"});
+}
+
+TEST(ConvertCommand, FilesFromStandardInputKeepTheirOrder) {
+    TTempDir dir;
+    const std::string pdf = dir.File("out.pdf");
+    const TCommandResult run =
+        RunShell("printf '%s\\n\\n%s\\n' " + Quote(DataFile(kPhotos[3])) + " " +
+                 Quote(DataFile(kPhotos[0])) + " | " + Quote(VORPANE_CONVERT) +
+                 " --files-from - -o " + Quote(pdf));
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(PageSizes(pdf), (std::vector<std::string>{"600 x 450", "227 x 149"}));
+}
+
+TEST(ConvertCommand, ExitStatusAndMessageTellWhatWentWrong) {
+    TTempDir dir;
+    const std::string pdf = dir.File("out.pdf");
+    test::WriteFileBytes(pdf, "old");
+    const std::string text = dir.File("x.jpg");
+    test::WriteFileBytes(text, "not a picture");
+    struct TCase {
+        std::string args;
+        int status;
+        std::string message;
+    };
+    const TCase cases[] = {
+        {"-o " + Quote(pdf) + " " + Quote(dir.File("missing.jpg")), 1, "missing.jpg: missing"},
+        {"-o " + Quote(pdf) + " " + Quote(text), 1, "x.jpg: not a JPEG file"},
+        {"-o " + Quote(pdf) + " " + Quote(DataFile("pil_hopper_gray.jpg")), 1, "component count"},
+        {"-o " + Quote(pdf) + " " + Quote(DataFile("ijg_testorig12.jpg")), 1,
+         "no baseline or progressive JPEG frame"},
+        {"--size 10x10 -o " + Quote(pdf) + " " + Quote(text), 4, "x.jpg: JPEG error #"},
+        {"-o " + Quote(dir.File("nowhere/out.pdf")) + " " + Quote(DataFile(kPhotos[0])), 4,
+         "nowhere/out.pdf"},
+        {"--size 99999x1 -o " + Quote(pdf) + " a.jpg", 64, "usage:"},
+        {"-o " + Quote(pdf), 64, "no input files"},
+    };
+    for (const TCase& c : cases) {
+        const TCommandResult run = Convert(c.args);
+        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.message), std::string::npos) << c.args << "\n" << run.output;
+        EXPECT_EQ(ReadFileBytes(pdf), "old") << c.args;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2)
+        << "no stray file beside the output";
+}
+
+TEST(ConvertCommand, InterruptStopsCleanlyAndKeepsTheOldFile) {
+    TTempDir dir;
+    const std::string pdf = dir.File("out.pdf");
+    test::WriteFileBytes(pdf, "old");
+    // A list long enough that the run is still testing it when the signal comes.
+    const std::string list = dir.File("list.txt");
+    {
+        std::ofstream out(list);
+        for (int i = 0; i < 100000; ++i) {
+            out << DataFile(kPhotos[0]) << '\n';
+        }
+    }
+    const std::string program = VORPANE_CONVERT;
+    const std::string listArg = list;
+    const char* argv[] = {program.c_str(), "--files-from", listArg.c_str(), "-o",
+                          pdf.c_str(),     nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(
+        ::posix_spawn(&pid, program.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ),
+        0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal instead of stopping";
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_EQ(ReadFileBytes(pdf), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2)
+        << "no stray file beside the output";
+}
+
+} // namespace
+} // namespace vorpane

@@ -1,0 +1,74 @@
+#include "ConvertOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace vorpane {
+namespace {
+
+TConvertOptions Parse(std::vector<const char*> args) {
+    args.insert(args.begin(), "vorpane-convert");
+    return ParseConvertOptions(static_cast<int>(args.size()), args.data());
+}
+
+TEST(ConvertOptions, DefaultsToOriginalSizeAtQuality100) {
+    const TConvertOptions o = Parse({"-o", "out.pdf", "a.jpg", "b.jpg"});
+    EXPECT_EQ(o.Output, "out.pdf");
+    EXPECT_EQ(o.Files, (std::vector<std::string>{"a.jpg", "b.jpg"}));
+    EXPECT_FALSE(o.SameSize);
+    EXPECT_EQ(o.Quality, 100);
+    EXPECT_FALSE(o.UseTriangle);
+}
+
+TEST(ConvertOptions, SizeQualityAndFilterInEveryForm) {
+    const TConvertOptions a =
+        Parse({"--size", "800x600", "--quality", "85", "--triangle", "-oout.pdf", "a.jpg"});
+    EXPECT_TRUE(a.SameSize);
+    EXPECT_EQ(a.Width, 800);
+    EXPECT_EQ(a.Height, 600);
+    EXPECT_EQ(a.Quality, 85);
+    EXPECT_TRUE(a.UseTriangle);
+    EXPECT_EQ(a.Output, "out.pdf");
+    const TConvertOptions b = Parse({"--size=0X32767", "--output=o.pdf", "--", "-dash.jpg"});
+    EXPECT_EQ(b.Width, 0);
+    EXPECT_EQ(b.Height, 32767);
+    EXPECT_EQ(b.Files, std::vector<std::string>{"-dash.jpg"});
+    EXPECT_FALSE(Parse({"--size", "10x10", "--original", "-o", "o", "a"}).SameSize)
+        << "the last mode given wins";
+}
+
+TEST(ConvertOptions, BadUsageIsRefusedWithAReason) {
+    const std::vector<std::vector<const char*>> bad = {
+        {"a.jpg"},                               // no output
+        {"-o", "o.pdf"},                         // no input
+        {"-o"},                                  // no value
+        {"--size", "800", "-o", "o", "a"},       // no height
+        {"--size", "32768x10", "-o", "o", "a"},  // past the resampler's limit
+        {"--size", "-1x10", "-o", "o", "a"},     // negative
+        {"--size", "70000x600", "-o", "o", "a"}, // would wrap in 16 bits
+        {"--size", "8x6!", "-o", "o", "a"},      // trailing junk
+        {"--quality", "0", "-o", "o", "a"},      // below 1
+        {"--quality", "101", "-o", "o", "a"},    // above 100
+        {"--quality", "9a", "-o", "o", "a"},
+        {"--bogus", "-o", "o", "a"},
+        {"--quiet=yes", "-o", "o", "a"},
+    };
+    for (const auto& args : bad) {
+        EXPECT_THROW(Parse(args), EUsageError) << args[0];
+    }
+}
+
+TEST(ConvertOptions, HelpAndVersionNeedNothingElse) {
+    EXPECT_TRUE(Parse({"--help"}).Help);
+    EXPECT_TRUE(Parse({"-h"}).Help);
+    EXPECT_TRUE(Parse({"--version"}).Version);
+}
+
+TEST(ConvertOptions, FileListsSkipBlankLinesAndCarriageReturns) {
+    std::istringstream in("a.jpg\n\nb c.jpg\r\n  d.jpg\n");
+    EXPECT_EQ(ReadFileList(in), (std::vector<std::string>{"a.jpg", "b c.jpg", "  d.jpg"}));
+}
+
+} // namespace
+} // namespace vorpane

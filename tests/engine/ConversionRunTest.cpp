@@ -1,0 +1,329 @@
+#include "ConversionRun.h"
+#include "Errors.h"
+#include "JpegUtils.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace vorpane {
+namespace {
+
+using test::MakeJpegHeader;
+using test::ReadFileBytes;
+using test::TTempDir;
+using test::WriteFileBytes;
+
+struct TReport {
+    std::string text;
+    std::int64_t total;
+    std::int64_t done;
+    bool operator==(const TReport&) const = default;
+};
+
+void PrintTo(const TReport& r, std::ostream* out) {
+    *out << "(" << r.text << ", " << r.total << ", " << r.done << ")";
+}
+
+// A run in "Original size" mode, recording its reports; onReport may act in
+// the middle of the run, as the window's handlers do.
+struct TOriginalRun {
+    std::vector<TReport> reports;
+    TRunReport details;
+    std::int32_t result = 0;
+    std::function<void(const TReport&)> onReport;
+
+    std::int32_t Run(const std::vector<std::string>& files, const std::string& output) {
+        result = ConversionRun(
+            files, output,
+            [this](const std::string& text, std::int64_t total, std::int64_t done) {
+                reports.push_back({text, total, done});
+                if (onReport) {
+                    onReport(reports.back());
+                }
+            },
+            false, 100, 800, 600, false, &details);
+        return result;
+    }
+};
+
+// Names in the folder other than the ones given: stray temporary files.
+std::vector<std::string> OtherFiles(const TTempDir& dir, std::initializer_list<std::string> known) {
+    std::vector<std::string> others;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        const std::string name = entry.path().filename().string();
+        if (std::find(known.begin(), known.end(), name) == known.end()) {
+            others.push_back(name);
+        }
+    }
+    return others;
+}
+
+class ConversionRunOriginal : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int k = 0; k < 3; ++k) {
+            files.push_back(dir.File("p" + std::to_string(k) + ".jpg"));
+            WriteFileBytes(files.back(),
+                           MakeJpegHeader(0xFFC0, 100 + k, 50 + k, 3, 1000 * (k + 1)));
+        }
+        output = dir.File("out.pdf");
+        WriteFileBytes(output, "old document");
+    }
+    void ExpectOldOutputAndNoStrays() {
+        EXPECT_EQ(ReadFileBytes(output), "old document");
+        EXPECT_EQ(OtherFiles(dir, {"p0.jpg", "p1.jpg", "p2.jpg", "out.pdf", "grey.jpg"}),
+                  std::vector<std::string>{});
+    }
+
+    TTempDir dir;
+    std::vector<std::string> files;
+    std::string output;
+};
+
+TEST_F(ConversionRunOriginal, TwoFilesReportEachImageAndEmbedTheBytesUnchanged) {
+    TOriginalRun run;
+    ASSERT_EQ(run.Run({files[0], files[1]}, output), rcDone);
+    const std::vector<TReport> expected = {{"converting..", 0, 0},
+                                           {files[0], 3000, 1000},
+                                           {files[1], 3000, 3000},
+                                           {"Finished!", 0, 0}};
+    EXPECT_EQ(run.reports, expected);
+    const std::string pdf = ReadFileBytes(output);
+    EXPECT_NE(pdf.find("stream\n" + ReadFileBytes(files[0]) + "endstream"), std::string::npos);
+    EXPECT_NE(pdf.find("stream\n" + ReadFileBytes(files[1]) + "endstream"), std::string::npos);
+    EXPECT_NE(pdf.find("/MediaBox [ 0 0 101 51 ]"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(files[0])) << "sources are never deleted";
+    EXPECT_EQ(OtherFiles(dir, {"p0.jpg", "p1.jpg", "p2.jpg", "out.pdf"}),
+              std::vector<std::string>{});
+}
+
+TEST_F(ConversionRunOriginal, AGreyJpegRefusesTheWholeListAndKeepsTheOldFile) {
+    const std::string grey = dir.File("grey.jpg");
+    WriteFileBytes(grey, MakeJpegHeader(0xFFC0, 10, 10, 1));
+    TOriginalRun run;
+    EXPECT_EQ(run.Run({files[0], grey, files[1]}, output), rcNoFiles);
+    const std::vector<TReport> expected = {{"converting..", 0, 0}, {"Finished!", 0, 0}};
+    EXPECT_EQ(run.reports, expected);
+    EXPECT_EQ(run.details.FailedFile, grey);
+    EXPECT_NE(run.details.Reason.find("component"), std::string::npos);
+    ExpectOldOutputAndNoStrays();
+}
+
+TEST_F(ConversionRunOriginal, MissingOrEmptyEntriesRefuseTheList) {
+    for (const std::string& bad : {dir.File("deleted.jpg"), std::string()}) {
+        TOriginalRun run;
+        EXPECT_EQ(run.Run({files[0], bad}, output), rcNoFiles);
+        EXPECT_EQ(run.details.FailedFile, bad);
+        ExpectOldOutputAndNoStrays();
+    }
+}
+
+TEST_F(ConversionRunOriginal, NoOutputPathOrNoFilesGiveNoFilesWithoutAReport) {
+    TOriginalRun noPath;
+    EXPECT_EQ(noPath.Run(files, ""), rcNoFiles);
+    EXPECT_TRUE(noPath.reports.empty());
+    TOriginalRun noFiles;
+    EXPECT_EQ(noFiles.Run({}, output), rcNoFiles);
+    EXPECT_TRUE(noFiles.reports.empty());
+    ExpectOldOutputAndNoStrays();
+}
+
+TEST_F(ConversionRunOriginal, StopWhileTheSecondOfThreeImagesIsEmbeddedKeepsTheOldFile) {
+    TOriginalRun run;
+    run.onReport = [&](const TReport& r) {
+        if (r.text == files[1]) {
+            StopConverting = true; // as a click on Stop during the drain would
+        }
+    };
+    EXPECT_EQ(run.Run(files, output), rcStopped);
+    EXPECT_EQ(run.reports.back(), (TReport{"Finished!", 0, 0}));
+    ExpectOldOutputAndNoStrays();
+}
+
+TEST_F(ConversionRunOriginal, StopBeforeTheTestsEndsWithoutWriting) {
+    TOriginalRun run;
+    run.onReport = [](const TReport& r) {
+        if (r.text == "converting..") {
+            StopConverting = true;
+        }
+    };
+    EXPECT_EQ(run.Run(files, output), rcStopped);
+    const std::vector<TReport> expected = {{"converting..", 0, 0}, {"Finished!", 0, 0}};
+    EXPECT_EQ(run.reports, expected);
+    ExpectOldOutputAndNoStrays();
+}
+
+TEST_F(ConversionRunOriginal, AFileRemovedBetweenItsTestAndItsEmbeddingAborts) {
+    TOriginalRun run;
+    run.onReport = [&](const TReport& r) {
+        if (r.text == files[0]) {
+            std::filesystem::remove(files[2]);
+        }
+    };
+    EXPECT_EQ(run.Run(files, output), rcAborted);
+    EXPECT_NE(run.details.Reason.find("p2.jpg"), std::string::npos) << run.details.Reason;
+    EXPECT_EQ(run.reports.back(), (TReport{"Finished!", 0, 0}));
+    ExpectOldOutputAndNoStrays();
+}
+
+TEST_F(ConversionRunOriginal, AnErrorRaisedByProgressAborts) {
+    TOriginalRun run;
+    run.onReport = [&](const TReport& r) {
+        if (r.text == files[1]) {
+            throw std::runtime_error("callback failed");
+        }
+    };
+    EXPECT_EQ(run.Run(files, output), rcAborted);
+    EXPECT_EQ(run.details.Reason, "callback failed");
+    ExpectOldOutputAndNoStrays();
+}
+
+TEST_F(ConversionRunOriginal, AnOutputNamingAnInputIsRefusedBeforeWriting) {
+    const std::string before = ReadFileBytes(files[1]);
+    TOriginalRun run;
+    EXPECT_THROW(run.Run(files, files[1]), EFileError);
+    EXPECT_EQ(ReadFileBytes(files[1]), before);
+    // The same file reached through another name is refused too.
+    const std::string link = dir.File("link.jpg");
+    std::filesystem::create_hard_link(files[1], link);
+    EXPECT_THROW(run.Run(files, link), EFileError);
+    EXPECT_EQ(ReadFileBytes(files[1]), before);
+}
+
+TEST_F(ConversionRunOriginal, OutputsThatCannotBeCreatedRaiseErrorsNamingThePath) {
+    const std::string missingFolder = dir.File("no/such/folder/out.pdf");
+    std::filesystem::create_directory(dir.File("folder.pdf"));
+    for (const std::string& bad : {missingFolder, dir.File("folder.pdf")}) {
+        TOriginalRun run;
+        try {
+            run.Run(files, bad);
+            ADD_FAILURE() << "no error for " << bad;
+        } catch (const EFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(bad), std::string::npos) << e.what();
+        }
+        ASSERT_FALSE(run.reports.empty());
+        EXPECT_EQ(run.reports.back().text, "converting..")
+            << "no Finished! after an error that leaves the run";
+    }
+}
+
+TEST_F(ConversionRunOriginal, AReplacedOutputKeepsItsPermissions) {
+    std::filesystem::permissions(output, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_write |
+                                             std::filesystem::perms::group_read);
+    TOriginalRun run;
+    ASSERT_EQ(run.Run(files, output), rcDone);
+    EXPECT_EQ(std::filesystem::status(output).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read);
+}
+
+TEST_F(ConversionRunOriginal, AnOutputThroughASymlinkReplacesTheLinkedFile) {
+    const std::string real = dir.File("real.pdf");
+    WriteFileBytes(real, "old");
+    const std::string link = dir.File("link.pdf");
+    std::filesystem::create_symlink(real, link);
+    TOriginalRun run;
+    ASSERT_EQ(run.Run({files[0]}, link), rcDone);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadFileBytes(real).substr(0, 8), "%PDF-1.2");
+}
+
+// "Same size": real photographs prepared into the private temporary folder,
+// which each test keeps under its own scratch folder.
+class ConversionRunSameSize : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int k = 0; k < 3; ++k) {
+            files.push_back(dir.File("p" + std::to_string(k) + ".jpg"));
+            WriteFileBytes(files.back(), ReadFileBytes(test::DataFile("ijg_testorig.jpg")));
+        }
+        output = dir.File("out.pdf");
+        WriteFileBytes(output, "old document");
+    }
+    std::int32_t Run(const std::vector<std::string>& list) {
+        return ConversionRun(
+            list, output,
+            [this](const std::string& text, std::int64_t total, std::int64_t done) {
+                reports.push_back({text, total, done});
+                if (onReport) {
+                    onReport(reports.back());
+                }
+            },
+            true, 90, 64, 48, false);
+    }
+    std::string Temp(int k) const { return TempFolder() + std::to_string(k) + ".jpg"; }
+
+    TTempDir dir;
+    TTempDir tmp;
+    test::TScopedTmpDir scopedTmp{tmp.Path().string()};
+    std::vector<std::string> files;
+    std::string output;
+    std::vector<TReport> reports;
+    std::function<void(const TReport&)> onReport;
+};
+
+TEST_F(ConversionRunSameSize, ReportsPreparationThenEmbeddingAndLeavesNoTemporaryFile) {
+    ASSERT_EQ(Run({files[0], files[1]}), rcDone);
+    ASSERT_EQ(reports.size(), 6u);
+    EXPECT_EQ(reports[0], (TReport{"converting..", 0, 0}));
+    EXPECT_EQ(reports[1], (TReport{files[0], 1, 1}));
+    EXPECT_EQ(reports[2], (TReport{files[1], 1, 2}));
+    EXPECT_EQ(reports[3].text, Temp(0));
+    EXPECT_EQ(reports[4].text, Temp(1));
+    EXPECT_EQ(reports[4].done, reports[4].total);
+    EXPECT_EQ(reports[5], (TReport{"Finished!", 0, 0}));
+    EXPECT_NE(ReadFileBytes(output).find("/MediaBox [ 0 0 64 48 ]"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(Temp(0)));
+    EXPECT_FALSE(std::filesystem::exists(Temp(1)));
+}
+
+TEST_F(ConversionRunSameSize, EveryFileMissingGivesADocumentWithoutPages) {
+    ASSERT_EQ(Run({dir.File("gone1.jpg"), dir.File("gone2.jpg")}), rcDone);
+    const std::vector<TReport> expected = {{"converting..", 0, 0}, {"Finished!", 0, 0}};
+    EXPECT_EQ(reports, expected);
+    EXPECT_NE(ReadFileBytes(output).find("/Kids [ ]\n/Count 0\n"), std::string::npos);
+}
+
+TEST_F(ConversionRunSameSize, StopWhileTheSecondOfThreeIsEmbeddedKeepsOnlyTheThirdTemporaryFile) {
+    onReport = [&](const TReport& r) {
+        if (r.text == Temp(1)) {
+            StopConverting = true;
+        }
+    };
+    EXPECT_EQ(Run(files), rcStopped);
+    EXPECT_EQ(ReadFileBytes(output), "old document");
+    EXPECT_FALSE(std::filesystem::exists(Temp(0)));
+    EXPECT_FALSE(std::filesystem::exists(Temp(1)));
+    EXPECT_TRUE(std::filesystem::exists(Temp(2)));
+}
+
+TEST_F(ConversionRunSameSize, StopWhileTheFirstSourceIsPreparedEndsAtTheFirstTest) {
+    onReport = [&](const TReport& r) {
+        if (r.text == files[0]) { // as a Stop click served while file 0 was prepared
+            StopConverting = true;
+            StopPreparing = true;
+        }
+    };
+    EXPECT_EQ(Run(files), rcStopped);
+    const std::vector<TReport> expected = {
+        {"converting..", 0, 0}, {files[0], 2, 1}, {"Finished!", 0, 0}};
+    EXPECT_EQ(reports, expected);
+    EXPECT_TRUE(std::filesystem::exists(Temp(0)));
+    EXPECT_FALSE(std::filesystem::exists(Temp(1)));
+    EXPECT_EQ(ReadFileBytes(output), "old document");
+}
+
+TEST_F(ConversionRunSameSize, AnUndecodableImageLeavesTheRunAsAnError) {
+    WriteFileBytes(files[1], "not a picture");
+    EXPECT_THROW(Run(files), EJpegError);
+    EXPECT_NE(reports.back().text, "Finished!");
+    EXPECT_TRUE(std::filesystem::exists(Temp(0))) << "files prepared before stay";
+    EXPECT_EQ(ReadFileBytes(output), "old document");
+}
+
+} // namespace
+} // namespace vorpane

@@ -1,0 +1,219 @@
+#include "JpegDecoder.h"
+#include "Errors.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <jpeglib.h>
+
+#include <jerror.h>
+
+namespace vorpane {
+namespace {
+
+using test::CommandOutput;
+using test::DataFile;
+using test::ReadFileBytes;
+using test::TTempDir;
+using test::WriteFileBytes;
+
+// The picture as libjpeg-turbo's own djpeg decodes it, as RGB bytes. A
+// warning (exit code 2, a damaged file) still gives the picture.
+std::string DjpegRgb(const std::string& path, const std::string& options = "") {
+    const test::TPnmImage image =
+        test::ParsePnm(CommandOutput("djpeg -pnm " + options + " '" + path + "'; test $? -ne 1"));
+    if (image.Channels == 3) {
+        return image.Samples;
+    }
+    std::string rgb;
+    for (char grey : image.Samples) {
+        rgb.append(3, grey);
+    }
+    return rgb;
+}
+
+std::string BitmapBytes(const TBitmap24& bitmap) {
+    std::string bytes;
+    for (std::uint32_t y = 0; y < bitmap.Height(); ++y) {
+        bytes.append(reinterpret_cast<const char*>(bitmap.Row(y)), bitmap.RowBytes());
+    }
+    return bytes;
+}
+
+// A 16 x 16 CMYK JPEG of four solid 8 x 8 quadrants (cyan, red, black, no
+// ink), stored as Adobe does (inverted, with its marker) or plainly.
+std::string WriteCmykJpeg(const std::string& path, bool adobe) {
+    const std::uint8_t inks[4][4] = {
+        {255, 0, 0, 0}, {0, 255, 255, 0}, {0, 0, 0, 255}, {0, 0, 0, 0}};
+    std::uint8_t pixels[16][16 * 4];
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const std::uint8_t* ink = inks[(y / 8) * 2 + x / 8];
+            for (int c = 0; c < 4; ++c) {
+                pixels[y][4 * x + c] = static_cast<std::uint8_t>(adobe ? 255 - ink[c] : ink[c]);
+            }
+        }
+    }
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = 16;
+    info.image_height = 16;
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    info.write_Adobe_marker = adobe ? TRUE : FALSE;
+    jpeg_set_quality(&info, 100, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    for (auto& row : pixels) {
+        JSAMPROW rows[1] = {row};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    WriteFileBytes(path, std::string(reinterpret_cast<char*>(buffer), size));
+    std::free(buffer);
+    return path;
+}
+
+void ExpectQuadrants(const TBitmap24& bitmap) {
+    const int expected[4][3] = {{0, 255, 255}, {255, 0, 0}, {0, 0, 0}, {255, 255, 255}};
+    for (int quadrant = 0; quadrant < 4; ++quadrant) {
+        const std::uint8_t* pixel = bitmap.Row(static_cast<std::uint32_t>((quadrant / 2) * 8 + 4)) +
+                                    3 * ((quadrant % 2) * 8 + 4);
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_NEAR(pixel[c], expected[quadrant][c], 3) << "quadrant " << quadrant;
+        }
+    }
+}
+
+struct TDecodeCase {
+    const char* file;
+    std::uint32_t width;
+    std::uint32_t height;
+};
+
+class DecodeLikeDjpeg : public ::testing::TestWithParam<TDecodeCase> {};
+
+TEST_P(DecodeLikeDjpeg, GivesTheSameRgbBytes) {
+    const TDecodeCase& c = GetParam();
+    const std::string path = DataFile(c.file);
+    TJpegDecoder decoder(path);
+    EXPECT_EQ(decoder.Width(), c.width);
+    EXPECT_EQ(decoder.Height(), c.height);
+    const TBitmap24 bitmap = decoder.Decode();
+    ASSERT_EQ(bitmap.Width(), c.width);
+    ASSERT_EQ(bitmap.Height(), c.height);
+    EXPECT_TRUE(BitmapBytes(bitmap) == DjpegRgb(path));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, DecodeLikeDjpeg,
+    ::testing::Values(TDecodeCase{"ijg_testorig.jpg", 227, 149},    // baseline YCbCr
+                      TDecodeCase{"pil_hopper_gray.jpg", 128, 128}, // grey: equal channels
+                      TDecodeCase{"jd_non_interleaved_mcu_prog.jpg", 64, 16}, // progressive
+                      TDecodeCase{"pil_sample_cmyk_ycck.jpg", 100, 100},      // Adobe YCCK
+                      TDecodeCase{"bad_pil_truncated_prog.jpg", 100, 100}));  // cut short
+
+TEST(JpegDecoder, ConvertsAdobeAndPlainCmykToRgb) {
+    TTempDir dir;
+    const std::string adobe = WriteCmykJpeg(dir.File("adobe.jpg"), true);
+    const TBitmap24 fromAdobe = TJpegDecoder(adobe).Decode();
+    ExpectQuadrants(fromAdobe);
+    EXPECT_TRUE(BitmapBytes(fromAdobe) == DjpegRgb(adobe));
+    ExpectQuadrants(TJpegDecoder(WriteCmykJpeg(dir.File("plain.jpg"), false)).Decode());
+}
+
+TEST(JpegDecoder, DecodesAtTheSmallestScaleThatIsLargeEnough) {
+    const std::string path = DataFile("ijg_testorig.jpg"); // 227 x 149
+    const struct {
+        std::uint32_t minWidth, minHeight;
+        std::uint32_t width, height;
+        const char* scale;
+    } cases[] = {
+        {1, 1, 29, 19, "1/8"},       {60, 40, 86, 56, "3/8"},    {57, 57, 114, 75, "4/8"},
+        {227, 149, 227, 149, "8/8"}, {300, 10, 227, 149, "8/8"}, {0, 0, 29, 19, "1/8"},
+    };
+    for (const auto& c : cases) {
+        const TBitmap24 bitmap = TJpegDecoder(path).DecodeAtLeast(c.minWidth, c.minHeight);
+        EXPECT_EQ(bitmap.Width(), c.width) << c.scale;
+        EXPECT_EQ(bitmap.Height(), c.height) << c.scale;
+        EXPECT_TRUE(BitmapBytes(bitmap) == DjpegRgb(path, std::string("-scale ") + c.scale))
+            << c.scale;
+    }
+}
+
+TEST(JpegDecoder, LibjpegErrorsBecomeJpegErrorsWithTheMessageNumber) {
+    TTempDir dir;
+    const struct {
+        const char* name;
+        std::string bytes;
+        int code;
+    } cases[] = {
+        {"x.jpg", "This is a text file, not a picture.\n", JERR_NO_SOI},
+        {"empty.jpg", "", JERR_INPUT_EMPTY},
+        {"12bit.jpg", ReadFileBytes(DataFile("ijg_testorig12.jpg")), JERR_BAD_PRECISION},
+        {"cut.jpg", ReadFileBytes(DataFile("ijg_testorig.jpg")).substr(0, 100), JERR_NO_IMAGE},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.File(c.name);
+        WriteFileBytes(path, c.bytes);
+        try {
+            TJpegDecoder(path).Decode();
+            ADD_FAILURE() << c.name << " decoded";
+        } catch (const EJpegError& error) {
+            EXPECT_EQ(error.Code(), c.code) << c.name;
+            EXPECT_EQ(error.what(), "JPEG error #" + std::to_string(c.code));
+        }
+    }
+}
+
+TEST(JpegDecoder, FilesThatCannotBeReadAreFileErrors) {
+    TTempDir dir;
+    EXPECT_THROW(TJpegDecoder(dir.File("missing.jpg")), EFileError);
+    EXPECT_THROW(TJpegDecoder(dir.Path().string()), EFileError);
+}
+
+// A real JPEG whose frame header claims another size.
+std::string WithClaimedSize(const std::string& jpeg, int width, int height) {
+    std::string bytes = jpeg;
+    const std::size_t sof = bytes.find("\xFF\xC0");
+    EXPECT_NE(sof, std::string::npos);
+    bytes[sof + 5] = static_cast<char>(height >> 8);
+    bytes[sof + 6] = static_cast<char>(height & 0xFF);
+    bytes[sof + 7] = static_cast<char>(width >> 8);
+    bytes[sof + 8] = static_cast<char>(width & 0xFF);
+    return bytes;
+}
+
+TEST(JpegDecoder, PicturesTooLargeAreRefusedFromTheirHeader) {
+    // The header alone is read: the error comes before any pixel memory.
+    try {
+        TJpegDecoder decoder(DataFile("bad_fuzz_max_size_65535.jpg"));
+        ADD_FAILURE() << "accepted " << decoder.Width() << " x " << decoder.Height();
+    } catch (const EPictureError& error) {
+        EXPECT_NE(std::string(error.what()).find("65535 x 65535"), std::string::npos)
+            << error.what();
+    }
+    TTempDir dir;
+    const std::string original = ReadFileBytes(DataFile("ijg_testorig.jpg"));
+    const std::string huge = dir.File("huge.jpg");
+    WriteFileBytes(huge, WithClaimedSize(original, 20000, 20000)); // 400 megapixels
+    EXPECT_THROW(TJpegDecoder{huge}, EPictureError);
+    // 16384 x 16384 is exactly the limit: its header is accepted.
+    const std::string largest = dir.File("largest.jpg");
+    WriteFileBytes(largest, WithClaimedSize(original, 16384, 16384));
+    TJpegDecoder decoder(largest);
+    EXPECT_EQ(decoder.Width(), 16384u);
+    const std::string wide = dir.File("wide.jpg");
+    WriteFileBytes(wide, WithClaimedSize(original, 16385, 16384));
+    EXPECT_THROW(TJpegDecoder{wide}, EPictureError);
+}
+
+} // namespace
+} // namespace vorpane
