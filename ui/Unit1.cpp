@@ -21,8 +21,11 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "JpegDecoder.h"
+
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 // The pictures live in a static library; their registration must be pulled in
 // by hand.
@@ -128,6 +131,17 @@ int CompareText(const QByteArray& A, const QByteArray& B) {
         }
     }
     return static_cast<int>(A.size() - B.size());
+}
+
+// A picture of the engine's as a Qt image: both hold red, green and blue
+// bytes row by row; Qt's rows may be longer.
+QImage ToImage(const TBitmap24& Bitmap) {
+    QImage image(static_cast<int>(Bitmap.Width()), static_cast<int>(Bitmap.Height()),
+                 QImage::Format_RGB888);
+    for (std::uint32_t y = 0; y < Bitmap.Height(); ++y) {
+        std::memcpy(image.scanLine(static_cast<int>(y)), Bitmap.Row(y), Bitmap.RowBytes());
+    }
+    return image;
 }
 
 // The small icon of a file's type, found by its name alone: the file need not
@@ -567,7 +581,39 @@ void TForm1::ShellListView1EndDrag(QObject* Sender, QObject*, int, int) {
     }
 }
 
-void TForm1::ShowPreview(const QString&) {}
+void TForm1::ShowPreview(const QString& Path) {
+    // QFileInfo::isFile is false for folders, pipes and devices too: only
+    // a regular file is opened.
+    if (Path.isEmpty() || !QFileInfo(Path).isFile()) {
+        return;
+    }
+    TJpegDecoder decoder(QFile::encodeName(Path).toStdString());
+    const std::uint32_t width = decoder.Width();
+    const std::uint32_t height = decoder.Height();
+    const auto boxWidth = static_cast<std::uint32_t>(Image7->width());
+    const auto boxHeight = static_cast<std::uint32_t>(Image7->height());
+    if (width <= boxWidth && height <= boxHeight) {
+        Image7->SetPicture(QPixmap::fromImage(ToImage(decoder.Decode())));
+        return;
+    }
+    // A whole factor, so the picture can stay larger than the box; the box
+    // then shows its middle.
+    const std::uint32_t factor = width < height ? height / boxHeight : width / boxWidth;
+    if (factor == 0) {
+        return;
+    }
+    const auto shownWidth = static_cast<int>(width / factor);
+    const auto shownHeight = static_cast<int>(height / factor);
+    // libjpeg decodes at M/8 of the full size for far less work; the
+    // smallest such size that is still large enough is scaled down to the
+    // exact size.
+    QImage picture = ToImage(decoder.DecodeAtLeast(width / factor, height / factor));
+    if (picture.size() != QSize(shownWidth, shownHeight)) {
+        picture = picture.scaled(shownWidth, shownHeight, Qt::IgnoreAspectRatio,
+                                 Qt::SmoothTransformation);
+    }
+    Image7->SetPicture(QPixmap::fromImage(picture));
+}
 
 void TForm1::AppendEntry(const QString& Path, bool WithIcon) {
     const qsizetype cut = NameStart(Path);
