@@ -38,6 +38,8 @@ public:
 
     bool HideSelection = true;
 
+    using QTreeWidget::edit;
+
     std::function<void(QObject* Sender)> OnClick;
     std::function<void(QObject* Sender, int Column)> OnColumnClick;
 

@@ -265,6 +265,7 @@ TEST_F(BrowserTest, DoubleClickAddsTheSelection) {
     QWidget* viewport = form->ShellListView1->CurrentView()->viewport();
     QTest::mouseClick(viewport, Qt::LeftButton, {}, ItemCentre(1));
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, ItemCentre(1));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, ItemCentre(1));
     EXPECT_EQ(EntryNames(*form), QStringList{"B.JPEG"});
     // Nothing was opened or entered.
     EXPECT_EQ(form->ShellListView1->Root(), folder.Path());
