@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPersistentModelIndex>
 #include <QUrl>
@@ -31,6 +32,12 @@ void TShellTreeView::SetFileModel() {
     folders_->setRootPath(QStringLiteral("/"));
     // The model keeps its folders in natural order, letter case ignored.
     setModel(folders_);
+    // The folders above the one being revealed come in one by one and are
+    // sorted after they came; each time, once the view has taken the change
+    // in (it listens first), it scrolls to the folder again, until the user
+    // takes over.
+    connect(folders_, &QFileSystemModel::directoryLoaded, this, [this] { Reveal(); });
+    connect(folders_, &QAbstractItemModel::layoutChanged, this, [this] { Reveal(); });
     // Size, type and date say nothing about a folder here.
     for (int column = 1; column < folders_->columnCount(); ++column) {
         hideColumn(column);
@@ -57,6 +64,37 @@ void TShellTreeView::SetPath(const QString& Folder) {
     const QPersistentModelIndex index = folders_->index(Folder);
     setCurrentIndex(index);
     scrollTo(index);
+    revealing_ = folders_->filePath(index);
+}
+
+void TShellTreeView::Reveal() {
+    if (revealing_.isEmpty()) {
+        return;
+    }
+    // The first scroll opens the folders above; only once the view has
+    // laid them out can the second one reach the folder.
+    const QModelIndex index = folders_->index(revealing_);
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
+    executeDelayedItemsLayout();
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void TShellTreeView::showEvent(QShowEvent* Event) {
+    QTreeView::showEvent(Event);
+    // Scrolling before the view had its size put the folder nowhere.
+    Reveal();
+}
+
+bool TShellTreeView::viewportEvent(QEvent* Event) {
+    if (Event->type() == QEvent::MouseButtonPress || Event->type() == QEvent::Wheel) {
+        revealing_.clear();
+    }
+    return QTreeView::viewportEvent(Event);
+}
+
+void TShellTreeView::keyPressEvent(QKeyEvent* Event) {
+    revealing_.clear();
+    QTreeView::keyPressEvent(Event);
 }
 
 QString TShellTreeView::Path() const {

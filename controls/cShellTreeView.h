@@ -34,11 +34,18 @@ public:
     // read it again.
     QMenu* CreateContextMenu(const QString& Folder);
 
+protected:
+    void showEvent(QShowEvent* Event) override;
+    bool viewportEvent(QEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+
 private:
     void SetFileModel();
+    void Reveal();
     void ContextPopup(const QPoint& At);
 
     QFileSystemModel* folders_ = nullptr;
+    QString revealing_;
 };
 
 } // namespace vorpane
