@@ -143,7 +143,9 @@ void TShellListView::SetViewStyle(TViewStyle Value) {
         break;
     }
     // Icon mode lets items be moved about; the file list keeps its order.
+    // Both the style and the movement switch dragging off: it is on.
     iconView_->setMovement(QListView::Static);
+    iconView_->setDragEnabled(true);
     stack_->setCurrentWidget(CurrentView());
 }
 

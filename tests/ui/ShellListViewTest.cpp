@@ -47,6 +47,9 @@ TEST(TShellListView, FourViewStylesOverOneModelAndOneSelection) {
         EXPECT_EQ(view.CurrentView()->selectionModel(), view.SelectionModel());
         EXPECT_TRUE(view.CurrentView()->selectionModel()->isSelected(model.index(1, 0)));
         EXPECT_EQ(view.CurrentView()->selectionMode(), QAbstractItemView::ExtendedSelection);
+        // Every style drags its items out, and none takes a drop.
+        EXPECT_TRUE(view.CurrentView()->dragEnabled());
+        EXPECT_FALSE(view.CurrentView()->viewport()->acceptDrops());
     }
 }
 
