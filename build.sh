@@ -5,6 +5,10 @@
 #   ./build.sh test       install what is missing, build, run every test
 #   ./build.sh sanitize   build the engine and its tests with ASan and UBSan, run them
 #
+# The test mode also builds the Debian package and checks it (the ctest test
+# package_deb), with dpkg-shlibdeps for its dependencies and the desktop and
+# AppStream validators.
+#
 # Packages are installed only when missing and the build is incremental, so a
 # second run with nothing changed takes seconds. Needs root or sudo only for
 # apt-get.
@@ -18,6 +22,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev libgtest-dev
   qt6-base-dev libgl-dev fonts-dejavu-core fp-utils
   qpdf poppler-utils libjpeg-turbo-progs
+  dpkg-dev file desktop-file-utils appstream groff-base
 )
 
 missing=()

@@ -2,6 +2,8 @@
 //
 //   artgen <folder>          (the build's `artwork` target writes to assets/)
 //
+// The application icon for the desktop's icon theme goes to <folder>/icons/.
+//
 // One palette, drawn with QPainter. Sprite sheets hold four frames (normal,
 // hover, pressed, greyed) side by side with one filler column between them.
 // The window leaves out every pixel of a frame that has the colour of the
@@ -835,14 +837,29 @@ void DrawPlaceholder() {
     Save(image, QStringLiteral("Image7.png"));
 }
 
-void DrawIcon() {
-    QImage image(256, 256, QImage::Format_ARGB32_Premultiplied);
+// The logo on a transparent square, with a margin of 1/32 of the side held
+// to whole pixels, so the tile's straight edges stay sharp at small sizes.
+QImage Icon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     Smooth(p);
-    DrawLogo(p, QRectF(8, 8, 240, 240));
-    p.end();
-    Save(image, QStringLiteral("vorpane.png"));
+    const int margin = size / 32;
+    DrawLogo(p, QRectF(margin, margin, size - 2 * margin, size - 2 * margin));
+    return image;
+}
+
+void DrawIcon() {
+    Save(Icon(256), QStringLiteral("vorpane.png"));
+}
+
+// The application icon for the desktop's icon theme, drawn afresh at every
+// size it is installed at rather than scaled down from the largest.
+void DrawThemeIcons() {
+    QDir(outDir).mkpath(QStringLiteral("icons"));
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+        Save(Icon(size), QStringLiteral("icons/vorpane-%1.png").arg(size));
+    }
 }
 
 } // namespace
@@ -866,5 +883,6 @@ int main(int argc, char** argv) {
     DrawProgress();
     DrawPlaceholder();
     DrawIcon();
+    DrawThemeIcons();
     return 0;
 }
