@@ -5,7 +5,9 @@
 # flat from 10 to 100 files.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-command -v convert >/dev/null || { echo "needs ImageMagick's convert" >&2; exit 1; }
+# The real ImageMagick: a "convert" earlier in PATH may be a wrapper.
+im_convert=/usr/bin/convert
+[ -x "$im_convert" ] || { echo "needs ImageMagick's convert" >&2; exit 1; }
 command -v img2pdf >/dev/null || { echo "needs img2pdf" >&2; exit 1; }
 
 work=$(mktemp -d)
@@ -21,7 +23,7 @@ done
 imagemagick() {
   mkdir -p "$work/im"
   for f in "${list[@]}"; do
-    convert "$f" -filter Lanczos -resize '800x600!' -quality 100 "$work/im/$(basename "$f")"
+    "$im_convert" "$f" -filter Lanczos -resize '800x600!' -quality 100 "$work/im/$(basename "$f")"
   done
   img2pdf -o "$work/im.pdf" "$work"/im/*.jpg
 }

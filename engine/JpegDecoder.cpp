@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <exception>
 #include <type_traits>
 #include <unistd.h>
 #include <vector>
@@ -80,6 +81,37 @@ struct TFileSource {
 
 static_assert(std::is_standard_layout_v<TFileSource>);
 
+// A progressive file is read whole inside jpeg_start_decompress, seconds for
+// a large one; libjpeg's progress monitor lets us drain the message queue
+// meanwhile. Whatever the drain raises is kept, libjpeg is stopped, and the
+// error is raised again once we are out of its frames.
+struct TDrainMonitor {
+    jpeg_progress_mgr Manager{};
+    std::exception_ptr Failure;
+
+    TDrainMonitor() { Manager.progress_monitor = &Monitor; }
+
+    static void Monitor(j_common_ptr info) {
+        auto* self = reinterpret_cast<TDrainMonitor*>(info->progress);
+        if (!self->Drain()) {
+            // The message number is never shown: Failure is raised instead.
+            ERREXIT(info, JERR_NOTIMPL);
+        }
+    }
+
+    bool Drain() noexcept {
+        try {
+            DrainMessageQueue();
+            return true;
+        } catch (...) {
+            Failure = std::current_exception();
+            return false;
+        }
+    }
+};
+
+static_assert(std::is_standard_layout_v<TDrainMonitor>);
+
 // Adobe's CMYK (and YCCK, which libjpeg turns into it) stores every value
 // inverted: 255 means no ink. Red is then C * K / 255, rounded.
 void AdobeCmykToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, std::uint32_t width) {
@@ -107,6 +139,7 @@ struct TJpegDecoder::TState {
     TFileHandle file;
     TJpegErrorBridge bridge;
     TFileSource source;
+    TDrainMonitor monitor;
     jpeg_decompress_struct info{};
     bool created = false;
 
@@ -129,6 +162,9 @@ struct TJpegDecoder::TState {
         const std::uint64_t width = info.image_width;
         const std::uint64_t height = info.image_height;
         Destroy();
+        if (monitor.Failure) {
+            std::rethrow_exception(monitor.Failure);
+        }
         if (code == JERR_IMAGE_TOO_BIG) {
             TBitmap24::CheckPictureSize(width, height);
         }
@@ -164,6 +200,7 @@ TJpegDecoder::TJpegDecoder(const std::string& FileName) {
         jpeg_create_decompress(&s.info);
         s.created = true;
         s.info.src = &s.source.Manager;
+        s.info.progress = &s.monitor.Manager;
         jpeg_read_header(&s.info, TRUE);
     });
     TBitmap24::CheckPictureSize(s.info.image_width, s.info.image_height);

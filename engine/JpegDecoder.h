@@ -35,8 +35,10 @@ public:
     // Decodes the pixels at full size with libjpeg's default settings into
     // RGB: a grey picture gives equal channels, a CMYK or YCCK one is
     // converted to RGB (Adobe's inverted CMYK when the file carries Adobe's
-    // marker, plain CMYK otherwise). Drains the message queue between batches
-    // of rows. A decoder decodes once: Decode or DecodeAtLeast, not both.
+    // marker, plain CMYK otherwise). Drains the message queue all along, also
+    // while libjpeg reads a progressive file; an error the drain raises comes
+    // out of Decode as it is. A decoder decodes once: Decode or
+    // DecodeAtLeast, not both.
     TBitmap24 Decode();
 
     // The same at the smallest of libjpeg's scales M/8, M = 1 ... 8, at which

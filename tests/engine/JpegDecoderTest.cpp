@@ -1,5 +1,6 @@
 #include "JpegDecoder.h"
 #include "Errors.h"
+#include "MessageQueue.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -171,6 +172,48 @@ TEST(JpegDecoder, LibjpegErrorsBecomeJpegErrorsWithTheMessageNumber) {
             EXPECT_EQ(error.what(), "JPEG error #" + std::to_string(c.code));
         }
     }
+}
+
+// A hook that asks to run again at once: every drain point reached runs it.
+int drains = 0;
+bool throwFromHook = false;
+
+struct THookError {};
+
+void CountingHook() {
+    ++drains;
+    detail::drainDue.store(true);
+    if (throwFromHook) {
+        throw THookError{};
+    }
+}
+
+TEST(JpegDecoder, DrainsWhileLibjpegReadsAProgressiveFile) {
+    // At 1/8 the 64 x 16 picture is 8 x 2: its rows come in one or two
+    // batches. The other drains happen while libjpeg reads the ten scans.
+    drains = 0;
+    throwFromHook = false;
+    TJpegDecoder decoder(DataFile("jd_non_interleaved_mcu_prog.jpg"));
+    SetDrainHook(&CountingHook);
+    detail::drainDue.store(true);
+    const TBitmap24 bitmap = decoder.DecodeAtLeast(1, 1);
+    SetDrainHook(nullptr);
+    EXPECT_EQ(bitmap.Height(), 2u);
+    EXPECT_GE(drains, 10);
+}
+
+TEST(JpegDecoder, AnErrorRaisedWhileDrainingLeavesDecodeUnchanged) {
+    for (const char* name : {"jd_non_interleaved_mcu_prog.jpg", "ijg_testorig.jpg"}) {
+        drains = 0;
+        throwFromHook = true;
+        TJpegDecoder decoder(DataFile(name));
+        SetDrainHook(&CountingHook);
+        detail::drainDue.store(true);
+        EXPECT_THROW(decoder.Decode(), THookError) << name;
+        SetDrainHook(nullptr);
+        EXPECT_EQ(drains, 1) << name;
+    }
+    throwFromHook = false;
 }
 
 TEST(JpegDecoder, FilesThatCannotBeReadAreFileErrors) {

@@ -210,6 +210,27 @@ TEST(BuildGroupList, WeightsRoundHalfToEven) {
     EXPECT_EQ(GreyLevels(dest)[0], 0);
 }
 
+// The weight of a pixel in a group, 0 when the group has none for it.
+std::int32_t WeightOf(const TPixelGroup& group, std::int32_t pixel) {
+    for (const auto& [p, weight] : EntriesOf(group)) {
+        if (p == pixel) {
+            return weight;
+        }
+    }
+    return 0;
+}
+
+TEST(BuildGroupList, SinglePrecisionDecidesTheWeights) {
+    // 33 to 4, triangle: scale 3/32, centre of 1 is 10.666667f; for j = 6,
+    // x = 3/32 * 4.666667f rounds to 0.4375 + 2^-25 and f = 1 - x to 0.5625,
+    // so the weight is 256 * 3/32 * 0.5625 = 13.5 exactly, which goes to 14.
+    // In double precision it would be 13.4999993, giving 13.
+    EXPECT_EQ(WeightOf(BuildGroupList(33, 4, kTriangleFilter)[1], 6), 14);
+    // 10 to 78, Lanczos3: the centre of 74 rounded to single gives 103 for
+    // pixel 8; a centre kept in double would give 104.
+    EXPECT_EQ(WeightOf(BuildGroupList(10, 78, kLanczos3Filter)[74], 8), 103);
+}
+
 TEST(BuildGroupList, IndexesFarBeyondAnEdgeAreReflectedUntilInside) {
     // Four pixels to one with Lanczos3: scale 1/4, support 12, weights
     // round(64 f(j / 4)). One reflection leaves 10, 9, 7, 6, 5 (j = -10 ...
