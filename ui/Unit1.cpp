@@ -2,17 +2,20 @@
 
 #include <QBitmap>
 #include <QComboBox>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeDatabase>
 #include <QMouseEvent>
 #include <QPainter>
@@ -21,7 +24,10 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "ConversionRun.h"
 #include "JpegDecoder.h"
+#include "JpegUtils.h"
+#include "WholeNumber.h"
 
 #include <algorithm>
 #include <cmath>
@@ -188,9 +194,27 @@ QRegion RoundRectRegion(int Left, int Top, int Right, int Bottom, int EllipseWid
     return region;
 }
 
+TForm1* Form1 = nullptr;
+
 TForm1::TForm1(QWidget* Owner) : QWidget(Owner, Qt::Window | Qt::FramelessWindowHint) {
+    Form1 = this;
     InitSkinResources();
     StartWindowDrag = [this] { DragByHand(); };
+    ExecuteSaveDialog = [this](QString& FileName) {
+        if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) {
+            return false;
+        }
+        FileName = SaveDialog1->selectedFiles().constFirst();
+        SaveDialog1->selectFile(FileName); // offered again next time, while the program runs
+        return true;
+    };
+    ShowMessage = [this](int Icon, const QString& Caption, const QString& Text) {
+        QMessageBox box(static_cast<QMessageBox::Icon>(Icon), Caption, Text, QMessageBox::Ok, this);
+        box.exec();
+    };
+    OpenFolder = [](const QString& Folder) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(Folder));
+    };
     CreateDesign();
     FormCreate();
     ShellTreeView1->SetPath(StartFolder());
@@ -375,6 +399,17 @@ void TForm1::CreateDesign() {
     Timer1 = new QTimer(this);
     Timer1->setInterval(100);
     QObject::connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+
+    // Every change of the box's text, typed or chosen, comes here.
+    QObject::connect(ComboBox2, &QComboBox::currentTextChanged, this,
+                     [this] { ComboBox2Change(ComboBox2); });
+    ComboBox2->setInsertPolicy(QComboBox::NoInsert);
+
+    SaveDialog1 = new QFileDialog(this);
+    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1->setDefaultSuffix(QStringLiteral("pdf"));
+    SaveDialog1->setNameFilter(QStringLiteral("PDF Document (*.pdf)"));
+    SaveDialog1->setFileMode(QFileDialog::AnyFile);
 
     const auto click = [this](TImgBtn* Button, void (TForm1::*Handler)(QObject*)) {
         Button->OnClick = [this, Handler](QObject* Sender) { (this->*Handler)(Sender); };
@@ -731,19 +766,210 @@ void TForm1::ImgBtnDelsClick(QObject*) {
     ListView1->clear();
 }
 
-// The commands of the options panel and the convert button; each panel's
-// own code fills its handlers.
-void TForm1::ImgBtnConvertClick(QObject*) {}
-void TForm1::ImgBtnStopClick(QObject*) {}
-void TForm1::ImgBtnDropDownClick(QObject*) {}
-void TForm1::ImgBtnWidth1MouseDown(TWMMouse&) {}
-void TForm1::ImgBtnWidth2MouseDown(TWMMouse&) {}
-void TForm1::ImgBtnHeight1MouseDown(TWMMouse&) {}
-void TForm1::ImgBtnHeight2MouseDown(TWMMouse&) {}
-void TForm1::ImgBtnQ1MouseDown(TWMMouse&) {}
-void TForm1::ImgBtnQ2MouseDown(TWMMouse&) {}
-void TForm1::ImgBtnWidth1MouseUp(TWMMouse&) {}
-void TForm1::Timer1Timer() {}
+TForm1::~TForm1() {
+    if (Form1 == this) {
+        Form1 = nullptr;
+    }
+}
+
+// The size mode follows the entry chosen in the box; typed text that names
+// no entry changes nothing.
+void TForm1::ComboBox2Change(QObject*) {
+    switch (ComboBox2->findText(ComboBox2->currentText(), Qt::MatchExactly)) {
+    case 0:
+        Edit1->setText(QStringLiteral("800"));
+        Edit2->setText(QStringLiteral("600"));
+        SameSizeMode = true;
+        break;
+    case 1:
+        Edit1->setText(QStringLiteral("0"));
+        Edit2->setText(QStringLiteral("0"));
+        SameSizeMode = false;
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::ImgBtnDropDownClick(QObject*) {
+    try {
+        ComboBox2->showPopup();
+    } catch (...) {
+        // Opening the list is a convenience; nothing to tell the user.
+    }
+}
+
+void TForm1::StartSpin(int Action) {
+    SpinAction = Action;
+    Timer1->start();
+}
+
+void TForm1::ImgBtnWidth1MouseDown(TWMMouse&) { StartSpin(1); }
+void TForm1::ImgBtnWidth2MouseDown(TWMMouse&) { StartSpin(2); }
+void TForm1::ImgBtnHeight1MouseDown(TWMMouse&) { StartSpin(3); }
+void TForm1::ImgBtnHeight2MouseDown(TWMMouse&) { StartSpin(4); }
+void TForm1::ImgBtnQ1MouseDown(TWMMouse&) { StartSpin(5); }
+void TForm1::ImgBtnQ2MouseDown(TWMMouse&) { StartSpin(6); }
+
+// Every spin button's release ends the repeat.
+void TForm1::ImgBtnWidth1MouseUp(TWMMouse&) {
+    SpinAction = 0;
+    Timer1->stop();
+}
+
+void TForm1::Timer1Timer() {
+    // Per SpinAction 1 to 6: the field, the step, and the values from which
+    // a step is taken (width and height stay within 0 to 9000, the quality
+    // within 1 to 100).
+    struct TSpin {
+        QLineEdit* TForm1::*Field;
+        int Step;
+        bool (*Allowed)(std::int32_t);
+    };
+    static const TSpin spins[] = {
+        {&TForm1::Edit1, +1, [](std::int32_t v) { return v < 9000; }},
+        {&TForm1::Edit1, -1, [](std::int32_t v) { return v > 0; }},
+        {&TForm1::Edit2, +1, [](std::int32_t v) { return v < 9000; }},
+        {&TForm1::Edit2, -1, [](std::int32_t v) { return v > 0; }},
+        {&TForm1::Edit3, +1, [](std::int32_t v) { return v < 100; }},
+        {&TForm1::Edit3, -1, [](std::int32_t v) { return v >= 2; }},
+    };
+    if (SpinAction < 1 || SpinAction > 6) {
+        return;
+    }
+    const TSpin& spin = spins[SpinAction - 1];
+    QLineEdit* field = this->*spin.Field;
+    std::int32_t value = 0;
+    try {
+        value = StrToInt(field->text().toStdString());
+    } catch (...) {
+        // One box for a held button, not one at every tick.
+        SpinAction = 0;
+        Timer1->stop();
+        throw;
+    }
+    if (spin.Allowed(value)) {
+        field->setText(QString::number(value + spin.Step));
+    }
+}
+
+void UpdateProgressStrip(const std::string&, std::int64_t, std::int64_t) {
+    QCoreApplication::processEvents();
+    TForm1* form = Form1;
+    if (form == nullptr || form->ImageProgress->width() >= 176) {
+        return;
+    }
+    // A list emptied during the run leaves nothing to divide by: no step.
+    const int entries = form->EntryCount();
+    if (entries > 0) {
+        form->ImageProgress->resize(form->ImageProgress->width() + 176 / entries,
+                                    form->ImageProgress->height());
+    }
+}
+
+void TForm1::ImgBtnStopClick(QObject*) {
+    StopConverting = true;
+    StopPreparing = true;
+}
+
+void TForm1::ImgBtnConvertClick(QObject*) {
+    if (EntryCount() == 0) {
+        ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
+                    QStringLiteral("\nPlease add jpg files to the left blank first!"));
+        return;
+    }
+    Label1->show();
+    QString outputFile;
+    if (!ExecuteSaveDialog(outputFile)) {
+        Label1->hide();
+        return;
+    }
+    // From here on the idle look comes back on every path, errors included.
+    struct TIdleLookGuard {
+        TForm1* Form;
+        ~TIdleLookGuard() { Form->LeaveBusyLook(); }
+    } idleLook{this};
+    ConvertEntries(outputFile);
+}
+
+void TForm1::ConvertEntries(const QString& OutputFile) {
+    const std::vector<std::string> files = EntryPaths();
+    ImgBtnConvert->hide();
+    ImgBtnStop->show();
+    busy_ = true;
+
+    const std::int32_t quality = StrToInt(Edit3->text().toStdString());
+    const std::int32_t width = StrToInt(Edit1->text().toStdString());
+    const std::int32_t height = StrToInt(Edit2->text().toStdString());
+    // Only "Same size" uses the numbers. Cut to the run's 8 and 16 bits, a
+    // width of 70000 would become 4464 and -1 would become 65535; refuse
+    // what doesn't fit instead of converting at a size nobody asked for.
+    if (SameSizeMode) {
+        struct TRange {
+            std::int32_t Value;
+            std::int32_t Largest;
+            const char* Field;
+        };
+        for (const TRange& range : {TRange{quality, 255, "quality"}, TRange{width, 32767, "width"},
+                                    TRange{height, 32767, "height"}}) {
+            if (range.Value < 0 || range.Value > range.Largest) {
+                ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
+                            QStringLiteral("\nThe %1 must be a whole number from 0 to %2.")
+                                .arg(QLatin1String(range.Field))
+                                .arg(range.Largest));
+                return;
+            }
+        }
+    }
+
+    const std::int32_t result =
+        ConversionRun(files, QFile::encodeName(OutputFile).toStdString(), &UpdateProgressStrip,
+                      SameSizeMode, static_cast<std::uint8_t>(quality),
+                      static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), false);
+    switch (result) {
+    case rcNoFiles:
+        ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
+                    QStringLiteral("\nNo files existing!"));
+        break;
+    case rcDone:
+        ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
+                    QStringLiteral("\nCongratulation! Converting Successed!"));
+        OpenFolder(QFileInfo(OutputFile).absolutePath());
+        break;
+    case rcAborted:
+        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("\nAborted!"));
+        break;
+    case rcStopped:
+        ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
+                    QStringLiteral("\nStop converting\u00EC!"));
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::LeaveBusyLook() {
+    busy_ = false;
+    ImageProgress->resize(1, ImageProgress->height());
+    ImgBtnConvert->show();
+    ImgBtnStop->hide();
+    Label1->hide();
+    if (closeRequested_) {
+        // The close asked for during the run, now that it is over.
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* Event) {
+    // The run lives inside the Convert click; closing now would pull the
+    // window from under it. The close waits for the run and its message.
+    if (busy_) {
+        closeRequested_ = true;
+        Event->ignore();
+        return;
+    }
+    Event->accept();
+}
 
 // The window system moves the window where it can; where it cannot (a bare X
 // server without a window manager, for one), the window follows the mouse

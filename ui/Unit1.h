@@ -15,11 +15,14 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+class QCloseEvent;
 class QComboBox;
+class QFileDialog;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -40,6 +43,15 @@ extern int SpinAction;
 // The column the conversion list was last sorted by: 0 for Name, 1 for Path.
 extern int SortColumn;
 
+class TForm1;
+// The application's main window, which the progress callback reaches.
+extern TForm1* Form1;
+
+// The progress callback of a conversion: serves the window's pending events,
+// then widens the progress strip by 176 div the number of list entries until
+// it shows the whole bar. The report itself is not shown.
+void UpdateProgressStrip(const std::string& Text, std::int64_t Total, std::int64_t Done);
+
 // The rounded-rectangle region from (Left, Top) to (Right, Bottom), right and
 // bottom edges excluded, with corner ellipses EllipseWidth x EllipseHeight.
 QRegion RoundRectRegion(int Left, int Top, int Right, int Bottom, int EllipseWidth,
@@ -48,6 +60,7 @@ QRegion RoundRectRegion(int Left, int Top, int Right, int Bottom, int EllipseWid
 class TForm1 : public QWidget {
 public:
     explicit TForm1(QWidget* Owner = nullptr);
+    ~TForm1() override;
 
     // The controls, under the names the handlers use.
     TImage* ImageBg;
@@ -100,6 +113,7 @@ public:
     TImgBtn* ImgBtnQ1;
     TImgBtn* ImgBtnQ2;
     QTimer* Timer1;
+    QFileDialog* SaveDialog1;
 
     TImgBtn* ImgBtnMin;
     TImgBtn* ImgBtnClose;
@@ -163,6 +177,7 @@ public:
     void ImgBtnConvertClick(QObject* Sender);
     void ImgBtnStopClick(QObject* Sender);
     void ImgBtnDropDownClick(QObject* Sender);
+    void ComboBox2Change(QObject* Sender);
     void ImgBtnWidth1MouseDown(TWMMouse& Msg);
     void ImgBtnWidth2MouseDown(TWMMouse& Msg);
     void ImgBtnHeight1MouseDown(TWMMouse& Msg);
@@ -175,6 +190,12 @@ public:
     // Starts moving the window with the mouse, for a left press on the
     // background. Replaceable, so that a test can see it happen.
     std::function<void()> StartWindowDrag;
+    // The outside world of the Convert command, replaceable for tests: the
+    // save dialog (false when cancelled), a modal message box, and opening a
+    // folder in the file manager.
+    std::function<bool(QString& FileName)> ExecuteSaveDialog;
+    std::function<void(int Icon, const QString& Caption, const QString& Text)> ShowMessage;
+    std::function<void(const QString& Folder)> OpenFolder;
 
     // Recomputes the window's mask: the rounded region less every pixel that
     // shows the key colour. Runs by itself after a picture changes.
@@ -182,6 +203,7 @@ public:
 
 protected:
     bool event(QEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
 
@@ -193,12 +215,19 @@ private:
     void SortEntries();
     void MoveSelectedEntry(int By);
     void DragByHand();
+    void StartSpin(int Action);
+    void ConvertEntries(const QString& OutputFile);
+    void LeaveBusyLook();
     QImage ComposePictures() const;
 
     QRegion region_;
     bool shapeUpdatePending_ = false;
     bool draggingByHand_ = false;
     QPoint dragOffset_;
+    // A conversion is running inside ImgBtnConvertClick; a close request
+    // then waits for its end.
+    bool busy_ = false;
+    bool closeRequested_ = false;
 };
 
 } // namespace vorpane

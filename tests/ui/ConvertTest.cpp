@@ -1,0 +1,379 @@
+// The options panel and the Convert and Stop commands: the spin buttons'
+// repeat, the size mode, the progress strip, and whole conversions driven
+// through the window as a person would, the PDFs checked by outside readers.
+#include "UiTestSupport.h"
+
+#include "ConversionRun.h"
+#include "JpegUtils.h"
+#include "WholeNumber.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace vorpane {
+namespace {
+
+using test::TErrorBoxCatcher;
+using test::TScratchFolder;
+
+struct TShown {
+    int Icon;
+    QString Caption;
+    QString Text;
+};
+
+class ConvertTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = std::make_unique<TForm1>();
+        form->ShowMessage = [this](int Icon, const QString& Caption, const QString& Text) {
+            shown.push_back({Icon, Caption, Text});
+            events << QStringLiteral("message");
+        };
+        form->OpenFolder = [this](const QString& Folder) {
+            openedFolders << Folder;
+            events << QStringLiteral("open folder");
+        };
+        form->ExecuteSaveDialog = [this](QString& FileName) {
+            ++dialogs;
+            if (answer.isEmpty()) {
+                return false;
+            }
+            FileName = answer;
+            return true;
+        };
+    }
+
+    void Press(TImgBtn* Button) { QTest::mousePress(Button, Qt::LeftButton, {}, QPoint(2, 2)); }
+    void Release(TImgBtn* Button) { QTest::mouseRelease(Button, Qt::LeftButton, {}, QPoint(2, 2)); }
+    void Click(TImgBtn* Button) { QTest::mouseClick(Button, Qt::LeftButton, {}, QPoint(2, 2)); }
+
+    // Entries for the conversion list from the file list of a folder.
+    void AddAllFrom(const QString& Folder, int Files) {
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        form->ShellTreeView1->SetPath(Folder);
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return !form->ShellListView1->Reading() && form->ShellListView1->ItemCount() == Files;
+        }));
+        form->ImgBtnAddsClick(form->ImgBtnAdds);
+        ASSERT_EQ(form->EntryCount(), Files);
+    }
+
+    void ExpectIdleLook() const {
+        EXPECT_TRUE(form->ImgBtnConvert->isVisibleTo(form.get()));
+        EXPECT_FALSE(form->ImgBtnStop->isVisibleTo(form.get()));
+        EXPECT_FALSE(form->Label1->isVisibleTo(form.get()));
+        EXPECT_EQ(form->ImageProgress->width(), 1);
+    }
+
+    // Made before the window: its folder tree reads a folder once and would
+    // not see one made later.
+    TScratchFolder photos;
+    TScratchFolder out;
+    std::unique_ptr<TForm1> form;
+    std::vector<TShown> shown;
+    QStringList events;
+    QStringList openedFolders;
+    int dialogs = 0;
+    QString answer;
+};
+
+TEST_F(ConvertTest, SpinStepsStopAtTheLimitsOfTheirField) {
+    struct TCase {
+        TImgBtn* TForm1::*Button;
+        QLineEdit* TForm1::*Field;
+        const char* start;
+        std::vector<const char*> afterTicks;
+    };
+    const TCase cases[] = {
+        {&TForm1::ImgBtnWidth1, &TForm1::Edit1, "8999", {"9000", "9000"}},
+        {&TForm1::ImgBtnWidth2, &TForm1::Edit1, "20000", {"19999", "19998"}},
+        {&TForm1::ImgBtnHeight2, &TForm1::Edit2, "1", {"0", "0"}},
+        {&TForm1::ImgBtnHeight1, &TForm1::Edit2, " 007", {"8", "9"}},
+        {&TForm1::ImgBtnQ2, &TForm1::Edit3, "2", {"1", "1"}},
+        {&TForm1::ImgBtnQ1, &TForm1::Edit3, "100", {"100"}},
+        {&TForm1::ImgBtnQ1, &TForm1::Edit3, "$10", {"17"}},
+        {&TForm1::ImgBtnWidth1, &TForm1::Edit1, "20000", {"20000"}},
+    };
+    for (const TCase& c : cases) {
+        QLineEdit* field = form.get()->*c.Field;
+        field->setText(QString::fromLatin1(c.start));
+        Press(form.get()->*c.Button);
+        for (const char* expected : c.afterTicks) {
+            form->Timer1Timer();
+            EXPECT_EQ(field->text(), QString::fromLatin1(expected)) << c.start;
+        }
+        Release(form.get()->*c.Button);
+    }
+}
+
+TEST_F(ConvertTest, APressShorterThanOneIntervalChangesNothing) {
+    Press(form->ImgBtnWidth1);
+    EXPECT_EQ(SpinAction, 1);
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(form->Timer1->interval(), 100);
+    Release(form->ImgBtnWidth1);
+    QTest::qWait(250);
+    EXPECT_EQ(form->Edit1->text(), QStringLiteral("800"));
+}
+
+TEST_F(ConvertTest, EverySpinButtonsReleaseEndsTheRepeat) {
+    for (TImgBtn* button : {form->ImgBtnWidth1, form->ImgBtnWidth2, form->ImgBtnHeight1,
+                            form->ImgBtnHeight2, form->ImgBtnQ1, form->ImgBtnQ2}) {
+        Press(button);
+        EXPECT_NE(SpinAction, 0);
+        Release(button);
+        EXPECT_EQ(SpinAction, 0);
+        EXPECT_FALSE(form->Timer1->isActive());
+    }
+    const int actions[] = {1, 2, 3, 4, 5, 6};
+    int k = 0;
+    for (TImgBtn* button : {form->ImgBtnWidth1, form->ImgBtnWidth2, form->ImgBtnHeight1,
+                            form->ImgBtnHeight2, form->ImgBtnQ1, form->ImgBtnQ2}) {
+        Press(button);
+        EXPECT_EQ(SpinAction, actions[k++]);
+        Release(button);
+    }
+}
+
+TEST_F(ConvertTest, AHeldButtonOnABadFieldBringsOneErrorBox) {
+    TErrorBoxCatcher errors;
+    form->Edit1->setText(QString());
+    Press(form->ImgBtnWidth1);
+    QTest::qWait(450); // several intervals
+    EXPECT_EQ(errors.Texts, QStringList{QStringLiteral("'' is not a valid integer value.")});
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_EQ(form->Edit1->text(), QString());
+    Release(form->ImgBtnWidth1);
+}
+
+TEST_F(ConvertTest, TheSizeModeFollowsTheChosenEntryOnly) {
+    form->Edit3->setText(QStringLiteral("55"));
+    form->ComboBox2->setCurrentIndex(1);
+    EXPECT_EQ(form->Edit1->text(), QStringLiteral("0"));
+    EXPECT_EQ(form->Edit2->text(), QStringLiteral("0"));
+    EXPECT_FALSE(SameSizeMode);
+    form->Edit1->setText(QStringLiteral("1234"));
+    form->ComboBox2->setEditText(QStringLiteral("Same"));
+    EXPECT_EQ(form->Edit1->text(), QStringLiteral("1234")) << "typed text chooses nothing";
+    EXPECT_FALSE(SameSizeMode);
+    form->ComboBox2->setCurrentIndex(0);
+    EXPECT_EQ(form->Edit1->text(), QStringLiteral("800"));
+    EXPECT_EQ(form->Edit2->text(), QStringLiteral("600"));
+    EXPECT_TRUE(SameSizeMode);
+    EXPECT_EQ(form->Edit3->text(), QStringLiteral("55")) << "the mode never touches the quality";
+}
+
+TEST_F(ConvertTest, TheProgressStripGrowsByWholeStepsUpToTheBar) {
+    struct TCase {
+        int entries;
+        std::vector<int> widths; // after each report
+    };
+    const TCase cases[] = {
+        {1, {177, 177}},
+        {3, {59, 117, 175, 233, 233}},
+        {177, {1, 1}},
+        {0, {1}}, // a list emptied during the run
+    };
+    for (const TCase& c : cases) {
+        form->ListView1->clear();
+        for (int i = 0; i < c.entries; ++i) {
+            form->AppendEntry(QStringLiteral("/photos/%1.jpg").arg(i), false);
+        }
+        form->ImageProgress->resize(1, 27);
+        for (int width : c.widths) {
+            UpdateProgressStrip("report", 0, 0);
+            EXPECT_EQ(form->ImageProgress->width(), width) << c.entries << " entries";
+        }
+    }
+}
+
+TEST_F(ConvertTest, AnEmptyListOnlyAsksForFiles) {
+    Click(form->ImgBtnConvert);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].Caption, QStringLiteral("Information"));
+    EXPECT_EQ(shown[0].Text, QStringLiteral("\nPlease add jpg files to the left blank first!"));
+    EXPECT_EQ(dialogs, 0);
+    ExpectIdleLook();
+}
+
+TEST_F(ConvertTest, ACancelledSaveDialogChangesNothing) {
+    form->AppendEntry(QStringLiteral("/photos/a.jpg"), false);
+    Click(form->ImgBtnConvert);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(shown.empty());
+    ExpectIdleLook();
+}
+
+TEST_F(ConvertTest, AFieldThatIsNoNumberNamesItselfAndRestoresTheIdleLook) {
+    photos.Jpeg(QStringLiteral("a.jpg"), 40, 30);
+    AddAllFrom(photos.Path(), 1);
+    answer = out.File(QStringLiteral("out.pdf"));
+    form->Edit1->setText(QStringLiteral("wide"));
+    form->Edit3->setText(QStringLiteral("best"));
+    EXPECT_THROW(form->ImgBtnConvertClick(form->ImgBtnConvert), EConvertError);
+    try {
+        form->ImgBtnConvertClick(form->ImgBtnConvert);
+    } catch (const EConvertError& e) {
+        EXPECT_STREQ(e.what(), "'best' is not a valid integer value") << "quality is read first";
+    }
+    ExpectIdleLook();
+    EXPECT_FALSE(QFile::exists(answer));
+}
+
+TEST_F(ConvertTest, SizesThatDontFitTheRunAreRefusedInSameSizeMode) {
+    photos.Jpeg(QStringLiteral("a.jpg"), 40, 30);
+    AddAllFrom(photos.Path(), 1);
+    answer = out.File(QStringLiteral("out.pdf"));
+    struct TCase {
+        const char* width;
+        const char* height;
+        const char* quality;
+        const char* message;
+    };
+    const TCase cases[] = {
+        {"70000", "600", "100", "\nThe width must be a whole number from 0 to 32767."},
+        {"800", "-1", "100", "\nThe height must be a whole number from 0 to 32767."},
+        {"800", "600", "300", "\nThe quality must be a whole number from 0 to 255."},
+    };
+    for (const TCase& c : cases) {
+        shown.clear();
+        form->Edit1->setText(QString::fromLatin1(c.width));
+        form->Edit2->setText(QString::fromLatin1(c.height));
+        form->Edit3->setText(QString::fromLatin1(c.quality));
+        Click(form->ImgBtnConvert);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].Caption, QStringLiteral("Error"));
+        EXPECT_EQ(shown[0].Text, QString::fromLatin1(c.message));
+        EXPECT_FALSE(QFile::exists(answer));
+        ExpectIdleLook();
+    }
+    // The numbers mean nothing in "Original size", so they are not checked.
+    form->ComboBox2->setCurrentIndex(1);
+    form->Edit1->setText(QStringLiteral("70000"));
+    shown.clear();
+    Click(form->ImgBtnConvert);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].Text, QStringLiteral("\nCongratulation! Converting Successed!"));
+}
+
+QString RunTool(const QString& Program, const QStringList& Arguments) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(Program, Arguments);
+    process.waitForFinished(60000);
+    return QString::fromLocal8Bit(process.readAll()) +
+           (process.exitCode() == 0 ? QString() : QStringLiteral("[failed]"));
+}
+
+QStringList PageSizes(const QString& Pdf) {
+    QStringList sizes;
+    for (const QString& line :
+         RunTool(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                             QStringLiteral("-l"), QStringLiteral("99"), Pdf})
+             .split('\n')) {
+        if (line.startsWith(QStringLiteral("Page ")) && line.contains(QStringLiteral(" size:"))) {
+            sizes << line.section(QStringLiteral("size:"), 1)
+                         .section(QStringLiteral(" pts"), 0, 0)
+                         .trimmed();
+        }
+    }
+    return sizes;
+}
+
+TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
+    photos.Jpeg(QStringLiteral("1 first.jpg"), 640, 480, 0xFF8040A0);
+    photos.Jpeg(QStringLiteral("2 second.JPEG"), 300, 500, 0xFF20A060);
+    photos.Text(QStringLiteral("notes.txt"));
+    AddAllFrom(photos.Path(), 2);
+
+    struct TMode {
+        int comboIndex;
+        const char* file;
+        QStringList sizes;
+    };
+    const TMode modes[] = {
+        {0, "same.pdf", {QStringLiteral("800 x 600"), QStringLiteral("800 x 600")}},
+        {1, "original.pdf", {QStringLiteral("640 x 480"), QStringLiteral("300 x 500")}},
+    };
+    for (const TMode& mode : modes) {
+        shown.clear();
+        events.clear();
+        form->ComboBox2->setCurrentIndex(mode.comboIndex);
+        answer = out.File(QString::fromLatin1(mode.file));
+        Click(form->ImgBtnConvert);
+        ASSERT_EQ(shown.size(), 1u) << mode.file;
+        EXPECT_EQ(shown[0].Text, QStringLiteral("\nCongratulation! Converting Successed!"));
+        EXPECT_EQ(events, (QStringList{QStringLiteral("message"), QStringLiteral("open folder")}))
+            << "the folder opens after the message is closed";
+        EXPECT_EQ(openedFolders.last(), QFileInfo(answer).absolutePath());
+        const QString check = RunTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), answer});
+        EXPECT_TRUE(check.contains(QStringLiteral("No syntax or stream encoding errors")))
+            << check.toStdString();
+        EXPECT_EQ(PageSizes(answer), mode.sizes) << mode.file;
+        ExpectIdleLook();
+    }
+}
+
+TEST_F(ConvertTest, StopDuringALongRunKeepsTheOldFile) {
+    for (int i = 0; i < 30; ++i) {
+        photos.Jpeg(QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0')), 1600, 1200,
+                    0xFF000000 | static_cast<QRgb>(i * 0x060504));
+    }
+    answer = out.File(QStringLiteral("album.pdf"));
+    QFile old(answer);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old album");
+    old.close();
+    AddAllFrom(photos.Path(), 30);
+
+    bool busyLookSeen = false;
+    // Served inside the run, at its first drain of the window's events.
+    QTimer::singleShot(0, form.get(), [&] {
+        busyLookSeen = form->ImgBtnStop->isVisible() && !form->ImgBtnConvert->isVisible() &&
+                       form->Label1->isVisible();
+        Click(form->ImgBtnStop);
+    });
+    Click(form->ImgBtnConvert);
+    EXPECT_TRUE(busyLookSeen);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].Caption, QStringLiteral("Information"));
+    EXPECT_EQ(shown[0].Text, QStringLiteral("\nStop converting\u00EC!"));
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("old album"));
+    EXPECT_EQ(QDir(out.Path()).entryList(QDir::Files | QDir::Hidden).size(), 1)
+        << "no stray file beside the output";
+    EXPECT_TRUE(openedFolders.isEmpty());
+    ExpectIdleLook();
+}
+
+TEST_F(ConvertTest, ACloseDuringARunWaitsForItsEndAndItsMessage) {
+    photos.Jpeg(QStringLiteral("a.jpg"), 400, 300);
+    answer = out.File(QStringLiteral("album.pdf"));
+    AddAllFrom(photos.Path(), 1);
+    bool visibleAfterClose = false;
+    QTimer::singleShot(0, form.get(), [&] {
+        form->ImgBtnCloseClick(form->ImgBtnClose);
+        visibleAfterClose = form->isVisible();
+    });
+    Click(form->ImgBtnConvert);
+    EXPECT_TRUE(visibleAfterClose) << "the window stays while the run goes on";
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].Text, QStringLiteral("\nCongratulation! Converting Successed!"));
+    EXPECT_TRUE(QFile::exists(answer));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); })) << "then the window closes";
+}
+
+} // namespace
+} // namespace vorpane
