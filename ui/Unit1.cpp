@@ -1,8 +1,8 @@
 #include "Unit1.h"
 
 #include <QBitmap>
-#include <QComboBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
@@ -804,12 +804,24 @@ void TForm1::StartSpin(int Action) {
     Timer1->start();
 }
 
-void TForm1::ImgBtnWidth1MouseDown(TWMMouse&) { StartSpin(1); }
-void TForm1::ImgBtnWidth2MouseDown(TWMMouse&) { StartSpin(2); }
-void TForm1::ImgBtnHeight1MouseDown(TWMMouse&) { StartSpin(3); }
-void TForm1::ImgBtnHeight2MouseDown(TWMMouse&) { StartSpin(4); }
-void TForm1::ImgBtnQ1MouseDown(TWMMouse&) { StartSpin(5); }
-void TForm1::ImgBtnQ2MouseDown(TWMMouse&) { StartSpin(6); }
+void TForm1::ImgBtnWidth1MouseDown(TWMMouse&) {
+    StartSpin(1);
+}
+void TForm1::ImgBtnWidth2MouseDown(TWMMouse&) {
+    StartSpin(2);
+}
+void TForm1::ImgBtnHeight1MouseDown(TWMMouse&) {
+    StartSpin(3);
+}
+void TForm1::ImgBtnHeight2MouseDown(TWMMouse&) {
+    StartSpin(4);
+}
+void TForm1::ImgBtnQ1MouseDown(TWMMouse&) {
+    StartSpin(5);
+}
+void TForm1::ImgBtnQ2MouseDown(TWMMouse&) {
+    StartSpin(6);
+}
 
 // Every spin button's release ends the repeat.
 void TForm1::ImgBtnWidth1MouseUp(TWMMouse&) {
