@@ -856,8 +856,8 @@ void TForm1::Timer1Timer() {
         value = StrToInt(field->text().toStdString());
     } catch (...) {
         // One box for a held button, not one at every tick.
-        SpinAction = 0;
-        Timer1->stop();
+        TWMMouse release;
+        ImgBtnWidth1MouseUp(release);
         throw;
     }
     if (spin.Allowed(value)) {
