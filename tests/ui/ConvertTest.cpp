@@ -296,7 +296,13 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
     photos.Jpeg(QStringLiteral("1 first.jpg"), 640, 480, 0xFF8040A0);
     photos.Jpeg(QStringLiteral("2 second.JPEG"), 300, 500, 0xFF20A060);
     photos.Text(QStringLiteral("notes.txt"));
-    AddAllFrom(photos.Path(), 2);
+    // Two photographs written by other programs: a baseline one and a
+    // progressive one.
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VORPANE_TEST_DATA "/ijg_testorig.jpg"),
+                            photos.File(QStringLiteral("3 baseline.jpg"))));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VORPANE_TEST_DATA "/jd_progressive3.jpg"),
+                            photos.File(QStringLiteral("4 progressive.jpg"))));
+    AddAllFrom(photos.Path(), 4);
 
     struct TMode {
         int comboIndex;
@@ -304,8 +310,11 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
         QStringList sizes;
     };
     const TMode modes[] = {
-        {0, "same.pdf", {QStringLiteral("800 x 600"), QStringLiteral("800 x 600")}},
-        {1, "original.pdf", {QStringLiteral("640 x 480"), QStringLiteral("300 x 500")}},
+        {0, "same.pdf", QStringList(4, QStringLiteral("800 x 600"))},
+        {1,
+         "original.pdf",
+         {QStringLiteral("640 x 480"), QStringLiteral("300 x 500"), QStringLiteral("227 x 149"),
+          QStringLiteral("650 x 470")}},
     };
     for (const TMode& mode : modes) {
         shown.clear();
