@@ -134,8 +134,14 @@ int Convert(TConvertOptions& options) {
         return ecError;
     } catch (const std::exception& error) {
         progress.Finish();
+        std::string message = error.what();
+        // The number alone tells a user nothing; libjpeg's sentence does.
+        if (const auto* jpeg = dynamic_cast<const EJpegError*>(&error);
+            jpeg != nullptr && !jpeg->Detail().empty()) {
+            message += " (" + jpeg->Detail() + ")";
+        }
         const std::string file = FileBeingPrepared(options.Files, progress.LastPrepared());
-        PrintError(file.empty() ? error.what() : file + ": " + error.what());
+        PrintError(file.empty() ? message : file + ": " + message);
         return ecError;
     }
     progress.Finish();

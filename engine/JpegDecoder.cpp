@@ -143,7 +143,7 @@ struct TJpegDecoder::TState {
         if (source.ReadErrno != 0) {
             throw EFileError("Cannot read file " + SystemErrorText(path, source.ReadErrno));
         }
-        throw EJpegError(code);
+        throw EJpegError(code, bridge.Text());
     }
 
     template <typename F> void Run(F&& calls) {

@@ -154,11 +154,15 @@ TEST(JpegDecoder, LibjpegErrorsBecomeJpegErrorsWithTheMessageNumber) {
         const char* name;
         std::string bytes;
         int code;
+        std::string detail; // libjpeg's sentence, its values filled in
     } cases[] = {
-        {"x.jpg", "This is a text file, not a picture.\n", JERR_NO_SOI},
-        {"empty.jpg", "", JERR_INPUT_EMPTY},
-        {"12bit.jpg", ReadFileBytes(DataFile("ijg_testorig12.jpg")), JERR_BAD_PRECISION},
-        {"cut.jpg", ReadFileBytes(DataFile("ijg_testorig.jpg")).substr(0, 100), JERR_NO_IMAGE},
+        {"x.jpg", "This is a text file, not a picture.\n", JERR_NO_SOI,
+         "Not a JPEG file: starts with 0x54 0x68"},
+        {"empty.jpg", "", JERR_INPUT_EMPTY, "Empty input file"},
+        {"12bit.jpg", ReadFileBytes(DataFile("ijg_testorig12.jpg")), JERR_BAD_PRECISION,
+         "Unsupported JPEG data precision 12"},
+        {"cut.jpg", ReadFileBytes(DataFile("ijg_testorig.jpg")).substr(0, 100), JERR_NO_IMAGE,
+         "JPEG datastream contains no image"},
     };
     for (const auto& c : cases) {
         const std::string path = dir.File(c.name);
@@ -169,6 +173,7 @@ TEST(JpegDecoder, LibjpegErrorsBecomeJpegErrorsWithTheMessageNumber) {
         } catch (const EJpegError& error) {
             EXPECT_EQ(error.Code(), c.code) << c.name;
             EXPECT_EQ(error.what(), "JPEG error #" + std::to_string(c.code));
+            EXPECT_EQ(error.Detail(), c.detail) << c.name;
         }
     }
 }
