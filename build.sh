@@ -4,6 +4,8 @@
 #   ./build.sh            install what is missing, build, start the window
 #   ./build.sh test       install what is missing, build, run every test
 #   ./build.sh sanitize   build the engine and its tests with ASan and UBSan, run them
+#   ./build.sh fuzz [S]   build the libFuzzer targets with clang, run each for S
+#                         seconds (default 14); fuzz/README.md has the long runs
 #
 # The test mode also builds the Debian package and checks it (the ctest test
 # package_deb), with dpkg-shlibdeps for its dependencies and the desktop and
@@ -23,6 +25,7 @@ packages=(
   qt6-base-dev libgl-dev fonts-dejavu-core fp-utils
   qpdf poppler-utils libjpeg-turbo-progs
   dpkg-dev file desktop-file-utils appstream groff-base
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()
@@ -57,8 +60,14 @@ case "$mode" in
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
       ctest --test-dir build-sanitize --output-on-failure -j 2
     ;;
+  fuzz)
+    [ -f build-fuzz/CMakeCache.txt ] ||
+      cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14
+    cmake --build build-fuzz -j 2
+    fuzz/run.sh --seconds "${1:-14}"
+    ;;
   *)
-    echo "usage: $0 [run|test|sanitize]" >&2
+    echo "usage: $0 [run|test|sanitize|fuzz]" >&2
     exit 64
     ;;
 esac

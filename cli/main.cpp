@@ -3,13 +3,16 @@
 #include "ConversionRun.h"
 #include "ConvertOptions.h"
 #include "Errors.h"
+#include "FileHandle.h"
 #include "JpegUtils.h"
 #include "MessageQueue.h"
+#include "PdfWriter.h"
 
 #include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,6 +52,10 @@ void InstallSignalHandlers() {
     action.sa_flags = SA_RESETHAND;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // Past a file size limit (ulimit -f) a write then fails with EFBIG and
+    // the run cleans up, instead of the signal killing the program with the
+    // unfinished document left beside the output.
+    std::signal(SIGXFSZ, SIG_IGN);
     SetDrainHook(&StopOnSignal);
 }
 
@@ -72,6 +79,19 @@ std::string FileBeingPrepared(const std::vector<std::string>& files, std::int64_
     return {};
 }
 
+// In "Same size" mode the engine skips a path under which it finds no file,
+// as suits the window, whose list holds files seen a moment before. A script
+// must not get a document short of a page with a status of success: every
+// source must be a file we can read, as "Original size" demands anyway.
+std::optional<std::string> FirstUnreadable(const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+        if (!TFileHandle::OpenForReading(file).Valid()) {
+            return file;
+        }
+    }
+    return std::nullopt;
+}
+
 int Convert(TConvertOptions& options) {
     if (!options.FilesFrom.empty()) {
         if (options.FilesFrom == "-") {
@@ -87,6 +107,13 @@ int Convert(TConvertOptions& options) {
             for (auto& file : ReadFileList(list)) {
                 options.Files.push_back(std::move(file));
             }
+        }
+    }
+    if (options.SameSize) {
+        if (const auto unreadable = FirstUnreadable(options.Files)) {
+            PrintError("no PDF written: " + *unreadable + ": " +
+                       JpegCheckText(TJpegCheck::jcCannotOpen));
+            return ecNoFiles;
         }
     }
     TConsoleProgress progress(options.Files, options.SameSize,
@@ -107,8 +134,14 @@ int Convert(TConvertOptions& options) {
         return ecError;
     } catch (const std::exception& error) {
         progress.Finish();
+        std::string message = error.what();
+        // The number alone tells a user nothing; libjpeg's sentence does.
+        if (const auto* jpeg = dynamic_cast<const EJpegError*>(&error);
+            jpeg != nullptr && !jpeg->Detail().empty()) {
+            message += " (" + jpeg->Detail() + ")";
+        }
         const std::string file = FileBeingPrepared(options.Files, progress.LastPrepared());
-        PrintError(file.empty() ? error.what() : file + ": " + error.what());
+        PrintError(file.empty() ? message : file + ": " + message);
         return ecError;
     }
     progress.Finish();

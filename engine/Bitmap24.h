@@ -10,11 +10,13 @@
 
 namespace vorpane {
 
-// The largest picture the loaders accept: 2^28 = 268,435,456 pixels (768 MiB
-// as a bitmap), beyond any camera's photograph and a 16384 x 16384 scan. A
-// header claiming more is refused before its pixels are allocated, so a
-// small file can't make the program claim gigabytes.
-inline constexpr std::uint64_t kMaxPicturePixels = std::uint64_t{1} << 28;
+// The largest picture the loaders accept: 2^27 = 134,217,728 pixels (384 MiB
+// as a bitmap, 16384 x 8192), beyond the photographs of all but the largest
+// medium-format backs. A header claiming more is refused before its pixels
+// are allocated, so a small file can't make the program claim gigabytes: with
+// what the JPEG decoder may hold beside the bitmap (kMaxDecodeBytes) one
+// picture stays within 512 MiB.
+inline constexpr std::uint64_t kMaxPicturePixels = std::uint64_t{1} << 27;
 
 namespace detail {
 // Frees pixel memory: Mapped bytes mapped from the system, or from calloc

@@ -43,7 +43,8 @@ private:
         return FinishRun(result);
     }
     bool TestEmbedList(bool& stopped);
-    void RefuseOutputAmongInputs(const std::string& outputFile) const;
+    void RefuseOutputAmongInputs(const std::vector<std::string>& files,
+                                 const std::string& outputFile) const;
 
     const TProgressProc& progress_;
     TRunReport* report_;
@@ -75,18 +76,23 @@ bool TConversion::TestEmbedList(bool& stopped) {
 }
 
 // Writing the document over one of its own images would destroy that image
-// the moment the finished document is renamed into place.
-void TConversion::RefuseOutputAmongInputs(const std::string& outputFile) const {
+// the moment the finished document is renamed into place. In "Same size"
+// mode the embed list names the prepared copies, so the sources are looked
+// at too: the document would replace a photograph it holds only a copy of.
+void TConversion::RefuseOutputAmongInputs(const std::vector<std::string>& files,
+                                          const std::string& outputFile) const {
     struct stat target {};
     if (::stat(outputFile.c_str(), &target) != 0) {
         return;
     }
-    for (const std::string& name : embed_) {
-        struct stat input {};
-        if (::stat(name.c_str(), &input) == 0 && input.st_dev == target.st_dev &&
-            input.st_ino == target.st_ino) {
-            throw EFileError("Cannot create file " + outputFile +
-                             ": it is one of the files to embed");
+    for (const auto* names : {&files, &embed_}) {
+        for (const std::string& name : *names) {
+            struct stat input {};
+            if (::stat(name.c_str(), &input) == 0 && input.st_dev == target.st_dev &&
+                input.st_ino == target.st_ino) {
+                throw EFileError("Cannot create file " + outputFile +
+                                 ": it is one of the files to embed");
+            }
         }
     }
 }
@@ -115,7 +121,7 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files, const std::
         return FinishRun(stopped ? rcStopped : rcNoFiles);
     }
 
-    RefuseOutputAmongInputs(outputFile);
+    RefuseOutputAmongInputs(files, outputFile);
     output_ = std::make_unique<TAtomicOutputFile>(outputFile);
 
     try {

@@ -15,14 +15,18 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// libjpeg refused the data: "JPEG error #<libjpeg message number>".
+// libjpeg refused the data: "JPEG error #<libjpeg message number>". Detail
+// is libjpeg's own sentence for it ("Unsupported JPEG data precision 12"),
+// for callers that can show more than the number.
 class EJpegError : public std::runtime_error {
 public:
-    explicit EJpegError(int code);
+    explicit EJpegError(int code, std::string detail = {});
     int Code() const { return code_; }
+    const std::string& Detail() const { return detail_; }
 
 private:
     int code_;
+    std::string detail_;
 };
 
 // A size outside what the resampler accepts ("Error size!").

@@ -114,11 +114,16 @@ void TFileOutputStream::DoCopyFrom(const TFileHandle& file, const std::string& n
             }
             // Not between these two files (another file system, an old
             // kernel): copy through memory from where the kernel stopped.
-            if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
+            const int err = errno;
+            if (err == EXDEV || err == EINVAL || err == ENOSYS || err == EOPNOTSUPP) {
                 TOutputStream::DoCopyFrom(file, name, size - copied);
                 return;
             }
-            throw EFileError("Cannot copy file " + SystemErrorText(name, errno) + " into " + path_);
+            // A full disk or a file size limit is the output's, not the image's.
+            if (err == ENOSPC || err == EFBIG || err == EDQUOT) {
+                throw EFileError("Cannot write file " + SystemErrorText(path_, err));
+            }
+            throw EFileError("Cannot copy file " + name + " into " + SystemErrorText(path_, err));
         }
         if (got == 0) {
             ThrowShortCopy(name);

@@ -80,6 +80,7 @@ struct TFileSource {
 };
 
 static_assert(std::is_standard_layout_v<TFileSource>);
+static_assert(kMaxPicturePixels * 3 < kMaxDecodeBytes, "the largest bitmap leaves libjpeg room");
 
 // A progressive file is read whole inside jpeg_start_decompress, seconds for
 // a large one; libjpeg's progress monitor lets us drain the message queue
@@ -168,16 +169,32 @@ struct TJpegDecoder::TState {
         if (code == JERR_IMAGE_TOO_BIG) {
             TBitmap24::CheckPictureSize(width, height);
         }
+        // libjpeg asks for backing store only when its arrays would pass the
+        // limit LimitMemory set (it has none to offer).
+        if (code == JERR_NO_BACKING_STORE) {
+            throw EPictureError("Picture too large to decode (" + std::to_string(width) + " x " +
+                                std::to_string(height) + " pixels would need more than " +
+                                std::to_string(kMaxDecodeBytes >> 20) + " MiB)");
+        }
         if (source.ReadErrno != 0) {
             throw EFileError("Cannot read file " + SystemErrorText(path, source.ReadErrno));
         }
-        throw EJpegError(code);
+        throw EJpegError(code, bridge.Text());
     }
 
     template <typename F> void Run(F&& calls) {
         if (!bridge.RunGuarded(calls)) {
             Fail();
         }
+    }
+
+    // Inside a guarded run, once the output size is known: libjpeg may take
+    // what the bitmap leaves of kMaxDecodeBytes (the bitmap itself is within
+    // kMaxPicturePixels, far less).
+    void LimitMemory() {
+        jpeg_calc_output_dimensions(&info);
+        const std::uint64_t bitmap = std::uint64_t{info.output_width} * info.output_height * 3;
+        info.mem->max_memory_to_use = static_cast<long>(kMaxDecodeBytes - bitmap);
     }
 
     bool Cmyk() const {
@@ -219,6 +236,7 @@ TBitmap24 TJpegDecoder::Decode() {
     TState& s = *state_;
     s.Run([&s] {
         s.info.out_color_space = s.Cmyk() ? JCS_CMYK : JCS_RGB;
+        s.LimitMemory();
         jpeg_start_decompress(&s.info);
     });
     return s.ReadPixels();
@@ -236,6 +254,7 @@ TBitmap24 TJpegDecoder::DecodeAtLeast(std::uint32_t MinWidth, std::uint32_t MinH
                 break;
             }
         }
+        s.LimitMemory();
         jpeg_start_decompress(&info);
     });
     return s.ReadPixels();

@@ -8,8 +8,9 @@
 // and a device are refused); EJpegError "JPEG error #N" with libjpeg's
 // message number when libjpeg refuses the data; EPictureError when the header
 // claims more than kMaxPicturePixels pixels, raised before anything large is
-// allocated. libjpeg's warnings are not errors: a truncated or damaged file
-// decodes as far as its data goes, as libjpeg decodes it.
+// allocated, or when decoding would need more than kMaxDecodeBytes. libjpeg's
+// warnings are not errors: a truncated or damaged file decodes as far as its
+// data goes, as libjpeg decodes it.
 #pragma once
 
 #include "Bitmap24.h"
@@ -19,6 +20,12 @@
 #include <string>
 
 namespace vorpane {
+
+// The memory one decode may take: the bitmap plus what libjpeg holds itself.
+// A progressive (or multi-scan) picture keeps all its coefficients while it
+// decodes, two bytes for each of its samples; a small damaged file claiming
+// a size near the pixel limit would otherwise need gigabytes for them.
+inline constexpr std::uint64_t kMaxDecodeBytes = std::uint64_t{512} << 20;
 
 class TJpegDecoder {
 public:

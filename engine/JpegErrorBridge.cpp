@@ -15,6 +15,7 @@ void TJpegErrorBridge::ExitByJump(j_common_ptr info) {
     static_assert(std::is_standard_layout_v<TJpegErrorBridge> &&
                   offsetof(TJpegErrorBridge, manager_) == 0);
     auto* bridge = reinterpret_cast<TJpegErrorBridge*>(info->err);
+    (*info->err->format_message)(info, bridge->text_);
     std::longjmp(bridge->jump_, 1);
 }
 

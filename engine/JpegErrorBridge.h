@@ -25,8 +25,10 @@ public:
 
     // To be set as the err field of a libjpeg object before it is created.
     jpeg_error_mgr* Manager() { return &manager_; }
-    // libjpeg's message number of the last error.
+    // libjpeg's message number of the last error, and its sentence with the
+    // values filled in, taken before the jump.
     int Code() const { return manager_.msg_code; }
+    const char* Text() const { return text_; }
 
     template <typename F> bool RunGuarded(F&& calls) {
         // No object with a destructor lives in this frame: a jump back here
@@ -45,6 +47,7 @@ private:
     // First member: libjpeg hands its address back as j_common_ptr->err.
     jpeg_error_mgr manager_;
     std::jmp_buf jump_;
+    char text_[JMSG_LENGTH_MAX] = {};
 };
 
 } // namespace vorpane

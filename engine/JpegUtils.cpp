@@ -196,7 +196,7 @@ struct TJpegEncoder {
             if (destination.Failure) {
                 std::rethrow_exception(destination.Failure);
             }
-            throw EJpegError(code);
+            throw EJpegError(code, bridge.Text());
         }
     }
 

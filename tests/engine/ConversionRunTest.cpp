@@ -317,6 +317,21 @@ TEST_F(ConversionRunSameSize, StopWhileTheFirstSourceIsPreparedEndsAtTheFirstTes
     EXPECT_EQ(ReadFileBytes(output), "old document");
 }
 
+// The embed list names the prepared copies; the photograph itself, named as
+// the output, must survive all the same.
+TEST_F(ConversionRunSameSize, AnOutputNamingASourceIsRefusedAndTheSourceKept) {
+    const std::string before = ReadFileBytes(files[1]);
+    output = files[1];
+    try {
+        Run(files);
+        ADD_FAILURE() << "the document replaced one of its sources";
+    } catch (const EFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("it is one of the files to embed"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(ReadFileBytes(files[1]), before);
+}
+
 TEST_F(ConversionRunSameSize, AnUndecodableImageLeavesTheRunAsAnError) {
     WriteFileBytes(files[1], "not a picture");
     EXPECT_THROW(Run(files), EJpegError);

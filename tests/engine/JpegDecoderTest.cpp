@@ -155,11 +155,15 @@ TEST(JpegDecoder, LibjpegErrorsBecomeJpegErrorsWithTheMessageNumber) {
         const char* name;
         std::string bytes;
         int code;
+        std::string detail; // libjpeg's sentence, its values filled in
     } cases[] = {
-        {"x.jpg", "This is a text file, not a picture.\n", JERR_NO_SOI},
-        {"empty.jpg", "", JERR_INPUT_EMPTY},
-        {"12bit.jpg", ReadFileBytes(DataFile("ijg_testorig12.jpg")), JERR_BAD_PRECISION},
-        {"cut.jpg", ReadFileBytes(DataFile("ijg_testorig.jpg")).substr(0, 100), JERR_NO_IMAGE},
+        {"x.jpg", "This is a text file, not a picture.\n", JERR_NO_SOI,
+         "Not a JPEG file: starts with 0x54 0x68"},
+        {"empty.jpg", "", JERR_INPUT_EMPTY, "Empty input file"},
+        {"12bit.jpg", ReadFileBytes(DataFile("ijg_testorig12.jpg")), JERR_BAD_PRECISION,
+         "Unsupported JPEG data precision 12"},
+        {"cut.jpg", ReadFileBytes(DataFile("ijg_testorig.jpg")).substr(0, 100), JERR_NO_IMAGE,
+         "JPEG datastream contains no image"},
     };
     for (const auto& c : cases) {
         const std::string path = dir.File(c.name);
@@ -170,6 +174,7 @@ TEST(JpegDecoder, LibjpegErrorsBecomeJpegErrorsWithTheMessageNumber) {
         } catch (const EJpegError& error) {
             EXPECT_EQ(error.Code(), c.code) << c.name;
             EXPECT_EQ(error.what(), "JPEG error #" + std::to_string(c.code));
+            EXPECT_EQ(error.Detail(), c.detail) << c.name;
         }
     }
 }
@@ -248,14 +253,45 @@ TEST(JpegDecoder, PicturesTooLargeAreRefusedFromTheirHeader) {
     const std::string huge = dir.File("huge.jpg");
     WriteFileBytes(huge, WithClaimedSize(original, 20000, 20000)); // 400 megapixels
     EXPECT_THROW(TJpegDecoder{huge}, EPictureError);
-    // 16384 x 16384 is exactly the limit: its header is accepted.
+    // 16384 x 8192 is exactly the limit: its header is accepted.
     const std::string largest = dir.File("largest.jpg");
-    WriteFileBytes(largest, WithClaimedSize(original, 16384, 16384));
+    WriteFileBytes(largest, WithClaimedSize(original, 16384, 8192));
     TJpegDecoder decoder(largest);
     EXPECT_EQ(decoder.Width(), 16384u);
     const std::string wide = dir.File("wide.jpg");
-    WriteFileBytes(wide, WithClaimedSize(original, 16385, 16384));
+    WriteFileBytes(wide, WithClaimedSize(original, 16385, 8192));
     EXPECT_THROW(TJpegDecoder{wide}, EPictureError);
+    const std::string tall = dir.File("tall.jpg");
+    WriteFileBytes(tall, WithClaimedSize(original, 16384, 8193));
+    EXPECT_THROW(TJpegDecoder{tall}, EPictureError);
+}
+
+// A progressive picture holds all its coefficients while it decodes. A
+// damaged one claiming 11000 x 11000 pixels (within the pixel limit) would
+// need about 730 MB for them beside a 363 MB bitmap: refused before either
+// is allocated, at full size as for the preview's reduced scales.
+TEST(JpegDecoder, ProgressivePicturesBeyondTheMemoryBudgetAreRefused) {
+    TTempDir dir;
+    std::string bytes = ReadFileBytes(DataFile("jd_progressive3.jpg"));
+    const std::size_t sof = bytes.find("\xFF\xC2");
+    ASSERT_NE(sof, std::string::npos);
+    bytes[sof + 5] = bytes[sof + 7] = static_cast<char>(11000 >> 8);
+    bytes[sof + 6] = bytes[sof + 8] = static_cast<char>(11000 & 0xFF);
+    const std::string huge = dir.File("huge.jpg");
+    WriteFileBytes(huge, bytes);
+    for (const bool reduced : {false, true}) {
+        TJpegDecoder decoder(huge);
+        try {
+            const TBitmap24 bitmap = reduced ? decoder.DecodeAtLeast(100, 100) : decoder.Decode();
+            ADD_FAILURE() << "decoded " << bitmap.Width() << " x " << bitmap.Height();
+        } catch (const EPictureError& error) {
+            EXPECT_NE(std::string(error.what()).find("11000 x 11000 pixels would need more than"),
+                      std::string::npos)
+                << error.what();
+        }
+    }
+    // The real picture, far smaller, decodes as before.
+    EXPECT_EQ(TJpegDecoder(DataFile("jd_progressive3.jpg")).Decode().Width(), 650u);
 }
 
 } // namespace

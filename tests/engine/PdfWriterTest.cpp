@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace vorpane {
@@ -324,6 +326,31 @@ TEST(PdfWriterFiles, FileStreamWritesTheSameBytesAsMemory) {
         file.Close();
     }
     EXPECT_EQ(test::ReadFileBytes(output), memory.Pdf());
+}
+
+// The kernel's copy fails on the output's side too; the message must name
+// the output, not the image being copied.
+TEST(PdfWriterFiles, AFileSizeLimitIsBlamedOnTheOutput) {
+    TTempDir dir;
+    const std::string image = dir.File("a.jpg");
+    WriteFileBytes(image, MakeJpegHeader(0xFFC0, 800, 600, 3, 300000));
+    const std::string output = dir.File("out.pdf");
+    TFileOutputStream file = TFileOutputStream::Create(output);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved;
+    limit.rlim_cur = 100000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    std::string message;
+    try {
+        WritePdfDocument(file, {image}, {TJpegInfo{false, 800, 600}}, 0, {}, false, {});
+    } catch (const EFileError& e) {
+        message = e.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(message, "Cannot write file " + output + ": File too large");
 }
 
 struct TInfoCase {
