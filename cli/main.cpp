@@ -94,19 +94,17 @@ std::optional<std::string> FirstUnreadable(const std::vector<std::string>& files
 
 int Convert(TConvertOptions& options) {
     if (!options.FilesFrom.empty()) {
-        if (options.FilesFrom == "-") {
-            for (auto& file : ReadFileList(std::cin)) {
-                options.Files.push_back(std::move(file));
-            }
-        } else {
-            std::ifstream list(options.FilesFrom);
-            if (!list) {
+        std::ifstream listFile;
+        if (options.FilesFrom != "-") {
+            listFile.open(options.FilesFrom);
+            if (!listFile) {
                 PrintError("cannot read the file list " + options.FilesFrom);
                 return ecError;
             }
-            for (auto& file : ReadFileList(list)) {
-                options.Files.push_back(std::move(file));
-            }
+        }
+        std::istream& list = options.FilesFrom == "-" ? std::cin : listFile;
+        for (auto& file : ReadFileList(list)) {
+            options.Files.push_back(std::move(file));
         }
     }
     if (options.SameSize) {

@@ -39,7 +39,6 @@ private:
     }
     std::int32_t AbortRun(std::int32_t result) {
         output_.reset(); // closes and removes the unfinished document
-        embed_.clear();
         return FinishRun(result);
     }
     bool TestEmbedList(bool& stopped);
@@ -141,7 +140,6 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files, const std::
         return AbortRun(rcAborted);
     }
     output_.reset();
-    embed_.clear();
     return FinishRun(rcDone);
 }
 
