@@ -27,7 +27,6 @@ void TConsoleProgress::Report(const std::string& text, std::int64_t total, std::
     const auto count = static_cast<std::int64_t>(files_.size());
     if (sameSize_ && !writing_ && total == count - 1 && done >= 1 && done <= count &&
         files_[static_cast<std::size_t>(done - 1)] == text) {
-        lastPrepared_ = done - 1;
         Draw("Preparing", std::to_string(done) + "/" + std::to_string(count) + " images", count,
              done);
         return;

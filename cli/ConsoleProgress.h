@@ -18,8 +18,6 @@ public:
     // The run's progress callback.
     void Report(const std::string& text, std::int64_t total, std::int64_t done);
 
-    // Index of the last source file the preparation reported, -1 before the first.
-    std::int64_t LastPrepared() const { return lastPrepared_; }
     // Pages embedded so far.
     std::int64_t Embedded() const { return embedded_; }
     // Ends the bar's line, if one is drawn.
@@ -34,7 +32,6 @@ private:
     std::FILE* out_;
     bool writing_ = false;
     bool lineOpen_ = false;
-    std::int64_t lastPrepared_ = -1;
     std::int64_t embedded_ = 0;
 };
 

@@ -63,22 +63,6 @@ void PrintError(const std::string& message) {
     std::cerr << "vorpane-convert: " << message << '\n';
 }
 
-bool IsExistingFile(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
-// The file the preparation was working on when it failed: the first existing
-// source after the last one it reported.
-std::string FileBeingPrepared(const std::vector<std::string>& files, std::int64_t lastPrepared) {
-    for (auto i = static_cast<std::size_t>(lastPrepared + 1); i < files.size(); ++i) {
-        if (IsExistingFile(files[i])) {
-            return files[i];
-        }
-    }
-    return {};
-}
-
 // In "Same size" mode the engine skips a path under which it finds no file,
 // as suits the window, whose list holds files seen a moment before. A script
 // must not get a document short of a page with a status of success: every
@@ -138,8 +122,7 @@ int Convert(TConvertOptions& options) {
             jpeg != nullptr && !jpeg->Detail().empty()) {
             message += " (" + jpeg->Detail() + ")";
         }
-        const std::string file = FileBeingPrepared(options.Files, progress.LastPrepared());
-        PrintError(file.empty() ? message : file + ": " + message);
+        PrintError(report.FailedFile.empty() ? message : report.FailedFile + ": " + message);
         return ecError;
     }
     progress.Finish();

@@ -106,7 +106,8 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files, const std::
     Report("converting..", 0, 0);
 
     if (sameSize) {
-        if (!PrepareImages(files, embed_, progress_, quality, width, height, useTriangle)) {
+        if (!PrepareImages(files, embed_, progress_, quality, width, height, useTriangle,
+                           report_)) {
             embed_.clear();
             return FinishRun(rcNoFiles);
         }

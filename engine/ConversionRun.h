@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Progress.h"
+#include "RunReport.h"
 
 #include <cstdint>
 #include <string>
@@ -22,12 +23,6 @@ enum : std::int32_t {
 // run's stop points. Single-threaded: the Stop command runs inside the run's
 // message drains.
 extern bool StopConverting;
-
-// What a run that did not finish found, for callers that explain it.
-struct TRunReport {
-    std::string FailedFile; // rcNoFiles: the first file that can't be embedded
-    std::string Reason;     // rcNoFiles: why; rcAborted: the error's message
-};
 
 // Turns Files into one PDF at OutputFile. With SameSize every image is first
 // prepared at Width x Height and Quality (UseTriangle picks the filter); else

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <fcntl.h>
 #include <png.h>
@@ -97,9 +98,13 @@ TBitmap24 LoadPng(const std::string& fileName) {
     return bitmap;
 }
 
-bool IsExistingFile(const std::string& path) {
+// 0 when a file exists under path; else why not, as an errno value.
+int MissingFileError(const std::string& path) {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    if (::stat(path.c_str(), &st) != 0) {
+        return errno;
+    }
+    return S_ISDIR(st.st_mode) ? EISDIR : 0;
 }
 
 // round(numerator / denominator), exact, a tie going to the even integer.
@@ -314,7 +319,8 @@ std::string TempFolder() {
 }
 
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
-                  std::uint16_t Width, std::uint16_t Height, bool UseTriangle) {
+                  std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
+                  std::string* NoPageReason) {
     TBitmap24 picture = LoadPicture(FileName);
     if (Width == 0 && Height == 0) {
         return SaveAsJpeg(picture, TempName, Quality);
@@ -338,6 +344,10 @@ bool PrepareImage(const std::string& FileName, const std::string& TempName, std:
     // A size the resampler refuses (a side of 0 or above 32767) gives no
     // file rather than a page of whatever the output bitmap held.
     if (!resampled) {
+        if (NoPageReason != nullptr) {
+            *NoPageReason = "its page would be " + std::to_string(newWidth) + " x " +
+                            std::to_string(newHeight) + " pixels; each side must be 1 to 32767";
+        }
         return false;
     }
     return SaveAsJpeg(output, TempName, Quality);
@@ -346,7 +356,7 @@ bool PrepareImage(const std::string& FileName, const std::string& TempName, std:
 bool PrepareImages(const std::vector<std::string>& SourceFiles,
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
                    std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,
-                   bool UseTriangle) {
+                   bool UseTriangle, TRunReport* Report) {
     StopPreparing = false;
     if (SourceFiles.empty()) {
         ShowGuardMessage("Warning", "No Files.");
@@ -358,10 +368,27 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles,
             break;
         }
         const std::string& source = SourceFiles[i];
-        if (IsExistingFile(source)) {
+        if (const int missing = MissingFileError(source); missing != 0) {
+            if (Report != nullptr) {
+                Report->Skipped.push_back({source, std::strerror(missing)});
+            }
+        } else {
             const std::string tempName = TempFolder() + std::to_string(i) + ".jpg";
-            if (PrepareImage(source, tempName, Quality, Width, Height, UseTriangle)) {
+            std::string noPage;
+            bool prepared = false;
+            try {
+                prepared =
+                    PrepareImage(source, tempName, Quality, Width, Height, UseTriangle, &noPage);
+            } catch (...) {
+                if (Report != nullptr) {
+                    Report->FailedFile = source;
+                }
+                throw;
+            }
+            if (prepared) {
                 PreparedFiles.push_back(tempName);
+            } else if (Report != nullptr) {
+                Report->Skipped.push_back({source, noPage});
             }
             if (Progress) {
                 Progress(source, static_cast<std::int64_t>(count) - 1,

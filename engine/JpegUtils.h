@@ -15,6 +15,7 @@
 
 #include "Bitmap24.h"
 #include "Progress.h"
+#include "RunReport.h"
 
 #include <cstdint>
 #include <string>
@@ -36,19 +37,23 @@ extern bool StopPreparing;
 // Gives false only for an empty SourceFiles (after the "No Files." guard
 // message); errors of loading, decoding, encoding and writing end the batch
 // and leave as exceptions, the files written before staying in place.
+// Report, when given, collects each source that gave no page and why
+// (Skipped) and, when an error leaves, the source it came from (FailedFile).
 bool PrepareImages(const std::vector<std::string>& SourceFiles,
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
                    std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,
-                   bool UseTriangle);
+                   bool UseTriangle, TRunReport* Report = nullptr);
 
 // Loads FileName (LoadPicture), scales it when Width or Height is given (one
 // of them 0: the other follows the picture's aspect ratio; both given: the
 // picture is stretched to exactly that size) with Lanczos3, or the triangle
 // filter when UseTriangle, and writes it to TempName (SaveAsJpeg). True when
 // the file was written; false, and no file written, when the output would
-// have no pixels or the resampler refuses the size (a side above 32767).
+// have no pixels or the resampler refuses the size (a side above 32767);
+// NoPageReason, when given, then says which size it was.
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
-                  std::uint16_t Width, std::uint16_t Height, bool UseTriangle);
+                  std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
+                  std::string* NoPageReason = nullptr);
 
 // The side that keeps the source's aspect ratio: round(SourceHeight * Width
 // / SourceWidth) and round(SourceWidth * Height / SourceHeight), exact, a

@@ -132,6 +132,7 @@ protected:
     test::TScopedTmpDir tmp{dir.Path().string()};
     std::vector<std::string> prepared;
     std::vector<TReport> reports;
+    TRunReport details;
 
     bool Run(const std::vector<std::string>& sources, std::uint16_t width = 800,
              std::uint16_t height = 600, std::uint8_t quality = 100) {
@@ -140,7 +141,7 @@ protected:
             [this](const std::string& text, std::int64_t total, std::int64_t done) {
                 reports.push_back({text, total, done});
             },
-            quality, width, height, false);
+            quality, width, height, false, &details);
     }
     std::string Temp(int position) const {
         return TempFolder() + std::to_string(position) + ".jpg";
@@ -168,6 +169,10 @@ TEST_F(PrepareImagesTest, AMissingFileKeepsItsPositionNumber) {
     EXPECT_EQ(reports, (std::vector<TReport>{{first, 3, 1}, {third, 3, 3}}));
     EXPECT_FALSE(fs::exists(Temp(1)));
     EXPECT_FALSE(fs::exists(Temp(3)));
+    ASSERT_EQ(details.Skipped.size(), 2u);
+    EXPECT_EQ(details.Skipped[0].File, dir.File("missing.jpg"));
+    EXPECT_EQ(details.Skipped[0].Reason, "No such file or directory");
+    EXPECT_EQ(details.Skipped[1].Reason, "Is a directory");
 }
 
 TEST_F(PrepareImagesTest, NoSizeReencodesAtTheOwnSizeWithoutFiltering) {
@@ -214,6 +219,10 @@ TEST_F(PrepareImagesTest, ASizeTheResamplerRefusesWritesNoFile) {
     EXPECT_TRUE(prepared.empty());
     EXPECT_EQ(reports.size(), 2u);
     EXPECT_FALSE(fs::exists(Temp(0)));
+    ASSERT_EQ(details.Skipped.size(), 2u);
+    EXPECT_EQ(details.Skipped[1].File, wide);
+    EXPECT_EQ(details.Skipped[1].Reason,
+              "its page would be 40000 x 10 pixels; each side must be 1 to 32767");
 }
 
 TEST_F(PrepareImagesTest, QualityIsHeldToOneToHundred) {
@@ -282,6 +291,7 @@ TEST_F(PrepareImagesTest, ATextFileNamedJpgEndsTheBatchKeepingWhatWasWritten) {
     EXPECT_EQ(prepared, (std::vector<std::string>{Temp(0)}));
     EXPECT_EQ(JpegSize(Temp(0)), (TSize{800, 600}));
     EXPECT_EQ(reports.size(), 1u);
+    EXPECT_EQ(details.FailedFile, text);
     EXPECT_FALSE(fs::exists(Temp(1)));
     EXPECT_FALSE(fs::exists(Temp(2)));
 }
