@@ -1,24 +1,23 @@
-// The image preparation of JpegUtils.h: loading, the batch, the JPEG
-// encoder and the private temporary folder. The resampler is in
+// The image preparation of JpegUtils.h: the batch, the JPEG encoder and the
+// private temporary folder. Loading is in PictureFile.cpp, the resampler in
 // Resampler.cpp.
 
 #include "JpegUtils.h"
 
+#include "BandResampler.h"
 #include "Errors.h"
 #include "FileHandle.h"
 #include "FileOutputStream.h"
 #include "GuardMessage.h"
-#include "JpegDecoder.h"
 #include "JpegErrorBridge.h"
 #include "MessageQueue.h"
+#include "PictureFile.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
-#include <png.h>
 #include <sys/stat.h>
 #include <type_traits>
 #include <unistd.h>
@@ -30,73 +29,6 @@ namespace vorpane {
 bool StopPreparing = false;
 
 namespace {
-
-// ---- Loading -----------------------------------------------------------------
-
-// The extension of the file name's last component, without its dot; "" when
-// there is none.
-std::string ExtensionOf(const std::string& fileName) {
-    const std::size_t slash = fileName.find_last_of('/');
-    const std::size_t dot = fileName.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return "";
-    }
-    return fileName.substr(dot + 1);
-}
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
-
-// Closes a FILE and frees libpng's reading state on every path.
-struct TPngRead {
-    png_image Image{};
-    std::FILE* Stream = nullptr;
-    ~TPngRead() {
-        png_image_free(&Image);
-        if (Stream != nullptr) {
-            std::fclose(Stream);
-        }
-    }
-};
-
-// libpng's simplified reader: it catches its own errors (with its own jump)
-// and answers 0 with a message.
-TBitmap24 LoadPng(const std::string& fileName) {
-    TFileHandle file = TFileHandle::OpenForReading(fileName);
-    if (!file.Valid()) {
-        throw EFileError("Cannot open file " + SystemErrorText(fileName, errno));
-    }
-    // The stream gets a descriptor of its own; ours closes with the handle.
-    TPngRead read;
-    const int fd = ::dup(file.Fd());
-    if (fd < 0 || (read.Stream = ::fdopen(fd, "rb")) == nullptr) {
-        const int err = errno;
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        throw EFileError("Cannot open file " + SystemErrorText(fileName, err));
-    }
-    read.Image.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_stdio(&read.Image, read.Stream) == 0) {
-        throw EPictureError(fileName + ": " + read.Image.message);
-    }
-    TBitmap24::CheckPictureSize(read.Image.width, read.Image.height);
-    read.Image.format = PNG_FORMAT_RGB;
-    TBitmap24 bitmap(read.Image.width, read.Image.height);
-    // Transparent parts are laid over white, like a picture on paper.
-    const png_color white{255, 255, 255};
-    if (png_image_finish_read(&read.Image, &white, bitmap.Row(0),
-                              static_cast<png_int_32>(bitmap.RowBytes()), nullptr) == 0) {
-        throw EPictureError(fileName + ": " + read.Image.message);
-    }
-    return bitmap;
-}
 
 // 0 when a file exists under path; else why not, as an errno value.
 int MissingFileError(const std::string& path) {
@@ -239,18 +171,7 @@ struct TJpegEncoder {
 // ---- Interfaces -------------------------------------------------------------------
 
 TBitmap24 LoadPicture(const std::string& FileName) {
-    const std::string extension = ExtensionOf(FileName);
-    const std::string kind = LowerAscii(extension);
-    if (kind == "jpg" || kind == "jpeg") {
-        return TJpegDecoder(FileName).Decode();
-    }
-    if (kind == "png") {
-        return LoadPng(FileName);
-    }
-    if (kind == "bmp" || kind == "ico" || kind == "wmf" || kind == "emf") {
-        throw EPictureError("Unsupported picture format (." + extension + ")");
-    }
-    throw EPictureError("Unknown picture file extension (." + extension + ")");
+    return TPictureFile(FileName).ReadAll();
 }
 
 std::uint32_t HeightForWidth(std::uint16_t SourceHeight, std::uint16_t SourceWidth,
@@ -321,14 +242,11 @@ std::string TempFolder() {
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
                   std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
                   std::string* NoPageReason) {
-    TBitmap24 picture = LoadPicture(FileName);
-    if (Width == 0 && Height == 0) {
-        return SaveAsJpeg(picture, TempName, Quality);
-    }
+    TPictureFile file(FileName);
     // A picture side above 65535 (only a PNG can have one) is cut here too;
-    // the resampler refuses such a picture anyway.
-    const auto pictureWidth = static_cast<std::uint16_t>(picture.Width());
-    const auto pictureHeight = static_cast<std::uint16_t>(picture.Height());
+    // the size check below refuses such a picture anyway.
+    const auto pictureWidth = static_cast<std::uint16_t>(file.Width());
+    const auto pictureHeight = static_cast<std::uint16_t>(file.Height());
     std::uint16_t newWidth = Width;
     std::uint16_t newHeight = Height;
     // A computed side keeps its low 16 bits.
@@ -337,20 +255,29 @@ bool PrepareImage(const std::string& FileName, const std::string& TempName, std:
     } else if (Width == 0) {
         newWidth = static_cast<std::uint16_t>(WidthForHeight(pictureHeight, pictureWidth, Height));
     }
-    TBitmap24 output;
-    const bool resampled = ResampleBitmap(&picture, &output, newWidth, newHeight,
-                                          UseTriangle ? kTriangleFilter : kLanczos3Filter);
-    picture = TBitmap24();
-    // A size the resampler refuses (a side of 0 or above 32767) gives no
-    // file rather than a page of whatever the output bitmap held.
-    if (!resampled) {
+    // No size asked, or the picture's own: encoded again as it is.
+    if ((Width == 0 && Height == 0) || (file.Width() == newWidth && file.Height() == newHeight)) {
+        return SaveAsJpeg(file.ReadAll(), TempName, Quality);
+    }
+    // A size the resampler refuses (a side of 0 or above 32767, the
+    // picture's or the page's) gives no file rather than an empty page.
+    if (newWidth < 1 || newWidth > 32767 || newHeight < 1 || newHeight > 32767 ||
+        file.Width() > 32767 || file.Height() > 32767) {
         if (NoPageReason != nullptr) {
             *NoPageReason = "its page would be " + std::to_string(newWidth) + " x " +
                             std::to_string(newHeight) + " pixels; each side must be 1 to 32767";
         }
         return false;
     }
-    return SaveAsJpeg(output, TempName, Quality);
+    // The picture is scaled as it is decoded, a band of rows at a time: the
+    // result is ResampleBitmap's, without the full-size picture in memory.
+    static_assert(TPictureFile::kBandRows <= kBandRows);
+    TBandResampler resampler(file.Width(), file.Height(), newWidth, newHeight,
+                             UseTriangle ? kTriangleFilter : kLanczos3Filter);
+    file.ReadRows([&resampler](const std::uint8_t* const* rows, std::uint32_t count) {
+        resampler.AddRows(rows, static_cast<std::int32_t>(count));
+    });
+    return SaveAsJpeg(resampler.Finish(), TempName, Quality);
 }
 
 bool PrepareImages(const std::vector<std::string>& SourceFiles,
