@@ -12,6 +12,7 @@
 #include "JpegErrorBridge.h"
 #include "MessageQueue.h"
 #include "PictureFile.h"
+#include "ResampleThread.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -166,6 +167,20 @@ struct TJpegEncoder {
     }
 };
 
+// The picture scaled as it is decoded, a band of rows at a time, by a
+// TBandResampler or a TResampleThread: the result is ResampleBitmap's,
+// without the full-size picture in memory.
+template <typename TResampler>
+TBitmap24 ScaleWhileReading(TPictureFile& file, std::uint32_t width, std::uint32_t height,
+                            int filter) {
+    static_assert(TPictureFile::kBandRows <= kBandRows);
+    TResampler resampler(file.Width(), file.Height(), width, height, filter);
+    file.ReadRows([&resampler](const std::uint8_t* const* rows, std::uint32_t count) {
+        resampler.AddRows(rows, static_cast<std::int32_t>(count));
+    });
+    return resampler.Finish();
+}
+
 } // namespace
 
 // ---- Interfaces -------------------------------------------------------------------
@@ -241,7 +256,7 @@ std::string TempFolder() {
 
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
                   std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
-                  std::string* NoPageReason) {
+                  std::string* NoPageReason, bool SpareThread) {
     TPictureFile file(FileName);
     // A picture side above 65535 (only a PNG can have one) is cut here too;
     // the size check below refuses such a picture anyway.
@@ -269,15 +284,11 @@ bool PrepareImage(const std::string& FileName, const std::string& TempName, std:
         }
         return false;
     }
-    // The picture is scaled as it is decoded, a band of rows at a time: the
-    // result is ResampleBitmap's, without the full-size picture in memory.
-    static_assert(TPictureFile::kBandRows <= kBandRows);
-    TBandResampler resampler(file.Width(), file.Height(), newWidth, newHeight,
-                             UseTriangle ? kTriangleFilter : kLanczos3Filter);
-    file.ReadRows([&resampler](const std::uint8_t* const* rows, std::uint32_t count) {
-        resampler.AddRows(rows, static_cast<std::int32_t>(count));
-    });
-    return SaveAsJpeg(resampler.Finish(), TempName, Quality);
+    const int filter = UseTriangle ? kTriangleFilter : kLanczos3Filter;
+    return SaveAsJpeg(SpareThread
+                          ? ScaleWhileReading<TResampleThread>(file, newWidth, newHeight, filter)
+                          : ScaleWhileReading<TBandResampler>(file, newWidth, newHeight, filter),
+                      TempName, Quality);
 }
 
 bool PrepareImages(const std::vector<std::string>& SourceFiles,

@@ -44,16 +44,19 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles,
                    std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,
                    bool UseTriangle, TRunReport* Report = nullptr);
 
-// Loads FileName (LoadPicture), scales it when Width or Height is given (one
-// of them 0: the other follows the picture's aspect ratio; both given: the
-// picture is stretched to exactly that size) with Lanczos3, or the triangle
-// filter when UseTriangle, and writes it to TempName (SaveAsJpeg). True when
-// the file was written; false, and no file written, when the output would
-// have no pixels or the resampler refuses the size (a side above 32767);
-// NoPageReason, when given, then says which size it was.
+// Loads FileName (as LoadPicture), scales it when Width or Height is given
+// (one of them 0: the other follows the picture's aspect ratio; both given:
+// the picture is stretched to exactly that size) with Lanczos3, or the
+// triangle filter when UseTriangle, and writes it to TempName (SaveAsJpeg).
+// The pixels are ResampleBitmap's, but a JPEG is scaled band by band as it
+// decodes, never held at full size; with SpareThread a second thread
+// scales while this one decodes. True when the file was written; false, and
+// no file written, when the output would have no pixels or the resampler
+// refuses the size (a side above 32767); NoPageReason, when given, then
+// says which size it was.
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
                   std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
-                  std::string* NoPageReason = nullptr);
+                  std::string* NoPageReason = nullptr, bool SpareThread = false);
 
 // The side that keeps the source's aspect ratio: round(SourceHeight * Width
 // / SourceWidth) and round(SourceWidth * Height / SourceHeight), exact, a
