@@ -10,11 +10,24 @@
 #pragma once
 
 #include "JpegUtils.h"
+#include "MessageQueue.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace vorpane {
+
+// The passes drain the message queue about every microsecond: after each
+// new column of a band and each stretch of a new row, rather than after each
+// product as a plain loop would, which is the same for a window served every
+// 10 ms. The benchmark builds the resampler once more with
+// VORPANE_BENCH_NO_DRAIN to measure what the drains cost (static: each file
+// keeps the choice it was built with).
+static inline void DrainInPass() {
+#ifndef VORPANE_BENCH_NO_DRAIN
+    DrainMessageQueue();
+#endif
+}
 
 // The rows the horizontal pass works on together.
 inline constexpr std::int32_t kBandRows = 16;

@@ -15,14 +15,6 @@ namespace vorpane {
 
 namespace {
 
-// Drains after each candidate source index and each group, as the rules
-// say; the benchmark's build without drains leaves them out.
-inline void Drain() {
-#ifndef VORPANE_BENCH_NO_DRAIN
-    DrainMessageQueue();
-#endif
-}
-
 // ---- Filters, in single precision --------------------------------------------
 
 float Triangle(float x) {
@@ -92,7 +84,7 @@ void GetScanLines(TBitmap24& Bitmap, TScanLines& Lines) {
     Lines.resize(Bitmap.Height());
     for (std::uint32_t r = 0; r < Bitmap.Height(); ++r) {
         Lines[r] = Bitmap.Row(r);
-        Drain();
+        DrainInPass();
     }
 }
 
@@ -142,9 +134,9 @@ TGroupList BuildGroupList(std::int32_t SourceSize, std::int32_t DestSize, int Fi
                     Mirror(j, SourceSize), static_cast<std::int32_t>(weight)};
                 ++group.Count;
             }
-            Drain();
+            DrainInPass();
         }
-        Drain();
+        DrainInPass();
     }
     return list;
 }
@@ -175,7 +167,7 @@ void ApplyGroupList(std::int32_t OuterCount, std::int32_t InnerCount, const TSca
     } else {
         VerticalPass(SourceLines.data(), OuterCount, 0, InnerCount, DestLines.data(), groups);
     }
-    Drain();
+    DrainInPass();
 }
 
 bool ResampleBitmap(TBitmap24* Source, TBitmap24* Dest, std::uint16_t NewWidth,
