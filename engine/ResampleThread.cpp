@@ -9,19 +9,27 @@ namespace vorpane {
 
 namespace {
 
-// Enough for the decoder to stay a band or two ahead while one is scaled.
-constexpr std::size_t kBands = 4;
+// Enough for the decoder to go on while the helper works out the weights
+// (a few milliseconds for a photograph, a dozen bands of decoding); bands
+// are made as they are needed.
+constexpr std::size_t kMaxBands = 16;
 
 } // namespace
 
 TResampleThread::TResampleThread(std::uint32_t SourceWidth, std::uint32_t SourceHeight,
                                  std::uint32_t NewWidth, std::uint32_t NewHeight, int FilterIndex)
-    : resampler_(SourceWidth, SourceHeight, NewWidth, NewHeight, FilterIndex), bands_(kBands) {
-    for (std::size_t b = 0; b < kBands; ++b) {
-        bands_[b].Pixels.SetSize(SourceWidth, kBandRows);
-        free_.push_back(b);
-    }
-    thread_ = std::thread([this] { Work(); });
+    : sourceWidth_(SourceWidth) {
+    thread_ = std::thread([=, this] {
+        LeaveDrainsToOtherThreads();
+        try {
+            resampler_.emplace(SourceWidth, SourceHeight, NewWidth, NewHeight, FilterIndex);
+        } catch (...) {
+            const std::lock_guard lock(mutex_);
+            failure_ = std::current_exception();
+            return;
+        }
+        Work();
+    });
 }
 
 TResampleThread::~TResampleThread() {
@@ -40,22 +48,21 @@ void TResampleThread::Stop() {
 }
 
 void TResampleThread::Work() {
-    LeaveDrainsToOtherThreads();
     for (;;) {
-        std::size_t b = 0;
+        TBand* band = nullptr;
         {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [this] { return stopping_ || lastBand_ || !filled_.empty(); });
             if (stopping_ || filled_.empty()) {
                 return;
             }
-            b = filled_.front();
+            band = filled_.front();
             filled_.pop_front();
         }
         try {
             TScanLines rows;
-            GetScanLines(bands_[b].Pixels, rows);
-            resampler_.AddRows(rows.data(), bands_[b].Rows);
+            GetScanLines(band->Pixels, rows);
+            resampler_->AddRows(rows.data(), band->Rows);
         } catch (...) {
             const std::lock_guard lock(mutex_);
             failure_ = std::current_exception();
@@ -63,7 +70,7 @@ void TResampleThread::Work() {
         }
         {
             const std::lock_guard lock(mutex_);
-            free_.push_back(b);
+            free_.push_back(band);
         }
         changed_.notify_all();
     }
@@ -73,25 +80,28 @@ void TResampleThread::AddRows(const std::uint8_t* const* Rows, std::int32_t Coun
     if (Count < 1 || Count > kBandRows) {
         throw ERangeError("Error size!");
     }
-    std::size_t b = 0;
+    TBand* band = nullptr;
     {
         std::unique_lock lock(mutex_);
+        if (free_.empty() && bands_.size() < kMaxBands) {
+            bands_.emplace_back().Pixels.SetSize(sourceWidth_, kBandRows);
+            free_.push_back(&bands_.back());
+        }
         changed_.wait(lock, [this] { return failure_ || !free_.empty(); });
         if (failure_) {
             std::rethrow_exception(failure_);
         }
-        b = free_.front();
+        band = free_.front();
         free_.pop_front();
     }
-    TBand& band = bands_[b];
     for (std::int32_t r = 0; r < Count; ++r) {
-        std::memcpy(band.Pixels.Row(static_cast<std::uint32_t>(r)), Rows[r],
-                    band.Pixels.RowBytes());
+        std::memcpy(band->Pixels.Row(static_cast<std::uint32_t>(r)), Rows[r],
+                    band->Pixels.RowBytes());
     }
-    band.Rows = Count;
+    band->Rows = Count;
     {
         const std::lock_guard lock(mutex_);
-        filled_.push_back(b);
+        filled_.push_back(band);
     }
     changed_.notify_all();
 }
@@ -106,7 +116,7 @@ TBitmap24 TResampleThread::Finish() {
     if (failure_) {
         std::rethrow_exception(failure_);
     }
-    return resampler_.Finish();
+    return resampler_->Finish();
 }
 
 } // namespace vorpane

@@ -1,7 +1,8 @@
 // A TBandResampler on a thread of its own, so that a picture is scaled while
 // the calling thread goes on decoding it: AddRows copies the rows into a
 // free band and returns, and the helper thread scales the bands in order.
-// When decoding ends, little remains to be done but the last band. The
+// The helper also works out the weights first, while the first bands queue
+// up. When decoding ends, little remains to be done but the last band. The
 // result is TBandResampler's, to the byte.
 #pragma once
 
@@ -12,6 +13,7 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -19,7 +21,8 @@ namespace vorpane {
 
 class TResampleThread {
 public:
-    // As TBandResampler's; starts the helper thread.
+    // As TBandResampler's, whose errors come from AddRows or Finish; starts
+    // the helper thread.
     TResampleThread(std::uint32_t SourceWidth, std::uint32_t SourceHeight, std::uint32_t NewWidth,
                     std::uint32_t NewHeight, int FilterIndex);
     // Stops the helper thread, dropping whatever it had left to do.
@@ -43,12 +46,13 @@ private:
     void Work();
     void Stop();
 
-    TBandResampler resampler_;
-    std::vector<TBand> bands_;
+    std::uint32_t sourceWidth_;
+    std::optional<TBandResampler> resampler_;
+    std::deque<TBand> bands_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::size_t> free_;
-    std::deque<std::size_t> filled_;
+    std::deque<TBand*> free_;
+    std::deque<TBand*> filled_;
     bool lastBand_ = false;
     bool stopping_ = false;
     std::exception_ptr failure_;
