@@ -2,6 +2,7 @@
 #include "Errors.h"
 #include "GuardMessage.h"
 #include "JpegDecoder.h"
+#include "MessageQueue.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -320,6 +321,62 @@ TEST_F(PrepareImagesTest, CmykProgressiveAndGreyFilesKeepTheirColours) {
         EXPECT_LT(difference.mean, 8.0) << name;
         EXPECT_LT(difference.channelMean, 3.0) << name;
     }
+}
+
+// A JPEG is scaled band by band while it decodes, on one thread or with a
+// spare one: the file must be the one the whole decoded picture gives
+// through ResampleBitmap. Real photographs, CMYK, grey and a file cut short;
+// the last band of each is short, and each axis is scaled alone too.
+TEST_F(PrepareImagesTest, ScalingWhileDecodingGivesTheWholePicturesPixels) {
+    const struct {
+        std::uint16_t width, height;
+    } sizes[] = {{173, 0}, {0, 901}, {600, 45}, {37, 450}};
+    for (const char* name : {"orient_landscape_1.jpg", "pil_sample_cmyk_ycck.jpg",
+                             "pil_hopper_gray.jpg", "bad_pil_truncated_prog.jpg"}) {
+        TBitmap24 picture = LoadPicture(DataFile(name));
+        for (const auto& size : sizes) {
+            const auto width = static_cast<std::uint16_t>(
+                size.width != 0
+                    ? size.width
+                    : WidthForHeight(static_cast<std::uint16_t>(picture.Height()),
+                                     static_cast<std::uint16_t>(picture.Width()), size.height));
+            const auto height = static_cast<std::uint16_t>(
+                size.height != 0
+                    ? size.height
+                    : HeightForWidth(static_cast<std::uint16_t>(picture.Height()),
+                                     static_cast<std::uint16_t>(picture.Width()), size.width));
+            TBitmap24 whole;
+            ASSERT_TRUE(ResampleBitmap(&picture, &whole, width, height, kLanczos3Filter));
+            ASSERT_TRUE(SaveAsJpeg(whole, dir.File("whole.jpg"), 95));
+            for (bool spareThread : {false, true}) {
+                const std::string out = dir.File("bands.jpg");
+                ASSERT_TRUE(PrepareImage(DataFile(name), out, 95, size.width, size.height, false,
+                                         nullptr, spareThread));
+                EXPECT_TRUE(ReadFileBytes(out) == ReadFileBytes(dir.File("whole.jpg")))
+                    << name << " to " << width << " x " << height << ", spare thread "
+                    << spareThread;
+            }
+        }
+    }
+}
+
+struct THookError {};
+
+void ThrowingHook() {
+    throw THookError{};
+}
+
+// The window's handlers run inside the decoder's drains; an error one of
+// them raises ends the preparation, with the helper thread stopped and no
+// file written.
+TEST_F(PrepareImagesTest, AnErrorWhileDecodingStopsTheSpareThread) {
+    SetDrainHook(&ThrowingHook);
+    detail::drainDue.store(true);
+    EXPECT_THROW(PrepareImage(DataFile("orient_landscape_1.jpg"), dir.File("out.jpg"), 90, 50, 0,
+                              false, nullptr, true),
+                 THookError);
+    SetDrainHook(nullptr);
+    EXPECT_FALSE(fs::exists(dir.File("out.jpg")));
 }
 
 // ---- The pieces ------------------------------------------------------------------
