@@ -65,6 +65,11 @@ struct TSse2 {
     static TVec Pack(TVec q0, TVec q1, TVec q2, TVec q3) {
         return _mm_packus_epi16(_mm_packs_epi32(q0, q1), _mm_packs_epi32(q2, q3));
     }
+    // Sixteen bytes as sixteen 16-bit lanes at Out.
+    static void Widen(__m128i bytes, void* out) {
+        Put(out, _mm_unpacklo_epi8(bytes, Zero()));
+        Put(static_cast<char*>(out) + 16, _mm_unpackhi_epi8(bytes, Zero()));
+    }
 };
 
 #if defined(__AVX2__)
@@ -95,6 +100,7 @@ struct TAvx2 {
     static TVec Pack(TVec q0, TVec q1, TVec q2, TVec q3) {
         return _mm256_packus_epi16(_mm256_packs_epi32(q0, q1), _mm256_packs_epi32(q2, q3));
     }
+    static void Widen(__m128i bytes, void* out) { Put(out, _mm256_cvtepu8_epi16(bytes)); }
 };
 #endif
 
@@ -180,18 +186,16 @@ void ColumnsToRows(const std::uint8_t* columns, std::size_t bytes, std::uint8_t*
 // Column x of the band as 96 16-bit lanes: for each channel, for each row,
 // the row's byte beside the same byte of column x + 1. Columns holds one
 // zero column after the last, the partner of the last column.
-void PairColumns(const std::uint8_t* columns, std::size_t count, __m128i* pairs) {
-    const __m128i zero = _mm_setzero_si128();
+template <class V>
+void PairColumns(const std::uint8_t* columns, std::size_t count, std::int16_t* pairs) {
     for (std::size_t x = 0; x < count; ++x) {
         for (std::size_t c = 0; c < 3; ++c) {
             const std::uint8_t* column = columns + (3 * x + c) * 16;
-            const __m128i low = _mm_unpacklo_epi8(TSse2::Load(column), TSse2::Load(column + 48));
-            const __m128i high = _mm_unpackhi_epi8(TSse2::Load(column), TSse2::Load(column + 48));
-            __m128i* out = pairs + x * 12 + c * 4;
-            out[0] = _mm_unpacklo_epi8(low, zero);
-            out[1] = _mm_unpackhi_epi8(low, zero);
-            out[2] = _mm_unpacklo_epi8(high, zero);
-            out[3] = _mm_unpackhi_epi8(high, zero);
+            const __m128i a = TSse2::Load(column);
+            const __m128i b = TSse2::Load(column + 48);
+            std::int16_t* out = pairs + (x * 3 + c) * 32;
+            V::Widen(_mm_unpacklo_epi8(a, b), out);
+            V::Widen(_mm_unpackhi_epi8(a, b), out + 16);
         }
     }
 }
@@ -209,7 +213,7 @@ void HorizontalKernel(const std::uint8_t* const* source, std::uint8_t* const* de
     RowsToColumns(source, bytes, scratch.Columns.data());
     std::fill(scratch.Columns.begin() + std::ptrdiff_t(bytes * 16), scratch.Columns.end(), 0);
     scratch.Pairs.resize(columns * 96);
-    PairColumns(scratch.Columns.data(), columns, reinterpret_cast<__m128i*>(scratch.Pairs.data()));
+    PairColumns<V>(scratch.Columns.data(), columns, scratch.Pairs.data());
     DrainInPass();
 
     const std::size_t newBytes = std::size_t(groups.Count) * 3;

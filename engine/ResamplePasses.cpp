@@ -3,6 +3,7 @@
 #include "Errors.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 
@@ -38,14 +39,20 @@ void VerticalRow(const std::uint8_t* const* source, std::size_t lanes, std::int3
     DrainInPass();
 }
 
+std::atomic<bool> sse2Only{false};
+
 #if defined(__x86_64__)
 bool HasAvx2() {
     static const bool avx2 = __builtin_cpu_supports("avx2") != 0;
-    return avx2;
+    return avx2 && !sse2Only.load(std::memory_order_relaxed);
 }
 #endif
 
 } // namespace
+
+void KeepPassesToSse2(bool Only) {
+    sse2Only = Only;
+}
 
 #if defined(__x86_64__)
 

@@ -75,6 +75,11 @@ void HorizontalPass(const std::uint8_t* const* Source, std::int32_t RowCount,
                     std::uint8_t* const* Dest, const TPassGroups& Groups,
                     THorizontalScratch& Scratch);
 
+// On x86-64 the passes use AVX2 where the processor has it, else SSE2.
+// With Only set they keep to SSE2, which is how the tests check both on one
+// machine. Elsewhere the passes are plain loops and this changes nothing.
+void KeepPassesToSse2(bool Only);
+
 // New rows First ... Last - 1 of Width pixels each: Dest[k] made from the
 // source rows Source[Start[k]] ... Source[LastPixel(k)].
 void VerticalPass(const std::uint8_t* const* Source, std::int32_t Width, std::int32_t First,
