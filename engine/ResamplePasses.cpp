@@ -43,7 +43,10 @@ std::atomic<bool> sse2Only{false};
 
 #if defined(__x86_64__)
 bool HasAvx2() {
-    static const bool avx2 = __builtin_cpu_supports("avx2") != 0;
+    static const bool avx2 = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
     return avx2 && !sse2Only.load(std::memory_order_relaxed);
 }
 #endif
