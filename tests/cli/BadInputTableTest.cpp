@@ -391,6 +391,19 @@ const std::vector<TRow>& Rows() {
          },
          {4, "album.pdf: Permission denied"},
          {4, "album.pdf: Permission denied"}},
+        {"ReadOnlyOutput",
+         [](TRowContext& c) {
+             if (!PermissionsBind()) {
+                 c.SkipReason = "running as root without CAP_SETPCAP: file permissions can't "
+                                "be made to bind";
+                 return;
+             }
+             c.Inputs = {DataFile("ijg_testorig.jpg")};
+             ::chmod(c.Output.c_str(), 0444);
+             c.Child.DropFileOverride = true;
+         },
+         {4, "album.pdf: Permission denied"},
+         {4, "album.pdf: Permission denied"}},
         {"OutputIsAnInput",
          [](TRowContext& c) {
              c.Output = c.OutFolder + "/photo.jpg";
