@@ -1,4 +1,5 @@
 #include "ConversionRun.h"
+#include "AtomicOutputFile.h"
 #include "Errors.h"
 #include "JpegUtils.h"
 #include "TestSupport.h"
@@ -181,6 +182,23 @@ TEST_F(ConversionRunOriginal, AnErrorRaisedByProgressAborts) {
     };
     EXPECT_EQ(run.Run(files, output), rcAborted);
     EXPECT_EQ(run.details.Reason, "callback failed");
+    ExpectOldOutputAndNoStrays();
+}
+
+// What vorpane-convert's signal handler calls before it ends the program at
+// once: the hidden document goes, the old one stays.
+TEST_F(ConversionRunOriginal, RemovingUnfinishedOutputsTakesOnlyTheHiddenDocument) {
+    TOriginalRun run;
+    std::vector<std::string> hidden;
+    run.onReport = [&](const TReport& r) {
+        if (r.text == files[1]) {
+            hidden = OtherFiles(dir, {"p0.jpg", "p1.jpg", "p2.jpg", "out.pdf"});
+            RemoveUnfinishedOutputs();
+        }
+    };
+    EXPECT_EQ(run.Run(files, output), rcAborted); // the rename finds nothing to rename
+    ASSERT_EQ(hidden.size(), 1u);
+    EXPECT_TRUE(hidden[0].starts_with(".out.pdf.")) << hidden[0];
     ExpectOldOutputAndNoStrays();
 }
 
