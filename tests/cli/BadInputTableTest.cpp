@@ -169,6 +169,18 @@ struct TRowContext {
         }
     }
 
+    // Runs the converter without root's power over file permissions, so
+    // that those the row sets bind; false, and the row skipped, where that
+    // can't be had.
+    bool BindPermissions() {
+        if (!PermissionsBind()) {
+            SkipReason = "running as root without CAP_SETPCAP: permissions can't be made to bind";
+            return false;
+        }
+        Child.DropFileOverride = true;
+        return true;
+    }
+
     // A file of the scratch folder with these bytes, as an input.
     std::string Input(const std::string& name, const std::string& bytes) {
         const std::string path = Dir.File(name);
@@ -347,14 +359,11 @@ const std::vector<TRow>& Rows() {
          {1, "fifo.jpg: " + kCannotOpen}},
         {"UnreadableInput",
          [](TRowContext& c) {
-             if (!PermissionsBind()) {
-                 c.SkipReason = "running as root without CAP_SETPCAP: file permissions can't "
-                                "be made to bind";
+             if (!c.BindPermissions()) {
                  return;
              }
              const std::string path = c.Input("locked.jpg", Data("ijg_testorig.jpg"));
              ::chmod(path.c_str(), 0);
-             c.Child.DropFileOverride = true;
          },
          {1, "locked.jpg: " + kCannotOpen},
          {1, "locked.jpg: " + kCannotOpen}},
@@ -380,28 +389,22 @@ const std::vector<TRow>& Rows() {
          {4, "missing/album.pdf: No such file or directory"}},
         {"OutputInReadOnlyFolder",
          [](TRowContext& c) {
-             if (!PermissionsBind()) {
-                 c.SkipReason = "running as root without CAP_SETPCAP: folder permissions can't "
-                                "be made to bind";
+             if (!c.BindPermissions()) {
                  return;
              }
              c.Inputs = {DataFile("ijg_testorig.jpg")};
              ::chmod(c.OutFolder.c_str(), 0555);
              c.Undo.push_back([folder = c.OutFolder] { ::chmod(folder.c_str(), 0755); });
-             c.Child.DropFileOverride = true;
          },
          {4, "album.pdf: Permission denied"},
          {4, "album.pdf: Permission denied"}},
         {"ReadOnlyOutput",
          [](TRowContext& c) {
-             if (!PermissionsBind()) {
-                 c.SkipReason = "running as root without CAP_SETPCAP: file permissions can't "
-                                "be made to bind";
+             if (!c.BindPermissions()) {
                  return;
              }
              c.Inputs = {DataFile("ijg_testorig.jpg")};
              ::chmod(c.Output.c_str(), 0444);
-             c.Child.DropFileOverride = true;
          },
          {4, "album.pdf: Permission denied"},
          {4, "album.pdf: Permission denied"}},
