@@ -128,7 +128,8 @@ public:
     TImage* ImageProgress;
     QLabel* Label1;
 
-    // Runs once, from the constructor, before the window is first shown.
+    // The frame and skin (WindowFrame.cpp). FormCreate runs once, from the
+    // constructor, before the window is first shown.
     void FormCreate();
 
     // Cuts the normal, hover and pressed frames (Width x Height, the first at
@@ -142,7 +143,7 @@ public:
     void ImgBtnHelpClick(QObject* Sender);
     void ImgBtnHomeClick(QObject* Sender);
 
-    // The folder browser and the preview.
+    // The folder browser and the preview (FolderBrowser.cpp).
     void ShellTreeView1Change(QObject* Sender, const QString& Folder);
     void ShellListView1AddFolder(QObject* Sender, const QFileInfo& AFolder, bool& CanAdd);
     void ShellListView1Click(QObject* Sender);
@@ -153,7 +154,7 @@ public:
     // unchanged.
     void ShowPreview(const QString& Path);
 
-    // The conversion list.
+    // The conversion list (ConversionList.cpp).
     void AppendEntry(const QString& Path, bool WithIcon);
     // The entry's folder and name, each without the characters of code 32
     // or below at either end, joined as they are.
@@ -174,8 +175,8 @@ public:
     void ImgBtnAddsClick(QObject* Sender);
     void ImgBtnDelClick(QObject* Sender);
     void ImgBtnDelsClick(QObject* Sender);
-    void ImgBtnConvertClick(QObject* Sender);
-    void ImgBtnStopClick(QObject* Sender);
+
+    // The options panel (OptionsPanel.cpp).
     void ImgBtnDropDownClick(QObject* Sender);
     void ComboBox2Change(QObject* Sender);
     void ImgBtnWidth1MouseDown(TWMMouse& Msg);
@@ -186,6 +187,10 @@ public:
     void ImgBtnQ2MouseDown(TWMMouse& Msg);
     void ImgBtnWidth1MouseUp(TWMMouse& Msg);
     void Timer1Timer();
+
+    // The Convert and Stop commands (ConvertCommand.cpp).
+    void ImgBtnConvertClick(QObject* Sender);
+    void ImgBtnStopClick(QObject* Sender);
 
     // Starts moving the window with the mouse, for a left press on the
     // background. Replaceable, so that a test can see it happen.

@@ -1,0 +1,138 @@
+// TForm1: the Convert and Stop commands, the progress strip, and a close
+// asked for while a conversion runs.
+#include "Unit1.h"
+
+#include "ConversionRun.h"
+#include "JpegUtils.h"
+#include "WholeNumber.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace vorpane {
+
+void UpdateProgressStrip(const std::string&, std::int64_t, std::int64_t) {
+    QCoreApplication::processEvents();
+    TForm1* form = Form1;
+    if (form == nullptr || form->ImageProgress->width() >= 176) {
+        return;
+    }
+    // A list emptied during the run leaves nothing to divide by: no step.
+    const int entries = form->EntryCount();
+    if (entries > 0) {
+        form->ImageProgress->resize(form->ImageProgress->width() + 176 / entries,
+                                    form->ImageProgress->height());
+    }
+}
+
+void TForm1::ImgBtnStopClick(QObject*) {
+    StopConverting = true;
+    StopPreparing = true;
+}
+
+void TForm1::ImgBtnConvertClick(QObject*) {
+    if (EntryCount() == 0) {
+        ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
+                    QStringLiteral("\nPlease add jpg files to the left blank first!"));
+        return;
+    }
+    Label1->show();
+    QString outputFile;
+    if (!ExecuteSaveDialog(outputFile)) {
+        Label1->hide();
+        return;
+    }
+    // From here on the idle look comes back on every path, errors included.
+    struct TIdleLookGuard {
+        TForm1* Form;
+        ~TIdleLookGuard() { Form->LeaveBusyLook(); }
+    } idleLook{this};
+    ConvertEntries(outputFile);
+}
+
+void TForm1::ConvertEntries(const QString& OutputFile) {
+    const std::vector<std::string> files = EntryPaths();
+    ImgBtnConvert->hide();
+    ImgBtnStop->show();
+    busy_ = true;
+
+    const std::int32_t quality = StrToInt(Edit3->text().toStdString());
+    const std::int32_t width = StrToInt(Edit1->text().toStdString());
+    const std::int32_t height = StrToInt(Edit2->text().toStdString());
+    // Only "Same size" uses the numbers. Cut to the run's 8 and 16 bits, a
+    // width of 70000 would become 4464 and -1 would become 65535; refuse
+    // what doesn't fit instead of converting at a size nobody asked for.
+    if (SameSizeMode) {
+        struct TRange {
+            std::int32_t Value;
+            std::int32_t Largest;
+            const char* Field;
+        };
+        for (const TRange& range : {TRange{quality, 255, "quality"}, TRange{width, 32767, "width"},
+                                    TRange{height, 32767, "height"}}) {
+            if (range.Value < 0 || range.Value > range.Largest) {
+                ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
+                            QStringLiteral("\nThe %1 must be a whole number from 0 to %2.")
+                                .arg(QLatin1String(range.Field))
+                                .arg(range.Largest));
+                return;
+            }
+        }
+    }
+
+    const std::int32_t result =
+        ConversionRun(files, QFile::encodeName(OutputFile).toStdString(), &UpdateProgressStrip,
+                      SameSizeMode, static_cast<std::uint8_t>(quality),
+                      static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), false);
+    switch (result) {
+    case rcNoFiles:
+        ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
+                    QStringLiteral("\nNo files existing!"));
+        break;
+    case rcDone:
+        ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
+                    QStringLiteral("\nCongratulation! Converting Successed!"));
+        OpenFolder(QFileInfo(OutputFile).absolutePath());
+        break;
+    case rcAborted:
+        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("\nAborted!"));
+        break;
+    case rcStopped:
+        ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
+                    QStringLiteral("\nStop converting\u00EC!"));
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::LeaveBusyLook() {
+    busy_ = false;
+    ImageProgress->resize(1, ImageProgress->height());
+    ImgBtnConvert->show();
+    ImgBtnStop->hide();
+    Label1->hide();
+    if (closeRequested_) {
+        // The close asked for during the run, now that it is over.
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* Event) {
+    // The run lives inside the Convert click; closing now would pull the
+    // window from under it. The close waits for the run and its message.
+    if (busy_) {
+        closeRequested_ = true;
+        Event->ignore();
+        return;
+    }
+    Event->accept();
+}
+
+} // namespace vorpane
