@@ -4,6 +4,7 @@
 
 #include "ConversionRun.h"
 #include "JpegUtils.h"
+#include "OutcomeMessage.h"
 #include "WholeNumber.h"
 
 #include <QCloseEvent>
@@ -14,6 +15,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
+
+#include <stdexcept>
 
 namespace vorpane {
 
@@ -42,12 +45,12 @@ void TForm1::ImgBtnConvertClick(QObject*) {
                     QStringLiteral("\nPlease add jpg files to the left blank first!"));
         return;
     }
-    Label1->show();
     QString outputFile;
     if (!ExecuteSaveDialog(outputFile)) {
-        Label1->hide();
         return;
     }
+    // Only now: while the dialog was open, nothing was being converted.
+    Label1->show();
     // From here on the idle look comes back on every path, errors included.
     struct TIdleLookGuard {
         TForm1* Form;
@@ -86,29 +89,24 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
         }
     }
 
-    const std::int32_t result =
-        ConversionRun(files, QFile::encodeName(OutputFile).toStdString(), &UpdateProgressStrip,
-                      SameSizeMode, static_cast<std::uint8_t>(quality),
-                      static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), false);
-    switch (result) {
-    case rcNoFiles:
-        ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
-                    QStringLiteral("\nNo files existing!"));
-        break;
-    case rcDone:
-        ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
-                    QStringLiteral("\nCongratulation! Converting Successed!"));
+    TRunReport report;
+    std::int32_t result = 0;
+    try {
+        result = ConversionRun(
+            files, QFile::encodeName(OutputFile).toStdString(), &UpdateProgressStrip, SameSizeMode,
+            static_cast<std::uint8_t>(quality), static_cast<std::uint16_t>(width),
+            static_cast<std::uint16_t>(height), false, &report);
+    } catch (const std::exception& error) {
+        // Such an error still goes to the application's error box, but it
+        // names the photograph it came from.
+        throw std::runtime_error(RunErrorText(error, report).toStdString());
+    }
+    const TOutcomeMessage message = OutcomeMessage(result, report);
+    if (!message.Text.isEmpty()) {
+        ShowMessage(message.Icon, message.Caption, message.Text);
+    }
+    if (result == rcDone) {
         OpenFolder(QFileInfo(OutputFile).absolutePath());
-        break;
-    case rcAborted:
-        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("\nAborted!"));
-        break;
-    case rcStopped:
-        ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
-                    QStringLiteral("\nStop converting\u00EC!"));
-        break;
-    default:
-        break;
     }
 }
 

@@ -46,6 +46,7 @@ protected:
         };
         form->ExecuteSaveDialog = [this](QString& FileName) {
             ++dialogs;
+            statusShownDuringDialog = statusShownDuringDialog || !form->Label1->isHidden();
             if (answer.isEmpty()) {
                 return false;
             }
@@ -86,6 +87,7 @@ protected:
     QStringList events;
     QStringList openedFolders;
     int dialogs = 0;
+    bool statusShownDuringDialog = false;
     QString answer;
 };
 
@@ -212,8 +214,74 @@ TEST_F(ConvertTest, ACancelledSaveDialogChangesNothing) {
     form->AppendEntry(QStringLiteral("/photos/a.jpg"), false);
     Click(form->ImgBtnConvert);
     EXPECT_EQ(dialogs, 1);
+    EXPECT_FALSE(statusShownDuringDialog) << "nothing is converted while the dialog is open";
     EXPECT_TRUE(shown.empty());
     ExpectIdleLook();
+}
+
+TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
+    const QString photo = photos.Jpeg(QStringLiteral("a.jpg"), 40, 30);
+    const QString damaged = photos.Text(QStringLiteral("x.jpg"));
+    const QString gone = photos.File(QStringLiteral("gone.jpg"));
+    struct TCase {
+        int comboIndex;
+        QStringList entries;
+        QString output;
+        QString message; // the Convert command's box
+        QString error;   // or the application's error box, which adds a full stop
+    };
+    const TCase cases[] = {
+        {0,
+         {photo, gone},
+         out.File(QStringLiteral("same.pdf")),
+         "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n" + gone +
+             ": No such file or directory",
+         {}},
+        {1,
+         {photo, damaged},
+         out.File(QStringLiteral("damaged.pdf")),
+         "\nNo PDF written: a listed file can't be embedded as it is.\n" + damaged +
+             ": not a JPEG file",
+         {}},
+        {1,
+         {gone, photo},
+         out.File(QStringLiteral("gone.pdf")),
+         "\nNo files existing!\n" + gone + ": missing or not a readable file",
+         {}},
+        {0,
+         {photo, damaged},
+         out.File(QStringLiteral("undecodable.pdf")),
+         {},
+         damaged + ": JPEG error #"},
+        {1,
+         {photo},
+         out.File(QStringLiteral("no folder/album.pdf")),
+         {},
+         "Cannot create file " + out.File(QStringLiteral("no folder/album.pdf")) +
+             ": No such file or directory."},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.output.toStdString());
+        TErrorBoxCatcher errors;
+        shown.clear();
+        form->ListView1->clear();
+        for (const QString& entry : c.entries) {
+            form->AppendEntry(entry, false);
+        }
+        form->ComboBox2->setCurrentIndex(c.comboIndex);
+        answer = c.output;
+        Click(form->ImgBtnConvert);
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(shown.empty());
+            ASSERT_EQ(errors.Texts.size(), 1);
+            EXPECT_TRUE(errors.Texts[0].startsWith(c.error)) << errors.Texts[0].toStdString();
+        } else {
+            EXPECT_TRUE(errors.Texts.isEmpty()) << errors.Texts.join('|').toStdString();
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_EQ(shown[0].Text, c.message);
+        }
+        ExpectIdleLook();
+    }
 }
 
 TEST_F(ConvertTest, AFieldThatIsNoNumberNamesItselfAndRestoresTheIdleLook) {
