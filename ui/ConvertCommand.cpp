@@ -16,22 +16,34 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace vorpane {
 
 void UpdateProgressStrip(const std::string&, std::int64_t, std::int64_t) {
     QCoreApplication::processEvents();
-    TForm1* form = Form1;
-    if (form == nullptr || form->ImageProgress->width() >= 176) {
+    if (TForm1* form = Form1) {
+        form->StepProgressStrip();
+    }
+}
+
+void TForm1::StartProgressStrip(bool SameSize) {
+    progressReports_ = 0;
+    progressSameSize_ = SameSize;
+}
+
+void TForm1::StepProgressStrip() {
+    ++progressReports_;
+    // A run reports each photograph once when it is embedded and, in "Same
+    // size", once more when it is prepared. The list is counted at every
+    // report; emptied during the run, it leaves nothing to divide by.
+    const std::int64_t expected = std::int64_t{EntryCount()} * (progressSameSize_ ? 2 : 1);
+    if (expected == 0) {
         return;
     }
-    // A list emptied during the run leaves nothing to divide by: no step.
-    const int entries = form->EntryCount();
-    if (entries > 0) {
-        form->ImageProgress->resize(form->ImageProgress->width() + 176 / entries,
-                                    form->ImageProgress->height());
-    }
+    const std::int64_t width = std::min<std::int64_t>(1 + 176 * progressReports_ / expected, 177);
+    ImageProgress->resize(static_cast<int>(width), ImageProgress->height());
 }
 
 void TForm1::ImgBtnStopClick(QObject*) {
@@ -89,6 +101,7 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
         }
     }
 
+    StartProgressStrip(SameSizeMode);
     TRunReport report;
     std::int32_t result = 0;
     try {

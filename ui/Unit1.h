@@ -48,8 +48,8 @@ class TForm1;
 extern TForm1* Form1;
 
 // The progress callback of a conversion: serves the window's pending events,
-// then widens the progress strip by 176 div the number of list entries until
-// it shows the whole bar. The report itself is not shown.
+// then counts the report on the progress strip (StepProgressStrip). The
+// report itself is not shown.
 void UpdateProgressStrip(const std::string& Text, std::int64_t Total, std::int64_t Done);
 
 // The rounded-rectangle region from (Left, Top) to (Right, Bottom), right and
@@ -191,6 +191,12 @@ public:
     // The Convert and Stop commands (ConvertCommand.cpp).
     void ImgBtnConvertClick(QObject* Sender);
     void ImgBtnStopClick(QObject* Sender);
+    // The progress strip of a run: StartProgressStrip before it, then one
+    // StepProgressStrip per report, which makes the strip 1 + 176 x reports
+    // / expected reports wide, at most 177 (the whole bar). A run is expected
+    // to report once per list entry, twice in "Same size".
+    void StartProgressStrip(bool SameSize);
+    void StepProgressStrip();
 
     // Starts moving the window with the mouse, for a left press on the
     // background. Replaceable, so that a test can see it happen.
@@ -233,6 +239,8 @@ private:
     // then waits for its end.
     bool busy_ = false;
     bool closeRequested_ = false;
+    std::int64_t progressReports_ = 0;
+    bool progressSameSize_ = true;
 };
 
 } // namespace vorpane

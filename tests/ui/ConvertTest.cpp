@@ -177,16 +177,22 @@ TEST_F(ConvertTest, TheSizeModeFollowsTheChosenEntryOnly) {
     EXPECT_EQ(form->Edit3->text(), QStringLiteral("55")) << "the mode never touches the quality";
 }
 
-TEST_F(ConvertTest, TheProgressStripGrowsByWholeStepsUpToTheBar) {
+TEST_F(ConvertTest, TheProgressStripCountsReportsAgainstTheReportsExpected) {
     struct TCase {
         int entries;
-        std::vector<int> widths; // after each report
+        bool sameSize;
+        std::vector<std::pair<int, int>> widths; // after so many reports, so wide
     };
     const TCase cases[] = {
-        {1, {177, 177}},
-        {3, {59, 117, 175, 233, 233}},
-        {177, {1, 1}},
-        {0, {1}}, // a list emptied during the run
+        {1, false, {{1, 177}, {2, 177}, {3, 177}}},
+        {1, true, {{1, 89}, {2, 177}, {4, 177}}},
+        {176, false, {{1, 2}, {175, 176}, {176, 177}, {178, 177}}},
+        {176, true, {{1, 1}, {2, 2}, {176, 89}, {352, 177}}},
+        {177, false, {{1, 1}, {2, 2}, {177, 177}}},
+        {177, true, {{2, 1}, {3, 2}, {354, 177}}},
+        {2000, false, {{11, 1}, {12, 2}, {1000, 89}, {2000, 177}, {2002, 177}}},
+        {2000, true, {{23, 2}, {2000, 89}, {4000, 177}}},
+        {0, false, {{1, 1}}}, // a list emptied during the run
     };
     for (const TCase& c : cases) {
         form->ListView1->clear();
@@ -194,9 +200,14 @@ TEST_F(ConvertTest, TheProgressStripGrowsByWholeStepsUpToTheBar) {
             form->AppendEntry(QStringLiteral("/photos/%1.jpg").arg(i), false);
         }
         form->ImageProgress->resize(1, 27);
-        for (int width : c.widths) {
-            UpdateProgressStrip("report", 0, 0);
-            EXPECT_EQ(form->ImageProgress->width(), width) << c.entries << " entries";
+        form->StartProgressStrip(c.sameSize);
+        int reports = 0;
+        for (const auto& [after, width] : c.widths) {
+            for (; reports < after; ++reports) {
+                UpdateProgressStrip("report", 0, 0);
+            }
+            EXPECT_EQ(form->ImageProgress->width(), width)
+                << c.entries << " entries, same size " << c.sameSize << ", " << after << " reports";
         }
     }
 }
