@@ -44,7 +44,9 @@ QTreeView, QListView, QTreeWidget {
 QTreeView::item:hover, QListView::item:hover { background: #eef4fe; }
 QLineEdit { background: #ffffff; color: #22324a; border: none;
     selection-background-color: #2f80ed; }
-QComboBox { background: #ffffff; color: #800000; border: none; padding-left: 5px; }
+QComboBox { background: #ffffff; border: none; padding-left: 5px; }
+QComboBox, QComboBox QLineEdit, QComboBox QAbstractItemView {
+    color: #800000; font: bold 11px "Arial"; }
 QComboBox::drop-down { width: 0px; border: none; }
 QComboBox QAbstractItemView { background: #ffffff; border: 1px solid #c5d0de;
     selection-background-color: #dbe8fd; selection-color: #12305c; }
@@ -117,7 +119,6 @@ void TForm1::CreateDesign() {
     setFixedSize(kClientWidth, kClientHeight);
     move(331, 99);
     setFont(WindowFont());
-    setStyleSheet(QString::fromLatin1(kStyleSheet));
     setWindowIcon(SkinPicture(QStringLiteral("vorpane.png")));
     setWindowTitle(QCoreApplication::applicationName());
 
@@ -228,11 +229,6 @@ void TForm1::CreateDesign() {
     ComboBox2->setGeometry(600, 200, 129, 22);
     ComboBox2->setEditable(true);
     ComboBox2->addItems({QStringLiteral("Same size"), QStringLiteral("Original size")});
-    QFont comboFont(QStringLiteral("Arial"));
-    comboFont.setStyleHint(QFont::SansSerif);
-    comboFont.setPixelSize(11);
-    comboFont.setBold(true);
-    ComboBox2->setFont(comboFont);
 
     Panel3 = new QWidget(this);
     Panel3->resize(19, 19);
@@ -295,6 +291,9 @@ void TForm1::CreateDesign() {
     QObject::connect(ComboBox2, &QComboBox::currentTextChanged, this,
                      [this] { ComboBox2Change(ComboBox2); });
     ComboBox2->setInsertPolicy(QComboBox::NoInsert);
+    // Typed text chooses an entry only when it names one whole: completing
+    // it would switch the mode at the first key.
+    ComboBox2->setCompleter(nullptr);
 
     SaveDialog1 = new QFileDialog(this);
     SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
@@ -331,6 +330,16 @@ void TForm1::CreateDesign() {
     spin(ImgBtnHeight2, &TForm1::ImgBtnHeight2MouseDown);
     spin(ImgBtnQ1, &TForm1::ImgBtnQ1MouseDown);
     spin(ImgBtnQ2, &TForm1::ImgBtnQ2MouseDown);
+
+    // The skin is for the window's own controls. Set on each of them rather
+    // than on the window, it never reaches a dialog or message box opened
+    // over the window: those keep the desktop's look.
+    const QString skin = QString::fromLatin1(kStyleSheet);
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!control->isWindow()) {
+            control->setStyleSheet(skin);
+        }
+    }
 }
 
 TImage* TForm1::Sheet(const QString& Name) {

@@ -170,6 +170,13 @@ TEST_F(ConvertTest, TheSizeModeFollowsTheChosenEntryOnly) {
     form->ComboBox2->setEditText(QStringLiteral("Same"));
     EXPECT_EQ(form->Edit1->text(), QStringLiteral("1234")) << "typed text chooses nothing";
     EXPECT_FALSE(SameSizeMode);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->ComboBox2->setFocus();
+    form->ComboBox2->lineEdit()->selectAll();
+    QTest::keyClicks(form->ComboBox2->lineEdit(), QStringLiteral("S"));
+    EXPECT_EQ(form->ComboBox2->currentText(), QStringLiteral("S")) << "nothing is completed";
+    EXPECT_FALSE(SameSizeMode);
     form->ComboBox2->setCurrentIndex(0);
     EXPECT_EQ(form->Edit1->text(), QStringLiteral("800"));
     EXPECT_EQ(form->Edit2->text(), QStringLiteral("600"));
