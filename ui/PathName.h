@@ -6,8 +6,8 @@
 
 namespace vorpane {
 
-// Where a path's name begins: after its last "/" or ":" (0 when it has
-// neither).
+// Where a path's name begins: after its last "/" (0 when it has none). A
+// ":" is an ordinary character of a file name here.
 qsizetype NameStart(const QString& Path);
 
 } // namespace vorpane

@@ -90,7 +90,7 @@ TEST_F(BrowserTest, AddFolderAdmitsFoldersAndTheTwoExtensionsInAnyAsciiCase) {
         {QStringLiteral("/p/photo"), false},
         {QStringLiteral("/p/jpg"), false},
         {QStringLiteral("/p.jpg/photo"), false},  // the dot is the folder's
-        {QStringLiteral("/p/a.jpg:b"), false},    // nor does one before a ":" count
+        {QStringLiteral("/p/a.jpg:b"), false},    // the extension is ".jpg:b"
         {QStringLiteral("/p/photo.jpg "), false}, // no trimming
         {QStringLiteral("/p/photo.jpgg"), false},
         {QString::fromUtf8("/p/photo.\xEF\xBC\xAA\xEF\xBC\xB0\xEF\xBC\xA7"), false}, // full-width
