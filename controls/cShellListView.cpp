@@ -1,5 +1,7 @@
 #include "cShellListView.h"
 
+#include "cFileIconProvider.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QDrag>
@@ -99,7 +101,6 @@ TShellListView::TShellListView(QWidget* Owner)
                               QAbstractItemView::EditKeyPressed);
         stack_->addWidget(view);
     }
-    iconView_->setUniformItemSizes(true);
     iconView_->setResizeMode(QListView::Adjust);
     reportView_->setRootIsDecorated(false);
     reportView_->setItemsExpandable(false);
@@ -156,6 +157,7 @@ void TShellListView::SetRoot(const QString& Folder) {
     // folder would otherwise be shown again instead of what is there now.
     auto* files = new QFileSystemModel(this);
     files->setOptions(QFileSystemModel::DontWatchForChanges);
+    files->setIconProvider(&TFileIconProvider::Instance());
     files->setReadOnly(false);
     files->setFilter(QDir::Files | QDir::NoDotAndDotDot);
     auto* filter = new TShellListFilter(files, this, this);

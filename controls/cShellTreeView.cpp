@@ -1,5 +1,7 @@
 #include "cShellTreeView.h"
 
+#include "cFileIconProvider.h"
+
 #include <QDesktopServices>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -27,6 +29,7 @@ void TShellTreeView::SetFileModel() {
     QFileSystemModel* old = folders_;
     folders_ = new QFileSystemModel(this);
     folders_->setOptions(QFileSystemModel::DontWatchForChanges);
+    folders_->setIconProvider(&TFileIconProvider::Instance());
     folders_->setReadOnly(false);
     folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     folders_->setRootPath(QStringLiteral("/"));

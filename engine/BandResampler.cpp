@@ -2,6 +2,8 @@
 
 #include "Errors.h"
 
+#include <new>
+
 namespace vorpane {
 
 namespace {
@@ -13,15 +15,25 @@ TPassGroups GroupsFor(std::uint32_t sourceSize, std::uint32_t newSize, int filte
     return TPassGroups(BuildGroupList(static_cast<std::int32_t>(sourceSize), to, filterIndex), to);
 }
 
+EPictureError NoMemoryFor(std::uint32_t width, std::uint32_t height) {
+    return EPictureError("Not enough memory for a page of " + std::to_string(width) + " x " +
+                         std::to_string(height) + " pixels");
+}
+
 } // namespace
 
 TBandResampler::TBandResampler(std::uint32_t SourceWidth, std::uint32_t SourceHeight,
-                               std::uint32_t NewWidth, std::uint32_t NewHeight, int FilterIndex)
+                               std::uint32_t NewWidth, std::uint32_t NewHeight, int FilterIndex) try
     : across_(GroupsFor(SourceWidth, NewWidth, FilterIndex)),
       down_(GroupsFor(SourceHeight, NewHeight, FilterIndex)), middle_(NewWidth, SourceHeight),
       result_(NewWidth, NewHeight) {
     GetScanLines(middle_, middleRows_);
     GetScanLines(result_, resultRows_);
+} catch (const std::bad_alloc&) {
+    throw NoMemoryFor(NewWidth, NewHeight);
+} catch (const EPictureError&) {
+    // With both sizes within 32767, only memory can fail the bitmaps.
+    throw NoMemoryFor(NewWidth, NewHeight);
 }
 
 void TBandResampler::AddRows(const std::uint8_t* const* Rows, std::int32_t Count) {

@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
 
 #include <exception>
 
@@ -45,6 +46,10 @@ QString ErrorBoxText(const QString& Message) {
 TApplication::TApplication(int& argc, char** argv)
     : QApplication(argc, argv), title_(ApplicationTitle(QString::fromLocal8Bit(argv[0]))) {
     setApplicationName(title_);
+    // Vorpane keeps no settings, but Qt's file dialog saves its folder
+    // history and view to the user's QtProject.conf whenever one is
+    // destroyed. The user's settings are pointed where no file can be made.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
     ErrorBox = [](const QString& Caption, const QString& Text) {
         QMessageBox::critical(QApplication::activeWindow(), Caption, Text);
     };

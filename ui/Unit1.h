@@ -48,8 +48,8 @@ class TForm1;
 extern TForm1* Form1;
 
 // The progress callback of a conversion: serves the window's pending events,
-// then widens the progress strip by 176 div the number of list entries until
-// it shows the whole bar. The report itself is not shown.
+// then counts the report on the progress strip (StepProgressStrip). The
+// report itself is not shown.
 void UpdateProgressStrip(const std::string& Text, std::int64_t Total, std::int64_t Done);
 
 // The rounded-rectangle region from (Left, Top) to (Right, Bottom), right and
@@ -128,7 +128,8 @@ public:
     TImage* ImageProgress;
     QLabel* Label1;
 
-    // Runs once, from the constructor, before the window is first shown.
+    // The frame and skin (WindowFrame.cpp). FormCreate runs once, from the
+    // constructor, before the window is first shown.
     void FormCreate();
 
     // Cuts the normal, hover and pressed frames (Width x Height, the first at
@@ -142,7 +143,7 @@ public:
     void ImgBtnHelpClick(QObject* Sender);
     void ImgBtnHomeClick(QObject* Sender);
 
-    // The folder browser and the preview.
+    // The folder browser and the preview (FolderBrowser.cpp).
     void ShellTreeView1Change(QObject* Sender, const QString& Folder);
     void ShellListView1AddFolder(QObject* Sender, const QFileInfo& AFolder, bool& CanAdd);
     void ShellListView1Click(QObject* Sender);
@@ -153,7 +154,7 @@ public:
     // unchanged.
     void ShowPreview(const QString& Path);
 
-    // The conversion list.
+    // The conversion list (ConversionList.cpp).
     void AppendEntry(const QString& Path, bool WithIcon);
     // The entry's folder and name, each without the characters of code 32
     // or below at either end, joined as they are.
@@ -174,8 +175,8 @@ public:
     void ImgBtnAddsClick(QObject* Sender);
     void ImgBtnDelClick(QObject* Sender);
     void ImgBtnDelsClick(QObject* Sender);
-    void ImgBtnConvertClick(QObject* Sender);
-    void ImgBtnStopClick(QObject* Sender);
+
+    // The options panel (OptionsPanel.cpp).
     void ImgBtnDropDownClick(QObject* Sender);
     void ComboBox2Change(QObject* Sender);
     void ImgBtnWidth1MouseDown(TWMMouse& Msg);
@@ -186,6 +187,16 @@ public:
     void ImgBtnQ2MouseDown(TWMMouse& Msg);
     void ImgBtnWidth1MouseUp(TWMMouse& Msg);
     void Timer1Timer();
+
+    // The Convert and Stop commands (ConvertCommand.cpp).
+    void ImgBtnConvertClick(QObject* Sender);
+    void ImgBtnStopClick(QObject* Sender);
+    // The progress strip of a run: StartProgressStrip before it, then one
+    // StepProgressStrip per report, which makes the strip 1 + 176 x reports
+    // / expected reports wide, at most 177 (the whole bar). A run is expected
+    // to report once per list entry, twice in "Same size".
+    void StartProgressStrip(bool SameSize);
+    void StepProgressStrip();
 
     // Starts moving the window with the mouse, for a left press on the
     // background. Replaceable, so that a test can see it happen.
@@ -228,6 +239,8 @@ private:
     // then waits for its end.
     bool busy_ = false;
     bool closeRequested_ = false;
+    std::int64_t progressReports_ = 0;
+    bool progressSameSize_ = true;
 };
 
 } // namespace vorpane

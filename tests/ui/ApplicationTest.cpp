@@ -7,7 +7,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <stdexcept>
@@ -131,6 +134,13 @@ TEST(TApplication, GuardMessagesShowAModalCriticalBox) {
     EXPECT_EQ(title.toStdString(), "Warning");
     EXPECT_EQ(text.toStdString(), "No Files.");
     EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+TEST(TApplication, AFileDialogLeavesNoSettingsFile) {
+    const QString conf = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QStringLiteral("/QtProject.conf");
+    delete new QFileDialog; // saves its settings when destroyed
+    EXPECT_FALSE(QFileInfo::exists(conf)) << conf.toStdString();
 }
 
 } // namespace

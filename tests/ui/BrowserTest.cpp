@@ -90,7 +90,7 @@ TEST_F(BrowserTest, AddFolderAdmitsFoldersAndTheTwoExtensionsInAnyAsciiCase) {
         {QStringLiteral("/p/photo"), false},
         {QStringLiteral("/p/jpg"), false},
         {QStringLiteral("/p.jpg/photo"), false},  // the dot is the folder's
-        {QStringLiteral("/p/a.jpg:b"), false},    // nor does one before a ":" count
+        {QStringLiteral("/p/a.jpg:b"), false},    // the extension is ".jpg:b"
         {QStringLiteral("/p/photo.jpg "), false}, // no trimming
         {QStringLiteral("/p/photo.jpgg"), false},
         {QString::fromUtf8("/p/photo.\xEF\xBC\xAA\xEF\xBC\xB0\xEF\xBC\xA7"), false}, // full-width
@@ -233,6 +233,32 @@ TEST_F(BrowserTest, ViewStylesShowTheSameItems) {
     EXPECT_EQ(report->model()->columnCount(report->rootIndex()), 4); // name, size, type, date
     EXPECT_TRUE(form->ShellListView1->ItemSelected(2));
     EXPECT_EQ(FileListNames(*form->ShellListView1), kListed);
+}
+
+TEST_F(BrowserTest, NamesShowWholeInListAndSmallIconsAndEveryItemHasAnIcon) {
+    TScratchFolder names;
+    const QStringList files = {QStringLiteral("a.jpg"),
+                               QStringLiteral("birthday party at the lake, 2023.jpg"),
+                               QStringLiteral("ho.jpg")};
+    for (const QString& name : files) {
+        names.Text(name);
+    }
+    ShowForm();
+    Browse(names.Path());
+    for (TViewStyle style : {vsList, vsSmallIcon}) {
+        form->ShellListView1->SetViewStyle(style);
+        QAbstractItemView* view = form->ShellListView1->CurrentView();
+        for (int i = 0; i < files.size(); ++i) {
+            const QModelIndex item = view->model()->index(i, 0, view->rootIndex());
+            EXPECT_GE(view->visualRect(item).width(),
+                      view->iconSize().width() + view->fontMetrics().horizontalAdvance(files[i]))
+                << files[i].toStdString() << " in style " << style;
+            EXPECT_FALSE(item.data(Qt::DecorationRole).value<QIcon>().isNull());
+        }
+    }
+    // Also where the icon theme has no icons of its own.
+    EXPECT_FALSE(
+        form->ShellTreeView1->currentIndex().data(Qt::DecorationRole).value<QIcon>().isNull());
 }
 
 TEST_F(BrowserTest, AddAllAndAddSelectedKeepTheFileListsOrder) {

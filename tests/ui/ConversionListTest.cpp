@@ -53,7 +53,7 @@ TEST_F(ConversionListTest, StartsEmptyWithTheDesignedLook) {
     EXPECT_EQ(form->ListView1->palette().color(QPalette::Text), QColor(Qt::red));
 }
 
-TEST_F(ConversionListTest, AppendEntrySplitsAtTheLastSlashOrColon) {
+TEST_F(ConversionListTest, AppendEntrySplitsAtTheLastSlash) {
     const struct {
         const char* path;
         const char* name;
@@ -62,7 +62,9 @@ TEST_F(ConversionListTest, AppendEntrySplitsAtTheLastSlashOrColon) {
         {"/home/me/photos/a.jpg", "a.jpg", "/home/me/photos/"},
         {"a.jpg", "a.jpg", ""},
         {"/a.jpg", "a.jpg", "/"},
-        {"/odd/a:b.jpg", "b.jpg", "/odd/a:"},
+        {"/odd/a:b.jpg", "a:b.jpg", "/odd/"},
+        {"/photos/IMG 12:30.jpg", "IMG 12:30.jpg", "/photos/"},
+        {"c:x.jpg", "c:x.jpg", ""},
         {"/odd:dir/c.jpg", "c.jpg", "/odd:dir/"},
         {"/folder/", "", "/folder/"},
         {"/ünï/çödé.JPG", "çödé.JPG", "/ünï/"},

@@ -46,6 +46,7 @@ protected:
         };
         form->ExecuteSaveDialog = [this](QString& FileName) {
             ++dialogs;
+            statusShownDuringDialog = statusShownDuringDialog || !form->Label1->isHidden();
             if (answer.isEmpty()) {
                 return false;
             }
@@ -86,6 +87,7 @@ protected:
     QStringList events;
     QStringList openedFolders;
     int dialogs = 0;
+    bool statusShownDuringDialog = false;
     QString answer;
 };
 
@@ -168,6 +170,13 @@ TEST_F(ConvertTest, TheSizeModeFollowsTheChosenEntryOnly) {
     form->ComboBox2->setEditText(QStringLiteral("Same"));
     EXPECT_EQ(form->Edit1->text(), QStringLiteral("1234")) << "typed text chooses nothing";
     EXPECT_FALSE(SameSizeMode);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->ComboBox2->setFocus();
+    form->ComboBox2->lineEdit()->selectAll();
+    QTest::keyClicks(form->ComboBox2->lineEdit(), QStringLiteral("S"));
+    EXPECT_EQ(form->ComboBox2->currentText(), QStringLiteral("S")) << "nothing is completed";
+    EXPECT_FALSE(SameSizeMode);
     form->ComboBox2->setCurrentIndex(0);
     EXPECT_EQ(form->Edit1->text(), QStringLiteral("800"));
     EXPECT_EQ(form->Edit2->text(), QStringLiteral("600"));
@@ -175,16 +184,22 @@ TEST_F(ConvertTest, TheSizeModeFollowsTheChosenEntryOnly) {
     EXPECT_EQ(form->Edit3->text(), QStringLiteral("55")) << "the mode never touches the quality";
 }
 
-TEST_F(ConvertTest, TheProgressStripGrowsByWholeStepsUpToTheBar) {
+TEST_F(ConvertTest, TheProgressStripCountsReportsAgainstTheReportsExpected) {
     struct TCase {
         int entries;
-        std::vector<int> widths; // after each report
+        bool sameSize;
+        std::vector<std::pair<int, int>> widths; // after so many reports, so wide
     };
     const TCase cases[] = {
-        {1, {177, 177}},
-        {3, {59, 117, 175, 233, 233}},
-        {177, {1, 1}},
-        {0, {1}}, // a list emptied during the run
+        {1, false, {{1, 177}, {2, 177}, {3, 177}}},
+        {1, true, {{1, 89}, {2, 177}, {4, 177}}},
+        {176, false, {{1, 2}, {175, 176}, {176, 177}, {178, 177}}},
+        {176, true, {{1, 1}, {2, 2}, {176, 89}, {352, 177}}},
+        {177, false, {{1, 1}, {2, 2}, {177, 177}}},
+        {177, true, {{2, 1}, {3, 2}, {354, 177}}},
+        {2000, false, {{11, 1}, {12, 2}, {1000, 89}, {2000, 177}, {2002, 177}}},
+        {2000, true, {{23, 2}, {2000, 89}, {4000, 177}}},
+        {0, false, {{1, 1}}}, // a list emptied during the run
     };
     for (const TCase& c : cases) {
         form->ListView1->clear();
@@ -192,9 +207,14 @@ TEST_F(ConvertTest, TheProgressStripGrowsByWholeStepsUpToTheBar) {
             form->AppendEntry(QStringLiteral("/photos/%1.jpg").arg(i), false);
         }
         form->ImageProgress->resize(1, 27);
-        for (int width : c.widths) {
-            UpdateProgressStrip("report", 0, 0);
-            EXPECT_EQ(form->ImageProgress->width(), width) << c.entries << " entries";
+        form->StartProgressStrip(c.sameSize);
+        int reports = 0;
+        for (const auto& [after, width] : c.widths) {
+            for (; reports < after; ++reports) {
+                UpdateProgressStrip("report", 0, 0);
+            }
+            EXPECT_EQ(form->ImageProgress->width(), width)
+                << c.entries << " entries, same size " << c.sameSize << ", " << after << " reports";
         }
     }
 }
@@ -212,8 +232,74 @@ TEST_F(ConvertTest, ACancelledSaveDialogChangesNothing) {
     form->AppendEntry(QStringLiteral("/photos/a.jpg"), false);
     Click(form->ImgBtnConvert);
     EXPECT_EQ(dialogs, 1);
+    EXPECT_FALSE(statusShownDuringDialog) << "nothing is converted while the dialog is open";
     EXPECT_TRUE(shown.empty());
     ExpectIdleLook();
+}
+
+TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
+    const QString photo = photos.Jpeg(QStringLiteral("a.jpg"), 40, 30);
+    const QString damaged = photos.Text(QStringLiteral("x.jpg"));
+    const QString gone = photos.File(QStringLiteral("gone.jpg"));
+    struct TCase {
+        int comboIndex;
+        QStringList entries;
+        QString output;
+        QString message; // the Convert command's box
+        QString error;   // or the application's error box, which adds a full stop
+    };
+    const TCase cases[] = {
+        {0,
+         {photo, gone},
+         out.File(QStringLiteral("same.pdf")),
+         "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n" + gone +
+             ": No such file or directory",
+         {}},
+        {1,
+         {photo, damaged},
+         out.File(QStringLiteral("damaged.pdf")),
+         "\nNo PDF written: a listed file can't be embedded as it is.\n" + damaged +
+             ": not a JPEG file",
+         {}},
+        {1,
+         {gone, photo},
+         out.File(QStringLiteral("gone.pdf")),
+         "\nNo files existing!\n" + gone + ": missing or not a readable file",
+         {}},
+        {0,
+         {photo, damaged},
+         out.File(QStringLiteral("undecodable.pdf")),
+         {},
+         damaged + ": JPEG error #"},
+        {1,
+         {photo},
+         out.File(QStringLiteral("no folder/album.pdf")),
+         {},
+         "Cannot create file " + out.File(QStringLiteral("no folder/album.pdf")) +
+             ": No such file or directory."},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.output.toStdString());
+        TErrorBoxCatcher errors;
+        shown.clear();
+        form->ListView1->clear();
+        for (const QString& entry : c.entries) {
+            form->AppendEntry(entry, false);
+        }
+        form->ComboBox2->setCurrentIndex(c.comboIndex);
+        answer = c.output;
+        Click(form->ImgBtnConvert);
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(shown.empty());
+            ASSERT_EQ(errors.Texts.size(), 1);
+            EXPECT_TRUE(errors.Texts[0].startsWith(c.error)) << errors.Texts[0].toStdString();
+        } else {
+            EXPECT_TRUE(errors.Texts.isEmpty()) << errors.Texts.join('|').toStdString();
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_EQ(shown[0].Text, c.message);
+        }
+        ExpectIdleLook();
+    }
 }
 
 TEST_F(ConvertTest, AFieldThatIsNoNumberNamesItselfAndRestoresTheIdleLook) {

@@ -5,8 +5,10 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -144,6 +146,29 @@ TEST_F(FormTest, FormCreateSetsTheStartState) {
     EXPECT_EQ(SpinAction, 0);
     EXPECT_FALSE(form->Timer1->isActive());
     EXPECT_EQ(form->Timer1->interval(), 100);
+}
+
+TEST_F(FormTest, TheSkinStaysOnTheWindowsOwnControls) {
+    ShowForm();
+    // The size-mode box, its edit part and its list: Arial, bold, 11 pixels,
+    // maroon.
+    for (QWidget* part : {static_cast<QWidget*>(form->ComboBox2),
+                          static_cast<QWidget*>(form->ComboBox2->lineEdit()),
+                          static_cast<QWidget*>(form->ComboBox2->view())}) {
+        part->ensurePolished();
+        EXPECT_TRUE(part->font().bold()) << part->metaObject()->className();
+        EXPECT_EQ(part->font().pixelSize(), 11) << part->metaObject()->className();
+        EXPECT_EQ(part->palette().color(QPalette::Text), QColor(0x80, 0, 0))
+            << part->metaObject()->className();
+    }
+    // What opens over the window keeps the desktop's look.
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), QStringLiteral("x"),
+                    QMessageBox::Ok, form.get());
+    for (QWidget* dialog :
+         {static_cast<QWidget*>(form->SaveDialog1), static_cast<QWidget*>(&box)}) {
+        dialog->ensurePolished();
+        EXPECT_STRNE(dialog->style()->metaObject()->className(), "QStyleSheetStyle");
+    }
 }
 
 TEST_F(FormTest, HintsAreTheDesignedOnes) {

@@ -1,0 +1,181 @@
+// TForm1: the conversion list: adding, removing, moving and sorting its
+// entries, and the paths a conversion works on.
+#include "Unit1.h"
+
+#include "PathName.h"
+
+#include <QFile>
+#include <QFileIconProvider>
+#include <QMimeDatabase>
+
+#include <algorithm>
+
+namespace vorpane {
+
+namespace {
+
+// Text without the characters of code 32 or below at either end.
+QString TrimControls(const QString& Text) {
+    qsizetype first = 0;
+    qsizetype last = Text.size();
+    while (first < last && Text[first].unicode() <= 32) {
+        ++first;
+    }
+    while (last > first && Text[last - 1].unicode() <= 32) {
+        --last;
+    }
+    return Text.mid(first, last - first);
+}
+
+// Byte by byte over the shorter length, the letters a to z taken as
+// capitals, other bytes by their value; then the shorter first.
+int CompareText(const QByteArray& A, const QByteArray& B) {
+    const qsizetype common = std::min(A.size(), B.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        auto a = static_cast<unsigned char>(A[i]);
+        auto b = static_cast<unsigned char>(B[i]);
+        if (a >= 'a' && a <= 'z') {
+            a -= 'a' - 'A';
+        }
+        if (b >= 'a' && b <= 'z') {
+            b -= 'a' - 'A';
+        }
+        if (a != b) {
+            return a - b;
+        }
+    }
+    return static_cast<int>(A.size() - B.size());
+}
+
+// The small icon of a file's type, found by its name alone: the file need not
+// exist. A type without an icon of its own gets the plain file icon.
+QIcon FileTypeIcon(const QString& Path) {
+    static const QMimeDatabase types;
+    const QMimeType type = types.mimeTypeForFile(Path, QMimeDatabase::MatchExtension);
+    QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
+    if (icon.isNull()) {
+        static const QFileIconProvider provider;
+        icon = provider.icon(QAbstractFileIconProvider::File);
+    }
+    return icon;
+}
+
+} // namespace
+
+void TForm1::AppendEntry(const QString& Path, bool WithIcon) {
+    const qsizetype cut = NameStart(Path);
+    QTreeWidgetItem* entry = ListView1->AddItem(Path.mid(cut));
+    entry->setText(1, Path.left(cut));
+    if (WithIcon) {
+        ListView1->SetImageIndex(entry, ListView1->AddImage(FileTypeIcon(Path)));
+    }
+}
+
+QString TForm1::EntryPath(const QTreeWidgetItem* Entry) {
+    return TrimControls(Entry->text(1)) + TrimControls(Entry->text(0));
+}
+
+std::vector<std::string> TForm1::EntryPaths() const {
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<std::size_t>(EntryCount()));
+    for (int row = 0; row < EntryCount(); ++row) {
+        paths.push_back(QFile::encodeName(EntryPath(ListView1->topLevelItem(row))).toStdString());
+    }
+    return paths;
+}
+
+int TForm1::EntryCount() const {
+    return ListView1->topLevelItemCount();
+}
+
+void TForm1::ListView1Click(QObject*) {
+    const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
+    if (!selected.isEmpty()) {
+        ShowPreview(EntryPath(selected.front()));
+    }
+}
+
+void TForm1::ListView1ColumnClick(QObject*, int Column) {
+    SortColumn = Column;
+    SortEntries();
+}
+
+void TForm1::ListView1Compare(QObject*, QTreeWidgetItem* Item1, QTreeWidgetItem* Item2, int,
+                              int& Compare) {
+    // Column 0 is the caption, column n the sub-item n - 1.
+    Compare = CompareText(Item1->text(SortColumn).toUtf8(), Item2->text(SortColumn).toUtf8());
+}
+
+void TForm1::SortEntries() {
+    ListView1->CustomSort([this](QTreeWidgetItem* Item1, QTreeWidgetItem* Item2) {
+        int compare = 0;
+        ListView1Compare(ListView1, Item1, Item2, 0, compare);
+        return compare;
+    });
+}
+
+// The sort buttons stand in for the hidden header; whatever goes wrong in
+// their sort is let pass without a word.
+void TForm1::ImgBtnNameClick(QObject*) {
+    SortColumn = 0;
+    try {
+        SortEntries();
+    } catch (...) {
+    }
+}
+
+void TForm1::ImgBtnPathClick(QObject*) {
+    SortColumn = 1;
+    try {
+        SortEntries();
+    } catch (...) {
+    }
+}
+
+void TForm1::MoveSelectedEntry(int By) {
+    const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
+    if (selected.isEmpty()) {
+        return;
+    }
+    QTreeWidgetItem* entry = selected.front();
+    const int from = ListView1->indexOfTopLevelItem(entry);
+    const int to = from + By;
+    if (to < 0 || to >= ListView1->topLevelItemCount()) {
+        return;
+    }
+    ListView1->takeTopLevelItem(from);
+    ListView1->insertTopLevelItem(to, entry);
+    ListView1->setCurrentItem(entry);
+}
+
+void TForm1::ImgBtnUpClick(QObject*) {
+    MoveSelectedEntry(-1);
+}
+
+void TForm1::ImgBtnDownClick(QObject*) {
+    MoveSelectedEntry(1);
+}
+
+void TForm1::ImgBtnAddClick(QObject*) {
+    for (int i = 0; i < ShellListView1->ItemCount(); ++i) {
+        if (ShellListView1->ItemSelected(i)) {
+            AppendEntry(ShellListView1->ItemPath(i), true);
+        }
+    }
+}
+
+void TForm1::ImgBtnAddsClick(QObject*) {
+    for (int i = 0; i < ShellListView1->ItemCount(); ++i) {
+        AppendEntry(ShellListView1->ItemPath(i), true);
+    }
+}
+
+void TForm1::ImgBtnDelClick(QObject*) {
+    qDeleteAll(ListView1->selectedItems());
+}
+
+void TForm1::ImgBtnDelsClick(QObject*) {
+    ListView1->clear();
+}
+
+} // namespace vorpane

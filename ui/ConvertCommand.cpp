@@ -1,0 +1,149 @@
+// TForm1: the Convert and Stop commands, the progress strip, and a close
+// asked for while a conversion runs.
+#include "Unit1.h"
+
+#include "ConversionRun.h"
+#include "JpegUtils.h"
+#include "OutcomeMessage.h"
+#include "WholeNumber.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace vorpane {
+
+void UpdateProgressStrip(const std::string&, std::int64_t, std::int64_t) {
+    QCoreApplication::processEvents();
+    if (TForm1* form = Form1) {
+        form->StepProgressStrip();
+    }
+}
+
+void TForm1::StartProgressStrip(bool SameSize) {
+    progressReports_ = 0;
+    progressSameSize_ = SameSize;
+}
+
+void TForm1::StepProgressStrip() {
+    ++progressReports_;
+    // A run reports each photograph once when it is embedded and, in "Same
+    // size", once more when it is prepared. The list is counted at every
+    // report; emptied during the run, it leaves nothing to divide by.
+    const std::int64_t expected = std::int64_t{EntryCount()} * (progressSameSize_ ? 2 : 1);
+    if (expected == 0) {
+        return;
+    }
+    const std::int64_t width = std::min<std::int64_t>(1 + 176 * progressReports_ / expected, 177);
+    ImageProgress->resize(static_cast<int>(width), ImageProgress->height());
+}
+
+void TForm1::ImgBtnStopClick(QObject*) {
+    StopConverting = true;
+    StopPreparing = true;
+}
+
+void TForm1::ImgBtnConvertClick(QObject*) {
+    if (EntryCount() == 0) {
+        ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
+                    QStringLiteral("\nPlease add jpg files to the left blank first!"));
+        return;
+    }
+    QString outputFile;
+    if (!ExecuteSaveDialog(outputFile)) {
+        return;
+    }
+    // Only now: while the dialog was open, nothing was being converted.
+    Label1->show();
+    // From here on the idle look comes back on every path, errors included.
+    struct TIdleLookGuard {
+        TForm1* Form;
+        ~TIdleLookGuard() { Form->LeaveBusyLook(); }
+    } idleLook{this};
+    ConvertEntries(outputFile);
+}
+
+void TForm1::ConvertEntries(const QString& OutputFile) {
+    const std::vector<std::string> files = EntryPaths();
+    ImgBtnConvert->hide();
+    ImgBtnStop->show();
+    busy_ = true;
+
+    const std::int32_t quality = StrToInt(Edit3->text().toStdString());
+    const std::int32_t width = StrToInt(Edit1->text().toStdString());
+    const std::int32_t height = StrToInt(Edit2->text().toStdString());
+    // Only "Same size" uses the numbers. Cut to the run's 8 and 16 bits, a
+    // width of 70000 would become 4464 and -1 would become 65535; refuse
+    // what doesn't fit instead of converting at a size nobody asked for.
+    if (SameSizeMode) {
+        struct TRange {
+            std::int32_t Value;
+            std::int32_t Largest;
+            const char* Field;
+        };
+        for (const TRange& range : {TRange{quality, 255, "quality"}, TRange{width, 32767, "width"},
+                                    TRange{height, 32767, "height"}}) {
+            if (range.Value < 0 || range.Value > range.Largest) {
+                ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
+                            QStringLiteral("\nThe %1 must be a whole number from 0 to %2.")
+                                .arg(QLatin1String(range.Field))
+                                .arg(range.Largest));
+                return;
+            }
+        }
+    }
+
+    StartProgressStrip(SameSizeMode);
+    TRunReport report;
+    std::int32_t result = 0;
+    try {
+        result = ConversionRun(
+            files, QFile::encodeName(OutputFile).toStdString(), &UpdateProgressStrip, SameSizeMode,
+            static_cast<std::uint8_t>(quality), static_cast<std::uint16_t>(width),
+            static_cast<std::uint16_t>(height), false, &report);
+    } catch (const std::exception& error) {
+        // Such an error still goes to the application's error box, but it
+        // names the photograph it came from.
+        throw std::runtime_error(RunErrorText(error, report).toStdString());
+    }
+    const TOutcomeMessage message = OutcomeMessage(result, report);
+    if (!message.Text.isEmpty()) {
+        ShowMessage(message.Icon, message.Caption, message.Text);
+    }
+    if (result == rcDone) {
+        OpenFolder(QFileInfo(OutputFile).absolutePath());
+    }
+}
+
+void TForm1::LeaveBusyLook() {
+    busy_ = false;
+    ImageProgress->resize(1, ImageProgress->height());
+    ImgBtnConvert->show();
+    ImgBtnStop->hide();
+    Label1->hide();
+    if (closeRequested_) {
+        // The close asked for during the run, now that it is over.
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* Event) {
+    // The run lives inside the Convert click; closing now would pull the
+    // window from under it. The close waits for the run and its message.
+    if (busy_) {
+        closeRequested_ = true;
+        Event->ignore();
+        return;
+    }
+    Event->accept();
+}
+
+} // namespace vorpane

@@ -1,0 +1,106 @@
+// TForm1: the options panel: the size mode and the spin buttons of the
+// width, height and quality fields.
+#include "Unit1.h"
+
+#include "WholeNumber.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTimer>
+
+namespace vorpane {
+
+// The size mode follows the entry chosen in the box; typed text that names
+// no entry changes nothing.
+void TForm1::ComboBox2Change(QObject*) {
+    switch (ComboBox2->findText(ComboBox2->currentText(), Qt::MatchExactly)) {
+    case 0:
+        Edit1->setText(QStringLiteral("800"));
+        Edit2->setText(QStringLiteral("600"));
+        SameSizeMode = true;
+        break;
+    case 1:
+        Edit1->setText(QStringLiteral("0"));
+        Edit2->setText(QStringLiteral("0"));
+        SameSizeMode = false;
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::ImgBtnDropDownClick(QObject*) {
+    try {
+        ComboBox2->showPopup();
+    } catch (...) {
+        // Opening the list is a convenience; nothing to tell the user.
+    }
+}
+
+void TForm1::StartSpin(int Action) {
+    SpinAction = Action;
+    Timer1->start();
+}
+
+void TForm1::ImgBtnWidth1MouseDown(TWMMouse&) {
+    StartSpin(1);
+}
+void TForm1::ImgBtnWidth2MouseDown(TWMMouse&) {
+    StartSpin(2);
+}
+void TForm1::ImgBtnHeight1MouseDown(TWMMouse&) {
+    StartSpin(3);
+}
+void TForm1::ImgBtnHeight2MouseDown(TWMMouse&) {
+    StartSpin(4);
+}
+void TForm1::ImgBtnQ1MouseDown(TWMMouse&) {
+    StartSpin(5);
+}
+void TForm1::ImgBtnQ2MouseDown(TWMMouse&) {
+    StartSpin(6);
+}
+
+// Every spin button's release ends the repeat.
+void TForm1::ImgBtnWidth1MouseUp(TWMMouse&) {
+    SpinAction = 0;
+    Timer1->stop();
+}
+
+void TForm1::Timer1Timer() {
+    // Per SpinAction 1 to 6: the field, the step, and the values from which
+    // a step is taken (width and height stay within 0 to 9000, the quality
+    // within 1 to 100).
+    struct TSpin {
+        QLineEdit* TForm1::*Field;
+        int Step;
+        bool (*Allowed)(std::int32_t);
+    };
+    static const TSpin spins[] = {
+        {&TForm1::Edit1, +1, [](std::int32_t v) { return v < 9000; }},
+        {&TForm1::Edit1, -1, [](std::int32_t v) { return v > 0; }},
+        {&TForm1::Edit2, +1, [](std::int32_t v) { return v < 9000; }},
+        {&TForm1::Edit2, -1, [](std::int32_t v) { return v > 0; }},
+        {&TForm1::Edit3, +1, [](std::int32_t v) { return v < 100; }},
+        {&TForm1::Edit3, -1, [](std::int32_t v) { return v >= 2; }},
+    };
+    if (SpinAction < 1 || SpinAction > 6) {
+        return;
+    }
+    const TSpin& spin = spins[SpinAction - 1];
+    QLineEdit* field = this->*spin.Field;
+    std::int32_t value = 0;
+    try {
+        value = StrToInt(field->text().toStdString());
+    } catch (...) {
+        // One box for a held button, not one at every tick.
+        TWMMouse release;
+        ImgBtnWidth1MouseUp(release);
+        throw;
+    }
+    if (spin.Allowed(value)) {
+        field->setText(QString::number(value + spin.Step));
+    }
+}
+
+} // namespace vorpane

@@ -1,0 +1,94 @@
+#include "OutcomeMessage.h"
+
+#include "ConversionRun.h"
+#include "Errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace vorpane {
+
+namespace {
+
+// More names than this would make the box taller than the screen.
+constexpr std::size_t kNamedSkippedFiles = 10;
+
+QString FileText(const std::string& Path) {
+    return QFile::decodeName(QByteArray::fromStdString(Path));
+}
+
+QString FileAndReason(const std::string& Path, const std::string& Reason) {
+    return FileText(Path) + QStringLiteral(": ") + QString::fromStdString(Reason);
+}
+
+// The listed files that gave no page, one line each, for a message that
+// would otherwise speak of success alone.
+QString SkippedFilesText(const std::vector<TSkippedFile>& Skipped) {
+    if (Skipped.empty()) {
+        return {};
+    }
+    QString text = Skipped.size() == 1 ? QStringLiteral("\n\nThis listed file gave no page:")
+                                       : QStringLiteral("\n\nThese listed files gave no page:");
+    const std::size_t named = std::min(Skipped.size(), kNamedSkippedFiles);
+    for (std::size_t i = 0; i < named; ++i) {
+        text += QLatin1Char('\n') + FileAndReason(Skipped[i].File, Skipped[i].Reason);
+    }
+    if (Skipped.size() > named) {
+        text += QStringLiteral("\nand %1 more.").arg(Skipped.size() - named);
+    }
+    return text;
+}
+
+// "No files existing!" was written for a listed file that is gone. A file
+// that is there but can't be embedded as it is gets its own words.
+QString NoFilesText(const TRunReport& Report) {
+    if (Report.FailedFile.empty()) {
+        return QStringLiteral("\nNo files existing!");
+    }
+    const QString file = FileAndReason(Report.FailedFile, Report.Reason);
+    if (!QFileInfo::exists(FileText(Report.FailedFile))) {
+        return QStringLiteral("\nNo files existing!\n") + file;
+    }
+    return QStringLiteral("\nNo PDF written: a listed file can't be embedded as it is.\n") + file;
+}
+
+} // namespace
+
+TOutcomeMessage OutcomeMessage(std::int32_t Result, const TRunReport& Report) {
+    const QString information = QStringLiteral("Information");
+    switch (Result) {
+    case rcNoFiles:
+        return {QMessageBox::Information, information, NoFilesText(Report)};
+    case rcDone:
+        return {QMessageBox::Information, information,
+                QStringLiteral("\nCongratulation! Converting Successed!") +
+                    SkippedFilesText(Report.Skipped)};
+    case rcAborted: {
+        QString text = QStringLiteral("\nAborted!");
+        if (!Report.Reason.empty()) {
+            text += QLatin1Char('\n') + QString::fromStdString(Report.Reason);
+        }
+        return {QMessageBox::Critical, QStringLiteral("Error"), text};
+    }
+    case rcStopped:
+        return {QMessageBox::Information, information, QStringLiteral("\nStop converting\u00EC!")};
+    default:
+        return {};
+    }
+}
+
+QString RunErrorText(const std::exception& Error, const TRunReport& Report) {
+    std::string message = Error.what();
+    // The number alone tells a user nothing; libjpeg's sentence does.
+    if (const auto* jpeg = dynamic_cast<const EJpegError*>(&Error);
+        jpeg != nullptr && !jpeg->Detail().empty()) {
+        message += " (" + jpeg->Detail() + ")";
+    }
+    if (Report.FailedFile.empty()) {
+        return QString::fromStdString(message);
+    }
+    return FileAndReason(Report.FailedFile, message);
+}
+
+} // namespace vorpane

@@ -1,0 +1,264 @@
+// TForm1: the frame and skin: FormCreate, the image buttons' sprite frames,
+// the view tabs, dragging the window, the frame buttons and the window's
+// shape.
+#include "Unit1.h"
+
+#include <QBitmap>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+#include <QUrl>
+#include <QWindow>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vorpane {
+
+namespace {
+
+constexpr int kCornerEllipse = 30;
+
+} // namespace
+
+QRegion RoundRectRegion(int Left, int Top, int Right, int Bottom, int EllipseWidth,
+                        int EllipseHeight) {
+    const double rx = EllipseWidth / 2.0;
+    const double ry = EllipseHeight / 2.0;
+    const int height = Bottom - Top;
+    const int width = Right - Left;
+    QRegion region;
+    for (int y = 0; y < height; ++y) {
+        // Distance of the row's centre from the nearer corner ellipse's
+        // centre line; rows between the corners are full.
+        const double centre = y + 0.5;
+        double dy = 0;
+        if (centre < ry) {
+            dy = ry - centre;
+        } else if (centre > height - ry) {
+            dy = centre - (height - ry);
+        }
+        int inset = 0;
+        if (dy > 0) {
+            const double dx = rx * std::sqrt(std::max(0.0, 1.0 - (dy * dy) / (ry * ry)));
+            inset = static_cast<int>(std::lround(rx - dx));
+        }
+        if (width - 2 * inset > 0) {
+            region += QRect(Left + inset, Top + y, width - 2 * inset, 1);
+        }
+    }
+    return region;
+}
+
+void TForm1::FormCreate() {
+    // The region reaches one pixel past the window's right and bottom edges.
+    region_ = RoundRectRegion(0, 0, width() + 1, height() + 1, kCornerEllipse, kCornerEllipse);
+    UpdateShape();
+    // Qt widgets paint through a back buffer already.
+    PanelImage->hide();
+
+    SkinButton(ImgBtnMin, 699, 6, ImageMin);
+    SkinButton(ImgBtnClose, 725, 2, ImageClose);
+    Panel2->move(13, 363);
+    SkinButton(ImgBtnName, 43, 20, ImageName);
+    SkinButton(ImgBtnPath, 275, 20, ImagePath);
+    SkinButton(ImgBtnUp, 404, -2, ImageUp);
+    SkinButton(ImgBtnDown, 449, -2, ImageDown);
+    SkinButton(ImgBtnAdd, 503, 381, ImageAdd);
+    SkinButton(ImgBtnAdds, 518, 422, ImageAdds);
+    SkinButton(ImgBtnDel, 520, 462, ImageDel);
+    SkinButton(ImgBtnDels, 534, 502, ImageDels);
+    SkinButton(ImgBtnConvert, 625, 428, ImageConvert);
+    SkinButton(ImgBtnStop, 625, 428, ImageStop);
+    ImgBtnStop->hide();
+    SkinButton(ImgBtnHome, 498, 48, ImageHome);
+    SkinButton(ImgBtnHelp, 537, 48, ImageHelp);
+
+    ImageLists2->move(213, 84);
+    ImageBig2->move(278, 84);
+    ImageSmall2->move(364, 84);
+    ImageDetails2->move(472, 84);
+    ImageLists2->show();
+    ImageBig2->hide();
+    ImageSmall2->hide();
+    ImageDetails2->hide();
+
+    Edit1->move(602, 245);
+    SkinButton(ImgBtnWidth1, 712, 245, ImageJia);
+    SkinButton(ImgBtnWidth2, 712, 255, ImageJian);
+    Edit2->move(602, 293);
+    SkinButton(ImgBtnHeight1, 712, 293, ImageJia);
+    SkinButton(ImgBtnHeight2, 712, 303, ImageJian);
+    Edit3->move(602, 341);
+    SkinButton(ImgBtnQ1, 712, 341, ImageJia);
+    SkinButton(ImgBtnQ2, 712, 351, ImageJian);
+
+    Panel3->move(711, 201);
+    SkinButton(ImgBtnDropDown, 0, 0, ImageDropDown);
+
+    ImageProgress->move(578, 378);
+    ImageProgress->resize(1, ImageProgress->height());
+
+    SameSizeMode = true;
+    SpinAction = 0;
+    Timer1->stop();
+
+    Label1->hide();
+}
+
+void TForm1::SkinButton(TImgBtn* Button, int Left, int Top, TImage* FromSheet) {
+    Button->raise();
+    Button->move(Left, Top);
+    const QPixmap& sheet = FromSheet->Picture();
+    LoadButtonSkin(Button, FromSheet, sheet.width() / 4, sheet.height(), 0, 0);
+}
+
+void TForm1::LoadButtonSkin(TImgBtn* Button, TImage* Sheet, int Width, int Height, int X, int Y) {
+    const QImage sheet = Sheet->Picture().toImage().convertToFormat(QImage::Format_RGB32);
+    const auto frame = [&](int Index) {
+        return MakeTransparentBitmap(sheet.copy(X + Index * (Width + 1), Y, Width, Height));
+    };
+    Button->SetPic(frame(0));
+    Button->SetPicUp(frame(1));
+    Button->SetPicDown(frame(2));
+}
+
+void TForm1::ImageBgMouseDown(QObject*, TMouseButton Button, TShiftState, int X, int Y) {
+    const QPoint at(X, Y);
+    // QRect::contains leaves out the right and bottom edges, as the tab
+    // rectangles must; a hidden tab still has its rectangle.
+    for (TImage* tab : {ImageLists2, ImageBig2, ImageSmall2, ImageDetails2}) {
+        if (tab->geometry().contains(at)) {
+            SelectViewTab(tab);
+        }
+    }
+    if (Button == mbLeft) {
+        StartWindowDrag();
+    }
+}
+
+void TForm1::SelectViewTab(TImage* Tab) {
+    const struct {
+        TImage* tab;
+        TViewStyle style;
+    } tabs[] = {{ImageLists2, vsList},
+                {ImageBig2, vsIcon},
+                {ImageSmall2, vsSmallIcon},
+                {ImageDetails2, vsReport}};
+    for (const auto& entry : tabs) {
+        entry.tab->setVisible(entry.tab == Tab);
+        if (entry.tab == Tab) {
+            ShellListView1->SetViewStyle(entry.style);
+        }
+    }
+}
+
+void TForm1::ImgBtnMinClick(QObject*) {
+    showMinimized();
+}
+
+void TForm1::ImgBtnCloseClick(QObject*) {
+    close();
+}
+
+void TForm1::ImgBtnHelpClick(QObject*) {
+    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/vorpane.chm");
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void TForm1::ImgBtnHomeClick(QObject*) {
+    QDesktopServices::openUrl(QUrl(QStringLiteral(VORPANE_HOMEPAGE)));
+}
+
+// The window system moves the window where it can; where it cannot (a bare X
+// server without a window manager, for one), the window follows the mouse
+// itself until the button comes up.
+void TForm1::DragByHand() {
+    QWindow* handle = windowHandle();
+    if (handle != nullptr && handle->startSystemMove()) {
+        return;
+    }
+    draggingByHand_ = true;
+    dragOffset_ = QCursor::pos() - pos();
+    grabMouse();
+}
+
+void TForm1::mouseMoveEvent(QMouseEvent* Event) {
+    if (draggingByHand_) {
+        move(Event->globalPosition().toPoint() - dragOffset_);
+    }
+}
+
+void TForm1::mouseReleaseEvent(QMouseEvent* Event) {
+    if (draggingByHand_ && Event->button() == Qt::LeftButton) {
+        draggingByHand_ = false;
+        releaseMouse();
+    }
+}
+
+bool TForm1::event(QEvent* Event) {
+    if (Event->type() == PictureChangedEvent()) {
+        // Many pictures change at once (a hover, a tab switch); the shape is
+        // recomputed once after all of them.
+        if (!shapeUpdatePending_ && !region_.isEmpty()) {
+            shapeUpdatePending_ = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    shapeUpdatePending_ = false;
+                    UpdateShape();
+                },
+                Qt::QueuedConnection);
+        }
+        return true;
+    }
+    return QWidget::event(Event);
+}
+
+// What the window shows through its picture controls, with every other
+// control painted over in a colour that is never the key colour: only the
+// pictures can make the window see-through.
+QImage TForm1::ComposePictures() const {
+    QImage canvas(size(), QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    QPainter painter(&canvas);
+    const std::function<void(const QWidget*, QPoint, QRect)> paint =
+        [&](const QWidget* Parent, QPoint Origin, QRect Clip) {
+            for (QObject* object : Parent->children()) {
+                const auto* child = qobject_cast<const QWidget*>(object);
+                if (child == nullptr || child->isHidden() || child->isWindow()) {
+                    continue;
+                }
+                const QPoint at = Origin + child->pos();
+                const QRect bounds = QRect(at, child->size()).intersected(Clip);
+                if (bounds.isEmpty()) {
+                    continue;
+                }
+                painter.setClipRect(bounds);
+                if (const auto* image = dynamic_cast<const TImage*>(child)) {
+                    painter.drawPixmap(at + image->PictureOrigin(), image->Picture());
+                } else {
+                    painter.fillRect(bounds, Qt::black);
+                }
+                paint(child, at, bounds);
+            }
+        };
+    paint(this, QPoint(0, 0), rect());
+    return canvas;
+}
+
+void TForm1::UpdateShape() {
+    // The mask image holds 0 (which QBitmap takes as set) for the key colour.
+    const QImage keyPixels = ComposePictures().createMaskFromColor(kKeyColour, Qt::MaskOutColor);
+    const QRegion shape = region_ - QRegion(QBitmap::fromImage(keyPixels));
+    if (shape != mask()) {
+        setMask(shape);
+    }
+}
+
+} // namespace vorpane
