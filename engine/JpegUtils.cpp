@@ -11,6 +11,7 @@
 #include "GuardMessage.h"
 #include "JpegErrorBridge.h"
 #include "MessageQueue.h"
+#include "OrderedBatch.h"
 #include "PictureFile.h"
 #include "ResampleThread.h"
 
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <type_traits>
 #include <unistd.h>
@@ -30,6 +32,19 @@ namespace vorpane {
 std::atomic<bool> StopPreparing{false};
 
 namespace {
+
+// What a worker found for one listed file: no file there (Missing, an errno
+// value), a prepared file (File), or no page and why (NoPage).
+struct TPrepared {
+    int Missing = 0;
+    std::string File;
+    std::string NoPage;
+};
+
+unsigned OnlineProcessors() {
+    const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
+    return online > 0 ? static_cast<unsigned>(online) : 1;
+}
 
 // 0 when a file exists under path; else why not, as an errno value.
 int MissingFileError(const std::string& path) {
@@ -312,7 +327,7 @@ bool PrepareImage(const std::string& FileName, const std::string& TempName, std:
 bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
                    std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,
-                   bool UseTriangle, TRunReport* Report, TPagePolicy Policy) {
+                   bool UseTriangle, TRunReport* Report, TPagePolicy Policy, unsigned Jobs) {
     StopPreparing = false;
     if (SourceFiles.empty()) {
         ShowGuardMessage("Warning", "No Files.");
@@ -320,40 +335,66 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
     }
     const bool everyPage = Policy == TPagePolicy::ppEveryPage;
     const std::size_t count = SourceFiles.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        if (StopPreparing) {
-            break;
-        }
-        const std::string& source = SourceFiles[i];
-        const int missing = MissingFileError(source);
-        try {
-            if (missing != 0) {
+    const unsigned jobs = Jobs != 0 ? Jobs : OnlineProcessors();
+    // Fewer files than half the threads: each file gets a spare thread that
+    // scales it while it decodes. A full batch keeps one thread per file.
+    const bool spareThread = jobs >= 2 * std::min<std::size_t>(jobs, count);
+    TOrderedBatch<TPrepared> batch(
+        count, jobs,
+        [&](std::size_t i) {
+            const std::string& source = SourceFiles[i];
+            TPrepared prepared;
+            prepared.Missing = MissingFileError(source);
+            if (prepared.Missing != 0) {
                 if (everyPage) {
-                    throw EFileError("Cannot open file " + SystemErrorText(source, missing));
+                    throw EFileError("Cannot open file " +
+                                     SystemErrorText(source, prepared.Missing));
                 }
-                if (Report != nullptr) {
-                    Report->Skipped.push_back({source, std::strerror(missing)});
-                }
-            } else {
-                const std::string tempName = Folder.FileFor(i);
-                std::string noPage;
-                if (PrepareImage(source, tempName, Quality, Width, Height, UseTriangle, &noPage)) {
-                    PreparedFiles.push_back(tempName);
-                } else if (everyPage) {
-                    throw EPictureError(noPage);
-                } else if (Report != nullptr) {
-                    Report->Skipped.push_back({source, noPage});
-                }
+                return prepared;
             }
+            const std::string tempName = Folder.FileFor(i);
+            if (PrepareImage(source, tempName, Quality, Width, Height, UseTriangle,
+                             &prepared.NoPage, spareThread)) {
+                prepared.File = tempName;
+            } else if (everyPage) {
+                throw EPictureError(prepared.NoPage);
+            }
+            return prepared;
+        },
+        [] { return StopPreparing.load(); },
+        [](TPrepared& prepared) {
+            if (!prepared.File.empty()) {
+                ::unlink(prepared.File.c_str());
+            }
+        });
+    for (std::size_t i = 0; i < count && !StopPreparing; ++i) {
+        const std::string& source = SourceFiles[i];
+        std::optional<TPrepared> prepared;
+        try {
+            prepared = batch.Take(i);
         } catch (...) {
             if (Report != nullptr) {
                 Report->FailedFile = source;
             }
             throw;
         }
-        if (missing == 0 && Progress) {
-            Progress(source, static_cast<std::int64_t>(count) - 1,
-                     static_cast<std::int64_t>(i) + 1);
+        if (!prepared) {
+            break; // stopped before this file was started
+        }
+        if (prepared->Missing != 0) {
+            if (Report != nullptr) {
+                Report->Skipped.push_back({source, std::strerror(prepared->Missing)});
+            }
+        } else {
+            if (!prepared->File.empty()) {
+                PreparedFiles.push_back(prepared->File);
+            } else if (Report != nullptr) {
+                Report->Skipped.push_back({source, prepared->NoPage});
+            }
+            if (Progress) {
+                Progress(source, static_cast<std::int64_t>(count) - 1,
+                         static_cast<std::int64_t>(i) + 1);
+            }
         }
         DrainMessageQueue();
     }
