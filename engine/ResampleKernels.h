@@ -200,6 +200,11 @@ void PairColumns(const std::uint8_t* columns, std::size_t count, std::int16_t* p
     }
 }
 
+// New columns of a band are made a stripe at a time, each stripe from the
+// source columns its windows reach: the band's pairs would fill most of the
+// processor's cache (192 bytes a column), a stripe's stay close at hand.
+constexpr std::int32_t kStripeColumns = 64;
+
 // A full band of kBandRows rows; a new column is 96 16-bit lanes, as many
 // vectors of V per pair of weights.
 template <class V>
@@ -207,42 +212,56 @@ void HorizontalKernel(const std::uint8_t* const* source, std::uint8_t* const* de
                       const TPassGroups& groups, THorizontalScratch& scratch) {
     static_assert(kBandRows == 16 && 96 * 2 % V::kBytes == 0);
     constexpr std::size_t kVectors = 96 * 2 / V::kBytes;
-    const std::size_t columns = std::size_t(groups.MaxPixel + 1);
-    const std::size_t bytes = columns * 3;
-    scratch.Columns.resize((bytes + 3) * 16);
-    RowsToColumns(source, bytes, scratch.Columns.data());
-    std::fill(scratch.Columns.begin() + std::ptrdiff_t(bytes * 16), scratch.Columns.end(), 0);
-    scratch.Pairs.resize(columns * 96);
-    PairColumns<V>(scratch.Columns.data(), columns, scratch.Pairs.data());
-    DrainInPass();
-
+    const std::int32_t columns = groups.MaxPixel + 1;
     const std::size_t newBytes = std::size_t(groups.Count) * 3;
     scratch.Result.resize(newBytes * 16);
-    for (std::int32_t k = 0; k < groups.Count; ++k) {
-        const std::int16_t* weight = groups.Weight.data() + std::size_t(k) * groups.PairSpan;
-        const std::int16_t* column = scratch.Pairs.data() + std::size_t(groups.Start[k]) * 96;
-        typename V::TVec sums[kVectors];
-        std::fill(sums, sums + kVectors, V::Zero());
-        for (std::int32_t t = 0; t < groups.PairSpan; t += 2, column += 2 * 96) {
-            const typename V::TVec weights = V::Broadcast(WeightPair(weight + t));
-            for (std::size_t v = 0; v < kVectors; ++v) {
-                sums[v] =
-                    V::Add(sums[v], V::MultiplyAdd(V::Load(column + v * V::kBytes / 2), weights));
+    for (std::int32_t first = 0; first < groups.Count; first += kStripeColumns) {
+        const std::int32_t last = std::min(first + kStripeColumns, groups.Count);
+        // The stripe's pairs start at columns x0 ... x0 + pairs - 1; their
+        // partners reach one further, a zero column past the last.
+        const auto starts =
+            std::minmax_element(groups.Start.begin() + first, groups.Start.begin() + last);
+        const std::int32_t x0 = *starts.first;
+        const std::int32_t pairs =
+            groups.PairSpan == 0 ? 0 : *starts.second - x0 + groups.PairSpan - 1;
+        const std::size_t inside = std::size_t(std::min(pairs + 1, columns - x0)) * 3;
+        scratch.Columns.resize(std::size_t(pairs + 1) * 48);
+        const std::uint8_t* from[kBandRows];
+        for (std::int32_t r = 0; r < kBandRows; ++r) {
+            from[r] = source[r] + std::size_t(x0) * 3;
+        }
+        RowsToColumns(from, inside, scratch.Columns.data());
+        std::fill(scratch.Columns.begin() + std::ptrdiff_t(inside * 16), scratch.Columns.end(), 0);
+        scratch.Pairs.resize(std::size_t(pairs) * 96);
+        PairColumns<V>(scratch.Columns.data(), std::size_t(pairs), scratch.Pairs.data());
+
+        for (std::int32_t k = first; k < last; ++k) {
+            const std::int16_t* weight = groups.Weight.data() + std::size_t(k) * groups.PairSpan;
+            const std::int16_t* column =
+                scratch.Pairs.data() + std::size_t(groups.Start[k] - x0) * 96;
+            typename V::TVec sums[kVectors];
+            std::fill(sums, sums + kVectors, V::Zero());
+            for (std::int32_t t = 0; t < groups.PairSpan; t += 2, column += 2 * 96) {
+                const typename V::TVec weights = V::Broadcast(WeightPair(weight + t));
+                for (std::size_t v = 0; v < kVectors; ++v) {
+                    sums[v] = V::Add(sums[v],
+                                     V::MultiplyAdd(V::Load(column + v * V::kBytes / 2), weights));
+                }
             }
+            // The quotients of each channel's sixteen rows, packed to bytes.
+            alignas(32) std::int32_t quotients[48];
+            const TQuotients<V> divide(groups.Total[k]);
+            for (std::size_t v = 0; v < kVectors; ++v) {
+                V::Put(quotients + v * V::kBytes / 4, divide.Of(sums[v]));
+            }
+            for (std::size_t c = 0; c < 3; ++c) {
+                const std::int32_t* q = quotients + 16 * c;
+                TSse2::Put(scratch.Result.data() + (std::size_t(k) * 3 + c) * 16,
+                           TSse2::Pack(TSse2::Load(q), TSse2::Load(q + 4), TSse2::Load(q + 8),
+                                       TSse2::Load(q + 12)));
+            }
+            DrainInPass();
         }
-        // The quotients of each channel's sixteen rows, packed to bytes.
-        alignas(32) std::int32_t quotients[48];
-        const TQuotients<V> divide(groups.Total[k]);
-        for (std::size_t v = 0; v < kVectors; ++v) {
-            V::Put(quotients + v * V::kBytes / 4, divide.Of(sums[v]));
-        }
-        for (std::size_t c = 0; c < 3; ++c) {
-            const std::int32_t* q = quotients + 16 * c;
-            TSse2::Put(scratch.Result.data() + (std::size_t(k) * 3 + c) * 16,
-                       TSse2::Pack(TSse2::Load(q), TSse2::Load(q + 4), TSse2::Load(q + 8),
-                                   TSse2::Load(q + 12)));
-        }
-        DrainInPass();
     }
     ColumnsToRows(scratch.Result.data(), newBytes, dest);
     DrainInPass();
