@@ -2,7 +2,9 @@
 
 #include "Errors.h"
 
+#include <algorithm>
 #include <new>
+#include <vector>
 
 namespace vorpane {
 
@@ -20,14 +22,40 @@ EPictureError NoMemoryFor(std::uint32_t width, std::uint32_t height) {
                          std::to_string(height) + " pixels");
 }
 
+// How many rows of the horizontal pass's result to keep. New row k is made
+// once every source row up to the furthest window of rows 0 ... k is in;
+// until then the rows from the lowest window of rows k, k + 1, ... on must
+// stay, and a band of up to kBandRows rows more may have come in. For a
+// photograph that is a window and a band, a few dozen rows of the
+// thousands of the whole intermediate picture.
+std::uint32_t RowsToKeep(const TPassGroups& down, std::uint32_t sourceHeight) {
+    std::vector<std::int32_t> lowestFrom(std::size_t(down.Count) + 1,
+                                         static_cast<std::int32_t>(sourceHeight));
+    for (std::int32_t k = down.Count - 1; k >= 0; --k) {
+        lowestFrom[std::size_t(k)] = std::min(lowestFrom[std::size_t(k) + 1], down.Start[k]);
+    }
+    std::int64_t keep = kBandRows;
+    std::int32_t furthest = -1;
+    for (std::int32_t k = 0; k < down.Count; ++k) {
+        furthest = std::max(furthest, down.LastPixel(k));
+        keep = std::max<std::int64_t>(keep, furthest + kBandRows - lowestFrom[std::size_t(k)]);
+    }
+    return static_cast<std::uint32_t>(std::min<std::int64_t>(keep, sourceHeight));
+}
+
 } // namespace
 
 TBandResampler::TBandResampler(std::uint32_t SourceWidth, std::uint32_t SourceHeight,
                                std::uint32_t NewWidth, std::uint32_t NewHeight, int FilterIndex) try
     : across_(GroupsFor(SourceWidth, NewWidth, FilterIndex)),
-      down_(GroupsFor(SourceHeight, NewHeight, FilterIndex)), middle_(NewWidth, SourceHeight),
-      result_(NewWidth, NewHeight) {
-    GetScanLines(middle_, middleRows_);
+      down_(GroupsFor(SourceHeight, NewHeight, FilterIndex)),
+      middle_(NewWidth, RowsToKeep(down_, SourceHeight)), result_(NewWidth, NewHeight) {
+    // Row r of the horizontal pass's result goes to row r modulo the rows
+    // kept, over one no longer needed.
+    middleRows_.resize(SourceHeight);
+    for (std::uint32_t r = 0; r < SourceHeight; ++r) {
+        middleRows_[r] = middle_.Row(r % middle_.Height());
+    }
     GetScanLines(result_, resultRows_);
 } catch (const std::bad_alloc&) {
     throw NoMemoryFor(NewWidth, NewHeight);

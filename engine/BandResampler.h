@@ -1,8 +1,9 @@
 // Scales a picture that arrives a band of rows at a time, top to bottom, as
 // a decoder gives it: the horizontal pass runs on each band as it comes, and
 // the vertical pass makes each new row as soon as the rows it needs are in.
-// The full-size picture need never exist, and the result is the one
-// ResampleBitmap gives for the whole picture, to the byte.
+// Neither the full-size picture nor the whole intermediate one need exist:
+// only the intermediate rows some new row still needs are kept. The result
+// is the one ResampleBitmap gives for the whole picture, to the byte.
 #pragma once
 
 #include "Bitmap24.h"
