@@ -339,8 +339,15 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
     // Fewer files than half the threads: each file gets a spare thread that
     // scales it while it decodes. A full batch keeps one thread per file.
     const bool spareThread = jobs >= 2 * std::min<std::size_t>(jobs, count);
+    // A file's size tells roughly how long it takes: the largest of the next
+    // few start first.
+    std::vector<std::uint64_t> sizes(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        struct stat st {};
+        sizes[i] = ::stat(SourceFiles[i].c_str(), &st) == 0 ? std::uint64_t(st.st_size) : 0;
+    }
     TOrderedBatch<TPrepared> batch(
-        count, jobs,
+        sizes, jobs,
         [&](std::size_t i) {
             const std::string& source = SourceFiles[i];
             TPrepared prepared;

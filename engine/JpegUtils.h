@@ -51,15 +51,16 @@ extern std::atomic<bool> StopPreparing;
 // error leaves, the source it came from (FailedFile).
 //
 // Up to Jobs files (0: one per online processor) are prepared at once on
-// worker threads, each within the decoder's memory budget; with fewer
+// worker threads (TOrderedBatch), each within the decoder's memory budget,
+// in about list order: of the next few, the largest file first. With fewer
 // files than half the jobs, each gets a spare thread (PrepareImage). The
 // files and the order of everything else are the same for any Jobs: the
 // calling thread appends, reports and drains the message queue in list
 // order, draining also while it waits. After StopPreparing is set no file
 // is started; the batch ends after the file being reported, and files the
-// workers had started beyond it are finished and deleted. An error leaves
-// once every worker has stopped, and deletes what they made after the
-// failing file.
+// workers had started beyond it are finished and deleted. An error is the
+// first failing file's in list order; it leaves once every worker has
+// stopped, and deletes what they made after that file.
 bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
                    std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,

@@ -1,17 +1,23 @@
 // Work on a numbered list, done by several threads and taken by one in list
-// order. The workers start the items 0, 1, 2, ... in turn, each as soon as
+// order. The workers start the items in about list order, each as soon as
 // it is free, and the calling thread takes the results with Take(0),
 // Take(1), ..., waiting for each; while it waits it keeps draining the
 // message queue, so a window served from it stays as responsive as when it
 // did the work itself. The workers leave the queue alone.
 //
-// Once a stop is asked for (StopRequested answers true) or an item has
-// failed, no further item is started; the items already started are
-// finished. Because items start in list order, the started ones are always
-// the first few: Take gives each of them, then "none" for the first item
-// that never started. An item's error comes out of its Take, as if the
-// calling thread had done the work. Results never taken (after an error, or
-// when the caller leaves early) are handed to Discard when the batch ends.
+// "About list order": of the next items not yet started, twice as many as
+// there are workers, the one of largest Effort (the caller's estimate, such
+// as a file's size) starts first, so that a large item late in the list
+// doesn't end up running alone while the other workers have nothing left.
+//
+// Once a stop is asked for (StopRequested answers true) no item is started;
+// Take gives the items already started, then "none" for the first item in
+// list order that never started. An item's error comes out of its Take, as
+// if the calling thread had done the work; after an item has failed only
+// the items before it in list order are still started, so the error that
+// comes out is the first in list order. Results never taken (after an error
+// or a stop, or when the caller leaves early) are handed to Discard when
+// the batch ends, once every started item is finished.
 #pragma once
 
 #include "MessageQueue.h"
@@ -20,6 +26,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -31,13 +38,18 @@ namespace vorpane {
 
 template <typename TResult> class TOrderedBatch {
 public:
-    // Starts min(Jobs, Count) workers (at least one per item, while Count
-    // lasts) on Work(0 ... Count - 1).
-    TOrderedBatch(std::size_t Count, unsigned Jobs, std::function<TResult(std::size_t)> Work,
-                  std::function<bool()> StopRequested, std::function<void(TResult&)> Discard)
+    // Starts min(Jobs, items) workers (Jobs 0 counts as 1) on
+    // Work(0 ... Effort.size() - 1).
+    TOrderedBatch(const std::vector<std::uint64_t>& Effort, unsigned Jobs,
+                  std::function<TResult(std::size_t)> Work, std::function<bool()> StopRequested,
+                  std::function<void(TResult&)> Discard)
         : work_(std::move(Work)), stopRequested_(std::move(StopRequested)),
-          discard_(std::move(Discard)), slots_(Count) {
-        const std::size_t workers = std::min<std::size_t>(std::max(Jobs, 1u), Count);
+          discard_(std::move(Discard)), slots_(Effort.size()), limit_(Effort.size()) {
+        for (std::size_t i = 0; i < slots_.size(); ++i) {
+            slots_[i].Effort = Effort[i];
+        }
+        const std::size_t workers = std::min<std::size_t>(std::max(Jobs, 1u), slots_.size());
+        window_ = 2 * workers;
         running_ = workers;
         try {
             for (std::size_t w = 0; w < workers; ++w) {
@@ -85,7 +97,7 @@ public:
                 }
                 return std::move(slot.Result);
             }
-            if (Index >= next_ && (closed_ || stopRequested_())) {
+            if (!slot.Started && (closed_ || stopRequested_())) {
                 closed_ = true;
                 return std::nullopt;
             }
@@ -95,6 +107,8 @@ public:
 
 private:
     struct TSlot {
+        std::uint64_t Effort = 0;
+        bool Started = false;
         bool Done = false;
         bool Taken = false;
         std::optional<TResult> Result;
@@ -110,35 +124,63 @@ private:
         lock.lock();
     }
 
+    // The item to start next, with the lock held; none when no more is to
+    // start.
+    std::optional<std::size_t> Next() {
+        if (!closed_ && stopRequested_()) {
+            closed_ = true;
+        }
+        if (closed_) {
+            return std::nullopt;
+        }
+        while (front_ < limit_ && slots_[front_].Started) {
+            ++front_;
+        }
+        std::optional<std::size_t> next;
+        std::size_t seen = 0;
+        for (std::size_t i = front_; i < limit_ && seen < window_; ++i) {
+            if (!slots_[i].Started) {
+                ++seen;
+                if (!next || slots_[i].Effort > slots_[*next].Effort) {
+                    next = i;
+                }
+            }
+        }
+        if (next) {
+            slots_[*next].Started = true;
+        }
+        return next;
+    }
+
     void Serve() {
         LeaveDrainsToOtherThreads();
         for (;;) {
-            std::size_t index = 0;
+            std::optional<std::size_t> index;
             {
                 const std::lock_guard lock(mutex_);
-                if (!closed_ && stopRequested_()) {
-                    closed_ = true;
-                }
-                if (closed_ || next_ == slots_.size()) {
-                    break;
-                }
-                index = next_++;
+                index = Next();
+            }
+            if (!index) {
+                break;
             }
             std::optional<TResult> result;
             std::exception_ptr failure;
             try {
-                result.emplace(work_(index));
+                result.emplace(work_(*index));
             } catch (...) {
                 failure = std::current_exception();
             }
             {
                 const std::lock_guard lock(mutex_);
-                TSlot& slot = slots_[index];
+                TSlot& slot = slots_[*index];
                 slot.Result = std::move(result);
                 slot.Failure = failure;
                 slot.Done = true;
-                // Whatever comes after a failure is of no use.
-                closed_ = closed_ || failure != nullptr;
+                // What comes after a failure is of no use; what comes
+                // before it may still fail first.
+                if (failure) {
+                    limit_ = std::min(limit_, *index);
+                }
             }
             changed_.notify_all();
         }
@@ -166,7 +208,9 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<TSlot> slots_;
-    std::size_t next_ = 0;
+    std::size_t front_ = 0; // every item before it has started
+    std::size_t limit_;     // no item from here on starts: one has failed
+    std::size_t window_ = 0;
     std::size_t running_ = 0;
     bool closed_ = false;
     std::vector<std::thread> threads_;

@@ -341,20 +341,21 @@ TEST_F(PrepareImagesTest, AnEmptyListShowsTheGuardAndGivesFalse) {
     EXPECT_TRUE(prepared.empty());
 }
 
-// With three workers the files after the failing one start too, an empty
-// one among them failing as well: the error raised is the first in list
-// order, and what the workers made after it is deleted.
+// With three workers the files after the failing one start too, the
+// largest first: a broken PNG that fails before the text file is even
+// started. The error raised is still the first in list order, and what the
+// workers made after it is deleted.
 TEST_F(PrepareImagesTest, ATextFileNamedJpgEndsTheBatchKeepingWhatWasWritten) {
     const std::string good = WriteJpeg(dir.File("good.jpg"), 40, 30);
     const std::string text = dir.File("x.jpg");
     WriteFileBytes(text, "just some words\n");
-    const std::string empty = dir.File("empty.jpg");
-    WriteFileBytes(empty, "");
+    const std::string broken = dir.File("broken.png");
+    WriteFileBytes(broken, std::string(100000, 'x'));
     for (unsigned jobs : {1u, 3u}) {
         prepared.clear();
         reports.clear();
         try {
-            Run({good, text, good, empty, good}, 800, 600, 100, TPagePolicy::ppLeaveOut, jobs);
+            Run({good, text, good, broken, good}, 800, 600, 100, TPagePolicy::ppLeaveOut, jobs);
             ADD_FAILURE() << "no error";
         } catch (const EJpegError& error) {
             EXPECT_EQ(error.Code(), JERR_NO_SOI) << jobs << " workers";
