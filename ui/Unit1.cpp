@@ -2,6 +2,8 @@
 // events) and its construction.
 #include "Unit1.h"
 
+#include "JpegPicture.h"
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -164,6 +166,7 @@ void TForm1::CreateDesign() {
     ShellListView1->OnEndDrag = [this](QObject* Sender, QObject* Target, int X, int Y) {
         ShellListView1EndDrag(Sender, Target, X, Y);
     };
+    ShellListView1->Thumbnails()->MakeThumbnail = &ThumbnailPicture;
 
     const auto tab = [this](const char* Name, int Width, int Height) {
         auto* image = new TImage(this);
@@ -190,6 +193,9 @@ void TForm1::CreateDesign() {
     Image7->SetCenter(true);
     Image7->SetPicture(SkinPicture(QStringLiteral("Image7.png")));
     Image7->setToolTip(QStringLiteral("Preview of selected jpg"));
+    // Two threads: a click on another photograph need not wait for a slow
+    // one that nobody wants any more.
+    PreviewWork = new TBackgroundWork(2, this);
 
     SortColumn = 0;
     ListView1 = new TListView(this);

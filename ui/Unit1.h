@@ -6,6 +6,7 @@
 // see-through.
 #pragma once
 
+#include "cBackgroundWork.h"
 #include "cImage.h"
 #include "cImgBtn.h"
 #include "cListView.h"
@@ -91,6 +92,7 @@ public:
     TImage* ImageDetails2;
     QFrame* Panel1;
     TImage* Image7;
+    TBackgroundWork* PreviewWork;
 
     TListView* ListView1;
     QWidget* Panel2;
@@ -150,7 +152,9 @@ public:
     void ShellListView1DblClick(QObject* Sender);
     void ShellListView1EndDrag(QObject* Sender, QObject* Target, int X, int Y);
     // Shows the JPEG file Path in Image7, shrunk by a whole factor to about
-    // the box's size. Decoding errors leave as exceptions, the preview
+    // the box's size. The picture is decoded in PreviewWork and shown when
+    // it is ready, unless another preview was asked for meanwhile; a
+    // decoding error then reaches the application's error box, the preview
     // unchanged.
     void ShowPreview(const QString& Path);
 

@@ -294,6 +294,7 @@ TEST_F(ConversionListTest, RenamedEntryIsLookedForUnderItsNewNameInItsFolder) {
 
     EXPECT_EQ(form->EntryPaths(), std::vector<std::string>{folder.File("b.jpg").toStdString()});
     form->ListView1Click(list);
+    ASSERT_TRUE(test::WaitForPreview(*form));
     EXPECT_EQ(form->Image7->Picture().size(), QSize(300, 200));
     // The file itself is not renamed.
     EXPECT_TRUE(QFileInfo::exists(a));
