@@ -1,6 +1,8 @@
 #include "cListView.h"
 
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
 
@@ -30,6 +32,21 @@ private:
     TListView* owner_;
 };
 
+// The local files of a drop from outside that may be a copy; none for any
+// other drop.
+QStringList DroppedFiles(const QDropEvent* Event) {
+    QStringList files;
+    if (!(Event->possibleActions() & Qt::CopyAction) || !Event->mimeData()->hasUrls()) {
+        return files;
+    }
+    for (const QUrl& url : Event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            files << url.toLocalFile();
+        }
+    }
+    return files;
+}
+
 } // namespace
 
 TListView::TListView(QWidget* Owner) : QTreeWidget(Owner) {
@@ -40,6 +57,7 @@ TListView::TListView(QWidget* Owner) : QTreeWidget(Owner) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setIconSize({16, 16});
+    viewport()->setAcceptDrops(true);
     header()->setSectionsClickable(true);
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(false);
@@ -141,6 +159,43 @@ void TListView::focusInEvent(QFocusEvent* Event) {
 void TListView::focusOutEvent(QFocusEvent* Event) {
     QTreeWidget::focusOutEvent(Event);
     viewport()->update();
+}
+
+void TListView::keyPressEvent(QKeyEvent* Event) {
+    if (RunKeyDown(OnKeyDown, this, Event)) {
+        Event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(Event);
+}
+
+void TListView::dragEnterEvent(QDragEnterEvent* Event) {
+    if (OnDropFiles && !DroppedFiles(Event).isEmpty()) {
+        Event->setDropAction(Qt::CopyAction);
+        Event->accept();
+        return;
+    }
+    QTreeWidget::dragEnterEvent(Event);
+}
+
+void TListView::dragMoveEvent(QDragMoveEvent* Event) {
+    if (OnDropFiles && !DroppedFiles(Event).isEmpty()) {
+        Event->setDropAction(Qt::CopyAction);
+        Event->accept();
+        return;
+    }
+    QTreeWidget::dragMoveEvent(Event);
+}
+
+void TListView::dropEvent(QDropEvent* Event) {
+    const QStringList files = OnDropFiles ? DroppedFiles(Event) : QStringList();
+    if (files.isEmpty()) {
+        QTreeWidget::dropEvent(Event);
+        return;
+    }
+    Event->setDropAction(Qt::CopyAction);
+    Event->accept();
+    OnDropFiles(this, files);
 }
 
 } // namespace vorpane

@@ -74,6 +74,14 @@ protected:
         }
     }
 
+    void keyPressEvent(QKeyEvent* Event) override {
+        if (RunKeyDown(owner_->OnKeyDown, owner_, Event)) {
+            Event->accept();
+            return;
+        }
+        TView::keyPressEvent(Event);
+    }
+
     void startDrag(Qt::DropActions) override {
         clickStarted_ = false;
         owner_->DragSelection(this);

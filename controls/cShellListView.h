@@ -13,9 +13,11 @@
 // A click (press and release of the left button) anywhere in the list fires
 // OnClick, a double click OnDblClick; a click on an empty part keeps the
 // selection. Dragging selected items starts a drag that nothing accepts; when
-// it ends, dropped or cancelled, OnEndDrag fires.
+// it ends, dropped or cancelled, OnEndDrag fires. A key pressed on the list
+// goes to OnKeyDown first.
 #pragma once
 
+#include "cImage.h"
 #include "cShellListFilter.h"
 #include "cThumbnailDelegate.h"
 
@@ -76,6 +78,7 @@ public:
     std::function<void(QObject* Sender)> OnClick;
     std::function<void(QObject* Sender)> OnDblClick;
     TEndDragEvent OnEndDrag;
+    TKeyEvent OnKeyDown;
 
     // Runs a drag of the selected items to its end; the views call it.
     void DragSelection(QWidget* Source);

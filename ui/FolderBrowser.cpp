@@ -43,6 +43,15 @@ void TForm1::ShellListView1DblClick(QObject* Sender) {
     ImgBtnAddClick(Sender);
 }
 
+// Return or Enter adds the selected files, as a double click does; with Ctrl
+// held the key is the window's (it converts).
+void TForm1::ShellListView1KeyDown(QObject* Sender, int& Key, TShiftState Shift) {
+    if ((Key == Qt::Key_Return || Key == Qt::Key_Enter) && (Shift & (ssCtrl | ssAlt)) == 0) {
+        ImgBtnAddClick(Sender);
+        Key = 0;
+    }
+}
+
 void TForm1::ShellListView1EndDrag(QObject* Sender, QObject*, int, int) {
     auto* files = dynamic_cast<TShellListView*>(Sender);
     if (files == nullptr) {

@@ -312,16 +312,21 @@ TEST_F(BrowserTest, AddAllAndAddSelectedKeepTheFileListsOrder) {
     EXPECT_EQ(form->EntryCount(), 2);
 }
 
-TEST_F(BrowserTest, DoubleClickAddsTheSelection) {
+TEST_F(BrowserTest, DoubleClickAndReturnAddTheSelection) {
     Browse(folder.Path());
     ShowForm();
-    QWidget* viewport = form->ShellListView1->CurrentView()->viewport();
+    QAbstractItemView* view = form->ShellListView1->CurrentView();
+    QWidget* viewport = view->viewport();
     QTest::mouseClick(viewport, Qt::LeftButton, {}, ItemCentre(1));
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, ItemCentre(1));
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, ItemCentre(1));
     EXPECT_EQ(EntryNames(*form), QStringList{"B.JPEG"});
     // Nothing was opened or entered.
     EXPECT_EQ(form->ShellListView1->Root(), folder.Path());
+
+    form->ShellListView1->SetItemSelected(2, true);
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(EntryNames(*form), (QStringList{"B.JPEG", "B.JPEG", "x.jpg"}));
 }
 
 TEST_F(BrowserTest, EndOfADragAddsTheSelectionWithoutIcons) {
