@@ -81,8 +81,9 @@ TShiftState ShiftStateOf(Qt::KeyboardModifiers Modifiers) {
     return shift;
 }
 
-bool RunKeyDown(const TKeyEvent& Handler, QObject* Sender, const QKeyEvent* Event) {
-    if (!Handler) {
+bool RunKeyDown(const TKeyEvent& Handler, QObject* Sender, const QWidget* Control,
+                const QKeyEvent* Event) {
+    if (!Handler || !Control->hasFocus()) {
         return false;
     }
     int key = Event->key();

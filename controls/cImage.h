@@ -73,8 +73,11 @@ using TMouseEvent =
 // Shift, Ctrl and Alt of a key or mouse event.
 TShiftState ShiftStateOf(Qt::KeyboardModifiers Modifiers);
 
-// Runs Handler, if set, on a key press; true when it took the key.
-bool RunKeyDown(const TKeyEvent& Handler, QObject* Sender, const QKeyEvent* Event);
+// Runs Handler, if set, on a key pressed on Control; true when it took the
+// key. A key that an editor inside Control left (an item's name being
+// edited) is not offered: it belongs to the editing.
+bool RunKeyDown(const TKeyEvent& Handler, QObject* Sender, const QWidget* Control,
+                const QKeyEvent* Event);
 
 // Posted to the top-level window whenever a picture control changes what it
 // shows, moves, or is shown or hidden, so that the window can recompute

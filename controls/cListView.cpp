@@ -162,7 +162,7 @@ void TListView::focusOutEvent(QFocusEvent* Event) {
 }
 
 void TListView::keyPressEvent(QKeyEvent* Event) {
-    if (RunKeyDown(OnKeyDown, this, Event)) {
+    if (RunKeyDown(OnKeyDown, this, this, Event)) {
         Event->accept();
         return;
     }

@@ -75,7 +75,7 @@ protected:
     }
 
     void keyPressEvent(QKeyEvent* Event) override {
-        if (RunKeyDown(owner_->OnKeyDown, owner_, Event)) {
+        if (RunKeyDown(owner_->OnKeyDown, owner_, this, Event)) {
             Event->accept();
             return;
         }

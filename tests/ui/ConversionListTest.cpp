@@ -156,6 +156,10 @@ TEST_F(ConversionListTest, MovesWalkOnePlaceAndKeepTheEntrySelected) {
 
 TEST_F(ConversionListTest, DeleteAndCtrlArrowsWorkTheSelectedEntryThroughKeys) {
     Append({"/p/1.jpg", "/p/2.jpg", "/p/3.jpg"});
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->ListView1->setFocus();
     Select(2);
     QTest::keyClick(form->ListView1, Qt::Key_Up, Qt::ControlModifier);
     EXPECT_EQ(EntryNames(*form), (QStringList{"1.jpg", "3.jpg", "2.jpg"}));
