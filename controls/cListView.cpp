@@ -32,9 +32,10 @@ private:
     TListView* owner_;
 };
 
-// The local files of a drop from outside that may be a copy; none for any
-// other drop.
-QStringList DroppedFiles(const QDropEvent* Event) {
+// Takes a drag or a drop of files from outside, always as a copy, and
+// answers their local paths; answers none, and leaves the event alone, for
+// any other drag, and for one that can only be a move.
+QStringList TakeFiles(QDropEvent* Event) {
     QStringList files;
     if (!(Event->possibleActions() & Qt::CopyAction) || !Event->mimeData()->hasUrls()) {
         return files;
@@ -43,6 +44,10 @@ QStringList DroppedFiles(const QDropEvent* Event) {
         if (url.isLocalFile()) {
             files << url.toLocalFile();
         }
+    }
+    if (!files.isEmpty()) {
+        Event->setDropAction(Qt::CopyAction);
+        Event->accept();
     }
     return files;
 }
@@ -170,31 +175,23 @@ void TListView::keyPressEvent(QKeyEvent* Event) {
 }
 
 void TListView::dragEnterEvent(QDragEnterEvent* Event) {
-    if (OnDropFiles && !DroppedFiles(Event).isEmpty()) {
-        Event->setDropAction(Qt::CopyAction);
-        Event->accept();
-        return;
+    if (!OnDropFiles || TakeFiles(Event).isEmpty()) {
+        QTreeWidget::dragEnterEvent(Event);
     }
-    QTreeWidget::dragEnterEvent(Event);
 }
 
 void TListView::dragMoveEvent(QDragMoveEvent* Event) {
-    if (OnDropFiles && !DroppedFiles(Event).isEmpty()) {
-        Event->setDropAction(Qt::CopyAction);
-        Event->accept();
-        return;
+    if (!OnDropFiles || TakeFiles(Event).isEmpty()) {
+        QTreeWidget::dragMoveEvent(Event);
     }
-    QTreeWidget::dragMoveEvent(Event);
 }
 
 void TListView::dropEvent(QDropEvent* Event) {
-    const QStringList files = OnDropFiles ? DroppedFiles(Event) : QStringList();
+    const QStringList files = OnDropFiles ? TakeFiles(Event) : QStringList();
     if (files.isEmpty()) {
         QTreeWidget::dropEvent(Event);
         return;
     }
-    Event->setDropAction(Qt::CopyAction);
-    Event->accept();
     OnDropFiles(this, files);
 }
 

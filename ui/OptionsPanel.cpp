@@ -5,6 +5,7 @@
 #include "WholeNumber.h"
 
 #include <QComboBox>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
@@ -125,20 +126,10 @@ bool TForm1::eventFilter(QObject* Watched, QEvent* Event) {
         }
         int steps = 0;
         if (Event->type() == QEvent::KeyPress) {
-            switch (static_cast<QKeyEvent*>(Event)->key()) {
-            case Qt::Key_Up:
-                steps = 1;
-                break;
-            case Qt::Key_Down:
-                steps = -1;
-                break;
-            case Qt::Key_PageUp:
-                steps = 10;
-                break;
-            case Qt::Key_PageDown:
-                steps = -10;
-                break;
-            default:
+            static const QHash<int, int> keySteps = {
+                {Qt::Key_Up, 1}, {Qt::Key_Down, -1}, {Qt::Key_PageUp, 10}, {Qt::Key_PageDown, -10}};
+            steps = keySteps.value(static_cast<QKeyEvent*>(Event)->key());
+            if (steps == 0) {
                 return false;
             }
         } else if (Event->type() == QEvent::Wheel) {
