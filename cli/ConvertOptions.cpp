@@ -1,6 +1,7 @@
 #include "ConvertOptions.h"
 
 #include <charconv>
+#include <getopt.h>
 #include <string_view>
 
 namespace vorpane {
@@ -34,74 +35,88 @@ void ParseSize(std::string_view text, TConvertOptions& options) {
 } // namespace
 
 TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
-    TConvertOptions options;
-    bool onlyFiles = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (onlyFiles || arg == "-" || arg.empty() || arg[0] != '-') {
-            options.Files.emplace_back(arg);
-            continue;
-        }
-        // Options with a value take it from "--name=value", "-oVALUE" or the
-        // next argument.
-        std::string_view name = arg;
-        std::string_view inlineValue;
-        bool hasInline = false;
+    enum : int { kOriginal = 256, kSize, kQuality, kTriangle, kFilesFrom, kVersion };
+    static const option kOptions[] = {
+        {"output", required_argument, nullptr, 'o'},
+        {"original", no_argument, nullptr, kOriginal},
+        {"size", required_argument, nullptr, kSize},
+        {"quality", required_argument, nullptr, kQuality},
+        {"triangle", no_argument, nullptr, kTriangle},
+        {"files-from", required_argument, nullptr, kFilesFrom},
+        {"quiet", no_argument, nullptr, 'q'},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, kVersion},
+        {nullptr, 0, nullptr, 0},
+    };
+    // getopt_long takes its array as not const; it never writes the strings.
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i) {
+        args.push_back(const_cast<char*>(argv[i]));
+    }
+    args.push_back(nullptr);
+    // The option just read as the user wrote it: "--size" from "--size=0",
+    // "-o" from "-qo".
+    const auto given = [&args](int shortName) {
+        const std::string_view arg = args[static_cast<std::size_t>(optind) - 1];
         if (arg.starts_with("--")) {
-            if (const auto eq = arg.find('='); eq != std::string_view::npos) {
-                name = arg.substr(0, eq);
-                inlineValue = arg.substr(eq + 1);
-                hasInline = true;
-            }
-        } else if (arg.size() > 2) {
-            name = arg.substr(0, 2);
-            inlineValue = arg.substr(2);
-            hasInline = true;
+            return std::string(arg.substr(0, arg.find('=')));
         }
-        const auto value = [&]() -> std::string_view {
-            if (hasInline) {
-                return inlineValue;
-            }
-            if (i + 1 >= argc) {
-                throw EUsageError(std::string(name) + " needs a value");
-            }
-            return argv[++i];
-        };
-        const auto flag = [&] {
-            if (hasInline) {
-                throw EUsageError(std::string(name) + " takes no value");
-            }
-        };
-        if (name == "--") {
-            flag();
-            onlyFiles = true;
-        } else if (name == "-o" || name == "--output") {
-            options.Output = value();
-        } else if (name == "--original") {
-            flag();
+        return "-" + std::string(1, static_cast<char>(shortName));
+    };
+
+    TConvertOptions options;
+    bool qualityGiven = false;
+    optind = 0; // a new scan, also when a test parses twice
+    opterr = 0; // our messages, not getopt's
+    // '-': files are returned in place, so their order is kept whatever the
+    // environment says; ':': a missing value is told from an unknown option.
+    int option = 0;
+    while ((option = ::getopt_long(argc, args.data(), "-:o:qh", kOptions, nullptr)) != -1) {
+        switch (option) {
+        case 1:
+            options.Files.emplace_back(optarg);
+            break;
+        case 'o':
+            options.Output = optarg;
+            break;
+        case kOriginal:
             options.SameSize = false;
-        } else if (name == "--size") {
-            ParseSize(value(), options);
-        } else if (name == "--quality") {
-            options.Quality =
-                static_cast<std::uint8_t>(ParseNumber(value(), 1, 100, "The quality"));
-        } else if (name == "--triangle") {
-            flag();
+            break;
+        case kSize:
+            ParseSize(optarg, options);
+            break;
+        case kQuality:
+            options.Quality = static_cast<std::uint8_t>(ParseNumber(optarg, 1, 100, "The quality"));
+            qualityGiven = true;
+            break;
+        case kTriangle:
             options.UseTriangle = true;
-        } else if (name == "--files-from") {
-            options.FilesFrom = value();
-        } else if (name == "-q" || name == "--quiet") {
-            flag();
+            break;
+        case kFilesFrom:
+            options.FilesFrom = optarg;
+            break;
+        case 'q':
             options.Quiet = true;
-        } else if (name == "-h" || name == "--help") {
-            flag();
+            break;
+        case 'h':
             options.Help = true;
-        } else if (name == "--version") {
-            flag();
+            break;
+        case kVersion:
             options.Version = true;
-        } else {
-            throw EUsageError("unknown option '" + std::string(arg) + "'");
+            break;
+        case ':':
+            throw EUsageError(given(optopt) + " needs a value");
+        default: { // an unknown option, or a value for one that takes none
+            const std::string name = given(optopt);
+            if (optopt != 0 && name.starts_with("--")) {
+                throw EUsageError(name + " takes no value");
+            }
+            throw EUsageError("unknown option '" + name + "'");
         }
+        }
+    }
+    for (int i = optind; i < argc; ++i) {
+        options.Files.emplace_back(args[static_cast<std::size_t>(i)]);
     }
     if (options.Help || options.Version) {
         return options;
@@ -111,6 +126,11 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
     }
     if (options.Files.empty() && options.FilesFrom.empty()) {
         throw EUsageError("no input files");
+    }
+    // Without --size the files are embedded as they are: a quality or a
+    // filter would be silently ignored.
+    if (!options.SameSize && (qualityGiven || options.UseTriangle)) {
+        throw EUsageError(std::string(qualityGiven ? "--quality" : "--triangle") + " needs --size");
     }
     return options;
 }
@@ -145,9 +165,10 @@ std::string UsageText() {
            "  -h, --help         show this text\n"
            "  --version          show the version\n"
            "\n"
-           "Exit status: 0 done; 1 no document (a file can't be embedded); 2 aborted while\n"
-           "writing; 3 stopped (SIGINT or SIGTERM); 4 an image or the output could not be\n"
-           "read or created; 64 bad usage.\n";
+           "Exit status: 0 done, one page for every file; 1 no document (a file is missing\n"
+           "or can't be embedded); 2 aborted while writing; 3 stopped (SIGINT or SIGTERM);\n"
+           "4 an image could not be read or made into its page, or the output could not be\n"
+           "created; 64 bad usage.\n";
 }
 
 } // namespace vorpane

@@ -9,7 +9,8 @@
 
 namespace vorpane {
 
-// Bad usage: the message says what is wrong; the program adds the usage text.
+// Bad usage: the message says what is wrong in one line; the program points
+// to --help.
 class EUsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -32,14 +33,16 @@ struct TConvertOptions {
 // The largest side the resampler accepts.
 inline constexpr int kMaxSide = 32767;
 
-// Parses argv[1..argc-1]. Throws EUsageError.
+// Parses argv[1..argc-1] with getopt_long: long options also as
+// --name=value, -oVALUE, -- before file names that begin with '-'. Throws
+// EUsageError.
 TConvertOptions ParseConvertOptions(int argc, const char* const argv[]);
 
 // Reads one path per line; empty lines are skipped and a trailing carriage
 // return is dropped.
 std::vector<std::string> ReadFileList(std::istream& in);
 
-// The usage text printed by --help and after a usage error.
+// The usage text printed by --help.
 std::string UsageText();
 
 } // namespace vorpane

@@ -1,19 +1,18 @@
 // vorpane-convert: the conversion engine on the command line.
+#include "AtomicOutputFile.h"
 #include "ConsoleProgress.h"
 #include "ConversionRun.h"
 #include "ConvertOptions.h"
 #include "Errors.h"
-#include "FileHandle.h"
 #include "JpegUtils.h"
 #include "MessageQueue.h"
-#include "PdfWriter.h"
 
+#include <cerrno>
 #include <csignal>
-#include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <iostream>
-#include <optional>
-#include <sys/stat.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace {
@@ -30,9 +29,26 @@ enum TExitCode {
 };
 
 volatile std::sig_atomic_t interrupted = 0;
+timespec firstSignal{};
 
+// The first SIGINT or SIGTERM asks the run to stop, as the window's Stop
+// button does. `timeout` and a terminal may signal the process and its group
+// alike, so one that follows within a second is the same request. A later
+// one ends the program at once; the unfinished document goes first, and the
+// run's prepared images are left to the next run, which removes them.
 extern "C" void OnSignal(int) {
-    interrupted = 1;
+    const int savedErrno = errno;
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    if (interrupted == 0) {
+        firstSignal = now;
+        interrupted = 1;
+    } else if (now.tv_sec - firstSignal.tv_sec > 1 ||
+               (now.tv_sec - firstSignal.tv_sec == 1 && now.tv_nsec >= firstSignal.tv_nsec)) {
+        RemoveUnfinishedOutputs();
+        ::_exit(ecStopped);
+    }
+    errno = savedErrno;
 }
 
 // Runs on the main thread at the engine's drain points: a signal becomes the
@@ -48,32 +64,29 @@ void InstallSignalHandlers() {
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
-    // A second Ctrl-C ends the program at once, as users expect.
-    action.sa_flags = SA_RESETHAND;
+    sigaddset(&action.sa_mask, SIGINT);
+    sigaddset(&action.sa_mask, SIGTERM);
+    // The drain hook's ticker thread starts with both signals blocked, as
+    // threads inherit the mask: they reach the main thread only, so the
+    // handler never runs twice at once.
+    sigset_t previous;
+    ::pthread_sigmask(SIG_BLOCK, &action.sa_mask, &previous);
+    SetDrainHook(&StopOnSignal);
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     // Past a file size limit (ulimit -f) a write then fails with EFBIG and
     // the run cleans up, instead of the signal killing the program with the
     // unfinished document left beside the output.
     std::signal(SIGXFSZ, SIG_IGN);
-    SetDrainHook(&StopOnSignal);
 }
+
+// A script must never get a document short of a page with a status of
+// success: every listed file gives its page, or no document is written.
+constexpr TPagePolicy kPagePolicy = TPagePolicy::ppEveryPage;
 
 void PrintError(const std::string& message) {
     std::cerr << "vorpane-convert: " << message << '\n';
-}
-
-// In "Same size" mode the engine skips a path under which it finds no file,
-// as suits the window, whose list holds files seen a moment before. A script
-// must not get a document short of a page with a status of success: every
-// source must be a file we can read, as "Original size" demands anyway.
-std::optional<std::string> FirstUnreadable(const std::vector<std::string>& files) {
-    for (const std::string& file : files) {
-        if (!TFileHandle::OpenForReading(file).Valid()) {
-            return file;
-        }
-    }
-    return std::nullopt;
 }
 
 int Convert(TConvertOptions& options) {
@@ -91,13 +104,6 @@ int Convert(TConvertOptions& options) {
             options.Files.push_back(std::move(file));
         }
     }
-    if (options.SameSize) {
-        if (const auto unreadable = FirstUnreadable(options.Files)) {
-            PrintError("no PDF written: " + *unreadable + ": " +
-                       JpegCheckText(TJpegCheck::jcCannotOpen));
-            return ecNoFiles;
-        }
-    }
     TConsoleProgress progress(options.Files, options.SameSize,
                               !options.Quiet && ::isatty(STDERR_FILENO) != 0);
     TRunReport report;
@@ -109,7 +115,7 @@ int Convert(TConvertOptions& options) {
                 progress.Report(text, total, done);
             },
             options.SameSize, options.Quality, options.Width, options.Height, options.UseTriangle,
-            &report);
+            &report, kPagePolicy);
     } catch (const EFileError& error) {
         progress.Finish();
         PrintError(error.what());
@@ -158,7 +164,7 @@ int main(int argc, char* argv[]) {
         options = ParseConvertOptions(argc, argv);
     } catch (const EUsageError& error) {
         PrintError(error.what());
-        std::cerr << UsageText();
+        std::cerr << "Try 'vorpane-convert --help'.\n";
         return ecUsage;
     }
     if (options.Help) {

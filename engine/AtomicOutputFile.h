@@ -3,7 +3,7 @@
 // through a planted symlink); Commit() puts it on disk and renames it over
 // the target in one step. Until then a file already at the target stays
 // exactly as it was, and if the work ends any other way the temporary file
-// is removed.
+// is removed. A target the user may not write is refused, as cp would.
 #pragma once
 
 #include "FileOutputStream.h"
@@ -12,6 +12,8 @@
 #include <string>
 
 namespace vorpane {
+
+struct TUnfinishedSlot;
 
 class TAtomicOutputFile {
 public:
@@ -30,10 +32,18 @@ public:
     void Discard() noexcept;
 
 private:
+    void ReleaseSlot() noexcept;
+
     std::string target_;
     std::string temporary_;
     std::unique_ptr<TFileOutputStream> stream_;
     bool open_ = false;
+    TUnfinishedSlot* slot_ = nullptr; // where RemoveUnfinishedOutputs finds temporary_
 };
+
+// Removes the unfinished file of every TAtomicOutputFile alive, leaving its
+// target as it was. Safe in a signal handler (it calls only unlink), for a
+// program that must end at once without leaving a hidden document behind.
+void RemoveUnfinishedOutputs() noexcept;
 
 } // namespace vorpane

@@ -2,25 +2,28 @@
 
 #include "AtomicOutputFile.h"
 #include "Errors.h"
+#include "FileHandle.h"
 #include "JpegUtils.h"
 #include "MessageQueue.h"
 #include "PdfWriter.h"
+#include "RunFolder.h"
 
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 
 namespace vorpane {
 
-bool StopConverting = false;
+std::atomic<bool> StopConverting{false};
 
 namespace {
 
-// One run's state: the embed list and the info table live only as long as
-// the run.
+// One run's state: the folder of prepared images, the embed list and the
+// info table live only as long as the run.
 class TConversion {
 public:
-    TConversion(const TProgressProc& progress, TRunReport* report)
-        : progress_(progress), report_(report) {}
+    TConversion(const TProgressProc& progress, TRunReport* report, TPagePolicy policy)
+        : progress_(progress), report_(report), policy_(policy) {}
 
     std::int32_t Run(const std::vector<std::string>& files, const std::string& outputFile,
                      bool sameSize, std::uint8_t quality, std::uint16_t width, std::uint16_t height,
@@ -42,11 +45,14 @@ private:
         return FinishRun(result);
     }
     bool TestEmbedList(bool& stopped);
+    bool TestSourcesOpen(const std::vector<std::string>& files);
     void RefuseOutputAmongInputs(const std::vector<std::string>& files,
                                  const std::string& outputFile) const;
 
     const TProgressProc& progress_;
     TRunReport* report_;
+    TPagePolicy policy_;
+    std::optional<TRunFolder> folder_; // "Same size": the prepared images
     std::vector<std::string> embed_;
     std::vector<TJpegInfo> infos_;
     std::unique_ptr<TAtomicOutputFile> output_;
@@ -54,7 +60,7 @@ private:
 
 bool TConversion::TestEmbedList(bool& stopped) {
     for (const std::string& name : embed_) {
-        if (StopConverting) {
+        if (StopConverting.load()) {
             stopped = true;
             return false;
         }
@@ -70,6 +76,22 @@ bool TConversion::TestEmbedList(bool& stopped) {
         }
         infos_.push_back(info);
         DrainMessageQueue();
+    }
+    return true;
+}
+
+// With ppEveryPage a missing or unreadable file fails the list at once, as
+// it would in "Original size", rather than after the files before it have
+// been prepared.
+bool TConversion::TestSourcesOpen(const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+        if (!TFileHandle::OpenForReading(file).Valid()) {
+            if (report_ != nullptr) {
+                report_->FailedFile = file;
+                report_->Reason = JpegCheckText(TJpegCheck::jcCannotOpen);
+            }
+            return false;
+        }
     }
     return true;
 }
@@ -106,9 +128,12 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files, const std::
     Report("converting..", 0, 0);
 
     if (sameSize) {
-        if (!PrepareImages(files, embed_, progress_, quality, width, height, useTriangle,
-                           report_)) {
-            embed_.clear();
+        if (policy_ == TPagePolicy::ppEveryPage && !TestSourcesOpen(files)) {
+            return FinishRun(rcNoFiles);
+        }
+        folder_.emplace();
+        if (!PrepareImages(files, *folder_, embed_, progress_, quality, width, height, useTriangle,
+                           report_, policy_)) {
             return FinishRun(rcNoFiles);
         }
     } else {
@@ -127,7 +152,7 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files, const std::
     try {
         const TWriteResult result =
             WritePdfDocument(output_->Stream(), embed_, infos_, total, progress_, sameSize,
-                             [] { return StopConverting; });
+                             [] { return StopConverting.load(); });
         if (result == TWriteResult::wrStopped) {
             return AbortRun(rcStopped);
         }
@@ -149,8 +174,8 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files, const std::
 std::int32_t ConversionRun(const std::vector<std::string>& Files, const std::string& OutputFile,
                            const TProgressProc& Progress, bool SameSize, std::uint8_t Quality,
                            std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
-                           TRunReport* Report) {
-    TConversion conversion(Progress, Report);
+                           TRunReport* Report, TPagePolicy Policy) {
+    TConversion conversion(Progress, Report, Policy);
     return conversion.Run(Files, OutputFile, SameSize, Quality, Width, Height, UseTriangle);
 }
 

@@ -3,9 +3,11 @@
 // any output exists, writes the document and answers with a result code.
 #pragma once
 
+#include "PagePolicy.h"
 #include "Progress.h"
 #include "RunReport.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,20 +22,25 @@ enum : std::int32_t {
 };
 
 // Set by the Stop command, cleared by each run when it starts, read at the
-// run's stop points. Single-threaded: the Stop command runs inside the run's
-// message drains.
-extern bool StopConverting;
+// run's stop points. Atomic: a Stop may come from another thread than the
+// one converting.
+extern std::atomic<bool> StopConverting;
 
 // Turns Files into one PDF at OutputFile. With SameSize every image is first
-// prepared at Width x Height and Quality (UseTriangle picks the filter); else
-// the files are embedded byte for byte. The document is written beside
-// OutputFile and renamed over it only when complete, so a run that doesn't
-// end rcDone leaves an existing file untouched. Errors raised by the
-// preparation or by creating the output leave the run; errors while writing
-// become rcAborted.
+// prepared at Width x Height and Quality (UseTriangle picks the filter) into
+// a folder of the run's own, removed with every file in it when the run
+// ends, however it ends; else the files are embedded byte for byte. The
+// document is written beside OutputFile and renamed over it only when
+// complete, so a run that doesn't end rcDone leaves an existing file
+// untouched. Errors raised by the preparation or by creating the output
+// leave the run; errors while writing become rcAborted. Policy says what
+// becomes of a listed file that gives no page in "Same size" mode; with
+// ppEveryPage a file that can't be opened ends the run rcNoFiles before any
+// is prepared.
 std::int32_t ConversionRun(const std::vector<std::string>& Files, const std::string& OutputFile,
                            const TProgressProc& Progress, bool SameSize, std::uint8_t Quality,
                            std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
-                           TRunReport* Report = nullptr);
+                           TRunReport* Report = nullptr,
+                           TPagePolicy Policy = TPagePolicy::ppLeaveOut);
 
 } // namespace vorpane

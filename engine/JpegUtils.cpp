@@ -27,7 +27,7 @@
 
 namespace vorpane {
 
-bool StopPreparing = false;
+std::atomic<bool> StopPreparing{false};
 
 namespace {
 
@@ -105,6 +105,15 @@ int MissingFileError(const std::string& path) {
         return errno;
     }
     return S_ISDIR(st.st_mode) ? EISDIR : 0;
+}
+
+// Whether the resampler scales from or to a side of this size.
+bool FitsResampler(std::uint32_t width, std::uint32_t height) {
+    return width >= 1 && width <= 32767 && height >= 1 && height <= 32767;
+}
+
+std::string SizeText(std::uint32_t width, std::uint32_t height) {
+    return std::to_string(width) + " x " + std::to_string(height);
 }
 
 // round(numerator / denominator), exact, a tie going to the even integer.
@@ -337,63 +346,81 @@ bool PrepareImage(const std::string& FileName, const std::string& TempName, std:
     } else if (Width == 0) {
         newWidth = static_cast<std::uint16_t>(WidthForHeight(pictureHeight, pictureWidth, Height));
     }
-    TBitmap24 output;
-    const bool resampled = ResampleBitmap(&picture, &output, newWidth, newHeight,
-                                          UseTriangle ? kTriangleFilter : kLanczos3Filter);
-    picture = TBitmap24();
-    // A size the resampler refuses (a side of 0 or above 32767) gives no
-    // file rather than a page of whatever the output bitmap held.
-    if (!resampled) {
+    // Sizes the resampler refuses give no file rather than a page of
+    // whatever the output bitmap held.
+    std::string noPage;
+    if (newWidth != picture.Width() || newHeight != picture.Height()) {
+        if (!FitsResampler(newWidth, newHeight)) {
+            noPage = "its page would be " + SizeText(newWidth, newHeight) +
+                     " pixels; each side must be 1 to 32767";
+        } else if (!FitsResampler(picture.Width(), picture.Height())) {
+            noPage = "it is " + SizeText(picture.Width(), picture.Height()) +
+                     " pixels; only pictures with sides of 1 to 32767 can be scaled";
+        }
+    }
+    if (!noPage.empty()) {
         if (NoPageReason != nullptr) {
-            *NoPageReason = "its page would be " + std::to_string(newWidth) + " x " +
-                            std::to_string(newHeight) + " pixels; each side must be 1 to 32767";
+            *NoPageReason = noPage;
         }
         return false;
     }
+    TBitmap24 output;
+    // With every size checked, what is left to fail is memory: a page that
+    // can't be made must not vanish from the document unnoticed.
+    if (!ResampleBitmap(&picture, &output, newWidth, newHeight,
+                        UseTriangle ? kTriangleFilter : kLanczos3Filter)) {
+        throw EPictureError("Not enough memory for a page of " + SizeText(newWidth, newHeight) +
+                            " pixels");
+    }
+    picture = TBitmap24();
     return SaveAsJpeg(output, TempName, Quality);
 }
 
-bool PrepareImages(const std::vector<std::string>& SourceFiles,
+bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
                    std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,
-                   bool UseTriangle, TRunReport* Report) {
+                   bool UseTriangle, TRunReport* Report, TPagePolicy Policy) {
     StopPreparing = false;
     if (SourceFiles.empty()) {
         ShowGuardMessage("Warning", "No Files.");
         return false;
     }
+    const bool everyPage = Policy == TPagePolicy::ppEveryPage;
     const std::size_t count = SourceFiles.size();
     for (std::size_t i = 0; i < count; ++i) {
         if (StopPreparing) {
             break;
         }
         const std::string& source = SourceFiles[i];
-        if (const int missing = MissingFileError(source); missing != 0) {
-            if (Report != nullptr) {
-                Report->Skipped.push_back({source, std::strerror(missing)});
-            }
-        } else {
-            const std::string tempName = TempFolder() + std::to_string(i) + ".jpg";
-            std::string noPage;
-            bool prepared = false;
-            try {
-                prepared =
-                    PrepareImage(source, tempName, Quality, Width, Height, UseTriangle, &noPage);
-            } catch (...) {
-                if (Report != nullptr) {
-                    Report->FailedFile = source;
+        const int missing = MissingFileError(source);
+        try {
+            if (missing != 0) {
+                if (everyPage) {
+                    throw EFileError("Cannot open file " + SystemErrorText(source, missing));
                 }
-                throw;
+                if (Report != nullptr) {
+                    Report->Skipped.push_back({source, std::strerror(missing)});
+                }
+            } else {
+                const std::string tempName = Folder.FileFor(i);
+                std::string noPage;
+                if (PrepareImage(source, tempName, Quality, Width, Height, UseTriangle, &noPage)) {
+                    PreparedFiles.push_back(tempName);
+                } else if (everyPage) {
+                    throw EPictureError(noPage);
+                } else if (Report != nullptr) {
+                    Report->Skipped.push_back({source, noPage});
+                }
             }
-            if (prepared) {
-                PreparedFiles.push_back(tempName);
-            } else if (Report != nullptr) {
-                Report->Skipped.push_back({source, noPage});
+        } catch (...) {
+            if (Report != nullptr) {
+                Report->FailedFile = source;
             }
-            if (Progress) {
-                Progress(source, static_cast<std::int64_t>(count) - 1,
-                         static_cast<std::int64_t>(i) + 1);
-            }
+            throw;
+        }
+        if (missing == 0 && Progress) {
+            Progress(source, static_cast<std::int64_t>(count) - 1,
+                     static_cast<std::int64_t>(i) + 1);
         }
         DrainMessageQueue();
     }

@@ -1,7 +1,7 @@
 // Image preparation and resampling for the "Same size" mode: every listed
 // picture is decoded, scaled to the requested page size with a separable
 // filter (triangle or Lanczos3) and encoded again as a baseline JPEG into a
-// numbered file in our private temporary folder.
+// numbered file in the run's own temporary folder (TRunFolder).
 //
 // The resampler's results are fixed to the byte: weights come from the
 // filter in single precision, rounded half to even, as integers in which 256
@@ -14,9 +14,12 @@
 #pragma once
 
 #include "Bitmap24.h"
+#include "PagePolicy.h"
 #include "Progress.h"
+#include "RunFolder.h"
 #include "RunReport.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,31 +29,37 @@ namespace vorpane {
 // ---- Preparation ----------------------------------------------------------
 
 // Cleared by PrepareImages when a batch starts, set by the Stop command;
-// the batch reads it before each file.
-extern bool StopPreparing;
+// the batch reads it before each file. Atomic: a Stop may come from another
+// thread than the one preparing.
+extern std::atomic<bool> StopPreparing;
 
 // Prepares every existing file of SourceFiles (PrepareImage) into
-// TempFolder() + "<position>.jpg", position counted from 0 in SourceFiles,
-// and appends the name of each file written to PreparedFiles. Progress gets
+// Folder.FileFor(position), position counted from 0 in SourceFiles, and
+// appends the name of each file written to PreparedFiles. Progress gets
 // (source path, N - 1, position + 1) once per existing source file. A path
-// under which no file exists (or a folder) is skipped without a report.
-// Gives false only for an empty SourceFiles (after the "No Files." guard
-// message); errors of loading, decoding, encoding and writing end the batch
-// and leave as exceptions, the files written before staying in place.
-// Report, when given, collects each source that gave no page and why
-// (Skipped) and, when an error leaves, the source it came from (FailedFile).
-bool PrepareImages(const std::vector<std::string>& SourceFiles,
+// under which no file exists (or a folder), or whose page would have no
+// pixels, gives no page: with ppLeaveOut it is skipped (without a report when
+// there is no file), with ppEveryPage it ends the batch with an error. Gives
+// false only for an empty SourceFiles (after the "No Files." guard message);
+// errors of loading, decoding, encoding and writing end the batch and leave
+// as exceptions. Report, when given, collects each source that gave no page
+// and why (Skipped) and, when an error leaves, the source it came from
+// (FailedFile).
+bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
                    std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,
-                   bool UseTriangle, TRunReport* Report = nullptr);
+                   bool UseTriangle, TRunReport* Report = nullptr,
+                   TPagePolicy Policy = TPagePolicy::ppLeaveOut);
 
 // Loads FileName (LoadPicture), scales it when Width or Height is given (one
 // of them 0: the other follows the picture's aspect ratio; both given: the
 // picture is stretched to exactly that size) with Lanczos3, or the triangle
 // filter when UseTriangle, and writes it to TempName (SaveAsJpeg). True when
-// the file was written; false, and no file written, when the output would
-// have no pixels or the resampler refuses the size (a side above 32767);
-// NoPageReason, when given, then says which size it was.
+// the file was written; false, and no file written, when the page would have
+// no pixels or a side (of the page or of the picture) is beyond what the
+// resampler scales (32767); NoPageReason, when given, then says which. A page
+// of a size the resampler takes that still can't be made (no memory for it)
+// raises EPictureError.
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
                   std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
                   std::string* NoPageReason = nullptr);

@@ -289,6 +289,20 @@ TGroupList BuildGroupList(std::int32_t SourceSize, std::int32_t DestSize, int Fi
             }
             Drain();
         }
+        // Shrunk more than about 512 times, every weight (256 * scale * f)
+        // rounds to 0 and the pixel would come out black. A plain average of
+        // the pixels under the filter shows the picture instead.
+        if (group.Count == 0) {
+            for (std::int64_t j = left; j <= right; ++j) {
+                const float delta = static_cast<float>(centre - static_cast<double>(j));
+                const float x = static_cast<float>(static_cast<double>(scale) * delta);
+                if (std::fabs(x) < filter.Radius) {
+                    group.Weights.at(static_cast<std::size_t>(group.Count)) = {
+                        Mirror(j, SourceSize), 1};
+                    ++group.Count;
+                }
+            }
+        }
         Drain();
     }
     return list;

@@ -53,6 +53,9 @@ TEST(ConvertOptions, BadUsageIsRefusedWithAReason) {
         {"--quality", "9a", "-o", "o", "a"},
         {"--bogus", "-o", "o", "a"},
         {"--quiet=yes", "-o", "o", "a"},
+        {"--quality", "80", "-o", "o", "a"},                                // nothing to encode
+        {"--triangle", "-o", "o", "a"},                                     // nothing to scale
+        {"--size", "8x6", "--original", "--quality", "80", "-o", "o", "a"}, // cancelled
     };
     for (const auto& args : bad) {
         EXPECT_THROW(Parse(args), EUsageError) << args[0];

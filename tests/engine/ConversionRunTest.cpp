@@ -1,16 +1,20 @@
 #include "ConversionRun.h"
+#include "AtomicOutputFile.h"
 #include "Errors.h"
 #include "JpegUtils.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <barrier>
 #include <filesystem>
+#include <thread>
 #include <unistd.h>
 
 namespace vorpane {
 namespace {
 
+namespace fs = std::filesystem;
 using test::MakeJpegHeader;
 using test::ReadFileBytes;
 using test::TTempDir;
@@ -181,6 +185,23 @@ TEST_F(ConversionRunOriginal, AnErrorRaisedByProgressAborts) {
     ExpectOldOutputAndNoStrays();
 }
 
+// What vorpane-convert's signal handler calls before it ends the program at
+// once: the hidden document goes, the old one stays.
+TEST_F(ConversionRunOriginal, RemovingUnfinishedOutputsTakesOnlyTheHiddenDocument) {
+    TOriginalRun run;
+    std::vector<std::string> hidden;
+    run.onReport = [&](const TReport& r) {
+        if (r.text == files[1]) {
+            hidden = OtherFiles(dir, {"p0.jpg", "p1.jpg", "p2.jpg", "out.pdf"});
+            RemoveUnfinishedOutputs();
+        }
+    };
+    EXPECT_EQ(run.Run(files, output), rcAborted); // the rename finds nothing to rename
+    ASSERT_EQ(hidden.size(), 1u);
+    EXPECT_TRUE(hidden[0].starts_with(".out.pdf.")) << hidden[0];
+    ExpectOldOutputAndNoStrays();
+}
+
 TEST_F(ConversionRunOriginal, AnOutputNamingAnInputIsRefusedBeforeWriting) {
     const std::string before = ReadFileBytes(files[1]);
     TOriginalRun run;
@@ -255,7 +276,16 @@ protected:
             },
             true, 90, 64, 48, false);
     }
-    std::string Temp(int k) const { return TempFolder() + std::to_string(k) + ".jpg"; }
+    // Whether a report names the prepared copy of the k-th source, in a run
+    // folder inside the private folder.
+    static bool IsTemp(const std::string& text, int k) {
+        const fs::path path(text);
+        return path.filename() == std::to_string(k) + ".jpg" &&
+               path.parent_path().filename().string().starts_with("run-") &&
+               path.parent_path().parent_path().string() + "/" == TempFolder();
+    }
+    // Whatever way a run ends, it leaves nothing in the private folder.
+    static bool NothingLeft() { return fs::is_empty(TempFolder()); }
 
     TTempDir dir;
     TTempDir tmp;
@@ -272,13 +302,49 @@ TEST_F(ConversionRunSameSize, ReportsPreparationThenEmbeddingAndLeavesNoTemporar
     EXPECT_EQ(reports[0], (TReport{"converting..", 0, 0}));
     EXPECT_EQ(reports[1], (TReport{files[0], 1, 1}));
     EXPECT_EQ(reports[2], (TReport{files[1], 1, 2}));
-    EXPECT_EQ(reports[3].text, Temp(0));
-    EXPECT_EQ(reports[4].text, Temp(1));
+    EXPECT_TRUE(IsTemp(reports[3].text, 0)) << reports[3].text;
+    EXPECT_TRUE(IsTemp(reports[4].text, 1)) << reports[4].text;
     EXPECT_EQ(reports[4].done, reports[4].total);
     EXPECT_EQ(reports[5], (TReport{"Finished!", 0, 0}));
     EXPECT_NE(ReadFileBytes(output).find("/MediaBox [ 0 0 64 48 ]"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(Temp(0)));
-    EXPECT_FALSE(std::filesystem::exists(Temp(1)));
+    EXPECT_TRUE(NothingLeft());
+}
+
+// Two conversions at once, each preparing the same photographs at a size of
+// its own. They meet after every prepared file, so each has written its
+// 0.jpg before the other embeds one: every page must still be the run's own.
+TEST_F(ConversionRunSameSize, TwoRunsAtOnceKeepToTheirOwnPictures) {
+    std::barrier meet(2);
+    const auto convert = [&](const std::string& pdf, std::uint16_t width, std::uint16_t height) {
+        return ConversionRun(
+            files, pdf,
+            [&](const std::string& text, std::int64_t, std::int64_t) {
+                if (std::find(files.begin(), files.end(), text) != files.end()) {
+                    meet.arrive_and_wait();
+                }
+            },
+            true, 90, width, height, false);
+    };
+    std::int32_t second = 0;
+    std::thread other([&] { second = convert(dir.File("b.pdf"), 40, 30); });
+    const std::int32_t first = convert(dir.File("a.pdf"), 64, 48);
+    other.join();
+    ASSERT_EQ(first, rcDone);
+    ASSERT_EQ(second, rcDone);
+    const auto pages = [](const std::string& pdf, const std::string& size) {
+        const std::string bytes = ReadFileBytes(pdf);
+        const std::string own = "/MediaBox [ 0 0 " + size + " ]\n";
+        int count = 0;
+        for (auto at = bytes.find("/MediaBox"); at != std::string::npos;
+             at = bytes.find("/MediaBox", at + 1)) {
+            EXPECT_EQ(bytes.compare(at, own.size(), own), 0) << pdf;
+            ++count;
+        }
+        return count;
+    };
+    EXPECT_EQ(pages(dir.File("a.pdf"), "64 48"), 3);
+    EXPECT_EQ(pages(dir.File("b.pdf"), "40 30"), 3);
+    EXPECT_TRUE(NothingLeft());
 }
 
 TEST_F(ConversionRunSameSize, EveryFileMissingGivesADocumentWithoutPages) {
@@ -288,17 +354,15 @@ TEST_F(ConversionRunSameSize, EveryFileMissingGivesADocumentWithoutPages) {
     EXPECT_NE(ReadFileBytes(output).find("/Kids [ ]\n/Count 0\n"), std::string::npos);
 }
 
-TEST_F(ConversionRunSameSize, StopWhileTheSecondOfThreeIsEmbeddedKeepsOnlyTheThirdTemporaryFile) {
+TEST_F(ConversionRunSameSize, StopWhileTheSecondOfThreeIsEmbeddedLeavesNoTemporaryFile) {
     onReport = [&](const TReport& r) {
-        if (r.text == Temp(1)) {
+        if (IsTemp(r.text, 1)) {
             StopConverting = true;
         }
     };
     EXPECT_EQ(Run(files), rcStopped);
     EXPECT_EQ(ReadFileBytes(output), "old document");
-    EXPECT_FALSE(std::filesystem::exists(Temp(0)));
-    EXPECT_FALSE(std::filesystem::exists(Temp(1)));
-    EXPECT_TRUE(std::filesystem::exists(Temp(2)));
+    EXPECT_TRUE(NothingLeft());
 }
 
 TEST_F(ConversionRunSameSize, StopWhileTheFirstSourceIsPreparedEndsAtTheFirstTest) {
@@ -312,8 +376,7 @@ TEST_F(ConversionRunSameSize, StopWhileTheFirstSourceIsPreparedEndsAtTheFirstTes
     const std::vector<TReport> expected = {
         {"converting..", 0, 0}, {files[0], 2, 1}, {"Finished!", 0, 0}};
     EXPECT_EQ(reports, expected);
-    EXPECT_TRUE(std::filesystem::exists(Temp(0)));
-    EXPECT_FALSE(std::filesystem::exists(Temp(1)));
+    EXPECT_TRUE(NothingLeft());
     EXPECT_EQ(ReadFileBytes(output), "old document");
 }
 
@@ -336,7 +399,7 @@ TEST_F(ConversionRunSameSize, AnUndecodableImageLeavesTheRunAsAnError) {
     WriteFileBytes(files[1], "not a picture");
     EXPECT_THROW(Run(files), EJpegError);
     EXPECT_NE(reports.back().text, "Finished!");
-    EXPECT_TRUE(std::filesystem::exists(Temp(0))) << "files prepared before stay";
+    EXPECT_TRUE(NothingLeft()) << "files prepared before go too";
     EXPECT_EQ(ReadFileBytes(output), "old document");
 }
 

@@ -8,8 +8,10 @@
 
 #include <cmath>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <png.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -124,28 +126,28 @@ std::ostream& operator<<(std::ostream& out, const TReport& report) {
     return out << "(" << report.text << ", " << report.total << ", " << report.done << ")";
 }
 
-// Every test of a batch gets its own TMPDIR, so the private folder and its
-// 0.jpg, 1.jpg, ... are its own.
+// Every test of a batch gets its own TMPDIR, so the private folder and the
+// run folder in it are its own.
 class PrepareImagesTest : public ::testing::Test {
 protected:
     TTempDir dir;
     test::TScopedTmpDir tmp{dir.Path().string()};
+    TRunFolder folder;
     std::vector<std::string> prepared;
     std::vector<TReport> reports;
     TRunReport details;
 
     bool Run(const std::vector<std::string>& sources, std::uint16_t width = 800,
-             std::uint16_t height = 600, std::uint8_t quality = 100) {
+             std::uint16_t height = 600, std::uint8_t quality = 100,
+             TPagePolicy policy = TPagePolicy::ppLeaveOut) {
         return PrepareImages(
-            sources, prepared,
+            sources, folder, prepared,
             [this](const std::string& text, std::int64_t total, std::int64_t done) {
                 reports.push_back({text, total, done});
             },
-            quality, width, height, false, &details);
+            quality, width, height, false, &details, policy);
     }
-    std::string Temp(int position) const {
-        return TempFolder() + std::to_string(position) + ".jpg";
-    }
+    std::string Temp(int position) const { return folder.FileFor(position); }
 };
 
 // ---- The batch -----------------------------------------------------------------
@@ -156,8 +158,7 @@ TEST_F(PrepareImagesTest, OneFile) {
     EXPECT_EQ(reports, (std::vector<TReport>{{photo, 0, 1}}));
     EXPECT_EQ(prepared, (std::vector<std::string>{Temp(0)}));
     EXPECT_EQ(JpegSize(Temp(0)), (TSize{800, 600}));
-    EXPECT_EQ(prepared[0],
-              dir.Path().string() + "/vorpane-" + std::to_string(::geteuid()) + "/0.jpg");
+    EXPECT_EQ(fs::path(prepared[0]).filename(), "0.jpg");
 }
 
 TEST_F(PrepareImagesTest, AMissingFileKeepsItsPositionNumber) {
@@ -223,6 +224,25 @@ TEST_F(PrepareImagesTest, ASizeTheResamplerRefusesWritesNoFile) {
     EXPECT_EQ(details.Skipped[1].File, wide);
     EXPECT_EQ(details.Skipped[1].Reason,
               "its page would be 40000 x 10 pixels; each side must be 1 to 32767");
+    // A panorama wider than the resampler scales from.
+    const std::string panorama = WriteJpeg(dir.File("panorama.jpg"), 40000, 100);
+    std::string reason;
+    EXPECT_FALSE(PrepareImage(panorama, dir.File("p.jpg"), 90, 800, 0, false, &reason));
+    EXPECT_EQ(reason,
+              "it is 40000 x 100 pixels; only pictures with sides of 1 to 32767 can be scaled");
+}
+
+// vorpane-convert's way: a file that gives no page ends the batch with an
+// error naming it, rather than leaving the document a page short.
+TEST_F(PrepareImagesTest, WithEveryPageAFileThatGivesNoPageEndsTheBatch) {
+    const std::string wide = WriteJpeg(dir.File("wide.jpg"), 100, 1);
+    const std::string gone = dir.File("gone.jpg");
+    EXPECT_THROW(Run({wide, gone}, 100, 0, 90, TPagePolicy::ppEveryPage), EFileError);
+    EXPECT_EQ(details.FailedFile, gone);
+    EXPECT_EQ(prepared, std::vector<std::string>{Temp(0)});
+    EXPECT_THROW(Run({wide}, 10, 0, 90, TPagePolicy::ppEveryPage), EPictureError);
+    EXPECT_EQ(details.FailedFile, wide);
+    EXPECT_TRUE(details.Skipped.empty());
 }
 
 TEST_F(PrepareImagesTest, QualityIsHeldToOneToHundred) {
@@ -245,7 +265,7 @@ TEST_F(PrepareImagesTest, AStopDuringAFileFinishesThatFileOnly) {
     }
     StopPreparing = true; // left over from an earlier batch: cleared at the start
     const bool result = PrepareImages(
-        sources, prepared,
+        sources, folder, prepared,
         [this](const std::string& text, std::int64_t total, std::int64_t done) {
             reports.push_back({text, total, done});
             if (done == 2) {
@@ -499,6 +519,41 @@ TEST(TempFolder, RefusesWhatSomeoneElsePutInItsPlace) {
         ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
         EXPECT_THROW(TempFolder(), EFileError);
     }
+}
+
+// ---- The run's own folder ----------------------------------------------------------
+
+TEST(RunFolder, EachRunHasItsOwnAndNoneOutlivesItsProcess) {
+    TTempDir dir;
+    test::TScopedTmpDir tmp(dir.Path().string());
+    const std::string privateFolder = TempFolder();
+    // Left by a process killed outright: no one holds its lock.
+    fs::create_directory(privateFolder + "run-1-abandoned");
+    WriteFileBytes(privateFolder + "run-1-abandoned/0.jpg", "prepared");
+    // A run going on in another process: its lock is held.
+    fs::create_directory(privateFolder + "run-2-alive");
+    WriteFileBytes(privateFolder + "run-2-alive/0.jpg", "prepared");
+    const int alive = ::open((privateFolder + "run-2-alive").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(alive, LOCK_EX), 0);
+    std::string first;
+    {
+        const TRunFolder a;
+        const TRunFolder b;
+        first = a.Path();
+        EXPECT_NE(a.Path(), b.Path());
+        EXPECT_TRUE(a.Path().starts_with(privateFolder + "run-" + std::to_string(::getpid()) + "-"))
+            << a.Path();
+        EXPECT_EQ(a.FileFor(12), a.Path() + "12.jpg");
+        struct stat st {};
+        ASSERT_EQ(::lstat(a.Path().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        WriteFileBytes(a.FileFor(0), "prepared");
+        EXPECT_FALSE(fs::exists(privateFolder + "run-1-abandoned"));
+        EXPECT_TRUE(fs::exists(privateFolder + "run-2-alive/0.jpg"));
+    }
+    EXPECT_FALSE(fs::exists(first)) << "the folder goes with every file in it";
+    ::close(alive);
+    EXPECT_EQ(std::distance(fs::directory_iterator(privateFolder), {}), 1);
 }
 
 } // namespace

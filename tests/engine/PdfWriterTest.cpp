@@ -397,6 +397,16 @@ INSTANTIATE_TEST_SUITE_P(
                   MakeJpegHeader(0xFFC2, 2, 3, 3, 0, "\xFF\xE0\x00\x04\xAA\xBB\xFF\xFE\x00\x02"s),
                   true,
                   {false, 2, 3}},
+        // A segment length of 0 or 1 moves the position back onto the length
+        // field, which is then read as the next marker.
+        TInfoCase{"length_0_steps_back",
+                  MakeJpegHeader(0xFFC0, 4, 5, 3, 0, "\xFF\xE0\x00\x00\x00\x02"s),
+                  true,
+                  {false, 4, 5}},
+        TInfoCase{"length_1_steps_back",
+                  MakeJpegHeader(0xFFC0, 4, 5, 3, 0, "\xFF\xE0\x00\x01\x00\x00\x02"s),
+                  true,
+                  {false, 4, 5}},
         TInfoCase{"grey", MakeJpegHeader(0xFFC0, 8, 8, 1), false, {}},
         TInfoCase{"two_components", MakeJpegHeader(0xFFC0, 8, 8, 2), false, {}},
         TInfoCase{"extended_sof1_only", MakeJpegHeader(0xFFC1, 8, 8, 3), false, {}},

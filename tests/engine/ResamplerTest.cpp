@@ -8,6 +8,7 @@
 #include <chrono>
 #include <random>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -192,22 +193,31 @@ TEST(BuildGroupList, ShrinkingToOneCentresOnTheFirstPixel) {
     EXPECT_EQ(ScaleRow({0, 0, 0, 0, 255}, 1, kTriangleFilter), (std::vector<int>{20}));
 }
 
-TEST(BuildGroupList, WeightsRoundHalfToEven) {
+TEST(BuildGroupList, WeightsRoundHalfToEvenAndAGroupOfZerosAverages) {
     // 513 pixels to 6: scale 5/512, the centre weight exactly 256 * 5/512 = 2.5.
     const TGroupList six = BuildGroupList(513, 6, kTriangleFilter);
     ASSERT_GT(six[0].Count, 0);
     const auto centre = std::find_if(six[0].Weights.begin(), six[0].Weights.end(),
                                      [](const TPixelWeight& w) { return w.Pixel == 0; });
     EXPECT_EQ(centre->Weight, 2);
-    // 513 to 2: scale 1/512, every weight at most 0.5, which goes to 0; the
-    // empty group gives a black pixel.
+    // 513 to 2: scale 1/512, every weight at most 0.5, which goes to 0. The
+    // pixels under the filter (|x| < 1: j = -511 ... 511, mirrored) then
+    // count alike, so a white picture stays white instead of turning black.
     const TGroupList two = BuildGroupList(513, 2, kTriangleFilter);
-    EXPECT_EQ(two[0].Count, 0);
-    TBitmap24 white(513, 1);
-    std::fill(white.Row(0), white.Row(0) + white.RowBytes(), static_cast<std::uint8_t>(255));
-    TBitmap24 dest;
-    ASSERT_TRUE(ResampleBitmap(&white, &dest, 2, 1, kTriangleFilter));
-    EXPECT_EQ(GreyLevels(dest)[0], 0);
+    const TEntries average = EntriesOf(two[0]);
+    ASSERT_EQ(average.size(), 1023u);
+    EXPECT_EQ(average.front(), std::make_pair(511, 1));
+    EXPECT_TRUE(std::all_of(average.begin(), average.end(),
+                            [](const auto& entry) { return entry.second == 1; }));
+    // The same with Lanczos3, 6000 to 10.
+    for (const auto& [from, to, filter] :
+         {std::tuple{513, 2, kTriangleFilter}, std::tuple{6000, 10, kLanczos3Filter}}) {
+        TBitmap24 white(static_cast<std::uint32_t>(from), 1);
+        std::fill(white.Row(0), white.Row(0) + white.RowBytes(), static_cast<std::uint8_t>(255));
+        TBitmap24 dest;
+        ASSERT_TRUE(ResampleBitmap(&white, &dest, static_cast<std::uint16_t>(to), 1, filter));
+        EXPECT_EQ(GreyLevels(dest), std::vector<int>(static_cast<std::size_t>(to), 255)) << from;
+    }
 }
 
 // The weight of a pixel in a group, 0 when the group has none for it.

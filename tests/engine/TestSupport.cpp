@@ -110,6 +110,20 @@ std::string CommandOutput(const std::string& command) {
     return output;
 }
 
+namespace {
+
+// Every test process gets a TMPDIR of its own, removed when it ends: tests
+// that ctest runs side by side never share a temporary file, nor the
+// engine's private folder.
+struct TProcessTmpDir {
+    TTempDir Dir;
+    TProcessTmpDir() { ::setenv("TMPDIR", Dir.Path().c_str(), 1); }
+};
+
+const TProcessTmpDir processTmpDir;
+
+} // namespace
+
 TScopedTmpDir::TScopedTmpDir(const std::string& folder) {
     const char* previous = std::getenv("TMPDIR");
     had_ = previous != nullptr;

@@ -33,6 +33,10 @@ int main(int argc, char** argv) {
     QDir(home.path()).mkpath(QStringLiteral("Desktop"));
     qputenv("HOME", QFile::encodeName(home.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
+    // A temporary folder of its own too: tests that ctest runs side by side
+    // never share a temporary file.
+    QTemporaryDir tmp;
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
     vorpane::TApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
