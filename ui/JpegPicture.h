@@ -18,8 +18,8 @@ namespace vorpane {
 QImage PreviewPicture(const QString& Path, QSize Box);
 
 // The thumbnail of the JPEG file Path: the picture shrunk to fit Size x Size,
-// its aspect ratio kept; a smaller one as it is. A null image for a file that doesn't decode: its
-// file-type icon stays.
+// its aspect ratio kept; a smaller one as it is. A null image for a file
+// that doesn't decode: its file-type icon stays.
 QImage ThumbnailPicture(const QString& Path, int Size);
 
 } // namespace vorpane
