@@ -15,6 +15,7 @@ constexpr auto kHookInterval = std::chrono::milliseconds(10);
 
 std::atomic<TDrainHook> hook{nullptr};
 bool inHook = false;
+thread_local bool drainsHere = true;
 
 // Raises the due flag every kHookInterval while it runs. It touches nothing
 // but the flag, so the engine's state stays single-threaded.
@@ -61,6 +62,9 @@ namespace detail {
 std::atomic<bool> drainDue{false};
 
 void RunDrainHook() {
+    if (!drainsHere) {
+        return;
+    }
     drainDue.store(false, std::memory_order_relaxed);
     const TDrainHook current = hook.load(std::memory_order_relaxed);
     // A handler run by the hook may itself reach a drain point; running the
@@ -79,6 +83,10 @@ void RunDrainHook() {
 }
 
 } // namespace detail
+
+void LeaveDrainsToOtherThreads() {
+    drainsHere = false;
+}
 
 void SetDrainHook(TDrainHook newHook) {
     hook.store(newHook, std::memory_order_relaxed);
