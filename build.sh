@@ -24,7 +24,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev libgtest-dev
   qt6-base-dev libgl-dev fonts-dejavu-core fp-utils
   qpdf poppler-utils libjpeg-turbo-progs
-  dpkg-dev file desktop-file-utils appstream groff-base
+  dpkg-dev file desktop-file-utils appstream groff-base python3-debian
   clang-14 libclang-rt-14-dev
 )
 

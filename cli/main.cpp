@@ -172,7 +172,8 @@ int main(int argc, char* argv[]) {
         return ecDone;
     }
     if (options.Version) {
-        std::cout << "vorpane-convert " << VORPANE_VERSION << '\n';
+        std::cout << "vorpane-convert " << VORPANE_VERSION << "\n"
+                  << "Copyright (c) 2026 The Vorpane developers, under the MIT License.\n";
         return ecDone;
     }
     InstallSignalHandlers();

@@ -67,6 +67,30 @@ TShiftState ShiftOf(const TWMMouse& Msg, Qt::KeyboardModifiers Modifiers) {
 
 } // namespace
 
+TShiftState ShiftStateOf(Qt::KeyboardModifiers Modifiers) {
+    TShiftState shift = 0;
+    if (Modifiers & Qt::ShiftModifier) {
+        shift |= ssShift;
+    }
+    if (Modifiers & Qt::ControlModifier) {
+        shift |= ssCtrl;
+    }
+    if (Modifiers & Qt::AltModifier) {
+        shift |= ssAlt;
+    }
+    return shift;
+}
+
+bool RunKeyDown(const TKeyEvent& Handler, QObject* Sender, const QWidget* Control,
+                const QKeyEvent* Event) {
+    if (!Handler || !Control->hasFocus()) {
+        return false;
+    }
+    int key = Event->key();
+    Handler(Sender, key, ShiftStateOf(Event->modifiers()));
+    return key == 0;
+}
+
 QEvent::Type PictureChangedEvent() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
     return type;

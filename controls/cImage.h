@@ -8,6 +8,7 @@
 
 #include <QEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QWidget>
 
@@ -63,8 +64,20 @@ enum : unsigned {
 using TShiftState = unsigned;
 
 using TNotifyEvent = std::function<void(QObject* Sender)>;
+// A key pressed on a control, Key being Qt's key code. A handler that acts on
+// the key sets Key to 0; the control then does nothing more with it.
+using TKeyEvent = std::function<void(QObject* Sender, int& Key, TShiftState Shift)>;
 using TMouseEvent =
     std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+
+// Shift, Ctrl and Alt of a key or mouse event.
+TShiftState ShiftStateOf(Qt::KeyboardModifiers Modifiers);
+
+// Runs Handler, if set, on a key pressed on Control; true when it took the
+// key. A key that an editor inside Control left (an item's name being
+// edited) is not offered: it belongs to the editing.
+bool RunKeyDown(const TKeyEvent& Handler, QObject* Sender, const QWidget* Control,
+                const QKeyEvent* Event);
 
 // Posted to the top-level window whenever a picture control changes what it
 // shows, moves, or is shown or hidden, so that the window can recompute

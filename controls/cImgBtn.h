@@ -2,6 +2,11 @@
 // and a pressed picture as the pointer comes and goes and the left button
 // goes down and up, and reports those four moments through its own events,
 // which hand over the very mouse message being handled.
+//
+// The Tab key reaches it (a click does not take the focus, so the control
+// that had it keeps it), and a focus mark then frames it. With the focus,
+// the keyboard works it as the left mouse button does: Space presses it and
+// its release lets go, clicking; Return and Enter press and let go at once.
 #pragma once
 
 #include "cImage.h"
@@ -44,14 +49,25 @@ public:
     void WMLButtonUp(TWMMouse& Msg) override;
     void WMLButtonDown(TWMMouse& Msg) override;
 
+protected:
+    void paintEvent(QPaintEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+    void keyReleaseEvent(QKeyEvent* Event) override;
+    void focusInEvent(QFocusEvent* Event) override;
+    void focusOutEvent(QFocusEvent* Event) override;
+
 private:
     void Released(TWMMouse& Msg);
+    void KeyDown();
+    void KeyUp();
 
     QPixmap pic_;
     QPixmap picUp_;
     QPixmap picDown_;
     bool mouseInside_ = false;
     bool buttonDown_ = false;
+    // Space went down on the button and has not come up yet.
+    bool spaceDown_ = false;
 };
 
 } // namespace vorpane

@@ -1,6 +1,8 @@
 #include "cListView.h"
 
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
 
@@ -30,6 +32,26 @@ private:
     TListView* owner_;
 };
 
+// Takes a drag or a drop of files from outside, always as a copy, and
+// answers their local paths; answers none, and leaves the event alone, for
+// any other drag, and for one that can only be a move.
+QStringList TakeFiles(QDropEvent* Event) {
+    QStringList files;
+    if (!(Event->possibleActions() & Qt::CopyAction) || !Event->mimeData()->hasUrls()) {
+        return files;
+    }
+    for (const QUrl& url : Event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            files << url.toLocalFile();
+        }
+    }
+    if (!files.isEmpty()) {
+        Event->setDropAction(Qt::CopyAction);
+        Event->accept();
+    }
+    return files;
+}
+
 } // namespace
 
 TListView::TListView(QWidget* Owner) : QTreeWidget(Owner) {
@@ -40,6 +62,7 @@ TListView::TListView(QWidget* Owner) : QTreeWidget(Owner) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setIconSize({16, 16});
+    viewport()->setAcceptDrops(true);
     header()->setSectionsClickable(true);
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(false);
@@ -141,6 +164,35 @@ void TListView::focusInEvent(QFocusEvent* Event) {
 void TListView::focusOutEvent(QFocusEvent* Event) {
     QTreeWidget::focusOutEvent(Event);
     viewport()->update();
+}
+
+void TListView::keyPressEvent(QKeyEvent* Event) {
+    if (RunKeyDown(OnKeyDown, this, this, Event)) {
+        Event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(Event);
+}
+
+void TListView::dragEnterEvent(QDragEnterEvent* Event) {
+    if (!OnDropFiles || TakeFiles(Event).isEmpty()) {
+        QTreeWidget::dragEnterEvent(Event);
+    }
+}
+
+void TListView::dragMoveEvent(QDragMoveEvent* Event) {
+    if (!OnDropFiles || TakeFiles(Event).isEmpty()) {
+        QTreeWidget::dragMoveEvent(Event);
+    }
+}
+
+void TListView::dropEvent(QDropEvent* Event) {
+    const QStringList files = OnDropFiles ? TakeFiles(Event) : QStringList();
+    if (files.isEmpty()) {
+        QTreeWidget::dropEvent(Event);
+        return;
+    }
+    OnDropFiles(this, files);
 }
 
 } // namespace vorpane

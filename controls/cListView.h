@@ -7,8 +7,16 @@
 // Only the caption can be edited in place. With HideSelection the selection
 // is drawn only while the list has the keyboard focus. A click (press and
 // release of the left button) anywhere in the list fires OnClick; a click on
-// a column header fires OnColumnClick.
+// a column header fires OnColumnClick. A key pressed on the list goes to
+// OnKeyDown first.
+//
+// Files dropped from outside, as a file manager drags them (text/uri-list),
+// go to OnDropFiles; nothing else is taken. Such a drop is always a copy, so
+// the source never moves or deletes anything, and one that can only be a
+// move is refused.
 #pragma once
+
+#include "cImage.h"
 
 #include <QIcon>
 #include <QTreeWidget>
@@ -42,6 +50,9 @@ public:
 
     std::function<void(QObject* Sender)> OnClick;
     std::function<void(QObject* Sender, int Column)> OnColumnClick;
+    TKeyEvent OnKeyDown;
+    // The local files dropped, in the drop's order.
+    std::function<void(QObject* Sender, const QStringList& Files)> OnDropFiles;
 
 protected:
     bool edit(const QModelIndex& Index, EditTrigger Trigger, QEvent* Event) override;
@@ -50,6 +61,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* Event) override;
     void focusInEvent(QFocusEvent* Event) override;
     void focusOutEvent(QFocusEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dragMoveEvent(QDragMoveEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
 
 private:
     void ShowImage(QTreeWidgetItem* Item);

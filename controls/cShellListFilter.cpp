@@ -16,6 +16,15 @@ QCollator NaturalCollator() {
     return collator;
 }
 
+bool NameLess(const QCollator& Collator, const QString& Left, const QString& Right) {
+    const int order = Collator.compare(Left, Right);
+    if (order != 0) {
+        return order < 0;
+    }
+    // Names equal but for letter case still get one fixed order.
+    return Left < Right;
+}
+
 TShellListFilter::TShellListFilter(QFileSystemModel* Source, QObject* Sender, QObject* Owner)
     : QSortFilterProxyModel(Owner), source_(Source), sender_(Sender), collator_(NaturalCollator()) {
     setSourceModel(Source);
@@ -42,14 +51,7 @@ bool TShellListFilter::lessThan(const QModelIndex& Left, const QModelIndex& Righ
     if (leftIsFolder != source_->isDir(Right)) {
         return leftIsFolder;
     }
-    const QString leftName = source_->fileName(Left);
-    const QString rightName = source_->fileName(Right);
-    const int order = collator_.compare(leftName, rightName);
-    if (order != 0) {
-        return order < 0;
-    }
-    // Names equal but for letter case still get one fixed order.
-    return leftName < rightName;
+    return NameLess(collator_, source_->fileName(Left), source_->fileName(Right));
 }
 
 } // namespace vorpane

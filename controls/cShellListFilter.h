@@ -27,6 +27,10 @@ using TAddFolderEvent =
 // collation knows neither numbers nor case.
 QCollator NaturalCollator();
 
+// Whether the name Left comes before Right in the file list: in Collator's
+// order, names equal but for letter case in one fixed order.
+bool NameLess(const QCollator& Collator, const QString& Left, const QString& Right);
+
 class TShellListFilter : public QSortFilterProxyModel {
 public:
     // Sender is the control named to the AddFolder test as the one asking.

@@ -21,7 +21,10 @@ namespace vorpane {
 namespace {
 
 constexpr int kSmallIcon = 16;
-constexpr int kLargeIcon = 32;
+constexpr int kLargeIcon = TThumbnailDelegate::kSize;
+// Four columns of thumbnails with two lines of name under each.
+constexpr QSize kLargeIconGrid(82, 100);
+constexpr int kDragIcon = 32;
 
 // What a drag of file-list items carries: nothing any control accepts, so
 // the pointer shows that no drop is possible wherever it goes.
@@ -71,6 +74,14 @@ protected:
         }
     }
 
+    void keyPressEvent(QKeyEvent* Event) override {
+        if (RunKeyDown(owner_->OnKeyDown, owner_, this, Event)) {
+            Event->accept();
+            return;
+        }
+        TView::keyPressEvent(Event);
+    }
+
     void startDrag(Qt::DropActions) override {
         clickStarted_ = false;
         owner_->DragSelection(this);
@@ -87,7 +98,9 @@ private:
 TShellListView::TShellListView(QWidget* Owner)
     : QWidget(Owner), stack_(new QStackedLayout(this)),
       iconView_(new TShellItemView<QListView>(this)),
-      reportView_(new TShellItemView<QTreeView>(this)) {
+      reportView_(new TShellItemView<QTreeView>(this)),
+      thumbnails_(new TThumbnailDelegate(iconView_)) {
+    iconView_->setItemDelegate(thumbnails_);
     stack_->setContentsMargins(0, 0, 0, 0);
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_),
                                     static_cast<QAbstractItemView*>(reportView_)}) {
@@ -120,7 +133,7 @@ void TShellListView::SetViewStyle(TViewStyle Value) {
         iconView_->setViewMode(QListView::IconMode);
         iconView_->setFlow(QListView::LeftToRight);
         iconView_->setIconSize({kLargeIcon, kLargeIcon});
-        iconView_->setGridSize({76, 64});
+        iconView_->setGridSize(kLargeIconGrid);
         iconView_->setWordWrap(true);
         break;
     case vsSmallIcon:
@@ -143,6 +156,7 @@ void TShellListView::SetViewStyle(TViewStyle Value) {
         reportView_->setIconSize({kSmallIcon, kSmallIcon});
         break;
     }
+    thumbnails_->SetEnabled(Value == vsIcon);
     // Icon mode lets items be moved about; the file list keeps its order.
     // Both the style and the movement switch dragging off: it is on.
     iconView_->setMovement(QListView::Static);
@@ -151,8 +165,9 @@ void TShellListView::SetViewStyle(TViewStyle Value) {
 }
 
 void TShellListView::SetRoot(const QString& Folder) {
-    // A read still under way is given up.
+    // A read still under way is given up, and so are its thumbnails.
     SetReading(false);
+    thumbnails_->Clear();
     // Every read starts from a fresh model: what the last one knew of the
     // folder would otherwise be shown again instead of what is there now.
     auto* files = new QFileSystemModel(this);
@@ -268,7 +283,7 @@ void TShellListView::DragSelection(QWidget* Source) {
     const QModelIndex current = SelectionModel()->currentIndex();
     const auto icon = current.data(Qt::DecorationRole).value<QIcon>();
     if (!icon.isNull()) {
-        drag->setPixmap(icon.pixmap(kLargeIcon));
+        drag->setPixmap(icon.pixmap(kDragIcon));
     }
     drag->exec(Qt::CopyAction);
     // Qt deletes the drag later; its target is still known now.

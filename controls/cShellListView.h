@@ -2,19 +2,24 @@
 // (SetRoot) into a QFileSystemModel, once, without watching it afterwards:
 // the folder's files, no hidden ones and no sub-folders, those its AddFolder
 // event admits, in a file manager's order. The reading goes on in the
-// model's own thread, under the wait cursor; the items show as they come. The items are shown in
-// one of four view styles: large icons, small icons, list (columns of names, filled top to bottom)
-// and details (one row per item with name, size, type and date). The icon styles and the list share
-// a QListView; details is a QTreeView. Both share one selection, so switching styles keeps what is
-// selected.
+// model's own thread, under the wait cursor; the items show as they come.
+// The items are shown in one of four view styles: large icons (each
+// photograph's thumbnail, see TThumbnailDelegate), small icons, list (columns
+// of names, filled top to bottom) and details (one row per item with name,
+// size, type and date). The icon styles and the list share a QListView;
+// details is a QTreeView. Both share one selection, so switching styles keeps
+// what is selected.
 //
 // A click (press and release of the left button) anywhere in the list fires
 // OnClick, a double click OnDblClick; a click on an empty part keeps the
 // selection. Dragging selected items starts a drag that nothing accepts; when
-// it ends, dropped or cancelled, OnEndDrag fires.
+// it ends, dropped or cancelled, OnEndDrag fires. A key pressed on the list
+// goes to OnKeyDown first.
 #pragma once
 
+#include "cImage.h"
 #include "cShellListFilter.h"
+#include "cThumbnailDelegate.h"
 
 #include <QString>
 #include <QWidget>
@@ -64,12 +69,16 @@ public:
     // The view that shows the items in the current style.
     QAbstractItemView* CurrentView() const;
     QListView* IconView() const { return iconView_; }
+    // The large-icon style's thumbnails; without its MakeThumbnail, that
+    // style shows file-type icons.
+    TThumbnailDelegate* Thumbnails() const { return thumbnails_; }
     QTreeView* ReportView() const { return reportView_; }
 
     TAddFolderEvent OnAddFolder;
     std::function<void(QObject* Sender)> OnClick;
     std::function<void(QObject* Sender)> OnDblClick;
     TEndDragEvent OnEndDrag;
+    TKeyEvent OnKeyDown;
 
     // Runs a drag of the selected items to its end; the views call it.
     void DragSelection(QWidget* Source);
@@ -81,6 +90,7 @@ private:
     QStackedLayout* stack_;
     QListView* iconView_;
     QTreeView* reportView_;
+    TThumbnailDelegate* thumbnails_;
     TViewStyle viewStyle_ = vsList;
     QString root_;
     QFileSystemModel* files_ = nullptr;

@@ -2,7 +2,8 @@
 # Checks what a user gets: installs the build into a scratch prefix with
 # `cmake --install`, builds the Debian package with CPack, unpacks it with
 # `dpkg -x`, checks both layouts, runs the unpacked programs and validates
-# the desktop entry, the AppStream metadata and the man pages.
+# the desktop entry, the AppStream metadata, the copyright file and the man
+# pages.
 #
 #   check-package.sh BUILD-DIR SOURCE-DIR VERSION APP-ID
 #
@@ -45,6 +46,29 @@ starts_with() { # file bytes
   [ "$(head -c ${#2} "$1")" = "$2" ]
 }
 
+# Debian's python3 with python3-debian, which parses copyright files.
+python=/usr/bin/python3
+[ -x "$python" ] && "$python" -c 'import debian.copyright' 2>/dev/null || python=
+
+# The copyright file parses in Debian's machine-readable format, every files
+# paragraph has its copyright and its licence's text, and the programs are
+# under the MIT (Expat) licence.
+copyright_ok() { # file
+  "$python" - "$1" <<'PYTHON'
+import sys
+from debian.copyright import Copyright
+
+with open(sys.argv[1], encoding="utf-8") as file:
+    copyright = Copyright(file, strict=True)
+texts = {paragraph.license.synopsis for paragraph in copyright.all_license_paragraphs()}
+for paragraph in copyright.all_files_paragraphs():
+    if not paragraph.copyright or not (paragraph.license.text or paragraph.license.synopsis in texts):
+        sys.exit("no copyright or licence text for " + " ".join(paragraph.files))
+if copyright.find_files_paragraph("usr/bin/vorpane").license.synopsis != "Expat":
+    sys.exit("the programs are not under the Expat licence")
+PYTHON
+}
+
 # Everything `cmake --install` lays out, under the prefix $1.
 check_layout() {
   top=$1
@@ -59,6 +83,17 @@ check_layout() {
   help=$(dirname "$program")/vorpane.chm
   check "$label: the help file beside the program is a compiled help file" starts_with "$help" ITSF
   check "$label: the help file itself lies in share/vorpane/" test -f "$top/share/vorpane/vorpane.chm" -a ! -L "$top/share/vorpane/vorpane.chm"
+  # Where no viewer for the help file is set up, the Help button opens
+  # html/index.html beside the program.
+  pages=$top/share/doc/vorpane/html
+  check "$label: the help's pages as HTML lie in share/doc/vorpane/html/" test -f "$pages/index.html" -a -f "$pages/style.css"
+  check "$label: html/ beside the program is a relative link to them" sh -c 'case $(readlink "$1") in /* | "") exit 1 ;; esac' sh "$(dirname "$program")/html"
+  check "$label: html/index.html beside the program is theirs" [ "$(readlink -f "$(dirname "$program")/html/index.html")" = "$(readlink -f "$pages/index.html")" ]
+  if [ -n "$python" ]; then
+    check "$label: copyright file in Debian's machine-readable format, MIT licence" copyright_ok "$top/share/doc/vorpane/copyright"
+  else
+    echo "skipped: $label: copyright file (install python3-debian)"
+  fi
   check "$label: desktop entry" test -f "$top/share/applications/$app_id.desktop"
   check "$label: AppStream metadata" test -f "$top/share/metainfo/$app_id.metainfo.xml"
   for size in 16 22 24 32 48 64 128 256 512; do
@@ -114,7 +149,8 @@ check "md5sums cover every file" sh -c '
 
 # ---- the unpacked programs run --------------------------------------------------
 convert=$root/usr/bin/vorpane-convert
-check "unpacked vorpane-convert --version" [ "$("$convert" --version)" = "vorpane-convert $version" ]
+check "unpacked vorpane-convert --version" [ "$("$convert" --version | head -n 1)" = "vorpane-convert $version" ]
+check "vorpane-convert --version names the MIT License" sh -c '"$1" --version | grep -q -F "MIT License"' sh "$convert"
 mkdir "$scratch/work"
 data=$source/tests/data
 if TMPDIR=$scratch/work "$convert" -q -o "$scratch/work/original.pdf" "$data/ijg_testorig.jpg" \
@@ -153,6 +189,7 @@ if command -v appstreamcli >/dev/null; then
 else
   echo "skipped: appstreamcli validate (install appstream)"
 fi
+check "AppStream names the MIT licence" grep -q -F '<project_license>MIT</project_license>' "$root/usr/share/metainfo/$app_id.metainfo.xml"
 for page in vorpane-convert vorpane; do
   warnings=$(gzip -dc "$root/usr/share/man/man1/$page.1.gz" | groff -man -ww -z -Tutf8 2>&1)
   check "man page $page(1) formats without warnings${warnings:+: $warnings}" [ -z "$warnings" ]

@@ -3,9 +3,12 @@
 #include "Unit1.h"
 
 #include "PathName.h"
+#include "cShellListFilter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
+#include <QMessageBox>
 #include <QMimeDatabase>
 
 #include <algorithm>
@@ -59,6 +62,17 @@ QIcon FileTypeIcon(const QString& Path) {
     }
     return icon;
 }
+
+// A file named on the command line or dropped is taken for its type, found
+// by its name and content, as a file manager does: a photograph named
+// "scan.jpe" or with no extension at all counts.
+bool IsJpegFile(const QFileInfo& File) {
+    static const QMimeDatabase types;
+    return File.isFile() && types.mimeTypeForFile(File).inherits(QStringLiteral("image/jpeg"));
+}
+
+// Longer lists of what was left out end in a count.
+constexpr int kNamesShown = 10;
 
 } // namespace
 
@@ -176,6 +190,66 @@ void TForm1::ImgBtnDelClick(QObject*) {
 
 void TForm1::ImgBtnDelsClick(QObject*) {
     ListView1->clear();
+}
+
+void TForm1::AppendFiles(const QStringList& Paths) {
+    QStringList leftOut;
+    for (const QString& path : Paths) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            AppendFolder(info.absoluteFilePath());
+        } else if (IsJpegFile(info)) {
+            AppendEntry(info.absoluteFilePath(), true);
+        } else {
+            leftOut << path;
+        }
+    }
+    if (leftOut.isEmpty()) {
+        return;
+    }
+    QString names = leftOut.mid(0, kNamesShown).join(QLatin1Char('\n'));
+    if (leftOut.size() > kNamesShown) {
+        names += QStringLiteral("\nand %1 more").arg(leftOut.size() - kNamesShown);
+    }
+    ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
+                QStringLiteral("\nOnly JPEG files can be added. These were left out:\n") + names);
+}
+
+// The JPEG files the file list would show for Folder, in its order.
+void TForm1::AppendFolder(const QString& Folder) {
+    QFileInfoList files;
+    for (const QFileInfo& file : QDir(Folder).entryInfoList(QDir::Files, QDir::Unsorted)) {
+        bool canAdd = true;
+        ShellListView1AddFolder(ListView1, file, canAdd);
+        if (canAdd) {
+            files << file;
+        }
+    }
+    const QCollator collator = NaturalCollator();
+    std::sort(files.begin(), files.end(), [&](const QFileInfo& Left, const QFileInfo& Right) {
+        return NameLess(collator, Left.fileName(), Right.fileName());
+    });
+    for (const QFileInfo& file : files) {
+        AppendEntry(file.absoluteFilePath(), true);
+    }
+}
+
+void TForm1::ListView1DropFiles(QObject*, const QStringList& Files) {
+    AppendFiles(Files);
+}
+
+void TForm1::ListView1KeyDown(QObject*, int& Key, TShiftState Shift) {
+    const bool ctrl = (Shift & ssCtrl) != 0;
+    if (Key == Qt::Key_Delete && Shift == 0) {
+        ImgBtnDelClick(ImgBtnDel);
+    } else if (Key == Qt::Key_Up && ctrl) {
+        ImgBtnUpClick(ImgBtnUp);
+    } else if (Key == Qt::Key_Down && ctrl) {
+        ImgBtnDownClick(ImgBtnDown);
+    } else {
+        return;
+    }
+    Key = 0;
 }
 
 } // namespace vorpane

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QTimer>
 
 #include <algorithm>
@@ -76,6 +77,7 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
     ImgBtnConvert->hide();
     ImgBtnStop->show();
     busy_ = true;
+    stopKey_->setEnabled(true);
 
     const std::int32_t quality = StrToInt(Edit3->text().toStdString());
     const std::int32_t width = StrToInt(Edit1->text().toStdString());
@@ -125,6 +127,7 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
 
 void TForm1::LeaveBusyLook() {
     busy_ = false;
+    stopKey_->setEnabled(false);
     ImageProgress->resize(1, ImageProgress->height());
     ImgBtnConvert->show();
     ImgBtnStop->hide();

@@ -1,30 +1,12 @@
 // TForm1: the folder browser (tree and file list) and the preview.
 #include "Unit1.h"
 
-#include "JpegDecoder.h"
+#include "JpegPicture.h"
 #include "PathName.h"
 
-#include <QFile>
 #include <QFileInfo>
 
-#include <cstring>
-
 namespace vorpane {
-
-namespace {
-
-// A picture of the engine's as a Qt image: both hold red, green and blue
-// bytes row by row; Qt's rows may be longer.
-QImage ToImage(const TBitmap24& Bitmap) {
-    QImage image(static_cast<int>(Bitmap.Width()), static_cast<int>(Bitmap.Height()),
-                 QImage::Format_RGB888);
-    for (std::uint32_t y = 0; y < Bitmap.Height(); ++y) {
-        std::memcpy(image.scanLine(static_cast<int>(y)), Bitmap.Row(y), Bitmap.RowBytes());
-    }
-    return image;
-}
-
-} // namespace
 
 void TForm1::ShellTreeView1Change(QObject*, const QString& Folder) {
     ShellListView1->SetRoot(Folder);
@@ -61,6 +43,15 @@ void TForm1::ShellListView1DblClick(QObject* Sender) {
     ImgBtnAddClick(Sender);
 }
 
+// Return or Enter adds the selected files, as a double click does; with Ctrl
+// held the key is the window's (it converts).
+void TForm1::ShellListView1KeyDown(QObject* Sender, int& Key, TShiftState Shift) {
+    if ((Key == Qt::Key_Return || Key == Qt::Key_Enter) && (Shift & (ssCtrl | ssAlt)) == 0) {
+        ImgBtnAddClick(Sender);
+        Key = 0;
+    }
+}
+
 void TForm1::ShellListView1EndDrag(QObject* Sender, QObject*, int, int) {
     auto* files = dynamic_cast<TShellListView*>(Sender);
     if (files == nullptr) {
@@ -74,37 +65,21 @@ void TForm1::ShellListView1EndDrag(QObject* Sender, QObject*, int, int) {
 }
 
 void TForm1::ShowPreview(const QString& Path) {
+    // The latest click wins: what an earlier one still decodes is dropped,
+    // also when this one shows nothing.
+    PreviewWork->Cancel();
     // QFileInfo::isFile is false for folders, pipes and devices too: only
     // a regular file is opened.
     if (Path.isEmpty() || !QFileInfo(Path).isFile()) {
         return;
     }
-    TJpegDecoder decoder(QFile::encodeName(Path).toStdString());
-    const std::uint32_t width = decoder.Width();
-    const std::uint32_t height = decoder.Height();
-    const auto boxWidth = static_cast<std::uint32_t>(Image7->width());
-    const auto boxHeight = static_cast<std::uint32_t>(Image7->height());
-    if (width <= boxWidth && height <= boxHeight) {
-        Image7->SetPicture(QPixmap::fromImage(ToImage(decoder.Decode())));
-        return;
-    }
-    // A whole factor, so the picture can stay larger than the box; the box
-    // then shows its middle.
-    const std::uint32_t factor = width < height ? height / boxHeight : width / boxWidth;
-    if (factor == 0) {
-        return;
-    }
-    const auto shownWidth = static_cast<int>(width / factor);
-    const auto shownHeight = static_cast<int>(height / factor);
-    // libjpeg decodes at M/8 of the full size for far less work; the
-    // smallest such size that is still large enough is scaled down to the
-    // exact size.
-    QImage picture = ToImage(decoder.DecodeAtLeast(width / factor, height / factor));
-    if (picture.size() != QSize(shownWidth, shownHeight)) {
-        picture = picture.scaled(shownWidth, shownHeight, Qt::IgnoreAspectRatio,
-                                 Qt::SmoothTransformation);
-    }
-    Image7->SetPicture(QPixmap::fromImage(picture));
+    const QSize box = Image7->size();
+    PreviewWork->Run<QImage>([Path, box] { return PreviewPicture(Path, box); },
+                             [this](QImage& Picture) {
+                                 if (!Picture.isNull()) {
+                                     Image7->SetPicture(QPixmap::fromImage(Picture));
+                                 }
+                             });
 }
 
 } // namespace vorpane

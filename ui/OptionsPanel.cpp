@@ -5,8 +5,13 @@
 #include "WholeNumber.h"
 
 #include <QComboBox>
+#include <QHash>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
+#include <QWheelEvent>
+
+#include <cstdlib>
 
 namespace vorpane {
 
@@ -68,7 +73,21 @@ void TForm1::ImgBtnWidth1MouseUp(TWMMouse&) {
 }
 
 void TForm1::Timer1Timer() {
-    // Per SpinAction 1 to 6: the field, the step, and the values from which
+    if (SpinAction < 1 || SpinAction > 6) {
+        return;
+    }
+    try {
+        StepSpin(SpinAction);
+    } catch (...) {
+        // One box for a held button, not one at every tick.
+        TWMMouse release;
+        ImgBtnWidth1MouseUp(release);
+        throw;
+    }
+}
+
+void TForm1::StepSpin(int Action) {
+    // Per spin action 1 to 6: the field, the step, and the values from which
     // a step is taken (width and height stay within 0 to 9000, the quality
     // within 1 to 100).
     struct TSpin {
@@ -84,23 +103,49 @@ void TForm1::Timer1Timer() {
         {&TForm1::Edit3, +1, [](std::int32_t v) { return v < 100; }},
         {&TForm1::Edit3, -1, [](std::int32_t v) { return v >= 2; }},
     };
-    if (SpinAction < 1 || SpinAction > 6) {
-        return;
-    }
-    const TSpin& spin = spins[SpinAction - 1];
+    const TSpin& spin = spins[Action - 1];
     QLineEdit* field = this->*spin.Field;
-    std::int32_t value = 0;
-    try {
-        value = StrToInt(field->text().toStdString());
-    } catch (...) {
-        // One box for a held button, not one at every tick.
-        TWMMouse release;
-        ImgBtnWidth1MouseUp(release);
-        throw;
-    }
+    const std::int32_t value = StrToInt(field->text().toStdString());
     if (spin.Allowed(value)) {
         field->setText(QString::number(value + spin.Step));
     }
+}
+
+// Up and Down, Page Up and Page Down and the mouse wheel step a field as its
+// spin buttons do: one step, ten steps, one step a notch. A field that is no
+// whole number fails with the spin buttons' error.
+bool TForm1::eventFilter(QObject* Watched, QEvent* Event) {
+    const struct {
+        QLineEdit* Field;
+        int Up;
+        int Down;
+    } fields[] = {{Edit1, 1, 2}, {Edit2, 3, 4}, {Edit3, 5, 6}};
+    for (const auto& field : fields) {
+        if (Watched != field.Field) {
+            continue;
+        }
+        int steps = 0;
+        if (Event->type() == QEvent::KeyPress) {
+            static const QHash<int, int> keySteps = {
+                {Qt::Key_Up, 1}, {Qt::Key_Down, -1}, {Qt::Key_PageUp, 10}, {Qt::Key_PageDown, -10}};
+            steps = keySteps.value(static_cast<QKeyEvent*>(Event)->key());
+            if (steps == 0) {
+                return false;
+            }
+        } else if (Event->type() == QEvent::Wheel) {
+            // A fine-grained wheel turns in parts of a notch.
+            wheelAngle_ += static_cast<QWheelEvent*>(Event)->angleDelta().y();
+            steps = wheelAngle_ / 120;
+            wheelAngle_ %= 120;
+        } else {
+            return false;
+        }
+        for (int i = 0; i < std::abs(steps); ++i) {
+            StepSpin(steps > 0 ? field.Up : field.Down);
+        }
+        return true;
+    }
+    return QWidget::eventFilter(Watched, Event);
 }
 
 } // namespace vorpane

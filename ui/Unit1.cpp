@@ -2,6 +2,8 @@
 // events) and its construction.
 #include "Unit1.h"
 
+#include "JpegPicture.h"
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -12,9 +14,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
+#include <QProcess>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 
 // The pictures live in a static library; their registration must be pulled in
@@ -76,6 +82,21 @@ QPixmap SkinPicture(const QString& Name) {
     return QPixmap(QStringLiteral(":/skin/") + Name);
 }
 
+// Whether xdg-mime knows an application for files of MimeType; not when
+// there is no xdg-mime. It answers in a fraction of a second.
+bool HasDefaultApplication(const QString& MimeType) {
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), MimeType});
+    if (!query.waitForFinished(3000)) {
+        query.kill();
+        query.waitForFinished();
+        return false;
+    }
+    return query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0 &&
+           !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
 // Where the browser opens: the user's Desktop folder, else the home folder.
 QString StartFolder() {
     const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
@@ -105,9 +126,18 @@ TForm1::TForm1(QWidget* Owner) : QWidget(Owner, Qt::Window | Qt::FramelessWindow
         QMessageBox box(static_cast<QMessageBox::Icon>(Icon), Caption, Text, QMessageBox::Ok, this);
         box.exec();
     };
-    OpenFolder = [](const QString& Folder) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(Folder));
+    OpenFolder = [this](const QString& Folder) {
+        OpenOrTell(QUrl::fromLocalFile(Folder), QStringLiteral("the folder"));
     };
+    OpenUrl = [](const QUrl& Url) {
+        // The desktop's opener would only tell a missing file on a terminal.
+        if (Url.isLocalFile() && !QFileInfo::exists(Url.toLocalFile())) {
+            return false;
+        }
+        return QDesktopServices::openUrl(Url);
+    };
+    HasOpener = &HasDefaultApplication;
+    Homepage = QStringLiteral(VORPANE_HOMEPAGE_URL);
     CreateDesign();
     FormCreate();
     ShellTreeView1->SetPath(StartFolder());
@@ -164,6 +194,10 @@ void TForm1::CreateDesign() {
     ShellListView1->OnEndDrag = [this](QObject* Sender, QObject* Target, int X, int Y) {
         ShellListView1EndDrag(Sender, Target, X, Y);
     };
+    ShellListView1->OnKeyDown = [this](QObject* Sender, int& Key, TShiftState Shift) {
+        ShellListView1KeyDown(Sender, Key, Shift);
+    };
+    ShellListView1->Thumbnails()->MakeThumbnail = &ThumbnailPicture;
 
     const auto tab = [this](const char* Name, int Width, int Height) {
         auto* image = new TImage(this);
@@ -190,6 +224,9 @@ void TForm1::CreateDesign() {
     Image7->SetCenter(true);
     Image7->SetPicture(SkinPicture(QStringLiteral("Image7.png")));
     Image7->setToolTip(QStringLiteral("Preview of selected jpg"));
+    // Two threads: a click on another photograph need not wait for a slow
+    // one that nobody wants any more.
+    PreviewWork = new TBackgroundWork(2, this);
 
     SortColumn = 0;
     ListView1 = new TListView(this);
@@ -207,6 +244,12 @@ void TForm1::CreateDesign() {
     ListView1->OnClick = [this](QObject* Sender) { ListView1Click(Sender); };
     ListView1->OnColumnClick = [this](QObject* Sender, int Column) {
         ListView1ColumnClick(Sender, Column);
+    };
+    ListView1->OnKeyDown = [this](QObject* Sender, int& Key, TShiftState Shift) {
+        ListView1KeyDown(Sender, Key, Shift);
+    };
+    ListView1->OnDropFiles = [this](QObject* Sender, const QStringList& Files) {
+        ListView1DropFiles(Sender, Files);
     };
 
     Panel2 = new QWidget(this);
@@ -248,6 +291,10 @@ void TForm1::CreateDesign() {
     Edit1 = field("800");
     Edit2 = field("600");
     Edit3 = field("100");
+    // The keys and the wheel that step them (OptionsPanel.cpp).
+    for (QLineEdit* edit : {Edit1, Edit2, Edit3}) {
+        edit->installEventFilter(this);
+    }
 
     const auto button = [this](QWidget* Parent, int Width, int Height, const char* Hint) {
         auto* imgBtn = new TImgBtn(Parent);
@@ -330,6 +377,58 @@ void TForm1::CreateDesign() {
     spin(ImgBtnHeight2, &TForm1::ImgBtnHeight2MouseDown);
     spin(ImgBtnQ1, &TForm1::ImgBtnQ1MouseDown);
     spin(ImgBtnQ2, &TForm1::ImgBtnQ2MouseDown);
+
+    // Ctrl+Return converts. Escape stops a conversion, and only then: at
+    // other times it belongs to the control with the focus.
+    auto* convertKey = new QShortcut(this);
+    convertKey->setKeys(
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    QObject::connect(convertKey, &QShortcut::activated, this, [this] {
+        if (!busy_) {
+            ImgBtnConvertClick(ImgBtnConvert);
+        }
+    });
+    stopKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    stopKey_->setEnabled(false);
+    QObject::connect(stopKey_, &QShortcut::activated, this,
+                     [this] { ImgBtnStopClick(ImgBtnStop); });
+
+    // Tab goes through the controls in the order of the work: the browser,
+    // the conversion list with its buttons, the options, Convert; then the
+    // frame's buttons.
+    const QList<QWidget*> tabOrder = {ShellTreeView1,
+                                      ShellListView1->IconView(),
+                                      ShellListView1->ReportView(),
+                                      ImgBtnAdd,
+                                      ImgBtnAdds,
+                                      ImgBtnName,
+                                      ImgBtnPath,
+                                      ImgBtnUp,
+                                      ImgBtnDown,
+                                      ListView1,
+                                      ImgBtnDel,
+                                      ImgBtnDels,
+                                      ComboBox2,
+                                      ImgBtnDropDown,
+                                      Edit1,
+                                      ImgBtnWidth1,
+                                      ImgBtnWidth2,
+                                      Edit2,
+                                      ImgBtnHeight1,
+                                      ImgBtnHeight2,
+                                      Edit3,
+                                      ImgBtnQ1,
+                                      ImgBtnQ2,
+                                      ImgBtnConvert,
+                                      ImgBtnStop,
+                                      ImgBtnHome,
+                                      ImgBtnHelp,
+                                      ImgBtnMin,
+                                      ImgBtnClose};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i) {
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    }
+    ShellTreeView1->setFocus();
 
     // The skin is for the window's own controls. Set on each of them rather
     // than on the window, it never reaches a dialog or message box opened

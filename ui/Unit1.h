@@ -6,6 +6,7 @@
 // see-through.
 #pragma once
 
+#include "cBackgroundWork.h"
 #include "cImage.h"
 #include "cImgBtn.h"
 #include "cListView.h"
@@ -27,8 +28,10 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QFileInfo;
+class QShortcut;
 class QTimer;
 class QTreeWidgetItem;
+class QUrl;
 
 namespace vorpane {
 
@@ -91,6 +94,7 @@ public:
     TImage* ImageDetails2;
     QFrame* Panel1;
     TImage* Image7;
+    TBackgroundWork* PreviewWork;
 
     TListView* ListView1;
     QWidget* Panel2;
@@ -149,13 +153,20 @@ public:
     void ShellListView1Click(QObject* Sender);
     void ShellListView1DblClick(QObject* Sender);
     void ShellListView1EndDrag(QObject* Sender, QObject* Target, int X, int Y);
+    void ShellListView1KeyDown(QObject* Sender, int& Key, TShiftState Shift);
     // Shows the JPEG file Path in Image7, shrunk by a whole factor to about
-    // the box's size. Decoding errors leave as exceptions, the preview
+    // the box's size. The picture is decoded in PreviewWork and shown when
+    // it is ready, unless another preview was asked for meanwhile; a
+    // decoding error then reaches the application's error box, the preview
     // unchanged.
     void ShowPreview(const QString& Path);
 
     // The conversion list (ConversionList.cpp).
     void AppendEntry(const QString& Path, bool WithIcon);
+    // Files named on the command line or dropped on the list, in their
+    // order: each JPEG file, and each folder's JPEG files in the file list's
+    // order. The others are left out and named in one message.
+    void AppendFiles(const QStringList& Paths);
     // The entry's folder and name, each without the characters of code 32
     // or below at either end, joined as they are.
     static QString EntryPath(const QTreeWidgetItem* Entry);
@@ -175,6 +186,8 @@ public:
     void ImgBtnAddsClick(QObject* Sender);
     void ImgBtnDelClick(QObject* Sender);
     void ImgBtnDelsClick(QObject* Sender);
+    void ListView1KeyDown(QObject* Sender, int& Key, TShiftState Shift);
+    void ListView1DropFiles(QObject* Sender, const QStringList& Files);
 
     // The options panel (OptionsPanel.cpp).
     void ImgBtnDropDownClick(QObject* Sender);
@@ -207,6 +220,15 @@ public:
     std::function<bool(QString& FileName)> ExecuteSaveDialog;
     std::function<void(int Icon, const QString& Caption, const QString& Text)> ShowMessage;
     std::function<void(const QString& Folder)> OpenFolder;
+    // Opening a file or web address with the desktop's application for it:
+    // false when it could not be opened (a missing file, no way to open
+    // anything); and whether the desktop has an application set up for
+    // files of a MIME type. The help, the homepage and the output's folder
+    // are opened through them, or a message names what could not be.
+    std::function<bool(const QUrl& Url)> OpenUrl;
+    std::function<bool(const QString& MimeType)> HasOpener;
+    // The web address of the Homepage button; empty for the help's pages.
+    QString Homepage;
 
     // Recomputes the window's mask: the rounded region less every pixel that
     // shows the key colour. Runs by itself after a picture changes.
@@ -214,6 +236,7 @@ public:
 
 protected:
     bool event(QEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
@@ -225,10 +248,15 @@ private:
     void SelectViewTab(TImage* Tab);
     void SortEntries();
     void MoveSelectedEntry(int By);
+    void AppendFolder(const QString& Folder);
     void DragByHand();
     void StartSpin(int Action);
+    // One step of spin action 1 to 6; raises EConvertError for a field that
+    // is no whole number.
+    void StepSpin(int Action);
     void ConvertEntries(const QString& OutputFile);
     void LeaveBusyLook();
+    void OpenOrTell(const QUrl& Url, const QString& What);
     QImage ComposePictures() const;
 
     QRegion region_;
@@ -238,7 +266,9 @@ private:
     // A conversion is running inside ImgBtnConvertClick; a close request
     // then waits for its end.
     bool busy_ = false;
+    QShortcut* stopKey_;
     bool closeRequested_ = false;
+    int wheelAngle_ = 0;
     std::int64_t progressReports_ = 0;
     bool progressSameSize_ = true;
 };

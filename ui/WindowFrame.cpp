@@ -6,9 +6,9 @@
 #include <QBitmap>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
@@ -23,6 +23,13 @@ namespace vorpane {
 namespace {
 
 constexpr int kCornerEllipse = 30;
+
+// Beside the program: the help file, and its pages as HTML.
+QString HelpPath(const char* Name) {
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(Name);
+}
+const char* const kHelpFile = "vorpane.chm";
+const char* const kHtmlHelp = "html/index.html";
 
 } // namespace
 
@@ -166,13 +173,30 @@ void TForm1::ImgBtnCloseClick(QObject*) {
     close();
 }
 
+// Few Linux desktops can show a compiled help file: it opens where an
+// application is set up for its type, and the browser shows the same pages
+// as HTML everywhere else.
 void TForm1::ImgBtnHelpClick(QObject*) {
-    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/vorpane.chm");
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    const bool viewer = HasOpener(QStringLiteral("application/vnd.ms-htmlhelp")) ||
+                        HasOpener(QStringLiteral("application/x-chm"));
+    if (viewer && OpenUrl(QUrl::fromLocalFile(HelpPath(kHelpFile)))) {
+        return;
+    }
+    OpenOrTell(QUrl::fromLocalFile(HelpPath(kHtmlHelp)), QStringLiteral("the help"));
 }
 
+// Without a web address of its own, the homepage is the help's first page.
 void TForm1::ImgBtnHomeClick(QObject*) {
-    QDesktopServices::openUrl(QUrl(QStringLiteral(VORPANE_HOMEPAGE)));
+    OpenOrTell(Homepage.isEmpty() ? QUrl::fromLocalFile(HelpPath(kHtmlHelp)) : QUrl(Homepage),
+               QStringLiteral("the homepage"));
+}
+
+void TForm1::OpenOrTell(const QUrl& Url, const QString& What) {
+    if (!OpenUrl(Url)) {
+        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
+                    QStringLiteral("\nCould not open %1:\n%2")
+                        .arg(What, Url.isLocalFile() ? Url.toLocalFile() : Url.toString()));
+    }
 }
 
 // The window system moves the window where it can; where it cannot (a bare X

@@ -261,6 +261,33 @@ TEST_F(BrowserTest, NamesShowWholeInListAndSmallIconsAndEveryItemHasAnIcon) {
         form->ShellTreeView1->currentIndex().data(Qt::DecorationRole).value<QIcon>().isNull());
 }
 
+TEST_F(BrowserTest, LargeIconsShowEachPhotographsThumbnailOnceItIsMade) {
+    TScratchFolder photos;
+    photos.Jpeg(QStringLiteral("red.jpg"), 400, 200, qRgb(220, 0, 0));
+    photos.Text(QStringLiteral("x.jpg"));
+    ShowForm();
+    Browse(photos.Path());
+    form->ImageBgMouseDown(form->ImageBg, mbLeft, 0, 300, 90); // large icons
+    QAbstractItemView* view = form->ShellListView1->CurrentView();
+    const auto redPixels = [&](int Index) {
+        const QRect item = view->visualRect(view->model()->index(Index, 0, view->rootIndex()));
+        const QImage shown = view->viewport()->grab(item).toImage();
+        int red = 0;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                const QRgb pixel = shown.pixel(x, y);
+                red += qRed(pixel) > 180 && qGreen(pixel) < 60 && qBlue(pixel) < 60;
+            }
+        }
+        return red;
+    };
+    // 64 x 32 pixels of red; a file that doesn't decode keeps its icon.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return redPixels(0) >= 64 * 32; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->ShellListView1->Thumbnails()->Idle(); }));
+    EXPECT_LT(redPixels(0), 64 * 33);
+    EXPECT_EQ(redPixels(1), 0);
+}
+
 TEST_F(BrowserTest, AddAllAndAddSelectedKeepTheFileListsOrder) {
     Browse(folder.Path());
     form->ImgBtnAddClick(form->ImgBtnAdd); // nothing selected
@@ -285,16 +312,21 @@ TEST_F(BrowserTest, AddAllAndAddSelectedKeepTheFileListsOrder) {
     EXPECT_EQ(form->EntryCount(), 2);
 }
 
-TEST_F(BrowserTest, DoubleClickAddsTheSelection) {
+TEST_F(BrowserTest, DoubleClickAndReturnAddTheSelection) {
     Browse(folder.Path());
     ShowForm();
-    QWidget* viewport = form->ShellListView1->CurrentView()->viewport();
+    QAbstractItemView* view = form->ShellListView1->CurrentView();
+    QWidget* viewport = view->viewport();
     QTest::mouseClick(viewport, Qt::LeftButton, {}, ItemCentre(1));
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, ItemCentre(1));
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, ItemCentre(1));
     EXPECT_EQ(EntryNames(*form), QStringList{"B.JPEG"});
     // Nothing was opened or entered.
     EXPECT_EQ(form->ShellListView1->Root(), folder.Path());
+
+    form->ShellListView1->SetItemSelected(2, true);
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(EntryNames(*form), (QStringList{"B.JPEG", "B.JPEG", "x.jpg"}));
 }
 
 TEST_F(BrowserTest, EndOfADragAddsTheSelectionWithoutIcons) {
@@ -331,6 +363,7 @@ TEST_F(BrowserTest, NameEditedInTheFileListRenamesTheFile) {
     ASSERT_NE(editor, nullptr);
     editor->setText(QStringLiteral("renamed.jpg"));
     QTest::keyClick(editor, Qt::Key_Return); // the editor commits after the key
+    EXPECT_EQ(form->EntryCount(), 0) << "the editor's Return adds nothing";
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return QFileInfo::exists(folder.File(QStringLiteral("renamed.jpg"))); }));
     EXPECT_FALSE(QFileInfo::exists(folder.File(QStringLiteral("a.jpg"))));

@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -149,6 +152,98 @@ TEST_F(ConversionListTest, MovesWalkOnePlaceAndKeepTheEntrySelected) {
     // The moved entry keeps its folder and icon.
     EXPECT_EQ(Entry(1)->text(1), QStringLiteral("/p/"));
     EXPECT_EQ(TListView::ImageIndex(Entry(1)), 2);
+}
+
+TEST_F(ConversionListTest, DeleteAndCtrlArrowsWorkTheSelectedEntryThroughKeys) {
+    Append({"/p/1.jpg", "/p/2.jpg", "/p/3.jpg"});
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->ListView1->setFocus();
+    Select(2);
+    QTest::keyClick(form->ListView1, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(EntryNames(*form), (QStringList{"1.jpg", "3.jpg", "2.jpg"}));
+    EXPECT_EQ(SelectedRow(), 1);
+    QTest::keyClick(form->ListView1, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(EntryNames(*form), (QStringList{"1.jpg", "2.jpg", "3.jpg"}));
+    EXPECT_EQ(SelectedRow(), 2);
+    QTest::keyClick(form->ListView1, Qt::Key_Delete);
+    EXPECT_EQ(EntryNames(*form), (QStringList{"1.jpg", "2.jpg"}));
+    // Without Ctrl the arrows only choose another entry.
+    Select(1);
+    QTest::keyClick(form->ListView1, Qt::Key_Up);
+    EXPECT_EQ(EntryNames(*form), (QStringList{"1.jpg", "2.jpg"}));
+    EXPECT_EQ(SelectedRow(), 0);
+}
+
+TEST_F(ConversionListTest, CommandLineAndDroppedFilesAreAppendedInOrderOthersNamed) {
+    TScratchFolder folder;
+    folder.Folder(QStringLiteral("album/inner"));
+    folder.Jpeg(QStringLiteral("album/b.jpg"), 4, 4);
+    folder.Jpeg(QStringLiteral("album/a.JPEG"), 4, 4);
+    folder.Jpeg(QStringLiteral("album/img10.jpg"), 4, 4);
+    folder.Jpeg(QStringLiteral("album/img9.jpg"), 4, 4);
+    folder.Jpeg(QStringLiteral("album/.hidden.jpg"), 4, 4);
+    folder.Jpeg(QStringLiteral("album/c.png"), 4, 4);
+    folder.Jpeg(QStringLiteral("album/inner/d.jpg"), 4, 4);
+    const QString scan = folder.Jpeg(QStringLiteral("scan"), 4, 4); // a JPEG without extension
+    const QString notes = folder.Text(QStringLiteral("notes.txt"));
+    const QString z = folder.Jpeg(QStringLiteral("z.jpg"), 4, 4);
+    const QString album = folder.File(QStringLiteral("album"));
+    const QString missing = folder.File(QStringLiteral("missing.jpg"));
+    QStringList messages;
+    form->ShowMessage = [&](int, const QString&, const QString& Text) { messages << Text; };
+
+    const QStringList named = {z, notes, album, missing, scan};
+    const QStringList entries = {"z.jpg", "a.JPEG", "b.jpg", "img9.jpg", "img10.jpg", "scan"};
+    const QString leftOut =
+        "\nOnly JPEG files can be added. These were left out:\n" + notes + "\n" + missing;
+
+    form->AppendFiles(named); // vorpane FILE...
+    EXPECT_EQ(EntryNames(*form), entries);
+    EXPECT_EQ(form->ListView1->topLevelItem(1)->text(1), album + QLatin1Char('/'));
+    EXPECT_EQ(messages, QStringList{leftOut});
+
+    // The same dropped from a file manager, which offers to move them: the
+    // drop copies, so nothing leaves its place.
+    form->ImgBtnDelsClick(form->ImgBtnDels);
+    messages.clear();
+    QMimeData uris;
+    QList<QUrl> urls;
+    for (const QString& path : named) {
+        urls << QUrl::fromLocalFile(path);
+    }
+    uris.setUrls(urls);
+    QWidget* list = form->ListView1->viewport();
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction | Qt::MoveAction, &uris, Qt::LeftButton,
+                          {});
+    enter.setDropAction(Qt::MoveAction);
+    QCoreApplication::sendEvent(list, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction | Qt::MoveAction, &uris, Qt::LeftButton, {});
+    drop.setDropAction(Qt::MoveAction);
+    QCoreApplication::sendEvent(list, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+    EXPECT_EQ(EntryNames(*form), entries);
+    EXPECT_EQ(messages, QStringList{leftOut});
+    EXPECT_TRUE(QFileInfo::exists(z));
+
+    // A drag that can only be a move is refused, and so is the file list's
+    // own drag, which carries no files.
+    form->ImgBtnDelsClick(form->ImgBtnDels);
+    QMimeData fileList;
+    fileList.setData(QStringLiteral("application/x-vorpane-file-list"), {});
+    const struct {
+        const QMimeData* data;
+        Qt::DropActions actions;
+    } refused[] = {{&uris, Qt::MoveAction}, {&fileList, Qt::CopyAction}};
+    for (const auto& drag : refused) {
+        QDragEnterEvent refusedEnter(QPoint(20, 20), drag.actions, drag.data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(list, &refusedEnter);
+        EXPECT_FALSE(refusedEnter.isAccepted());
+    }
+    EXPECT_EQ(form->EntryCount(), 0);
 }
 
 TEST_F(ConversionListTest, SortByNameComparesBytesWithOnlyAsciiLettersFolded) {
@@ -294,6 +389,7 @@ TEST_F(ConversionListTest, RenamedEntryIsLookedForUnderItsNewNameInItsFolder) {
 
     EXPECT_EQ(form->EntryPaths(), std::vector<std::string>{folder.File("b.jpg").toStdString()});
     form->ListView1Click(list);
+    ASSERT_TRUE(test::WaitForPreview(*form));
     EXPECT_EQ(form->Image7->Picture().size(), QSize(300, 200));
     // The file itself is not renamed.
     EXPECT_TRUE(QFileInfo::exists(a));

@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWheelEvent>
 
 namespace vorpane {
 namespace {
@@ -118,6 +119,44 @@ TEST_F(ConvertTest, SpinStepsStopAtTheLimitsOfTheirField) {
         }
         Release(form.get()->*c.Button);
     }
+}
+
+TEST_F(ConvertTest, KeysAndTheWheelStepAFieldAsItsSpinButtonsDo) {
+    struct TCase {
+        QLineEdit* TForm1::*Field;
+        int key; // 0: the wheel, one notch per 120 of Angle
+        int angle;
+        const char* start;
+        const char* after;
+    };
+    const TCase cases[] = {
+        {&TForm1::Edit1, Qt::Key_Up, 0, "8999", "9000"},
+        {&TForm1::Edit1, Qt::Key_Up, 0, "9000", "9000"},
+        {&TForm1::Edit2, Qt::Key_Down, 0, " 007", "6"},
+        {&TForm1::Edit2, Qt::Key_PageUp, 0, "8995", "9000"},
+        {&TForm1::Edit3, Qt::Key_PageDown, 0, "5", "1"},
+        {&TForm1::Edit3, 0, 240, "50", "52"},
+        {&TForm1::Edit1, 0, -120, "1", "0"},
+        {&TForm1::Edit3, 0, 60, "50", "50"}, // half a notch
+        {&TForm1::Edit3, 0, 60, "50", "51"}, // and the other half
+    };
+    for (const TCase& c : cases) {
+        QLineEdit* field = form.get()->*c.Field;
+        field->setText(QString::fromLatin1(c.start));
+        if (c.key != 0) {
+            QTest::keyClick(field, static_cast<Qt::Key>(c.key));
+        } else {
+            QWheelEvent wheel(QPointF(5, 5), field->mapToGlobal(QPointF(5, 5)), {},
+                              QPoint(0, c.angle), Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(field, &wheel);
+        }
+        EXPECT_EQ(field->text(), QString::fromLatin1(c.after)) << c.start << " key " << c.key;
+    }
+    TErrorBoxCatcher errors;
+    form->Edit2->setText(QStringLiteral("tall"));
+    QTest::keyClick(form->Edit2, Qt::Key_PageUp);
+    EXPECT_EQ(errors.Texts, QStringList{QStringLiteral("'tall' is not a valid integer value.")});
+    EXPECT_EQ(form->Edit2->text(), QStringLiteral("tall"));
 }
 
 TEST_F(ConvertTest, APressShorterThanOneIntervalChangesNothing) {
@@ -433,24 +472,45 @@ TEST_F(ConvertTest, StopDuringALongRunKeepsTheOldFile) {
     old.close();
     AddAllFrom(photos.Path(), 30);
 
-    bool busyLookSeen = false;
-    // Served inside the run, at its first drain of the window's events.
-    QTimer::singleShot(0, form.get(), [&] {
-        busyLookSeen = form->ImgBtnStop->isVisible() && !form->ImgBtnConvert->isVisible() &&
-                       form->Label1->isVisible();
-        Click(form->ImgBtnStop);
-    });
-    Click(form->ImgBtnConvert);
-    EXPECT_TRUE(busyLookSeen);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].Caption, QStringLiteral("Information"));
-    EXPECT_EQ(shown[0].Text, QStringLiteral("\nStop converting\u00EC!"));
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    EXPECT_EQ(old.readAll(), QByteArray("old album"));
-    EXPECT_EQ(QDir(out.Path()).entryList(QDir::Files | QDir::Hidden).size(), 1)
-        << "no stray file beside the output";
-    EXPECT_TRUE(openedFolders.isEmpty());
-    ExpectIdleLook();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+
+    // By the mouse, and by the keys: Ctrl+Return converts (once only),
+    // Escape stops.
+    for (const bool keys : {false, true}) {
+        SCOPED_TRACE(keys ? "keys" : "mouse");
+        shown.clear();
+        dialogs = 0;
+        bool busyLookSeen = false;
+        // Served inside the run, at its first drain of the window's events.
+        QTimer::singleShot(0, form.get(), [&] {
+            busyLookSeen = form->ImgBtnStop->isVisible() && !form->ImgBtnConvert->isVisible() &&
+                           form->Label1->isVisible();
+            if (keys) {
+                QTest::keyClick(form.get(), Qt::Key_Return, Qt::ControlModifier);
+                QTest::keyClick(form.get(), Qt::Key_Escape);
+            } else {
+                Click(form->ImgBtnStop);
+            }
+        });
+        if (keys) {
+            QTest::keyClick(form.get(), Qt::Key_Return, Qt::ControlModifier);
+        } else {
+            Click(form->ImgBtnConvert);
+        }
+        EXPECT_TRUE(busyLookSeen);
+        EXPECT_EQ(dialogs, 1);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].Caption, QStringLiteral("Information"));
+        EXPECT_EQ(shown[0].Text, QStringLiteral("\nStop converting\u00EC!"));
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), QByteArray("old album"));
+        old.close();
+        EXPECT_EQ(QDir(out.Path()).entryList(QDir::Files | QDir::Hidden).size(), 1)
+            << "no stray file beside the output";
+        EXPECT_TRUE(openedFolders.isEmpty());
+        ExpectIdleLook();
+    }
 }
 
 TEST_F(ConvertTest, ACloseDuringARunWaitsForItsEndAndItsMessage) {

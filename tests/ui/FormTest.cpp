@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -459,29 +461,126 @@ TEST_F(FormTest, KeyColourInAButtonFrameIsSeeThroughWhileShown) {
     EXPECT_TRUE(form->mask().contains(key));
 }
 
-TEST_F(FormTest, HelpOpensTheHelpFileBesideTheProgramAndHomeTheHomepage) {
-    TUrlCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "Open");
-    form->ImgBtnHelpClick(form->ImgBtnHelp);
-    form->ImgBtnHomeClick(form->ImgBtnHome);
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    ASSERT_EQ(catcher.urls.size(), 2u);
-    EXPECT_EQ(catcher.urls[0],
-              QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + "/vorpane.chm"));
-    EXPECT_EQ(catcher.urls[1].scheme(), QStringLiteral("https"));
-    EXPECT_FALSE(catcher.urls[1].host().isEmpty());
+TEST_F(FormTest, HelpHomepageAndFolderOpenOrAMessageSaysWhatCouldNotBe) {
+    const QString beside = QCoreApplication::applicationDirPath();
+    const QUrl chm = QUrl::fromLocalFile(beside + "/vorpane.chm");
+    const QUrl html = QUrl::fromLocalFile(beside + "/html/index.html");
+    const QUrl web(QStringLiteral("https://example.net/vorpane/"));
+    enum TWhat { wHelp, wHome, wFolder };
+    struct TCase {
+        TWhat what;
+        bool chmViewer;
+        QString homepage;
+        bool opens;
+        std::vector<QUrl> tried;
+        QString message;
+    };
+    const TCase cases[] = {
+        {wHelp, true, {}, true, {chm}, {}},
+        {wHelp, false, {}, true, {html}, {}},
+        {wHelp, true, {}, false, {chm, html}, "\nCould not open the help:\n" + html.toLocalFile()},
+        {wHome, false, {}, true, {html}, {}},
+        {wHome,
+         false,
+         web.toString(),
+         false,
+         {web},
+         "\nCould not open the homepage:\n" + web.toString()},
+        {wFolder,
+         false,
+         {},
+         false,
+         {QUrl::fromLocalFile("/photos/pdf")},
+         "\nCould not open the folder:\n/photos/pdf"},
+    };
+    for (const TCase& c : cases) {
+        std::vector<QUrl> tried;
+        QStringList asked;
+        QStringList messages;
+        form->HasOpener = [&](const QString& MimeType) {
+            asked << MimeType;
+            return c.chmViewer;
+        };
+        form->OpenUrl = [&](const QUrl& Url) {
+            tried.push_back(Url);
+            return c.opens;
+        };
+        form->ShowMessage = [&](int Icon, const QString& Caption, const QString& Text) {
+            EXPECT_EQ(Icon, QMessageBox::Critical);
+            EXPECT_EQ(Caption, QStringLiteral("Error"));
+            messages << Text;
+        };
+        form->Homepage = c.homepage;
+        switch (c.what) {
+        case wHelp:
+            form->ImgBtnHelpClick(form->ImgBtnHelp);
+            EXPECT_TRUE(asked.contains(QStringLiteral("application/vnd.ms-htmlhelp")));
+            break;
+        case wHome:
+            form->ImgBtnHomeClick(form->ImgBtnHome);
+            break;
+        case wFolder:
+            form->OpenFolder(QStringLiteral("/photos/pdf"));
+            break;
+        }
+        EXPECT_EQ(tried, c.tried) << c.what << " " << c.chmViewer << " " << c.opens;
+        EXPECT_EQ(messages, c.message.isEmpty() ? QStringList() : QStringList{c.message});
+    }
 }
 
-TEST_F(FormTest, HelpAndHomeButtonsAreWiredToTheirHandlers) {
+TEST_F(FormTest, HelpButtonIsWiredAndAMissingFileIsNotOpened) {
+    form->HasOpener = [](const QString&) { return false; };
     TUrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
+    QStringList messages;
+    form->ShowMessage = [&](int, const QString&, const QString& Text) { messages << Text; };
     ShowForm();
+    // The test program has no help pages beside it.
     QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {}, QPoint(537 + 15, 48 + 12));
+    EXPECT_TRUE(catcher.urls.empty());
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].endsWith(QStringLiteral("/html/index.html")));
+
+    const QString here = QCoreApplication::applicationFilePath();
+    EXPECT_TRUE(form->OpenUrl(QUrl::fromLocalFile(here)));
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     ASSERT_EQ(catcher.urls.size(), 1u);
-    EXPECT_TRUE(catcher.urls[0].path().endsWith(QStringLiteral("/vorpane.chm")));
+    EXPECT_EQ(catcher.urls[0], QUrl::fromLocalFile(here));
+}
+
+TEST_F(FormTest, TabReachesEveryControlInTheOrderOfTheWorkAndButtonsShowIt) {
+    ShowForm();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const std::vector<QWidget*> order = {form->ShellTreeView1, form->ShellListView1->IconView(),
+                                         form->ImgBtnAdd,      form->ImgBtnAdds,
+                                         form->ImgBtnName,     form->ImgBtnPath,
+                                         form->ImgBtnUp,       form->ImgBtnDown,
+                                         form->ListView1,      form->ImgBtnDel,
+                                         form->ImgBtnDels,     form->ComboBox2,
+                                         form->ImgBtnDropDown, form->Edit1,
+                                         form->ImgBtnWidth1,   form->ImgBtnWidth2,
+                                         form->Edit2,          form->ImgBtnHeight1,
+                                         form->ImgBtnHeight2,  form->Edit3,
+                                         form->ImgBtnQ1,       form->ImgBtnQ2,
+                                         form->ImgBtnConvert,  form->ImgBtnHome,
+                                         form->ImgBtnHelp,     form->ImgBtnMin,
+                                         form->ImgBtnClose,    form->ShellTreeView1};
+    // The focus may sit in a part of the control (the size-mode box's text).
+    const auto focused = [](QWidget* Control) {
+        QWidget* focus = QApplication::focusWidget();
+        return focus == Control || Control->isAncestorOf(focus);
+    };
+    EXPECT_TRUE(focused(order[0]));
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_TRUE(focused(order[i]))
+            << "step " << i << ": " << QApplication::focusWidget()->metaObject()->className();
+    }
+    // A focused image button wears a mark.
+    const QImage unmarked = form->ImgBtnConvert->grab().toImage();
+    form->ImgBtnConvert->setFocus(Qt::TabFocusReason);
+    EXPECT_NE(form->ImgBtnConvert->grab().toImage(), unmarked);
 }
 
 TEST_F(FormTest, CloseHidesTheWindowAndMinimiseMinimises) {

@@ -289,6 +289,24 @@ TEST_F(ImgBtnTest, AClickThatRaisesStillEndsThePress) {
     EXPECT_EQ(events, (Events{"up@PicUp"}));
 }
 
+TEST_F(ImgBtnTest, KeysWorkItAsTheLeftButtonButAClickDoesNotTakeTheFocus) {
+    EXPECT_EQ(button->focusPolicy(), Qt::TabFocus);
+    button->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button->hasFocus(); }));
+    QTest::keyPress(button, Qt::Key_Space);
+    QTest::keyPress(button, Qt::Key_Space, {}, -1); // held: the key repeats
+    EXPECT_EQ(events, (std::vector<std::string>{"down@Pic"}));
+    QTest::keyRelease(button, Qt::Key_Space);
+    QTest::keyClick(button, Qt::Key_Return);
+    EXPECT_EQ(events, (std::vector<std::string>{"down@Pic", "click@Pic", "up@Pic", "down@Pic",
+                                                "click@Pic", "up@Pic"}));
+    // Space held while the focus goes: let go without a click.
+    events.clear();
+    QTest::keyPress(button, Qt::Key_Space);
+    button->clearFocus();
+    EXPECT_EQ(events, (std::vector<std::string>{"down@Pic", "up@Pic"}));
+}
+
 TEST_F(ImgBtnTest, HiddenButtonNoLongerCountsAsHovered) {
     QTest::mouseMove(window, kInside);
     button->hide();

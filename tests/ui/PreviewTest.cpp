@@ -1,6 +1,6 @@
 // The preview: the whole-factor shrink rule, what leaves the preview as it
-// was, and the error box for a file that is no JPEG.
-#include "Errors.h"
+// was, the error box for a file that is no JPEG, and the latest request
+// winning over those still decoding.
 #include "UiTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +22,11 @@ protected:
     void SetUp() override { form = std::make_unique<TForm1>(); }
 
     QSize Shown() const { return form->Image7->Picture().size(); }
+
+    void Preview(const QString& Path) {
+        form->ShowPreview(Path);
+        ASSERT_TRUE(test::WaitForPreview(*form));
+    }
 
     // Puts a picture of its own into the preview, to see it kept.
     QImage Mark() {
@@ -61,7 +66,7 @@ TEST_F(PreviewTest, PictureIsShrunkByAWholeFactorAndCentred) {
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.width << " x " << row.height);
         const QString path = folder.Jpeg(QStringLiteral("p.jpg"), row.width, row.height, colour);
-        form->ShowPreview(path);
+        Preview(path);
         ASSERT_EQ(Shown(), row.shown);
         const QImage shown = form->Image7->Picture().toImage();
         EXPECT_TRUE(Near(shown.pixel(row.shown.width() / 2, row.shown.height() / 2), colour));
@@ -73,7 +78,7 @@ TEST_F(PreviewTest, PictureIsShrunkByAWholeFactorAndCentred) {
 TEST_F(PreviewTest, FactorZeroLeavesThePreviewAsItWas) {
     // Landscape no wider than the box but taller: 140 div 151 = 0.
     const QImage before = Mark();
-    form->ShowPreview(folder.Jpeg(QStringLiteral("tall.jpg"), 140, 130));
+    Preview(folder.Jpeg(QStringLiteral("tall.jpg"), 140, 130));
     EXPECT_EQ(form->Image7->Picture().toImage(), before);
 }
 
@@ -82,16 +87,30 @@ TEST_F(PreviewTest, NothingToShowLeavesThePreviewAsItWasWithoutAWord) {
     const QImage before = Mark();
     for (const QString& path : {QString(), folder.File(QStringLiteral("missing.jpg")),
                                 folder.Path(), folder.Folder(QStringLiteral("looks.jpg"))}) {
-        form->ShowPreview(path);
+        Preview(path);
         EXPECT_EQ(form->Image7->Picture().toImage(), before) << path.toStdString();
     }
     EXPECT_TRUE(errors.Texts.isEmpty());
 }
 
-TEST_F(PreviewTest, AFileThatIsNoJpegRaisesTheDecodersError) {
-    const QImage before = Mark();
+TEST_F(PreviewTest, OnlyTheLatestPreviewIsShownAndOnlyItsErrorReported) {
+    TErrorBoxCatcher errors;
     const QString text = folder.Text(QStringLiteral("x.jpg"));
-    EXPECT_THROW(form->ShowPreview(text), EJpegError);
+    const QString big = folder.Jpeg(QStringLiteral("big.jpg"), 3000, 2000);
+    const QString small = folder.Jpeg(QStringLiteral("small.jpg"), 20, 10);
+    // Each asked for while the one before is still decoding.
+    form->ShowPreview(text);
+    form->ShowPreview(big);
+    form->ShowPreview(small);
+    ASSERT_TRUE(test::WaitForPreview(*form));
+    EXPECT_EQ(Shown(), QSize(20, 10));
+    EXPECT_TRUE(errors.Texts.isEmpty());
+
+    // Neither does a click that shows nothing let an older one through.
+    const QImage before = Mark();
+    form->ShowPreview(big);
+    form->ShowPreview(folder.File(QStringLiteral("missing.jpg")));
+    ASSERT_TRUE(test::WaitForPreview(*form));
     EXPECT_EQ(form->Image7->Picture().toImage(), before);
 }
 
@@ -108,6 +127,7 @@ TEST_F(PreviewTest, ClickOnATextFileShowsTheJpegErrorInTheErrorBox) {
     QAbstractItemView* view = form->ShellListView1->CurrentView();
     const QModelIndex x = view->model()->index(0, 0, view->rootIndex());
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(x).center());
+    ASSERT_TRUE(test::WaitForPreview(*form));
     ASSERT_EQ(errors.Texts.size(), 1);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^JPEG error #\\d+\\.$"))
                     .match(errors.Texts[0])
@@ -133,14 +153,17 @@ TEST_F(PreviewTest, FileListPreviewsItsFirstSelectedEntryAlsoOnAClickBesideTheIt
     const QModelIndex a = view->model()->index(0, 0, view->rootIndex());
     const QModelIndex b = view->model()->index(1, 0, view->rootIndex());
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(b).center());
+    ASSERT_TRUE(test::WaitForPreview(*form));
     EXPECT_EQ(Shown(), QSize(200, 150));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
                       view->visualRect(a).center());
+    ASSERT_TRUE(test::WaitForPreview(*form));
     EXPECT_EQ(Shown(), QSize(300, 200));
 
     // A click where no item is keeps the selection and shows it again.
     Mark();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(330, 240));
+    ASSERT_TRUE(test::WaitForPreview(*form));
     EXPECT_EQ(Shown(), QSize(300, 200));
     EXPECT_TRUE(form->ShellListView1->ItemSelected(0));
     EXPECT_TRUE(form->ShellListView1->ItemSelected(1));
@@ -149,6 +172,7 @@ TEST_F(PreviewTest, FileListPreviewsItsFirstSelectedEntryAlsoOnAClickBesideTheIt
     view->clearSelection();
     Mark();
     form->ShellListView1Click(form->ShellListView1);
+    ASSERT_TRUE(test::WaitForPreview(*form));
     EXPECT_EQ(Shown(), QSize(10, 20));
 }
 
@@ -163,13 +187,16 @@ TEST_F(PreviewTest, ConversionListPreviewsTheSelectedEntryOnAClick) {
     const QPoint second = list->visualItemRect(list->topLevelItem(1)).center();
 
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
+    ASSERT_TRUE(test::WaitForPreview(*form));
     EXPECT_EQ(Shown(), QSize(200, 150));
     // A vanished file: nothing new is shown.
     const QImage before = Mark();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second);
+    ASSERT_TRUE(test::WaitForPreview(*form));
     EXPECT_EQ(form->Image7->Picture().toImage(), before);
     // Only a click previews: choosing with the keyboard does not.
     QTest::keyClick(list, Qt::Key_Up);
+    ASSERT_TRUE(test::WaitForPreview(*form));
     EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
     EXPECT_EQ(form->Image7->Picture().toImage(), before);
 }

@@ -28,7 +28,7 @@ TEST(TShellListView, FourViewStylesOverOneModelAndOneSelection) {
         QListView::Flow flow;
         int icon;
     } rows[] = {
-        {vsIcon, false, QListView::IconMode, QListView::LeftToRight, 32},
+        {vsIcon, false, QListView::IconMode, QListView::LeftToRight, 64},
         {vsSmallIcon, false, QListView::ListMode, QListView::LeftToRight, 16},
         {vsList, false, QListView::ListMode, QListView::TopToBottom, 16},
         {vsReport, true, QListView::ListMode, QListView::TopToBottom, 16},

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <stdexcept>
@@ -48,6 +49,10 @@ QStringList FileListNames(const TShellListView& List) {
         names << QFileInfo(List.ItemPath(i)).fileName();
     }
     return names;
+}
+
+bool WaitForPreview(const TForm1& Form) {
+    return QTest::qWaitFor([&] { return Form.PreviewWork->Idle(); }, 10000);
 }
 
 QStringList EntryNames(const TForm1& Form) {

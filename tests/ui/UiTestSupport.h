@@ -30,6 +30,10 @@ private:
 // The file list's items, names only, in display order.
 QStringList FileListNames(const TShellListView& List);
 
+// Waits, seconds at most, for the preview asked for last to be shown (or
+// dropped, or its error raised); false when it never came.
+bool WaitForPreview(const TForm1& Form);
+
 // The conversion list's captions from the top.
 QStringList EntryNames(const TForm1& Form);
 

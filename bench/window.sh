@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# How long the window's GUI thread is held, on Qt's offscreen platform:
+#   - by a click that previews a large progressive photograph: the decode on
+#     the GUI thread (what such a click held the window for when the preview
+#     decoded there) against the longest the GUI thread now goes without
+#     serving its events, and how soon the picture shows;
+#   - by a folder of 2,000 photographs: how soon the file list has them all,
+#     and, switched to large icons, how soon the thumbnails in sight are
+#     drawn and the GUI thread's longest gap meanwhile.
+#
+#   bench/window.sh [PHOTO] [ROUNDS]
+#
+# PHOTO defaults to the largest progressive photograph of the shared corpus
+# beside the repository (5640 x 3172, 16 MB). The folder is made of hard
+# links to the corpus's photographs, so it costs no disk space. Each figure
+# is the median of ROUNDS (default 5) runs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+photo=${1:-../shared/corpus/art_Elephants_5640x3172_prog.jpg}
+rounds=${2:-5}
+[ -f "$photo" ] || { echo "no photograph at $photo" >&2; exit 66; }
+
+[ -f build/CMakeCache.txt ] || cmake -S . -B build -G Ninja >/dev/null
+cmake --build build --target vorpane_window_bench >/dev/null
+bench=build/bench/vorpane_window_bench
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Copies first: a hard link can't cross file systems.
+photos=()
+for source in ../shared/corpus/photo_*.jpg; do
+  cp "$source" "$work/"
+  photos+=("$work/$(basename "$source")")
+done
+mkdir "$work/album"
+for ((i = 0; i < 2000; i++)); do
+  ln "${photos[i % ${#photos[@]}]}" "$work/album/$(printf 'IMG_%04d.jpg' "$i")"
+done
+
+for ((round = 0; round < rounds; round++)); do
+  "$bench" "$photo" "$work/album" 2>/dev/null
+done >"$work/figures"
+median() { # name
+  awk -v n="$1" '$1 == n { print $2 }' "$work/figures" | sort -g |
+    awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.0f", a / b }'; }
+
+echo "Photograph: $photo; folder: 2000 photographs; medians of $rounds runs, seconds"
+echo "Preview:"
+echo "  decode on the GUI thread (the old freeze)   $(median preview_decode)"
+echo "  ShowPreview's own time on the GUI thread    $(median preview_call)"
+echo "  longest GUI-thread gap while it decodes     $(median preview_stall)"
+echo "  until the picture shows                     $(median preview_shown)"
+echo "  old freeze / longest gap now                $(ratio "$(median preview_decode)" "$(median preview_stall)") x"
+echo "Folder of $(median list_items) photographs:"
+echo "  until the file list has them all            $(median list_shown)"
+echo "  large icons: until the thumbnails in sight  $(median thumbnails_shown)"
+echo "  longest GUI-thread gap meanwhile            $(median thumbnails_stall)"

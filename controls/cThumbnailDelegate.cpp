@@ -1,0 +1,74 @@
+#include "cThumbnailDelegate.h"
+
+#include <QAbstractItemView>
+#include <QFileSystemModel>
+#include <QThread>
+
+#include <algorithm>
+
+namespace vorpane {
+
+namespace {
+
+QString PathOf(const QModelIndex& Index) {
+    return Index.data(QFileSystemModel::FilePathRole).toString();
+}
+
+} // namespace
+
+TThumbnailDelegate::TThumbnailDelegate(QAbstractItemView* View)
+    : QStyledItemDelegate(View), view_(View),
+      work_(new TBackgroundWork(std::clamp(QThread::idealThreadCount(), 1, 4), this)) {}
+
+void TThumbnailDelegate::SetEnabled(bool Value) {
+    enabled_ = Value;
+    if (!enabled_) {
+        work_->Cancel();
+        asked_.clear();
+    }
+}
+
+void TThumbnailDelegate::Clear() {
+    work_->Cancel();
+    asked_.clear();
+    thumbnails_.clear();
+}
+
+void TThumbnailDelegate::paint(QPainter* Painter, const QStyleOptionViewItem& Option,
+                               const QModelIndex& Index) const {
+    if (enabled_ && MakeThumbnail != nullptr) {
+        const QString path = PathOf(Index);
+        if (!path.isEmpty() && !thumbnails_.contains(path) && !asked_.contains(path)) {
+            Ask(path);
+        }
+    }
+    QStyledItemDelegate::paint(Painter, Option, Index);
+}
+
+void TThumbnailDelegate::initStyleOption(QStyleOptionViewItem* Option,
+                                         const QModelIndex& Index) const {
+    QStyledItemDelegate::initStyleOption(Option, Index);
+    if (enabled_) {
+        const QIcon thumbnail = thumbnails_.value(PathOf(Index));
+        if (!thumbnail.isNull()) {
+            Option->icon = thumbnail;
+        }
+    }
+}
+
+void TThumbnailDelegate::Ask(const QString& Path) const {
+    asked_.insert(Path);
+    const TThumbnailProc make = MakeThumbnail;
+    // What came into sight last is what the user looks at now.
+    work_->Run<QImage>([make, Path] { return make(Path, kSize); },
+                       [this, Path](QImage& Thumbnail) {
+                           asked_.remove(Path);
+                           thumbnails_.insert(Path, Thumbnail.isNull()
+                                                        ? QIcon()
+                                                        : QIcon(QPixmap::fromImage(Thumbnail)));
+                           view_->viewport()->update();
+                       },
+                       ++priority_);
+}
+
+} // namespace vorpane
