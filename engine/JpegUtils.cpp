@@ -336,7 +336,7 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
     const bool everyPage = Policy == TPagePolicy::ppEveryPage;
     const std::size_t count = SourceFiles.size();
     const unsigned jobs = Jobs != 0 ? Jobs : OnlineProcessors();
-    // Fewer files than half the threads: each file gets a spare thread that
+    // No more files than half the jobs: each file gets a spare thread that
     // scales it while it decodes. A full batch keeps one thread per file.
     const bool spareThread = jobs >= 2 * std::min<std::size_t>(jobs, count);
     // A file's size tells roughly how long it takes: the largest of the next

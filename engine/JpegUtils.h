@@ -52,8 +52,8 @@ extern std::atomic<bool> StopPreparing;
 //
 // Up to Jobs files (0: one per online processor) are prepared at once on
 // worker threads (TOrderedBatch), each within the decoder's memory budget,
-// in about list order: of the next few, the largest file first. With fewer
-// files than half the jobs, each gets a spare thread (PrepareImage). The
+// in about list order: of the next few, the largest file first. With no
+// more files than half the jobs, each gets a spare thread (PrepareImage). The
 // files and the order of everything else are the same for any Jobs: the
 // calling thread appends, reports and drains the message queue in list
 // order, draining also while it waits. After StopPreparing is set no file
