@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # "Same size" 800 x 600 at quality 100: a PDF from 20 photographs of 12 to
-# 18 megapixels, against ImageMagick (convert per file with the Lanczos
-# filter, then img2pdf of the results). Also shows that peak memory stays
-# flat from 10 to 100 files.
+# 18 megapixels, prepared by one worker (-j 1) and by one per core (-j N,
+# N = nproc), against ImageMagick (convert per file with the Lanczos filter,
+# then img2pdf of the results). Prints the times, the speed-up of the
+# workers, the ratio to ImageMagick, the peak memory of both runs, the
+# machine and its load, and checks that both runs wrote the same PDF. Also
+# shows that peak memory stays flat from 10 to 100 files.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 # The real ImageMagick: a "convert" earlier in PATH may be a wrapper.
 im_convert=/usr/bin/convert
-[ -x "$im_convert" ] || { echo "needs ImageMagick's convert" >&2; exit 1; }
-command -v img2pdf >/dev/null || { echo "needs img2pdf" >&2; exit 1; }
+[ -x "$im_convert" ] || { echo "needs ImageMagick's convert (apt-get install imagemagick)" >&2; exit 1; }
+command -v img2pdf >/dev/null || { echo "needs img2pdf (apt-get install img2pdf)" >&2; exit 1; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -28,14 +31,27 @@ imagemagick() {
   img2pdf -o "$work/im.pdf" "$work"/im/*.jpg
 }
 
+jobs=$(nproc)
 runs=${RUNS:-3}
-t_vorpane=$(best_time "$convert_bin" -q --size 800x600 --quality 100 -o "$work/out.pdf" "${list[@]}")
+echo "Machine: $jobs cores, $(lscpu | sed -n 's/^Model name: *//p'); $(uptime | sed 's/.*load/load/')"
+same_size() { # jobs output
+  "$convert_bin" -q -j "$1" --size 800x600 --quality 100 -o "$2" "${list[@]}"
+}
+t_one=$(best_time same_size 1 "$work/one.pdf")
+t_all=$(best_time same_size "$jobs" "$work/all.pdf")
 t_im=$(best_time imagemagick)
+cmp -s "$work/one.pdf" "$work/all.pdf" || { echo "-j 1 and -j $jobs wrote different PDFs" >&2; exit 1; }
+m_one=$(peak_mb "$convert_bin" -q -j 1 --size 800x600 --quality 100 -o "$work/m.pdf" "${list[@]}")
+m_all=$(peak_mb "$convert_bin" -q -j "$jobs" --size 800x600 --quality 100 -o "$work/m.pdf" "${list[@]}")
 echo "20 photographs of 12 to 18 megapixels to 800 x 600, quality 100, best of $runs runs"
-printf '  vorpane-convert --size 800x600     %6ss\n' "$t_vorpane"
-printf '  ImageMagick convert + img2pdf      %6ss   vorpane / ImageMagick = %s\n' "$t_im" "$(ratio "$t_vorpane" "$t_im")"
+printf '  vorpane-convert -j 1               %6ss   peak memory %s MB\n' "$t_one" "$m_one"
+printf '  vorpane-convert -j %-2s              %6ss   peak memory %s MB   -j 1 / -j %s = %s (goal >= 1.8)\n' \
+  "$jobs" "$t_all" "$m_all" "$jobs" "$(ratio "$t_one" "$t_all")"
+printf '  ImageMagick convert + img2pdf      %6ss   vorpane -j %s / ImageMagick = %s (goal <= 0.2), -j 1: %s\n' \
+  "$t_im" "$jobs" "$(ratio "$t_all" "$t_im")" "$(ratio "$t_one" "$t_im")"
 many=()
 for i in $(seq 0 99); do many+=("${list[$((i % 20))]}"); done
 m10=$(peak_mb "$convert_bin" -q --size 800x600 -o "$work/m10.pdf" "${many[@]:0:10}")
 m100=$(peak_mb "$convert_bin" -q --size 800x600 -o "$work/m100.pdf" "${many[@]}")
-echo "  peak memory: 10 files ${m10} MB, 100 files ${m100} MB"
+echo "  peak memory, -j $jobs: 10 files ${m10} MB, 100 files ${m100} MB"
+echo "Load at the end: $(uptime | sed 's/.*load/load/')"

@@ -43,6 +43,7 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
         {"quality", required_argument, nullptr, kQuality},
         {"triangle", no_argument, nullptr, kTriangle},
         {"files-from", required_argument, nullptr, kFilesFrom},
+        {"jobs", required_argument, nullptr, 'j'},
         {"quiet", no_argument, nullptr, 'q'},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, kVersion},
@@ -71,7 +72,7 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
     // '-': files are returned in place, so their order is kept whatever the
     // environment says; ':': a missing value is told from an unknown option.
     int option = 0;
-    while ((option = ::getopt_long(argc, args.data(), "-:o:qh", kOptions, nullptr)) != -1) {
+    while ((option = ::getopt_long(argc, args.data(), "-:o:j:qh", kOptions, nullptr)) != -1) {
         switch (option) {
         case 1:
             options.Files.emplace_back(optarg);
@@ -94,6 +95,10 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
             break;
         case kFilesFrom:
             options.FilesFrom = optarg;
+            break;
+        case 'j':
+            options.Jobs = static_cast<unsigned>(
+                ParseNumber(optarg, 1, kMaxJobs, "The number of jobs (" + given('j') + ")"));
             break;
         case 'q':
             options.Quiet = true;
@@ -161,6 +166,8 @@ std::string UsageText() {
            "  --quality Q        JPEG quality 1 to 100 for --size (default 100)\n"
            "  --triangle         the triangle filter instead of Lanczos3 for --size\n"
            "  --files-from F     read the paths from F ('-' for standard input), one per line\n"
+           "  -j, --jobs N       prepare up to N images at once for --size (default: one per\n"
+           "                     processor); the document is the same for any N\n"
            "  -q, --quiet        print nothing but errors\n"
            "  -h, --help         show this text\n"
            "  --version          show the version\n"

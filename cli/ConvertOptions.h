@@ -25,6 +25,7 @@ struct TConvertOptions {
     std::uint16_t Height = 0;
     std::uint8_t Quality = 100;
     bool UseTriangle = false;
+    unsigned Jobs = 0; // images prepared at once; 0: one per online processor
     bool Quiet = false;
     bool Help = false;
     bool Version = false;
@@ -32,6 +33,10 @@ struct TConvertOptions {
 
 // The largest side the resampler accepts.
 inline constexpr int kMaxSide = 32767;
+
+// The most images -j prepares at once: far beyond any machine's processors,
+// each holding a picture in memory.
+inline constexpr int kMaxJobs = 1024;
 
 // Parses argv[1..argc-1] with getopt_long: long options also as
 // --name=value, -oVALUE, -- before file names that begin with '-'. Throws

@@ -115,7 +115,7 @@ int Convert(TConvertOptions& options) {
                 progress.Report(text, total, done);
             },
             options.SameSize, options.Quality, options.Width, options.Height, options.UseTriangle,
-            &report, kPagePolicy);
+            &report, kPagePolicy, options.Jobs);
     } catch (const EFileError& error) {
         progress.Finish();
         PrintError(error.what());

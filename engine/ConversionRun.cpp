@@ -22,8 +22,9 @@ namespace {
 // info table live only as long as the run.
 class TConversion {
 public:
-    TConversion(const TProgressProc& progress, TRunReport* report, TPagePolicy policy)
-        : progress_(progress), report_(report), policy_(policy) {}
+    TConversion(const TProgressProc& progress, TRunReport* report, TPagePolicy policy,
+                unsigned jobs)
+        : progress_(progress), report_(report), policy_(policy), jobs_(jobs) {}
 
     std::int32_t Run(const std::vector<std::string>& files, const std::string& outputFile,
                      bool sameSize, std::uint8_t quality, std::uint16_t width, std::uint16_t height,
@@ -52,6 +53,7 @@ private:
     const TProgressProc& progress_;
     TRunReport* report_;
     TPagePolicy policy_;
+    unsigned jobs_;
     std::optional<TRunFolder> folder_; // "Same size": the prepared images
     std::vector<std::string> embed_;
     std::vector<TJpegInfo> infos_;
@@ -133,7 +135,7 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files, const std::
         }
         folder_.emplace();
         if (!PrepareImages(files, *folder_, embed_, progress_, quality, width, height, useTriangle,
-                           report_, policy_)) {
+                           report_, policy_, jobs_)) {
             return FinishRun(rcNoFiles);
         }
     } else {
@@ -174,8 +176,8 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files, const std::
 std::int32_t ConversionRun(const std::vector<std::string>& Files, const std::string& OutputFile,
                            const TProgressProc& Progress, bool SameSize, std::uint8_t Quality,
                            std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
-                           TRunReport* Report, TPagePolicy Policy) {
-    TConversion conversion(Progress, Report, Policy);
+                           TRunReport* Report, TPagePolicy Policy, unsigned Jobs) {
+    TConversion conversion(Progress, Report, Policy, Jobs);
     return conversion.Run(Files, OutputFile, SameSize, Quality, Width, Height, UseTriangle);
 }
 

@@ -82,6 +82,9 @@ struct TFileSource {
 static_assert(std::is_standard_layout_v<TFileSource>);
 static_assert(kMaxPicturePixels * 3 < kMaxDecodeBytes, "the largest bitmap leaves libjpeg room");
 
+// The rows read in one go, and the band DecodeRows hands over.
+constexpr JDIMENSION kBatch = TJpegDecoder::kBandRows;
+
 // A progressive file is read whole inside jpeg_start_decompress, seconds for
 // a large one; libjpeg's progress monitor lets us drain the message queue
 // meanwhile. Whatever the drain raises is kept, libjpeg is stopped, and the
@@ -201,7 +204,20 @@ struct TJpegDecoder::TState {
         return info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     }
 
-    // After jpeg_start_decompress: every row into a new bitmap.
+    // libjpeg's default settings, at full size.
+    void StartFullSize() {
+        Run([this] {
+            info.out_color_space = Cmyk() ? JCS_CMYK : JCS_RGB;
+            LimitMemory();
+            jpeg_start_decompress(&info);
+        });
+    }
+
+    // After jpeg_start_decompress: every row, kBatch rows at a time, into
+    // the row rowAt(y) gives; filled(first, count) once each batch is in.
+    template <typename RowAt, typename Filled> void ReadRows(RowAt rowAt, Filled filled);
+
+    // Every row into a new bitmap.
     TBitmap24 ReadPixels();
 };
 
@@ -233,13 +249,8 @@ std::uint32_t TJpegDecoder::Height() const {
 }
 
 TBitmap24 TJpegDecoder::Decode() {
-    TState& s = *state_;
-    s.Run([&s] {
-        s.info.out_color_space = s.Cmyk() ? JCS_CMYK : JCS_RGB;
-        s.LimitMemory();
-        jpeg_start_decompress(&s.info);
-    });
-    return s.ReadPixels();
+    state_->StartFullSize();
+    return state_->ReadPixels();
 }
 
 TBitmap24 TJpegDecoder::DecodeAtLeast(std::uint32_t MinWidth, std::uint32_t MinHeight) {
@@ -260,12 +271,10 @@ TBitmap24 TJpegDecoder::DecodeAtLeast(std::uint32_t MinWidth, std::uint32_t MinH
     return s.ReadPixels();
 }
 
-TBitmap24 TJpegDecoder::TState::ReadPixels() {
+template <typename RowAt, typename Filled>
+void TJpegDecoder::TState::ReadRows(RowAt rowAt, Filled filled) {
     const bool cmyk = Cmyk();
-
-    TBitmap24 bitmap(info.output_width, info.output_height);
     const std::uint32_t width = info.output_width;
-    constexpr JDIMENSION kBatch = 16;
     std::vector<std::uint8_t> cmykRows;
     if (cmyk) {
         // Four bytes a pixel for kBatch rows; no overflow where a bitmap of
@@ -275,25 +284,51 @@ TBitmap24 TJpegDecoder::TState::ReadPixels() {
     const bool adobe = info.saw_Adobe_marker;
     JSAMPROW rows[kBatch];
     while (info.output_scanline < info.output_height) {
+        // libjpeg gives a row group (often two rows) per call; the batch is
+        // handed over only when full, or at the end.
         const JDIMENSION first = info.output_scanline;
-        const JDIMENSION count = std::min<JDIMENSION>(kBatch, info.output_height - first);
-        for (JDIMENSION r = 0; r < count; ++r) {
-            rows[r] = cmyk ? cmykRows.data() + static_cast<std::size_t>(r) * width * 4
-                           : bitmap.Row(first + r);
-        }
-        JDIMENSION got = 0;
-        Run([this, &rows, &got, count] { got = jpeg_read_scanlines(&info, rows, count); });
-        if (cmyk) {
-            for (JDIMENSION r = 0; r < got; ++r) {
-                (adobe ? AdobeCmykToRgb : PlainCmykToRgb)(rows[r], bitmap.Row(first + r), width);
+        const JDIMENSION end = first + std::min<JDIMENSION>(kBatch, info.output_height - first);
+        while (info.output_scanline < end) {
+            const JDIMENSION next = info.output_scanline;
+            const JDIMENSION count = end - next;
+            for (JDIMENSION r = 0; r < count; ++r) {
+                rows[r] = cmyk ? cmykRows.data() + static_cast<std::size_t>(r) * width * 4
+                               : rowAt(next + r);
             }
+            JDIMENSION got = 0;
+            Run([this, &rows, &got, count] { got = jpeg_read_scanlines(&info, rows, count); });
+            if (cmyk) {
+                for (JDIMENSION r = 0; r < got; ++r) {
+                    (adobe ? AdobeCmykToRgb : PlainCmykToRgb)(rows[r], rowAt(next + r), width);
+                }
+            }
+            DrainMessageQueue();
         }
-        DrainMessageQueue();
+        filled(first, end - first);
     }
     // Every row is in; what follows the last scan is of no interest, so the
     // rest of the file is not read.
     Destroy();
+}
+
+TBitmap24 TJpegDecoder::TState::ReadPixels() {
+    TBitmap24 bitmap(info.output_width, info.output_height);
+    ReadRows([&bitmap](JDIMENSION y) { return bitmap.Row(y); }, [](JDIMENSION, JDIMENSION) {});
     return bitmap;
+}
+
+void TJpegDecoder::DecodeRows(const TRowsProc& Take) {
+    TState& s = *state_;
+    s.StartFullSize();
+    TBitmap24 band(s.info.output_width, kBatch);
+    s.ReadRows([&band](JDIMENSION y) { return band.Row(y % kBatch); },
+               [&band, &Take](JDIMENSION, JDIMENSION count) {
+                   const std::uint8_t* rows[kBatch];
+                   for (JDIMENSION r = 0; r < count; ++r) {
+                       rows[r] = band.Row(r);
+                   }
+                   Take(rows, count);
+               });
 }
 
 } // namespace vorpane

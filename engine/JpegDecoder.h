@@ -16,6 +16,7 @@
 #include "Bitmap24.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,8 +28,15 @@ namespace vorpane {
 // a size near the pixel limit would otherwise need gigabytes for them.
 inline constexpr std::uint64_t kMaxDecodeBytes = std::uint64_t{512} << 20;
 
+// Receives Count rows of a picture, top to bottom, as pointers valid until
+// it returns.
+using TRowsProc = std::function<void(const std::uint8_t* const* Rows, std::uint32_t Count)>;
+
 class TJpegDecoder {
 public:
+    // The most rows DecodeRows hands over at once.
+    static constexpr std::uint32_t kBandRows = 16;
+
     // Opens FileName and reads its header.
     explicit TJpegDecoder(const std::string& FileName);
     ~TJpegDecoder();
@@ -44,14 +52,20 @@ public:
     // converted to RGB (Adobe's inverted CMYK when the file carries Adobe's
     // marker, plain CMYK otherwise). Drains the message queue all along, also
     // while libjpeg reads a progressive file; an error the drain raises comes
-    // out of Decode as it is. A decoder decodes once: Decode or
-    // DecodeAtLeast, not both.
+    // out of Decode as it is. A decoder decodes once: with Decode,
+    // DecodeAtLeast or DecodeRows.
     TBitmap24 Decode();
 
     // The same at the smallest of libjpeg's scales M/8, M = 1 ... 8, at which
     // the picture is at least MinWidth x MinHeight; full size when even that
     // is smaller than asked.
     TBitmap24 DecodeAtLeast(std::uint32_t MinWidth, std::uint32_t MinHeight);
+
+    // The pixels of Decode, handed to Take kBandRows rows at a time (fewer
+    // only at the end) as they are decoded, so that the whole picture is
+    // never held. An error Take raises ends the decoding and comes out as
+    // it is.
+    void DecodeRows(const TRowsProc& Take);
 
 private:
     struct TState;

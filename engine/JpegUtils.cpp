@@ -1,24 +1,26 @@
-// The image preparation of JpegUtils.h: loading, the batch, the JPEG
-// encoder and the private temporary folder. The resampler is in
+// The image preparation of JpegUtils.h: the batch, the JPEG encoder and the
+// private temporary folder. Loading is in PictureFile.cpp, the resampler in
 // Resampler.cpp.
 
 #include "JpegUtils.h"
 
+#include "BandResampler.h"
 #include "Errors.h"
 #include "FileHandle.h"
 #include "FileOutputStream.h"
 #include "GuardMessage.h"
-#include "JpegDecoder.h"
 #include "JpegErrorBridge.h"
 #include "MessageQueue.h"
+#include "OrderedBatch.h"
+#include "PictureFile.h"
+#include "ResampleThread.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
-#include <png.h>
+#include <optional>
 #include <sys/stat.h>
 #include <type_traits>
 #include <unistd.h>
@@ -31,71 +33,17 @@ std::atomic<bool> StopPreparing{false};
 
 namespace {
 
-// ---- Loading -----------------------------------------------------------------
-
-// The extension of the file name's last component, without its dot; "" when
-// there is none.
-std::string ExtensionOf(const std::string& fileName) {
-    const std::size_t slash = fileName.find_last_of('/');
-    const std::size_t dot = fileName.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return "";
-    }
-    return fileName.substr(dot + 1);
-}
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
-
-// Closes a FILE and frees libpng's reading state on every path.
-struct TPngRead {
-    png_image Image{};
-    std::FILE* Stream = nullptr;
-    ~TPngRead() {
-        png_image_free(&Image);
-        if (Stream != nullptr) {
-            std::fclose(Stream);
-        }
-    }
+// What a worker found for one listed file: no file there (Missing, an errno
+// value), a prepared file (File), or no page and why (NoPage).
+struct TPrepared {
+    int Missing = 0;
+    std::string File;
+    std::string NoPage;
 };
 
-// libpng's simplified reader: it catches its own errors (with its own jump)
-// and answers 0 with a message.
-TBitmap24 LoadPng(const std::string& fileName) {
-    TFileHandle file = TFileHandle::OpenForReading(fileName);
-    if (!file.Valid()) {
-        throw EFileError("Cannot open file " + SystemErrorText(fileName, errno));
-    }
-    // The stream gets a descriptor of its own; ours closes with the handle.
-    TPngRead read;
-    const int fd = ::dup(file.Fd());
-    if (fd < 0 || (read.Stream = ::fdopen(fd, "rb")) == nullptr) {
-        const int err = errno;
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        throw EFileError("Cannot open file " + SystemErrorText(fileName, err));
-    }
-    read.Image.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_stdio(&read.Image, read.Stream) == 0) {
-        throw EPictureError(fileName + ": " + read.Image.message);
-    }
-    TBitmap24::CheckPictureSize(read.Image.width, read.Image.height);
-    read.Image.format = PNG_FORMAT_RGB;
-    TBitmap24 bitmap(read.Image.width, read.Image.height);
-    // Transparent parts are laid over white, like a picture on paper.
-    const png_color white{255, 255, 255};
-    if (png_image_finish_read(&read.Image, &white, bitmap.Row(0),
-                              static_cast<png_int_32>(bitmap.RowBytes()), nullptr) == 0) {
-        throw EPictureError(fileName + ": " + read.Image.message);
-    }
-    return bitmap;
+unsigned OnlineProcessors() {
+    const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
+    return online > 0 ? static_cast<unsigned>(online) : 1;
 }
 
 // 0 when a file exists under path; else why not, as an errno value.
@@ -243,23 +191,26 @@ struct TJpegEncoder {
     }
 };
 
+// The picture scaled as it is decoded, a band of rows at a time, by a
+// TBandResampler or a TResampleThread: the result is ResampleBitmap's,
+// without the full-size picture in memory.
+template <typename TResampler>
+TBitmap24 ScaleWhileReading(TPictureFile& file, std::uint32_t width, std::uint32_t height,
+                            int filter) {
+    static_assert(TPictureFile::kBandRows <= kBandRows);
+    TResampler resampler(file.Width(), file.Height(), width, height, filter);
+    file.ReadRows([&resampler](const std::uint8_t* const* rows, std::uint32_t count) {
+        resampler.AddRows(rows, static_cast<std::int32_t>(count));
+    });
+    return resampler.Finish();
+}
+
 } // namespace
 
 // ---- Interfaces -------------------------------------------------------------------
 
 TBitmap24 LoadPicture(const std::string& FileName) {
-    const std::string extension = ExtensionOf(FileName);
-    const std::string kind = LowerAscii(extension);
-    if (kind == "jpg" || kind == "jpeg") {
-        return TJpegDecoder(FileName).Decode();
-    }
-    if (kind == "png") {
-        return LoadPng(FileName);
-    }
-    if (kind == "bmp" || kind == "ico" || kind == "wmf" || kind == "emf") {
-        throw EPictureError("Unsupported picture format (." + extension + ")");
-    }
-    throw EPictureError("Unknown picture file extension (." + extension + ")");
+    return TPictureFile(FileName).ReadAll();
 }
 
 std::uint32_t HeightForWidth(std::uint16_t SourceHeight, std::uint16_t SourceWidth,
@@ -329,15 +280,12 @@ std::string TempFolder() {
 
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
                   std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
-                  std::string* NoPageReason) {
-    TBitmap24 picture = LoadPicture(FileName);
-    if (Width == 0 && Height == 0) {
-        return SaveAsJpeg(picture, TempName, Quality);
-    }
+                  std::string* NoPageReason, bool SpareThread) {
+    TPictureFile file(FileName);
     // A picture side above 65535 (only a PNG can have one) is cut here too;
-    // the resampler refuses such a picture anyway.
-    const auto pictureWidth = static_cast<std::uint16_t>(picture.Width());
-    const auto pictureHeight = static_cast<std::uint16_t>(picture.Height());
+    // the size check below refuses such a picture anyway.
+    const auto pictureWidth = static_cast<std::uint16_t>(file.Width());
+    const auto pictureHeight = static_cast<std::uint16_t>(file.Height());
     std::uint16_t newWidth = Width;
     std::uint16_t newHeight = Height;
     // A computed side keeps its low 16 bits.
@@ -346,17 +294,19 @@ bool PrepareImage(const std::string& FileName, const std::string& TempName, std:
     } else if (Width == 0) {
         newWidth = static_cast<std::uint16_t>(WidthForHeight(pictureHeight, pictureWidth, Height));
     }
+    // No size asked, or the picture's own: encoded again as it is.
+    if ((Width == 0 && Height == 0) || (file.Width() == newWidth && file.Height() == newHeight)) {
+        return SaveAsJpeg(file.ReadAll(), TempName, Quality);
+    }
     // Sizes the resampler refuses give no file rather than a page of
     // whatever the output bitmap held.
     std::string noPage;
-    if (newWidth != picture.Width() || newHeight != picture.Height()) {
-        if (!FitsResampler(newWidth, newHeight)) {
-            noPage = "its page would be " + SizeText(newWidth, newHeight) +
-                     " pixels; each side must be 1 to 32767";
-        } else if (!FitsResampler(picture.Width(), picture.Height())) {
-            noPage = "it is " + SizeText(picture.Width(), picture.Height()) +
-                     " pixels; only pictures with sides of 1 to 32767 can be scaled";
-        }
+    if (!FitsResampler(newWidth, newHeight)) {
+        noPage = "its page would be " + SizeText(newWidth, newHeight) +
+                 " pixels; each side must be 1 to 32767";
+    } else if (!FitsResampler(file.Width(), file.Height())) {
+        noPage = "it is " + SizeText(file.Width(), file.Height()) +
+                 " pixels; only pictures with sides of 1 to 32767 can be scaled";
     }
     if (!noPage.empty()) {
         if (NoPageReason != nullptr) {
@@ -364,22 +314,20 @@ bool PrepareImage(const std::string& FileName, const std::string& TempName, std:
         }
         return false;
     }
-    TBitmap24 output;
-    // With every size checked, what is left to fail is memory: a page that
-    // can't be made must not vanish from the document unnoticed.
-    if (!ResampleBitmap(&picture, &output, newWidth, newHeight,
-                        UseTriangle ? kTriangleFilter : kLanczos3Filter)) {
-        throw EPictureError("Not enough memory for a page of " + SizeText(newWidth, newHeight) +
-                            " pixels");
-    }
-    picture = TBitmap24();
-    return SaveAsJpeg(output, TempName, Quality);
+    // With every size checked, what is left to fail is memory: the
+    // resampler raises an error for a page it can't make, which must not
+    // vanish from the document unnoticed.
+    const int filter = UseTriangle ? kTriangleFilter : kLanczos3Filter;
+    return SaveAsJpeg(SpareThread
+                          ? ScaleWhileReading<TResampleThread>(file, newWidth, newHeight, filter)
+                          : ScaleWhileReading<TBandResampler>(file, newWidth, newHeight, filter),
+                      TempName, Quality);
 }
 
 bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
                    std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,
-                   bool UseTriangle, TRunReport* Report, TPagePolicy Policy) {
+                   bool UseTriangle, TRunReport* Report, TPagePolicy Policy, unsigned Jobs) {
     StopPreparing = false;
     if (SourceFiles.empty()) {
         ShowGuardMessage("Warning", "No Files.");
@@ -387,40 +335,73 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
     }
     const bool everyPage = Policy == TPagePolicy::ppEveryPage;
     const std::size_t count = SourceFiles.size();
+    const unsigned jobs = Jobs != 0 ? Jobs : OnlineProcessors();
+    // No more files than half the jobs: each file gets a spare thread that
+    // scales it while it decodes. A full batch keeps one thread per file.
+    const bool spareThread = jobs >= 2 * std::min<std::size_t>(jobs, count);
+    // A file's size tells roughly how long it takes: the largest of the next
+    // few start first.
+    std::vector<std::uint64_t> sizes(count);
     for (std::size_t i = 0; i < count; ++i) {
-        if (StopPreparing) {
-            break;
-        }
-        const std::string& source = SourceFiles[i];
-        const int missing = MissingFileError(source);
-        try {
-            if (missing != 0) {
+        struct stat st {};
+        sizes[i] = ::stat(SourceFiles[i].c_str(), &st) == 0 ? std::uint64_t(st.st_size) : 0;
+    }
+    TOrderedBatch<TPrepared> batch(
+        sizes, jobs,
+        [&](std::size_t i) {
+            const std::string& source = SourceFiles[i];
+            TPrepared prepared;
+            prepared.Missing = MissingFileError(source);
+            if (prepared.Missing != 0) {
                 if (everyPage) {
-                    throw EFileError("Cannot open file " + SystemErrorText(source, missing));
+                    throw EFileError("Cannot open file " +
+                                     SystemErrorText(source, prepared.Missing));
                 }
-                if (Report != nullptr) {
-                    Report->Skipped.push_back({source, std::strerror(missing)});
-                }
-            } else {
-                const std::string tempName = Folder.FileFor(i);
-                std::string noPage;
-                if (PrepareImage(source, tempName, Quality, Width, Height, UseTriangle, &noPage)) {
-                    PreparedFiles.push_back(tempName);
-                } else if (everyPage) {
-                    throw EPictureError(noPage);
-                } else if (Report != nullptr) {
-                    Report->Skipped.push_back({source, noPage});
-                }
+                return prepared;
             }
+            const std::string tempName = Folder.FileFor(i);
+            if (PrepareImage(source, tempName, Quality, Width, Height, UseTriangle,
+                             &prepared.NoPage, spareThread)) {
+                prepared.File = tempName;
+            } else if (everyPage) {
+                throw EPictureError(prepared.NoPage);
+            }
+            return prepared;
+        },
+        [] { return StopPreparing.load(); },
+        [](TPrepared& prepared) {
+            if (!prepared.File.empty()) {
+                ::unlink(prepared.File.c_str());
+            }
+        });
+    for (std::size_t i = 0; i < count && !StopPreparing; ++i) {
+        const std::string& source = SourceFiles[i];
+        std::optional<TPrepared> prepared;
+        try {
+            prepared = batch.Take(i);
         } catch (...) {
             if (Report != nullptr) {
                 Report->FailedFile = source;
             }
             throw;
         }
-        if (missing == 0 && Progress) {
-            Progress(source, static_cast<std::int64_t>(count) - 1,
-                     static_cast<std::int64_t>(i) + 1);
+        if (!prepared) {
+            break; // stopped before this file was started
+        }
+        if (prepared->Missing != 0) {
+            if (Report != nullptr) {
+                Report->Skipped.push_back({source, std::strerror(prepared->Missing)});
+            }
+        } else {
+            if (!prepared->File.empty()) {
+                PreparedFiles.push_back(prepared->File);
+            } else if (Report != nullptr) {
+                Report->Skipped.push_back({source, prepared->NoPage});
+            }
+            if (Progress) {
+                Progress(source, static_cast<std::int64_t>(count) - 1,
+                         static_cast<std::int64_t>(i) + 1);
+            }
         }
         DrainMessageQueue();
     }

@@ -9,8 +9,11 @@
 // of the weights (cut toward zero) and clamp to 0 ... 255. Two builds give
 // the same pixels for the same source pixels.
 //
-// Everything runs on the caller's thread; the work drains the message queue
-// (DrainMessageQueue) between its steps so a window stays usable.
+// PrepareImage and ResampleBitmap work on the caller's thread (PrepareImage
+// with a spare thread when asked) and drain the message queue
+// (DrainMessageQueue) between their steps so a window stays usable. A batch
+// prepares several files at once on worker threads, but reports and drains
+// only on the caller's thread.
 #pragma once
 
 #include "Bitmap24.h"
@@ -29,7 +32,8 @@ namespace vorpane {
 // ---- Preparation ----------------------------------------------------------
 
 // Cleared by PrepareImages when a batch starts, set by the Stop command;
-// the batch reads it before each file. Atomic: a Stop may come from another
+// the batch reads it before each file it starts and each it reports.
+// Atomic: the batch's workers read it, and a Stop may come from another
 // thread than the one preparing.
 extern std::atomic<bool> StopPreparing;
 
@@ -42,27 +46,41 @@ extern std::atomic<bool> StopPreparing;
 // there is no file), with ppEveryPage it ends the batch with an error. Gives
 // false only for an empty SourceFiles (after the "No Files." guard message);
 // errors of loading, decoding, encoding and writing end the batch and leave
-// as exceptions. Report, when given, collects each source that gave no page
-// and why (Skipped) and, when an error leaves, the source it came from
-// (FailedFile).
+// as exceptions, the first failing file's in list order. Report, when given,
+// collects each source that gave no page and why (Skipped) and, when an
+// error leaves, the source it came from (FailedFile).
+//
+// Up to Jobs files (0: one per online processor) are prepared at once on
+// worker threads (TOrderedBatch), each within the decoder's memory budget,
+// in about list order: of the next few, the largest file first. With no
+// more files than half the jobs, each gets a spare thread (PrepareImage). The
+// files and the order of everything else are the same for any Jobs: the
+// calling thread appends, reports and drains the message queue in list
+// order, draining also while it waits. After StopPreparing is set no file
+// is started; the batch ends after the file being reported, and files the
+// workers had started beyond it are finished and deleted. An error is the
+// first failing file's in list order; it leaves once every worker has
+// stopped, and deletes what they made after that file.
 bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
                    std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,
                    bool UseTriangle, TRunReport* Report = nullptr,
-                   TPagePolicy Policy = TPagePolicy::ppLeaveOut);
+                   TPagePolicy Policy = TPagePolicy::ppLeaveOut, unsigned Jobs = 0);
 
-// Loads FileName (LoadPicture), scales it when Width or Height is given (one
-// of them 0: the other follows the picture's aspect ratio; both given: the
-// picture is stretched to exactly that size) with Lanczos3, or the triangle
-// filter when UseTriangle, and writes it to TempName (SaveAsJpeg). True when
-// the file was written; false, and no file written, when the page would have
-// no pixels or a side (of the page or of the picture) is beyond what the
-// resampler scales (32767); NoPageReason, when given, then says which. A page
-// of a size the resampler takes that still can't be made (no memory for it)
-// raises EPictureError.
+// Loads FileName (as LoadPicture), scales it when Width or Height is given
+// (one of them 0: the other follows the picture's aspect ratio; both given:
+// the picture is stretched to exactly that size) with Lanczos3, or the
+// triangle filter when UseTriangle, and writes it to TempName (SaveAsJpeg).
+// The pixels are ResampleBitmap's, but a JPEG is scaled band by band as it
+// decodes, never held at full size; with SpareThread a second thread
+// scales while this one decodes. True when the file was written; false, and
+// no file written, when the page would have no pixels or a side (of the
+// page or of the picture) is beyond what the resampler scales (32767);
+// NoPageReason, when given, then says which. A page of a size the resampler
+// takes that still can't be made (no memory for it) raises EPictureError.
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
                   std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
-                  std::string* NoPageReason = nullptr);
+                  std::string* NoPageReason = nullptr, bool SpareThread = false);
 
 // The side that keeps the source's aspect ratio: round(SourceHeight * Width
 // / SourceWidth) and round(SourceWidth * Height / SourceHeight), exact, a

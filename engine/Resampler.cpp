@@ -1,39 +1,19 @@
-// The resampler of JpegUtils.h. The rules that fix every weight and pixel
-// live in BuildGroupList and in FinishPixels; the passes are arranged for
-// speed (blocks of rows, lanes the compiler vectorises) without changing a
-// single output byte: integer sums do not depend on the order of their terms.
+// The resampler of JpegUtils.h: the weights (BuildGroupList) and the steps
+// that run the passes of ResamplePasses.cpp over whole pictures.
 
+#include "BandResampler.h"
 #include "Errors.h"
 #include "JpegUtils.h"
 #include "MessageQueue.h"
+#include "ResamplePasses.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 
 namespace vorpane {
 
 namespace {
-
-// The passes drain the message queue about every microsecond: after each
-// group of pixels worked out together, rather than after each product as a
-// plain loop would, which is the same for a window served every 10 ms. The
-// benchmark builds this file once more with VORPANE_BENCH_NO_DRAIN to measure
-// what the drains cost.
-inline void Drain() {
-#ifndef VORPANE_BENCH_NO_DRAIN
-    DrainMessageQueue();
-#endif
-}
-
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
-// Every machine gets the plain build; those with AVX2 also a wider one,
-// chosen at load time. Both compute the same integers.
-#define VORPANE_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
-#else
-#define VORPANE_VECTOR_CLONES
-#endif
 
 // ---- Filters, in single precision --------------------------------------------
 
@@ -78,139 +58,6 @@ std::int32_t Mirror(std::int64_t j, std::int64_t size) {
     return static_cast<std::int32_t>(j);
 }
 
-// ---- The passes ----------------------------------------------------------------
-
-// The groups of a list flattened for the passes: entries First[k] ...
-// First[k + 1] - 1 of Pixel and Weight belong to group k, whose weights add
-// up to Total[k]. The passes multiply 16-bit weights by bytes into 32-bit
-// sums, which vectorises well; a list whose weights could overflow either
-// is refused. BuildGroupList's weights lie within +-256 and add up to a few
-// thousand at most, far inside both limits.
-struct TFlatGroups {
-    std::vector<std::int32_t> First;
-    std::vector<std::int32_t> Pixel;
-    std::vector<std::int16_t> Weight;
-    std::vector<std::int32_t> Total;
-    std::int32_t MaxPixel = -1;
-
-    TFlatGroups(const TGroupList& list, std::int32_t count) {
-        First.reserve(static_cast<std::size_t>(count) + 1);
-        Total.reserve(static_cast<std::size_t>(count));
-        First.push_back(0);
-        for (std::int32_t k = 0; k < count; ++k) {
-            const TPixelGroup& group = list.at(static_cast<std::size_t>(k));
-            std::int64_t total = 0;
-            std::int64_t magnitude = 0;
-            for (std::int32_t n = 0; n < group.Count; ++n) {
-                const TPixelWeight& entry = group.Weights.at(static_cast<std::size_t>(n));
-                if (entry.Pixel < 0 || entry.Weight < INT16_MIN || entry.Weight > INT16_MAX) {
-                    throw ERangeError("Error size!");
-                }
-                Pixel.push_back(entry.Pixel);
-                Weight.push_back(static_cast<std::int16_t>(entry.Weight));
-                total += entry.Weight;
-                magnitude += std::abs(entry.Weight);
-                MaxPixel = std::max(MaxPixel, entry.Pixel);
-            }
-            if (magnitude * 255 > INT32_MAX) {
-                throw ERangeError("Error size!");
-            }
-            First.push_back(static_cast<std::int32_t>(Pixel.size()));
-            Total.push_back(static_cast<std::int32_t>(total));
-        }
-    }
-};
-
-// Turns channel sums into stored bytes: each sum divided by the group's
-// total, the quotient cut toward zero, then held to 0 ... 255; black when the
-// total is 0 or less. The division runs in double precision, which gives the
-// integer quotient exactly wherever it matters: a quotient at or above 256
-// rounds to at least 256 and one at or below 0 to at most 0, so both clamp
-// alike; in between, an inexact quotient lies at least 1 / Total from the
-// nearest integers while double rounding moves it by at most 256 * 2^-53,
-// far less for any 32-bit total.
-inline void FinishPixels(const std::int32_t* sums, std::int32_t total, std::uint8_t* out,
-                         std::size_t count) {
-    if (total <= 0) {
-        std::memset(out, 0, count);
-        return;
-    }
-    const double divisor = total;
-    for (std::size_t i = 0; i < count; ++i) {
-        const double quotient = static_cast<double>(sums[i]) / divisor;
-        const double held = quotient < 0.0 ? 0.0 : (quotient > 255.0 ? 255.0 : quotient);
-        out[i] = static_cast<std::uint8_t>(static_cast<std::int32_t>(held));
-    }
-}
-
-// The horizontal pass works on blocks of kBlockRows source rows, laid out
-// column by column in a tile: column x of the block is kLanes bytes (every
-// row's three channels). A new column of the block is then the weighted sum
-// of whole tile columns: kLanes independent sums the compiler keeps in
-// vector registers.
-constexpr std::int32_t kBlockRows = 16;
-constexpr std::size_t kLanes = kBlockRows * 3;
-
-VORPANE_VECTOR_CLONES
-void HorizontalPass(std::int32_t rowCount, std::int32_t newWidth, const TScanLines& source,
-                    const TScanLines& dest, const TFlatGroups& groups) {
-    const std::size_t columns = static_cast<std::size_t>(groups.MaxPixel) + 1;
-    std::vector<std::uint8_t> tile(columns * kLanes);
-    for (std::int32_t top = 0; top < rowCount; top += kBlockRows) {
-        const std::int32_t rows = std::min(kBlockRows, rowCount - top);
-        for (std::int32_t r = 0; r < rows; ++r) {
-            const std::uint8_t* from = source[static_cast<std::size_t>(top + r)];
-            std::uint8_t* to = tile.data() + 3 * r;
-            for (std::size_t x = 0; x < columns; ++x, from += 3, to += kLanes) {
-                to[0] = from[0];
-                to[1] = from[1];
-                to[2] = from[2];
-            }
-        }
-        Drain();
-        for (std::int32_t k = 0; k < newWidth; ++k) {
-            std::int32_t sums[kLanes] = {};
-            for (std::int32_t n = groups.First[k]; n < groups.First[k + 1]; ++n) {
-                const std::uint8_t* column =
-                    tile.data() + static_cast<std::size_t>(groups.Pixel[n]) * kLanes;
-                const std::int16_t weight = groups.Weight[n];
-                for (std::size_t i = 0; i < kLanes; ++i) {
-                    sums[i] += std::int32_t{weight} * std::int16_t{column[i]};
-                }
-            }
-            std::uint8_t pixels[kLanes];
-            FinishPixels(sums, groups.Total[k], pixels, kLanes);
-            for (std::int32_t r = 0; r < rows; ++r) {
-                std::memcpy(dest[static_cast<std::size_t>(top + r)] + 3 * k, pixels + 3 * r, 3);
-            }
-            Drain();
-        }
-    }
-}
-
-// The vertical pass makes one new row at a time: the weighted sum of whole
-// source rows, lane by lane.
-VORPANE_VECTOR_CLONES
-void VerticalPass(std::int32_t width, std::int32_t newHeight, const TScanLines& source,
-                  const TScanLines& dest, const TFlatGroups& groups) {
-    const std::size_t lanes = static_cast<std::size_t>(width) * 3;
-    std::vector<std::int32_t> sums(lanes);
-    for (std::int32_t k = 0; k < newHeight; ++k) {
-        std::fill(sums.begin(), sums.end(), 0);
-        std::int32_t* const to = sums.data();
-        for (std::int32_t n = groups.First[k]; n < groups.First[k + 1]; ++n) {
-            const std::uint8_t* const from = source[static_cast<std::size_t>(groups.Pixel[n])];
-            const std::int16_t weight = groups.Weight[n];
-            for (std::size_t i = 0; i < lanes; ++i) {
-                to[i] += std::int32_t{weight} * std::int16_t{from[i]};
-            }
-            Drain();
-        }
-        FinishPixels(to, groups.Total[k], dest[static_cast<std::size_t>(k)], lanes);
-        Drain();
-    }
-}
-
 } // namespace
 
 // ---- The steps -------------------------------------------------------------------
@@ -237,7 +84,7 @@ void GetScanLines(TBitmap24& Bitmap, TScanLines& Lines) {
     Lines.resize(Bitmap.Height());
     for (std::uint32_t r = 0; r < Bitmap.Height(); ++r) {
         Lines[r] = Bitmap.Row(r);
-        Drain();
+        DrainInPass();
     }
 }
 
@@ -287,7 +134,7 @@ TGroupList BuildGroupList(std::int32_t SourceSize, std::int32_t DestSize, int Fi
                     Mirror(j, SourceSize), static_cast<std::int32_t>(weight)};
                 ++group.Count;
             }
-            Drain();
+            DrainInPass();
         }
         // Shrunk more than about 512 times, every weight (256 * scale * f)
         // rounds to 0 and the pixel would come out black. A plain average of
@@ -303,7 +150,7 @@ TGroupList BuildGroupList(std::int32_t SourceSize, std::int32_t DestSize, int Fi
                 }
             }
         }
-        Drain();
+        DrainInPass();
     }
     return list;
 }
@@ -313,7 +160,7 @@ void ApplyGroupList(std::int32_t OuterCount, std::int32_t InnerCount, const TSca
     if (OuterCount < 0 || InnerCount < 0) {
         throw ERangeError("Error size!");
     }
-    const TFlatGroups groups(List, InnerCount);
+    const TPassGroups groups(List, InnerCount);
     // The tables must hold every row the pass reaches (columns within a row
     // are the caller's to keep in range).
     const auto rows = [](const TScanLines& lines) {
@@ -326,11 +173,15 @@ void ApplyGroupList(std::int32_t OuterCount, std::int32_t InnerCount, const TSca
         throw ERangeError("Error size!");
     }
     if (Horizontal) {
-        HorizontalPass(OuterCount, InnerCount, SourceLines, DestLines, groups);
+        THorizontalScratch scratch;
+        for (std::int32_t top = 0; top < OuterCount; top += kBandRows) {
+            HorizontalPass(SourceLines.data() + top, std::min(kBandRows, OuterCount - top),
+                           DestLines.data() + top, groups, scratch);
+        }
     } else {
-        VerticalPass(OuterCount, InnerCount, SourceLines, DestLines, groups);
+        VerticalPass(SourceLines.data(), OuterCount, 0, InnerCount, DestLines.data(), groups);
     }
-    Drain();
+    DrainInPass();
 }
 
 bool ResampleBitmap(TBitmap24* Source, TBitmap24* Dest, std::uint16_t NewWidth,
@@ -345,23 +196,18 @@ bool ResampleBitmap(TBitmap24* Source, TBitmap24* Dest, std::uint16_t NewWidth,
         CheckSize(NewHeight);
         CheckSize(NewWidth);
         PrepareSource(Source);
-        const auto sourceWidth = static_cast<std::int32_t>(Source->Width());
-        const auto sourceHeight = static_cast<std::int32_t>(Source->Height());
-
-        TBitmap24 intermediate;
-        SetBitmap24(intermediate, NewWidth, Source->Height());
-        TScanLines first;
-        TScanLines second;
-        GetScanLines(*Source, first);
-        GetScanLines(intermediate, second);
-        TGroupList list = BuildGroupList(sourceWidth, NewWidth, FilterIndex);
-        ApplyGroupList(sourceHeight, NewWidth, first, second, true, list);
-
+        // The source goes through in bands, as a decoder would hand it over;
+        // in place, every source row is read before the result replaces it.
+        TBandResampler resampler(Source->Width(), Source->Height(), NewWidth, NewHeight,
+                                 FilterIndex);
+        TScanLines rows;
+        GetScanLines(*Source, rows);
+        for (std::size_t top = 0; top < rows.size(); top += kBandRows) {
+            resampler.AddRows(rows.data() + top, static_cast<std::int32_t>(std::min<std::size_t>(
+                                                     kBandRows, rows.size() - top)));
+        }
         TBitmap24& target = Dest != nullptr ? *Dest : *Source;
-        SetBitmap24(target, NewWidth, NewHeight);
-        GetScanLines(target, first);
-        list = BuildGroupList(sourceHeight, NewHeight, FilterIndex);
-        ApplyGroupList(NewWidth, NewHeight, second, first, false, list);
+        target = resampler.Finish();
         return true;
     } catch (...) {
         // Every failure inside, a size error included, is this answer.

@@ -19,18 +19,22 @@ TEST(ConvertOptions, DefaultsToOriginalSizeAtQuality100) {
     EXPECT_FALSE(o.SameSize);
     EXPECT_EQ(o.Quality, 100);
     EXPECT_FALSE(o.UseTriangle);
+    EXPECT_EQ(o.Jobs, 0u) << "one job per processor";
 }
 
 TEST(ConvertOptions, SizeQualityAndFilterInEveryForm) {
-    const TConvertOptions a =
-        Parse({"--size", "800x600", "--quality", "85", "--triangle", "-oout.pdf", "a.jpg"});
+    const TConvertOptions a = Parse(
+        {"--size", "800x600", "--quality", "85", "--triangle", "-oout.pdf", "-j", "3", "a.jpg"});
     EXPECT_TRUE(a.SameSize);
     EXPECT_EQ(a.Width, 800);
     EXPECT_EQ(a.Height, 600);
     EXPECT_EQ(a.Quality, 85);
     EXPECT_TRUE(a.UseTriangle);
     EXPECT_EQ(a.Output, "out.pdf");
-    const TConvertOptions b = Parse({"--size=0X32767", "--output=o.pdf", "--", "-dash.jpg"});
+    EXPECT_EQ(a.Jobs, 3u);
+    const TConvertOptions b =
+        Parse({"--size=0X32767", "--output=o.pdf", "--jobs=1024", "--", "-dash.jpg"});
+    EXPECT_EQ(b.Jobs, 1024u);
     EXPECT_EQ(b.Width, 0);
     EXPECT_EQ(b.Height, 32767);
     EXPECT_EQ(b.Files, std::vector<std::string>{"-dash.jpg"});
@@ -51,6 +55,9 @@ TEST(ConvertOptions, BadUsageIsRefusedWithAReason) {
         {"--quality", "0", "-o", "o", "a"},      // below 1
         {"--quality", "101", "-o", "o", "a"},    // above 100
         {"--quality", "9a", "-o", "o", "a"},
+        {"-j", "0", "-o", "o", "a"},        // no worker
+        {"--jobs", "1025", "-o", "o", "a"}, // past the limit
+        {"-j", "two", "-o", "o", "a"},
         {"--bogus", "-o", "o", "a"},
         {"--quiet=yes", "-o", "o", "a"},
         {"--quality", "80", "-o", "o", "a"},                                // nothing to encode

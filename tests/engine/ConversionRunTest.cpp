@@ -265,7 +265,8 @@ protected:
         output = dir.File("out.pdf");
         WriteFileBytes(output, "old document");
     }
-    std::int32_t Run(const std::vector<std::string>& list) {
+    std::int32_t Run(const std::vector<std::string>& list, unsigned jobs = 0,
+                     std::uint16_t width = 64, std::uint16_t height = 48) {
         return ConversionRun(
             list, output,
             [this](const std::string& text, std::int64_t total, std::int64_t done) {
@@ -274,7 +275,7 @@ protected:
                     onReport(reports.back());
                 }
             },
-            true, 90, 64, 48, false);
+            true, 90, width, height, false, nullptr, TPagePolicy::ppLeaveOut, jobs);
     }
     // Whether a report names the prepared copy of the k-th source, in a run
     // folder inside the private folder.
@@ -365,19 +366,57 @@ TEST_F(ConversionRunSameSize, StopWhileTheSecondOfThreeIsEmbeddedLeavesNoTempora
     EXPECT_TRUE(NothingLeft());
 }
 
+// One worker, or two: the second has started file 1 when file 0 is
+// reported; nothing after file 0 is reported, and no prepared file stays.
 TEST_F(ConversionRunSameSize, StopWhileTheFirstSourceIsPreparedEndsAtTheFirstTest) {
-    onReport = [&](const TReport& r) {
-        if (r.text == files[0]) { // as a Stop click served while file 0 was prepared
-            StopConverting = true;
-            StopPreparing = true;
+    for (unsigned jobs : {1u, 2u}) {
+        reports.clear();
+        onReport = [&](const TReport& r) {
+            if (r.text == files[0]) { // as a Stop click served while file 0 was prepared
+                StopConverting = true;
+                StopPreparing = true;
+            }
+        };
+        EXPECT_EQ(Run(files, jobs), rcStopped);
+        const std::vector<TReport> expected = {
+            {"converting..", 0, 0}, {files[0], 2, 1}, {"Finished!", 0, 0}};
+        EXPECT_EQ(reports, expected) << jobs << " workers";
+        EXPECT_TRUE(NothingLeft());
+        EXPECT_EQ(ReadFileBytes(output), "old document");
+    }
+}
+
+// Real photographs of every kind, a missing one among them, prepared by one
+// worker, by two and by three, and a single one with a spare thread: the
+// documents and the reports must not differ by a byte.
+TEST_F(ConversionRunSameSize, AnyNumberOfWorkersWritesTheSameDocument) {
+    std::vector<std::string> photos;
+    for (const char* name : {"orient_landscape_1.jpg", "pil_sample_cmyk_ycck.jpg",
+                             "jd_progressive3.jpg", "pil_hopper_gray.jpg", "ijg_testorig.jpg"}) {
+        photos.push_back(test::DataFile(name));
+    }
+    photos.insert(photos.begin() + 2, dir.File("missing.jpg"));
+    for (const auto& list : {photos, std::vector<std::string>{photos[0]}}) {
+        std::string first;
+        std::vector<TReport> firstReports;
+        for (unsigned jobs : {1u, 2u, 3u}) {
+            reports.clear();
+            ASSERT_EQ(Run(list, jobs, 150, 0), rcDone) << jobs << " workers";
+            // The prepared files' names differ from run to run; the rest
+            // of each report doesn't.
+            for (TReport& report : reports) {
+                report.text = fs::path(report.text).filename().string();
+            }
+            if (jobs == 1) {
+                first = ReadFileBytes(output);
+                firstReports = reports;
+            } else {
+                EXPECT_TRUE(ReadFileBytes(output) == first) << jobs << " workers";
+                EXPECT_EQ(reports, firstReports) << jobs << " workers";
+            }
+            EXPECT_TRUE(NothingLeft());
         }
-    };
-    EXPECT_EQ(Run(files), rcStopped);
-    const std::vector<TReport> expected = {
-        {"converting..", 0, 0}, {files[0], 2, 1}, {"Finished!", 0, 0}};
-    EXPECT_EQ(reports, expected);
-    EXPECT_TRUE(NothingLeft());
-    EXPECT_EQ(ReadFileBytes(output), "old document");
+    }
 }
 
 // The embed list names the prepared copies; the photograph itself, named as

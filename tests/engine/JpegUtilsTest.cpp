@@ -2,10 +2,12 @@
 #include "Errors.h"
 #include "GuardMessage.h"
 #include "JpegDecoder.h"
+#include "MessageQueue.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <fcntl.h>
@@ -14,6 +16,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #include <jerror.h>
@@ -139,13 +142,13 @@ protected:
 
     bool Run(const std::vector<std::string>& sources, std::uint16_t width = 800,
              std::uint16_t height = 600, std::uint8_t quality = 100,
-             TPagePolicy policy = TPagePolicy::ppLeaveOut) {
+             TPagePolicy policy = TPagePolicy::ppLeaveOut, unsigned jobs = 0) {
         return PrepareImages(
             sources, folder, prepared,
             [this](const std::string& text, std::int64_t total, std::int64_t done) {
                 reports.push_back({text, total, done});
             },
-            quality, width, height, false, &details, policy);
+            quality, width, height, false, &details, policy, jobs);
     }
     std::string Temp(int position) const { return folder.FileFor(position); }
 };
@@ -258,26 +261,66 @@ TEST_F(PrepareImagesTest, QualityIsHeldToOneToHundred) {
     EXPECT_FALSE(encoded(99) == encoded(100));
 }
 
+// With two workers the files after the stop point may have been started,
+// even finished: they are neither appended nor reported, nor left behind.
 TEST_F(PrepareImagesTest, AStopDuringAFileFinishesThatFileOnly) {
     std::vector<std::string> sources;
     for (int i = 0; i < 4; ++i) {
         sources.push_back(WriteJpeg(dir.File(std::to_string(i) + "-source.jpg"), 30, 20));
     }
-    StopPreparing = true; // left over from an earlier batch: cleared at the start
-    const bool result = PrepareImages(
-        sources, folder, prepared,
-        [this](const std::string& text, std::int64_t total, std::int64_t done) {
-            reports.push_back({text, total, done});
-            if (done == 2) {
-                StopPreparing = true;
-            }
-        },
-        90, 10, 10, true);
-    EXPECT_TRUE(result);
-    EXPECT_TRUE(StopPreparing);
-    EXPECT_EQ(prepared, (std::vector<std::string>{Temp(0), Temp(1)}));
-    EXPECT_EQ(reports.size(), 2u);
-    EXPECT_FALSE(fs::exists(Temp(2)));
+    for (unsigned jobs : {1u, 2u}) {
+        const TRunFolder own;
+        prepared.clear();
+        reports.clear();
+        StopPreparing = true; // left over from an earlier batch: cleared at the start
+        const bool result = PrepareImages(
+            sources, own, prepared,
+            [this](const std::string& text, std::int64_t total, std::int64_t done) {
+                reports.push_back({text, total, done});
+                if (done == 2) {
+                    StopPreparing = true;
+                }
+            },
+            90, 10, 10, true, nullptr, TPagePolicy::ppLeaveOut, jobs);
+        EXPECT_TRUE(result);
+        EXPECT_TRUE(StopPreparing);
+        EXPECT_EQ(prepared, (std::vector<std::string>{own.FileFor(0), own.FileFor(1)}));
+        EXPECT_EQ(reports.size(), 2u);
+        EXPECT_EQ(std::distance(fs::directory_iterator(own.Path()), {}), 2) << jobs << " workers";
+    }
+}
+
+std::vector<std::thread::id> hookThreads;
+
+void RecordThread() {
+    hookThreads.push_back(std::this_thread::get_id());
+}
+
+// The window is served, and told of progress, only from its own thread,
+// also while it waits for the workers; the workers leave the queue alone.
+TEST_F(PrepareImagesTest, OnlyTheCallingThreadDrainsAndReports) {
+    const std::vector<std::string> photos(4, DataFile("orient_landscape_1.jpg"));
+    std::vector<std::thread::id> progressThreads;
+    hookThreads.clear();
+    SetDrainHook(&RecordThread);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (hookThreads.empty() && std::chrono::steady_clock::now() < deadline) {
+        const TRunFolder own;
+        prepared.clear();
+        ASSERT_TRUE(PrepareImages(
+            photos, own, prepared,
+            [&](const std::string&, std::int64_t, std::int64_t) {
+                progressThreads.push_back(std::this_thread::get_id());
+            },
+            90, 1200, 900, false, nullptr, TPagePolicy::ppLeaveOut, 2));
+    }
+    SetDrainHook(nullptr);
+    ASSERT_FALSE(hookThreads.empty());
+    for (const auto& threads : {hookThreads, progressThreads}) {
+        for (const std::thread::id& id : threads) {
+            EXPECT_EQ(id, std::this_thread::get_id());
+        }
+    }
 }
 
 std::vector<std::pair<std::string, std::string>> guardMessages;
@@ -298,22 +341,33 @@ TEST_F(PrepareImagesTest, AnEmptyListShowsTheGuardAndGivesFalse) {
     EXPECT_TRUE(prepared.empty());
 }
 
+// With three workers the files after the failing one start too, the
+// largest first: a broken PNG that fails before the text file is even
+// started. The error raised is still the first in list order, and what the
+// workers made after it is deleted.
 TEST_F(PrepareImagesTest, ATextFileNamedJpgEndsTheBatchKeepingWhatWasWritten) {
     const std::string good = WriteJpeg(dir.File("good.jpg"), 40, 30);
     const std::string text = dir.File("x.jpg");
     WriteFileBytes(text, "just some words\n");
-    try {
-        Run({good, text, good});
-        ADD_FAILURE() << "no error";
-    } catch (const EJpegError& error) {
-        EXPECT_EQ(error.Code(), JERR_NO_SOI);
+    const std::string broken = dir.File("broken.png");
+    WriteFileBytes(broken, std::string(100000, 'x'));
+    for (unsigned jobs : {1u, 3u}) {
+        prepared.clear();
+        reports.clear();
+        try {
+            Run({good, text, good, broken, good}, 800, 600, 100, TPagePolicy::ppLeaveOut, jobs);
+            ADD_FAILURE() << "no error";
+        } catch (const EJpegError& error) {
+            EXPECT_EQ(error.Code(), JERR_NO_SOI) << jobs << " workers";
+        }
+        EXPECT_EQ(prepared, (std::vector<std::string>{Temp(0)}));
+        EXPECT_EQ(JpegSize(Temp(0)), (TSize{800, 600}));
+        EXPECT_EQ(reports.size(), 1u);
+        EXPECT_EQ(details.FailedFile, text);
+        for (int later = 1; later < 5; ++later) {
+            EXPECT_FALSE(fs::exists(Temp(later))) << later << ", " << jobs << " workers";
+        }
     }
-    EXPECT_EQ(prepared, (std::vector<std::string>{Temp(0)}));
-    EXPECT_EQ(JpegSize(Temp(0)), (TSize{800, 600}));
-    EXPECT_EQ(reports.size(), 1u);
-    EXPECT_EQ(details.FailedFile, text);
-    EXPECT_FALSE(fs::exists(Temp(1)));
-    EXPECT_FALSE(fs::exists(Temp(2)));
 }
 
 TEST_F(PrepareImagesTest, ASymlinkPlantedAsATemporaryFileIsNotFollowed) {
@@ -340,6 +394,62 @@ TEST_F(PrepareImagesTest, CmykProgressiveAndGreyFilesKeepTheirColours) {
         EXPECT_LT(difference.mean, 8.0) << name;
         EXPECT_LT(difference.channelMean, 3.0) << name;
     }
+}
+
+// A JPEG is scaled band by band while it decodes, on one thread or with a
+// spare one: the file must be the one the whole decoded picture gives
+// through ResampleBitmap. Real photographs, CMYK, grey and a file cut short;
+// the last band of each is short, and each axis is scaled alone too.
+TEST_F(PrepareImagesTest, ScalingWhileDecodingGivesTheWholePicturesPixels) {
+    const struct {
+        std::uint16_t width, height;
+    } sizes[] = {{173, 0}, {0, 901}, {600, 45}, {37, 450}};
+    for (const char* name : {"orient_landscape_1.jpg", "pil_sample_cmyk_ycck.jpg",
+                             "pil_hopper_gray.jpg", "bad_pil_truncated_prog.jpg"}) {
+        TBitmap24 picture = LoadPicture(DataFile(name));
+        for (const auto& size : sizes) {
+            const auto width = static_cast<std::uint16_t>(
+                size.width != 0
+                    ? size.width
+                    : WidthForHeight(static_cast<std::uint16_t>(picture.Height()),
+                                     static_cast<std::uint16_t>(picture.Width()), size.height));
+            const auto height = static_cast<std::uint16_t>(
+                size.height != 0
+                    ? size.height
+                    : HeightForWidth(static_cast<std::uint16_t>(picture.Height()),
+                                     static_cast<std::uint16_t>(picture.Width()), size.width));
+            TBitmap24 whole;
+            ASSERT_TRUE(ResampleBitmap(&picture, &whole, width, height, kLanczos3Filter));
+            ASSERT_TRUE(SaveAsJpeg(whole, dir.File("whole.jpg"), 95));
+            for (bool spareThread : {false, true}) {
+                const std::string out = dir.File("bands.jpg");
+                ASSERT_TRUE(PrepareImage(DataFile(name), out, 95, size.width, size.height, false,
+                                         nullptr, spareThread));
+                EXPECT_TRUE(ReadFileBytes(out) == ReadFileBytes(dir.File("whole.jpg")))
+                    << name << " to " << width << " x " << height << ", spare thread "
+                    << spareThread;
+            }
+        }
+    }
+}
+
+struct THookError {};
+
+void ThrowingHook() {
+    throw THookError{};
+}
+
+// The window's handlers run inside the decoder's drains; an error one of
+// them raises ends the preparation, with the helper thread stopped and no
+// file written.
+TEST_F(PrepareImagesTest, AnErrorWhileDecodingStopsTheSpareThread) {
+    SetDrainHook(&ThrowingHook);
+    detail::drainDue.store(true);
+    EXPECT_THROW(PrepareImage(DataFile("orient_landscape_1.jpg"), dir.File("out.jpg"), 90, 50, 0,
+                              false, nullptr, true),
+                 THookError);
+    SetDrainHook(nullptr);
+    EXPECT_FALSE(fs::exists(dir.File("out.jpg")));
 }
 
 // ---- The pieces ------------------------------------------------------------------

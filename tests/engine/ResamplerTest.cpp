@@ -1,6 +1,7 @@
 #include "Errors.h"
 #include "JpegUtils.h"
 #include "MessageQueue.h"
+#include "ResamplePasses.h"
 
 #include <gtest/gtest.h>
 
@@ -434,6 +435,30 @@ TEST(ResampleBitmap, MatchesThePlainRulesOnRandomPictures) {
                 << "filter " << filter << ": " << size[0] << " x " << size[1];
         }
     }
+}
+
+// The passes come for SSE2 and AVX2 on x86-64; both must keep to the rules,
+// whichever the machine running the tests would pick. Rows of fewer than
+// 16 bytes, of 16 to 31 and of more, bands short and full.
+TEST(ResampleBitmap, EveryVectorWidthKeepsToThePlainRules) {
+    std::mt19937 random(77);
+    const std::uint32_t sizes[][4] = {{5, 3, 4, 40},   {9, 33, 7, 17},   {31, 18, 10, 40},
+                                      {40, 17, 13, 5}, {97, 35, 211, 3}, {300, 16, 33, 31}};
+    for (bool sse2Only : {true, false}) {
+        KeepPassesToSse2(sse2Only);
+        for (const auto& size : sizes) {
+            for (int filter : {kTriangleFilter, kLanczos3Filter}) {
+                TBitmap24 source = RandomBitmap(random, size[0], size[1]);
+                TBitmap24 dest;
+                ASSERT_TRUE(ResampleBitmap(&source, &dest, static_cast<std::uint16_t>(size[2]),
+                                           static_cast<std::uint16_t>(size[3]), filter));
+                EXPECT_EQ(dest, NaiveResample(source, size[2], size[3], filter))
+                    << "SSE2 only " << sse2Only << ", filter " << filter << ": " << size[0] << " x "
+                    << size[1] << " to " << size[2] << " x " << size[3];
+            }
+        }
+    }
+    KeepPassesToSse2(false);
 }
 
 // The window is served from inside the passes, on the calling thread.
