@@ -167,12 +167,12 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files, const std::
     if (!TestEmbedList(sameSize, stopped)) {
         return FinishRun(stopped ? rcStopped : rcNoFiles);
     }
+    // Skipping every file leaves nothing worth a document; skipping some
+    // leaves less to embed than was measured.
+    if (policy_ == TPagePolicy::ppSkipBad && embed_.empty()) {
+        return FinishRun(rcNoFiles);
+    }
     if (embed_.size() != listed) {
-        // Skipping every file leaves nothing worth a document; skipping
-        // some leaves less to embed than was measured.
-        if (embed_.empty()) {
-            return FinishRun(rcNoFiles);
-        }
         total = TotalFileSize(embed_);
     }
 

@@ -13,6 +13,7 @@
 #include "JpegErrorBridge.h"
 #include "MessageQueue.h"
 #include "OrderedBatch.h"
+#include "PdfWriter.h"
 #include "PictureFile.h"
 #include "ResampleThread.h"
 #include "UprightPicture.h"
@@ -414,8 +415,14 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
         [&](std::size_t i) {
             const std::string& source = SourceFiles[i];
             TPrepared prepared;
-            prepared.Missing = MissingFileError(source);
-            if (prepared.Missing != 0) {
+            if (skipBad) {
+                // A file that can't be read is left out in the words of
+                // "Original size", whatever the reason.
+                if (!TFileHandle::OpenForReading(source).Valid()) {
+                    prepared.NoPage = JpegCheckText(TJpegCheck::jcCannotOpen);
+                    return prepared;
+                }
+            } else if ((prepared.Missing = MissingFileError(source)) != 0) {
                 if (everyPage) {
                     throw EFileError("Cannot open file " +
                                      SystemErrorText(source, prepared.Missing));

@@ -45,7 +45,9 @@ extern std::atomic<bool> StopPreparing;
 // pixels, gives no page: with ppLeaveOut it is skipped (without a report when
 // there is no file), with ppEveryPage it ends the batch with an error. With
 // ppSkipBad every file that can't be prepared, whatever the error, is
-// skipped and reported in Skipped with the error's message. Gives
+// skipped and reported in Skipped: one that can't be opened as "missing or
+// not a readable file", as CheckJpegFile says it, the others with the
+// error's message. Gives
 // false only for an empty SourceFiles (after the "No Files." guard message);
 // errors of loading, decoding, encoding and writing end the batch and leave
 // as exceptions, the first failing file's in list order. Report, when given,
