@@ -195,15 +195,9 @@ struct TJpegEncoder {
 
     void Encode(const TBitmap24& bitmap, int quality) {
         Start(bitmap.Width(), bitmap.Height(), quality);
-        constexpr std::uint32_t kBatch = 16;
-        const std::uint8_t* rows[kBatch];
-        for (std::uint32_t first = 0; first < bitmap.Height(); first += kBatch) {
-            const std::uint32_t count = std::min(kBatch, bitmap.Height() - first);
-            for (std::uint32_t r = 0; r < count; ++r) {
-                rows[r] = bitmap.Row(first + r);
-            }
+        ReadBands<16>(bitmap, [this](const std::uint8_t* const* rows, std::uint32_t count) {
             WriteRows(rows, count);
-        }
+        });
         Finish();
     }
 };
