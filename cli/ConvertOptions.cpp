@@ -269,7 +269,7 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
     if (marginGiven && layout.PaperWidth == 0) {
         throw EUsageError("--margin needs --paper");
     }
-    if (2 * layout.Margin >= std::min(layout.PaperWidth, layout.PaperHeight) && marginGiven) {
+    if (marginGiven && 2 * layout.Margin >= std::min(layout.PaperWidth, layout.PaperHeight)) {
         throw EUsageError("--margin leaves no room on the paper");
     }
     return options;

@@ -18,9 +18,9 @@ struct TPagePlacement {
 // The fixed layout: a page of Width x Height points, the picture over all of
 // it, one pixel to one point.
 inline TPagePlacement FixedPlacement(std::int32_t Width, std::int32_t Height) {
-    return {static_cast<double>(Width),
-            static_cast<double>(Height),
-            {double(Width), 0, 0, double(Height), 0, 0}};
+    const auto width = static_cast<double>(Width);
+    const auto height = static_cast<double>(Height);
+    return {width, height, {width, 0, 0, height, 0, 0}};
 }
 
 } // namespace vorpane
