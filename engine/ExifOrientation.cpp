@@ -29,8 +29,9 @@ int ExifOrientationOf(const std::uint8_t* Contents, std::size_t Size) {
     if (!data) {
         return 1;
     }
-    // Taken as it is: following the specification would make libexif add
-    // the entries it finds missing, a default orientation among them.
+    // Taken as it is: with EXIF_DATA_OPTION_FOLLOW_SPECIFICATION libexif
+    // would add the entries it finds missing, a default orientation among
+    // them.
     exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
     exif_data_load_data(data.get(), Contents, static_cast<unsigned int>(Size));
     const ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
