@@ -21,7 +21,7 @@ mode=${1:-run}
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  libjpeg62-turbo-dev libpng-dev libgtest-dev
+  libjpeg62-turbo-dev libpng-dev libexif-dev libgtest-dev
   qt6-base-dev libgl-dev fonts-dejavu-core fp-utils
   qpdf poppler-utils libjpeg-turbo-progs
   dpkg-dev file desktop-file-utils appstream groff-base python3-debian

@@ -1,7 +1,10 @@
 #include "ConvertOptions.h"
 
+#include <array>
 #include <charconv>
+#include <cmath>
 #include <getopt.h>
+#include <optional>
 #include <string_view>
 
 namespace vorpane {
@@ -20,6 +23,93 @@ int ParseNumber(std::string_view text, int low, int high, const std::string& wha
     return value;
 }
 
+bool SameLetters(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// Points in one unit of a length.
+std::optional<double> UnitPoints(std::string_view unit) {
+    static constexpr std::array<std::pair<std::string_view, double>, 4> kUnits = {
+        {{"mm", 72 / 25.4}, {"cm", 720 / 25.4}, {"in", 72}, {"pt", 1}}};
+    for (const auto& [name, points] : kUnits) {
+        if (unit == name) {
+            return points;
+        }
+    }
+    return std::nullopt;
+}
+
+// A length in points: a number of at least 0 in plain decimal form ("8.5")
+// and its unit; a text without a unit takes Unit, when there is one.
+std::optional<double> ParseLength(std::string_view text, std::string_view unit) {
+    double value = 0;
+    const char* const last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, value, std::chars_format::fixed);
+    if (error != std::errc() || !std::isfinite(value) || value < 0) {
+        return std::nullopt;
+    }
+    if (end != last) {
+        unit = std::string_view(end, static_cast<std::size_t>(last - end));
+    }
+    const std::optional<double> points = UnitPoints(unit);
+    if (!points) {
+        return std::nullopt;
+    }
+    return value * *points;
+}
+
+// A named paper size, or WIDTHxHEIGHT with a unit after the height (and,
+// if wanted, after the width too): "210x297mm", "8.5inx11in".
+void ParsePaper(std::string_view text, TPageLayout& layout) {
+    struct TPaper {
+        std::string_view Name;
+        double Width;
+        double Height;
+    };
+    static constexpr std::array<TPaper, 5> kPapers = {{{"A3", 842, 1191},
+                                                       {"A4", 595, 842},
+                                                       {"A5", 420, 595},
+                                                       {"Letter", 612, 792},
+                                                       {"Legal", 612, 1008}}};
+    for (const TPaper& paper : kPapers) {
+        if (SameLetters(text, paper.Name)) {
+            layout.PaperWidth = paper.Width;
+            layout.PaperHeight = paper.Height;
+            return;
+        }
+    }
+    const auto unitStart = text.find_last_not_of("abcdefghijklmnopqrstuvwxyz") + 1;
+    const std::string_view unit = text.substr(unitStart);
+    const std::string_view sides = text.substr(0, unitStart);
+    const auto x = sides.find_first_of("xX");
+    const std::optional<double> width =
+        x == std::string_view::npos ? std::nullopt : ParseLength(sides.substr(0, x), unit);
+    const std::optional<double> height =
+        x == std::string_view::npos ? std::nullopt : ParseLength(text.substr(x + 1), "");
+    if (!width || !height) {
+        throw EUsageError("--paper needs A3, A4, A5, Letter, Legal or WIDTHxHEIGHT with a unit "
+                          "(mm, cm, in or pt), not '" +
+                          std::string(text) + "'");
+    }
+    if (*width <= 0 || *height <= 0 || *width > kMaxPaperSide || *height > kMaxPaperSide) {
+        throw EUsageError("--paper sides must be more than 0 and at most 200in, not '" +
+                          std::string(text) + "'");
+    }
+    layout.PaperWidth = *width;
+    layout.PaperHeight = *height;
+}
+
+double ParseMargin(std::string_view text) {
+    const std::optional<double> margin = text == "0" ? 0.0 : ParseLength(text, "");
+    if (!margin) {
+        throw EUsageError("--margin needs a length with a unit (mm, cm, in or pt), not '" +
+                          std::string(text) + "'");
+    }
+    return *margin;
+}
+
 void ParseSize(std::string_view text, TConvertOptions& options) {
     const auto x = text.find_first_of("xX");
     if (x == std::string_view::npos) {
@@ -35,7 +125,19 @@ void ParseSize(std::string_view text, TConvertOptions& options) {
 } // namespace
 
 TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
-    enum : int { kOriginal = 256, kSize, kQuality, kTriangle, kFilesFrom, kVersion };
+    enum : int {
+        kOriginal = 256,
+        kSize,
+        kQuality,
+        kTriangle,
+        kFilesFrom,
+        kVersion,
+        kAutoOrient,
+        kPaper,
+        kMargin,
+        kDpi,
+        kSkipBad,
+    };
     static const option kOptions[] = {
         {"output", required_argument, nullptr, 'o'},
         {"original", no_argument, nullptr, kOriginal},
@@ -44,6 +146,11 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
         {"triangle", no_argument, nullptr, kTriangle},
         {"files-from", required_argument, nullptr, kFilesFrom},
         {"jobs", required_argument, nullptr, 'j'},
+        {"auto-orient", no_argument, nullptr, kAutoOrient},
+        {"paper", required_argument, nullptr, kPaper},
+        {"margin", required_argument, nullptr, kMargin},
+        {"dpi", required_argument, nullptr, kDpi},
+        {"skip-bad", no_argument, nullptr, kSkipBad},
         {"quiet", no_argument, nullptr, 'q'},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, kVersion},
@@ -67,6 +174,7 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
 
     TConvertOptions options;
     bool qualityGiven = false;
+    bool marginGiven = false;
     optind = 0; // a new scan, also when a test parses twice
     opterr = 0; // our messages, not getopt's
     // '-': files are returned in place, so their order is kept whatever the
@@ -99,6 +207,23 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
         case 'j':
             options.Jobs = static_cast<unsigned>(
                 ParseNumber(optarg, 1, kMaxJobs, "The number of jobs (" + given('j') + ")"));
+            break;
+        case kAutoOrient:
+            options.Layout.AutoOrient = true;
+            break;
+        case kPaper:
+            ParsePaper(optarg, options.Layout);
+            break;
+        case kMargin:
+            options.Layout.Margin = ParseMargin(optarg);
+            marginGiven = true;
+            break;
+        case kDpi:
+            options.Layout.Dpi = static_cast<std::uint32_t>(
+                ParseNumber(optarg, 1, kMaxDpi, "The resolution (--dpi)"));
+            break;
+        case kSkipBad:
+            options.SkipBad = true;
             break;
         case 'q':
             options.Quiet = true;
@@ -137,6 +262,16 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
     if (!options.SameSize && (qualityGiven || options.UseTriangle)) {
         throw EUsageError(std::string(qualityGiven ? "--quality" : "--triangle") + " needs --size");
     }
+    const TPageLayout& layout = options.Layout;
+    if (layout.Dpi != 0 && layout.PaperWidth > 0) {
+        throw EUsageError("--dpi cannot be combined with --paper");
+    }
+    if (marginGiven && layout.PaperWidth == 0) {
+        throw EUsageError("--margin needs --paper");
+    }
+    if (marginGiven && 2 * layout.Margin >= std::min(layout.PaperWidth, layout.PaperHeight)) {
+        throw EUsageError("--margin leaves no room on the paper");
+    }
     return options;
 }
 
@@ -168,12 +303,29 @@ std::string UsageText() {
            "  --files-from F     read the paths from F ('-' for standard input), one per line\n"
            "  -j, --jobs N       prepare up to N images at once for --size (default: one per\n"
            "                     processor); the document is the same for any N\n"
+           "  --auto-orient      show photographs upright by their EXIF orientation\n"
+           "  --paper SIZE       pages of A3, A4, A5, Letter, Legal or WxH with a unit (mm, cm,\n"
+           "                     in, pt), e.g. 210x297mm, turned as the picture is; the\n"
+           "                     picture is scaled to fit inside the margins, centred\n"
+           "  --margin LEN       the margin on every side of the paper, e.g. 10mm (default 0)\n"
+           "  --dpi N            pages as large as the picture at N pixels per inch (not with\n"
+           "                     --paper; default 72, one pixel to one point)\n"
+           "  --skip-bad         leave out a file that can't be embedded or prepared, name it\n"
+           "                     and why on standard error, and convert the rest\n"
            "  -q, --quiet        print nothing but errors\n"
            "  -h, --help         show this text\n"
            "  --version          show the version\n"
            "\n"
-           "Exit status: 0 done, one page for every file; 1 no document (a file is missing\n"
-           "or can't be embedded); 2 aborted while writing; 3 stopped (SIGINT or SIGTERM);\n"
+           "\n"
+           "Examples:\n"
+           "  vorpane-convert --auto-orient -o album.pdf *.jpg\n"
+           "  vorpane-convert --paper A4 --margin 10mm -o print.pdf *.jpg\n"
+           "  vorpane-convert --dpi 300 -o photos.pdf *.jpg\n"
+           "  vorpane-convert --skip-bad --size 1600x0 -o album.pdf *.jpg\n"
+           "\n"
+           "Exit status: 0 done, one page for every file (with --skip-bad: at least one\n"
+           "page); 1 no document (a file is missing or can't be embedded; with --skip-bad:\n"
+           "no file gave a page); 2 aborted while writing; 3 stopped (SIGINT or SIGTERM);\n"
            "4 an image could not be read or made into its page, or the output could not be\n"
            "created; 64 bad usage.\n";
 }

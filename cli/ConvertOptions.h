@@ -1,6 +1,8 @@
 // The command line of vorpane-convert, parsed into what ConversionRun needs.
 #pragma once
 
+#include "PageLayout.h"
+
 #include <cstdint>
 #include <istream>
 #include <stdexcept>
@@ -25,7 +27,9 @@ struct TConvertOptions {
     std::uint16_t Height = 0;
     std::uint8_t Quality = 100;
     bool UseTriangle = false;
-    unsigned Jobs = 0; // images prepared at once; 0: one per online processor
+    unsigned Jobs = 0;  // images prepared at once; 0: one per online processor
+    TPageLayout Layout; // --auto-orient, --paper, --margin, --dpi
+    bool SkipBad = false;
     bool Quiet = false;
     bool Help = false;
     bool Version = false;
@@ -37,6 +41,12 @@ inline constexpr int kMaxSide = 32767;
 // The most images -j prepares at once: far beyond any machine's processors,
 // each holding a picture in memory.
 inline constexpr int kMaxJobs = 1024;
+
+// The largest paper side: 200 inches, the most a PDF viewer must show.
+inline constexpr double kMaxPaperSide = 14400;
+
+// The highest --dpi.
+inline constexpr int kMaxDpi = 65535;
 
 // Parses argv[1..argc-1] with getopt_long: long options also as
 // --name=value, -oVALUE, -- before file names that begin with '-'. Throws

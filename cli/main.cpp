@@ -81,10 +81,6 @@ void InstallSignalHandlers() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
-// A script must never get a document short of a page with a status of
-// success: every listed file gives its page, or no document is written.
-constexpr TPagePolicy kPagePolicy = TPagePolicy::ppEveryPage;
-
 void PrintError(const std::string& message) {
     std::cerr << "vorpane-convert: " << message << '\n';
 }
@@ -108,6 +104,10 @@ int Convert(TConvertOptions& options) {
                               !options.Quiet && ::isatty(STDERR_FILENO) != 0);
     TRunReport report;
     std::int32_t result = 0;
+    // A script must never get a document short of a page with a status of
+    // success: every listed file gives its page, or no document is written.
+    // Unless it asks to have the rest when some can't.
+    const TPagePolicy policy = options.SkipBad ? TPagePolicy::ppSkipBad : TPagePolicy::ppEveryPage;
     try {
         result = ConversionRun(
             options.Files, options.Output,
@@ -115,23 +115,21 @@ int Convert(TConvertOptions& options) {
                 progress.Report(text, total, done);
             },
             options.SameSize, options.Quality, options.Width, options.Height, options.UseTriangle,
-            &report, kPagePolicy, options.Jobs);
+            &report, policy, options.Jobs, options.Layout);
     } catch (const EFileError& error) {
         progress.Finish();
         PrintError(error.what());
         return ecError;
     } catch (const std::exception& error) {
         progress.Finish();
-        std::string message = error.what();
-        // The number alone tells a user nothing; libjpeg's sentence does.
-        if (const auto* jpeg = dynamic_cast<const EJpegError*>(&error);
-            jpeg != nullptr && !jpeg->Detail().empty()) {
-            message += " (" + jpeg->Detail() + ")";
-        }
+        const std::string message = ErrorMessage(error);
         PrintError(report.FailedFile.empty() ? message : report.FailedFile + ": " + message);
         return ecError;
     }
     progress.Finish();
+    for (const TSkippedFile& skipped : report.Skipped) {
+        PrintError("skipped " + skipped.File + ": " + skipped.Reason);
+    }
     switch (result) {
     case rcDone:
         if (!options.Quiet && ::isatty(STDERR_FILENO) != 0) {
@@ -139,7 +137,9 @@ int Convert(TConvertOptions& options) {
         }
         return ecDone;
     case rcNoFiles:
-        if (report.FailedFile.empty() && report.Reason.empty()) {
+        if (!report.Skipped.empty() && report.FailedFile.empty()) {
+            PrintError("no PDF written: every file was skipped");
+        } else if (report.FailedFile.empty() && report.Reason.empty()) {
             PrintError("no PDF written: no files to convert");
         } else {
             PrintError("no PDF written: " + report.FailedFile + ": " + report.Reason);

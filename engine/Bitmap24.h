@@ -4,6 +4,7 @@
 // libjpeg; the resampler treats the three bytes alike.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -65,5 +66,18 @@ private:
     std::uint32_t height_ = 0;
     TPixels pixels_;
 };
+
+// Hands Bitmap's rows to Take(rows, count), top to bottom, BandRows at a
+// time (fewer only at the end), as a decoder hands them over.
+template <std::uint32_t BandRows, typename F> void ReadBands(const TBitmap24& Bitmap, F&& Take) {
+    const std::uint8_t* rows[BandRows];
+    for (std::uint32_t top = 0; top < Bitmap.Height(); top += BandRows) {
+        const std::uint32_t count = std::min(BandRows, Bitmap.Height() - top);
+        for (std::uint32_t r = 0; r < count; ++r) {
+            rows[r] = Bitmap.Row(top + r);
+        }
+        Take(rows, count);
+    }
+}
 
 } // namespace vorpane

@@ -2,6 +2,7 @@
 
 #include "AtomicOutputFile.h"
 #include "Errors.h"
+#include "ExifOrientation.h"
 #include "FileHandle.h"
 #include "JpegUtils.h"
 #include "MessageQueue.h"
@@ -23,8 +24,8 @@ namespace {
 class TConversion {
 public:
     TConversion(const TProgressProc& progress, TRunReport* report, TPagePolicy policy,
-                unsigned jobs)
-        : progress_(progress), report_(report), policy_(policy), jobs_(jobs) {}
+                unsigned jobs, const TPageLayout& layout)
+        : progress_(progress), report_(report), policy_(policy), jobs_(jobs), layout_(layout) {}
 
     std::int32_t Run(const std::vector<std::string>& files, const std::string& outputFile,
                      bool sameSize, std::uint8_t quality, std::uint16_t width, std::uint16_t height,
@@ -38,6 +39,7 @@ private:
     }
     std::int32_t FinishRun(std::int32_t result) {
         infos_.clear();
+        placements_.clear();
         Report("Finished!", 0, 0);
         return result;
     }
@@ -45,7 +47,7 @@ private:
         output_.reset(); // closes and removes the unfinished document
         return FinishRun(result);
     }
-    bool TestEmbedList(bool& stopped);
+    bool TestEmbedList(bool sameSize, bool& stopped);
     bool TestSourcesOpen(const std::vector<std::string>& files);
     void RefuseOutputAmongInputs(const std::vector<std::string>& files,
                                  const std::string& outputFile) const;
@@ -54,13 +56,20 @@ private:
     TRunReport* report_;
     TPagePolicy policy_;
     unsigned jobs_;
+    const TPageLayout& layout_;
     std::optional<TRunFolder> folder_; // "Same size": the prepared images
     std::vector<std::string> embed_;
     std::vector<TJpegInfo> infos_;
+    std::vector<TPagePlacement> placements_;
     std::unique_ptr<TAtomicOutputFile> output_;
 };
 
-bool TConversion::TestEmbedList(bool& stopped) {
+// Fills the info table and each page's placement. A prepared picture is
+// upright already; a file embedded as it is keeps its orientation, which
+// its page's matrix undoes. With ppSkipBad an entry that fails leaves the
+// embed list; otherwise it fails the list.
+bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
+    std::vector<std::string> kept;
     for (const std::string& name : embed_) {
         if (StopConverting.load()) {
             stopped = true;
@@ -70,15 +79,25 @@ bool TConversion::TestEmbedList(bool& stopped) {
         const TJpegCheck check =
             name.empty() ? TJpegCheck::jcCannotOpen : CheckJpegFile(name, info);
         if (check != TJpegCheck::jcEmbeddable) {
+            if (policy_ == TPagePolicy::ppSkipBad) {
+                if (report_ != nullptr) {
+                    report_->Skipped.push_back({name, JpegCheckText(check)});
+                }
+                continue;
+            }
             if (report_ != nullptr) {
                 report_->FailedFile = name;
                 report_->Reason = JpegCheckText(check);
             }
             return false;
         }
+        const int orientation = layout_.AutoOrient && !sameSize ? ReadExifOrientation(name) : 1;
+        kept.push_back(name);
         infos_.push_back(info);
+        placements_.push_back(PlacePage(layout_, info.Width, info.Height, orientation));
         DrainMessageQueue();
     }
+    embed_ = std::move(kept);
     return true;
 }
 
@@ -135,26 +154,35 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files, const std::
         }
         folder_.emplace();
         if (!PrepareImages(files, *folder_, embed_, progress_, quality, width, height, useTriangle,
-                           report_, policy_, jobs_)) {
+                           report_, policy_, jobs_, layout_.AutoOrient)) {
             return FinishRun(rcNoFiles);
         }
     } else {
         embed_ = files;
     }
 
-    const std::int64_t total = TotalFileSize(embed_);
+    const std::size_t listed = embed_.size();
+    std::int64_t total = TotalFileSize(embed_);
     bool stopped = false;
-    if (!TestEmbedList(stopped)) {
+    if (!TestEmbedList(sameSize, stopped)) {
         return FinishRun(stopped ? rcStopped : rcNoFiles);
+    }
+    // Skipping every file leaves nothing worth a document; skipping some
+    // leaves less to embed than was measured.
+    if (policy_ == TPagePolicy::ppSkipBad && embed_.empty()) {
+        return FinishRun(rcNoFiles);
+    }
+    if (embed_.size() != listed) {
+        total = TotalFileSize(embed_);
     }
 
     RefuseOutputAmongInputs(files, outputFile);
     output_ = std::make_unique<TAtomicOutputFile>(outputFile);
 
     try {
-        const TWriteResult result =
-            WritePdfDocument(output_->Stream(), embed_, infos_, total, progress_, sameSize,
-                             [] { return StopConverting.load(); });
+        const TWriteResult result = WritePdfDocument(
+            output_->Stream(), embed_, infos_, total, progress_, sameSize,
+            [] { return StopConverting.load(); }, placements_);
         if (result == TWriteResult::wrStopped) {
             return AbortRun(rcStopped);
         }
@@ -176,8 +204,9 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files, const std::
 std::int32_t ConversionRun(const std::vector<std::string>& Files, const std::string& OutputFile,
                            const TProgressProc& Progress, bool SameSize, std::uint8_t Quality,
                            std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
-                           TRunReport* Report, TPagePolicy Policy, unsigned Jobs) {
-    TConversion conversion(Progress, Report, Policy, Jobs);
+                           TRunReport* Report, TPagePolicy Policy, unsigned Jobs,
+                           const TPageLayout& Layout) {
+    TConversion conversion(Progress, Report, Policy, Jobs, Layout);
     return conversion.Run(Files, OutputFile, SameSize, Quality, Width, Height, UseTriangle);
 }
 

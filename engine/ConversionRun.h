@@ -3,6 +3,7 @@
 // any output exists, writes the document and answers with a result code.
 #pragma once
 
+#include "PageLayout.h"
 #include "PagePolicy.h"
 #include "Progress.h"
 #include "RunReport.h"
@@ -36,12 +37,16 @@ extern std::atomic<bool> StopConverting;
 // leave the run; errors while writing become rcAborted. Policy says what
 // becomes of a listed file that gives no page in "Same size" mode; with
 // ppEveryPage a file that can't be opened ends the run rcNoFiles before any
-// is prepared. "Same size" prepares up to Jobs images at once (0: one per
-// online processor; PrepareImages), with the same document for any Jobs.
+// is prepared; with ppSkipBad every file that can't be prepared or embedded
+// is left out, in both modes. "Same size" prepares up to Jobs images at once
+// (0: one per online processor; PrepareImages), with the same document for
+// any Jobs. Layout turns pictures upright and sizes the pages; the default
+// is the fixed layout.
 std::int32_t ConversionRun(const std::vector<std::string>& Files, const std::string& OutputFile,
                            const TProgressProc& Progress, bool SameSize, std::uint8_t Quality,
                            std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
                            TRunReport* Report = nullptr,
-                           TPagePolicy Policy = TPagePolicy::ppLeaveOut, unsigned Jobs = 0);
+                           TPagePolicy Policy = TPagePolicy::ppLeaveOut, unsigned Jobs = 0,
+                           const TPageLayout& Layout = {});
 
 } // namespace vorpane

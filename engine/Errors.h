@@ -45,4 +45,8 @@ public:
 // "<path>: <strerror(err)>", the text every file error carries.
 std::string SystemErrorText(const std::string& path, int err);
 
+// An error's message for a person: what() and, for an EJpegError, libjpeg's
+// sentence in brackets, since the number alone tells nobody anything.
+std::string ErrorMessage(const std::exception& Error);
+
 } // namespace vorpane

@@ -6,14 +6,17 @@
 
 #include "BandResampler.h"
 #include "Errors.h"
+#include "ExifOrientation.h"
 #include "FileHandle.h"
 #include "FileOutputStream.h"
 #include "GuardMessage.h"
 #include "JpegErrorBridge.h"
 #include "MessageQueue.h"
 #include "OrderedBatch.h"
+#include "PdfWriter.h"
 #include "PictureFile.h"
 #include "ResampleThread.h"
+#include "UprightPicture.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -162,47 +165,140 @@ struct TJpegEncoder {
         }
     }
 
-    void Encode(const TBitmap24& bitmap, int quality) {
-        Run([this, &bitmap, quality] {
+    // A picture of Width x Height in three steps: Start, WriteRows until
+    // every row is in, Finish.
+    void Start(std::uint32_t width, std::uint32_t height, int quality) {
+        Run([this, width, height, quality] {
             jpeg_create_compress(&info);
             created = true;
             info.dest = &destination.Manager;
-            info.image_width = bitmap.Width();
-            info.image_height = bitmap.Height();
+            info.image_width = width;
+            info.image_height = height;
             info.input_components = 3;
             info.in_color_space = JCS_RGB;
             jpeg_set_defaults(&info);
             jpeg_set_quality(&info, quality, TRUE);
             jpeg_start_compress(&info, TRUE);
         });
-        constexpr JDIMENSION kBatch = 16;
-        JSAMPROW rows[kBatch];
-        while (info.next_scanline < info.image_height) {
-            const JDIMENSION first = info.next_scanline;
-            const JDIMENSION count = std::min(kBatch, info.image_height - first);
-            for (JDIMENSION r = 0; r < count; ++r) {
-                // libjpeg's row type is not const; it only reads the rows.
-                rows[r] = const_cast<JSAMPROW>(bitmap.Row(first + r));
-            }
-            Run([this, &rows, count] { jpeg_write_scanlines(&info, rows, count); });
-            DrainMessageQueue();
-        }
+    }
+
+    void WriteRows(const std::uint8_t* const* rows, std::uint32_t count) {
+        // libjpeg's row type is not const; it only reads the rows.
+        const auto samples = const_cast<JSAMPARRAY>(rows);
+        Run([this, samples, count] { jpeg_write_scanlines(&info, samples, count); });
+        DrainMessageQueue();
+    }
+
+    void Finish() {
         Run([this] { jpeg_finish_compress(&info); });
+    }
+
+    void Encode(const TBitmap24& bitmap, int quality) {
+        Start(bitmap.Width(), bitmap.Height(), quality);
+        ReadBands<16>(bitmap, [this](const std::uint8_t* const* rows, std::uint32_t count) {
+            WriteRows(rows, count);
+        });
+        Finish();
     }
 };
 
-// The picture scaled as it is decoded, a band of rows at a time, by a
+// Creates FileName and writes what Encode puts through the encoder into
+// it. A half-written picture is of no use to anyone: on failure a regular
+// file at FileName goes, while a device or FIFO named as the target stays.
+template <typename F> void WriteJpegFile(const std::string& fileName, F&& encode) {
+    TFileOutputStream stream = TFileOutputStream::Create(fileName);
+    try {
+        TJpegEncoder encoder(stream);
+        encode(encoder);
+        stream.Close();
+    } catch (...) {
+        struct stat st {};
+        if (::lstat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            ::unlink(fileName.c_str());
+        }
+        throw;
+    }
+}
+
+// A picture source (TPictureFile, TUprightPicture) encoded a band of rows
+// at a time as it is read.
+template <typename TSource>
+bool SaveRowsAsJpeg(TSource& source, const std::string& fileName, std::uint8_t quality) {
+    if (source.Width() == 0 || source.Height() == 0) {
+        return false;
+    }
+    WriteJpegFile(fileName, [&source, quality](TJpegEncoder& encoder) {
+        encoder.Start(source.Width(), source.Height(), std::clamp<int>(quality, 1, 100));
+        source.ReadRows([&encoder](const std::uint8_t* const* rows, std::uint32_t count) {
+            encoder.WriteRows(rows, count);
+        });
+        encoder.Finish();
+    });
+    return true;
+}
+
+// The picture scaled as it is read, a band of rows at a time, by a
 // TBandResampler or a TResampleThread: the result is ResampleBitmap's,
-// without the full-size picture in memory.
-template <typename TResampler>
-TBitmap24 ScaleWhileReading(TPictureFile& file, std::uint32_t width, std::uint32_t height,
+// without a full-size picture of its own in memory (none at all while a
+// JPEG file decodes).
+template <typename TResampler, typename TSource>
+TBitmap24 ScaleWhileReading(TSource& source, std::uint32_t width, std::uint32_t height,
                             int filter) {
-    static_assert(TPictureFile::kBandRows <= kBandRows);
-    TResampler resampler(file.Width(), file.Height(), width, height, filter);
-    file.ReadRows([&resampler](const std::uint8_t* const* rows, std::uint32_t count) {
+    static_assert(TSource::kBandRows <= kBandRows);
+    TResampler resampler(source.Width(), source.Height(), width, height, filter);
+    source.ReadRows([&resampler](const std::uint8_t* const* rows, std::uint32_t count) {
         resampler.AddRows(rows, static_cast<std::int32_t>(count));
     });
     return resampler.Finish();
+}
+
+// PrepareImage for a picture source: scaled to Width x Height (a side 0
+// following the aspect ratio) or encoded again as it is.
+template <typename TSource>
+bool PreparePicture(TSource& source, const std::string& tempName, std::uint8_t quality,
+                    std::uint16_t width, std::uint16_t height, bool useTriangle,
+                    std::string* noPageReason, bool spareThread) {
+    // A picture side above 65535 (only a PNG can have one) is cut here too;
+    // the size check below refuses such a picture anyway.
+    const auto pictureWidth = static_cast<std::uint16_t>(source.Width());
+    const auto pictureHeight = static_cast<std::uint16_t>(source.Height());
+    std::uint16_t newWidth = width;
+    std::uint16_t newHeight = height;
+    // A computed side keeps its low 16 bits.
+    if (height == 0) {
+        newHeight = static_cast<std::uint16_t>(HeightForWidth(pictureHeight, pictureWidth, width));
+    } else if (width == 0) {
+        newWidth = static_cast<std::uint16_t>(WidthForHeight(pictureHeight, pictureWidth, height));
+    }
+    // No size asked, or the picture's own: encoded again as it is.
+    if ((width == 0 && height == 0) ||
+        (source.Width() == newWidth && source.Height() == newHeight)) {
+        return SaveRowsAsJpeg(source, tempName, quality);
+    }
+    // Sizes the resampler refuses give no file rather than a page of
+    // whatever the output bitmap held.
+    std::string noPage;
+    if (!FitsResampler(newWidth, newHeight)) {
+        noPage = "its page would be " + SizeText(newWidth, newHeight) +
+                 " pixels; each side must be 1 to 32767";
+    } else if (!FitsResampler(source.Width(), source.Height())) {
+        noPage = "it is " + SizeText(source.Width(), source.Height()) +
+                 " pixels; only pictures with sides of 1 to 32767 can be scaled";
+    }
+    if (!noPage.empty()) {
+        if (noPageReason != nullptr) {
+            *noPageReason = noPage;
+        }
+        return false;
+    }
+    // With every size checked, what is left to fail is memory: the
+    // resampler raises an error for a page it can't make, which must not
+    // vanish from the document unnoticed.
+    const int filter = useTriangle ? kTriangleFilter : kLanczos3Filter;
+    return SaveAsJpeg(spareThread
+                          ? ScaleWhileReading<TResampleThread>(source, newWidth, newHeight, filter)
+                          : ScaleWhileReading<TBandResampler>(source, newWidth, newHeight, filter),
+                      tempName, quality);
 }
 
 } // namespace
@@ -227,19 +323,9 @@ bool SaveAsJpeg(const TBitmap24& Bitmap, const std::string& FileName, std::uint8
     if (Bitmap.Empty()) {
         return false;
     }
-    TFileOutputStream stream = TFileOutputStream::Create(FileName);
-    try {
-        TJpegEncoder(stream).Encode(Bitmap, std::clamp<int>(Quality, 1, 100));
-        stream.Close();
-    } catch (...) {
-        // A half-written picture is of no use to anyone. Only a regular
-        // file goes: a device or FIFO named as the target stays.
-        struct stat st {};
-        if (::lstat(FileName.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-            ::unlink(FileName.c_str());
-        }
-        throw;
-    }
+    WriteJpegFile(FileName, [&Bitmap, Quality](TJpegEncoder& encoder) {
+        encoder.Encode(Bitmap, std::clamp<int>(Quality, 1, 100));
+    });
     return true;
 }
 
@@ -280,60 +366,32 @@ std::string TempFolder() {
 
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
                   std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
-                  std::string* NoPageReason, bool SpareThread) {
+                  std::string* NoPageReason, bool SpareThread, bool AutoOrient) {
     TPictureFile file(FileName);
-    // A picture side above 65535 (only a PNG can have one) is cut here too;
-    // the size check below refuses such a picture anyway.
-    const auto pictureWidth = static_cast<std::uint16_t>(file.Width());
-    const auto pictureHeight = static_cast<std::uint16_t>(file.Height());
-    std::uint16_t newWidth = Width;
-    std::uint16_t newHeight = Height;
-    // A computed side keeps its low 16 bits.
-    if (Height == 0) {
-        newHeight = static_cast<std::uint16_t>(HeightForWidth(pictureHeight, pictureWidth, Width));
-    } else if (Width == 0) {
-        newWidth = static_cast<std::uint16_t>(WidthForHeight(pictureHeight, pictureWidth, Height));
+    const int orientation = AutoOrient ? ReadExifOrientation(FileName) : 1;
+    if (orientation == 1) {
+        return PreparePicture(file, TempName, Quality, Width, Height, UseTriangle, NoPageReason,
+                              SpareThread);
     }
-    // No size asked, or the picture's own: encoded again as it is.
-    if ((Width == 0 && Height == 0) || (file.Width() == newWidth && file.Height() == newHeight)) {
-        return SaveAsJpeg(file.ReadAll(), TempName, Quality);
-    }
-    // Sizes the resampler refuses give no file rather than a page of
-    // whatever the output bitmap held.
-    std::string noPage;
-    if (!FitsResampler(newWidth, newHeight)) {
-        noPage = "its page would be " + SizeText(newWidth, newHeight) +
-                 " pixels; each side must be 1 to 32767";
-    } else if (!FitsResampler(file.Width(), file.Height())) {
-        noPage = "it is " + SizeText(file.Width(), file.Height()) +
-                 " pixels; only pictures with sides of 1 to 32767 can be scaled";
-    }
-    if (!noPage.empty()) {
-        if (NoPageReason != nullptr) {
-            *NoPageReason = noPage;
-        }
-        return false;
-    }
-    // With every size checked, what is left to fail is memory: the
-    // resampler raises an error for a page it can't make, which must not
-    // vanish from the document unnoticed.
-    const int filter = UseTriangle ? kTriangleFilter : kLanczos3Filter;
-    return SaveAsJpeg(SpareThread
-                          ? ScaleWhileReading<TResampleThread>(file, newWidth, newHeight, filter)
-                          : ScaleWhileReading<TBandResampler>(file, newWidth, newHeight, filter),
-                      TempName, Quality);
+    // Turning needs the whole picture: its first upright row may be the
+    // stored picture's last column.
+    TUprightPicture upright(file.ReadAll(), orientation);
+    return PreparePicture(upright, TempName, Quality, Width, Height, UseTriangle, NoPageReason,
+                          SpareThread);
 }
 
 bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
                    std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,
-                   bool UseTriangle, TRunReport* Report, TPagePolicy Policy, unsigned Jobs) {
+                   bool UseTriangle, TRunReport* Report, TPagePolicy Policy, unsigned Jobs,
+                   bool AutoOrient) {
     StopPreparing = false;
     if (SourceFiles.empty()) {
         ShowGuardMessage("Warning", "No Files.");
         return false;
     }
     const bool everyPage = Policy == TPagePolicy::ppEveryPage;
+    const bool skipBad = Policy == TPagePolicy::ppSkipBad;
     const std::size_t count = SourceFiles.size();
     const unsigned jobs = Jobs != 0 ? Jobs : OnlineProcessors();
     // No more files than half the jobs: each file gets a spare thread that
@@ -351,8 +409,14 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
         [&](std::size_t i) {
             const std::string& source = SourceFiles[i];
             TPrepared prepared;
-            prepared.Missing = MissingFileError(source);
-            if (prepared.Missing != 0) {
+            if (skipBad) {
+                // A file that can't be read is left out in the words of
+                // "Original size", whatever the reason.
+                if (!TFileHandle::OpenForReading(source).Valid()) {
+                    prepared.NoPage = JpegCheckText(TJpegCheck::jcCannotOpen);
+                    return prepared;
+                }
+            } else if ((prepared.Missing = MissingFileError(source)) != 0) {
                 if (everyPage) {
                     throw EFileError("Cannot open file " +
                                      SystemErrorText(source, prepared.Missing));
@@ -360,11 +424,18 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
                 return prepared;
             }
             const std::string tempName = Folder.FileFor(i);
-            if (PrepareImage(source, tempName, Quality, Width, Height, UseTriangle,
-                             &prepared.NoPage, spareThread)) {
-                prepared.File = tempName;
-            } else if (everyPage) {
-                throw EPictureError(prepared.NoPage);
+            try {
+                if (PrepareImage(source, tempName, Quality, Width, Height, UseTriangle,
+                                 &prepared.NoPage, spareThread, AutoOrient)) {
+                    prepared.File = tempName;
+                } else if (everyPage) {
+                    throw EPictureError(prepared.NoPage);
+                }
+            } catch (const std::exception& error) {
+                if (!skipBad) {
+                    throw;
+                }
+                prepared.NoPage = ErrorMessage(error);
             }
             return prepared;
         },

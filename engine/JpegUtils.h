@@ -43,7 +43,11 @@ extern std::atomic<bool> StopPreparing;
 // (source path, N - 1, position + 1) once per existing source file. A path
 // under which no file exists (or a folder), or whose page would have no
 // pixels, gives no page: with ppLeaveOut it is skipped (without a report when
-// there is no file), with ppEveryPage it ends the batch with an error. Gives
+// there is no file), with ppEveryPage it ends the batch with an error. With
+// ppSkipBad every file that can't be prepared, whatever the error, is
+// skipped and reported in Skipped: one that can't be opened as "missing or
+// not a readable file", as CheckJpegFile says it, the others with the
+// error's message. Gives
 // false only for an empty SourceFiles (after the "No Files." guard message);
 // errors of loading, decoding, encoding and writing end the batch and leave
 // as exceptions, the first failing file's in list order. Report, when given,
@@ -60,27 +64,33 @@ extern std::atomic<bool> StopPreparing;
 // is started; the batch ends after the file being reported, and files the
 // workers had started beyond it are finished and deleted. An error is the
 // first failing file's in list order; it leaves once every worker has
-// stopped, and deletes what they made after that file.
+// stopped, and deletes what they made after that file. AutoOrient is
+// PrepareImage's.
 bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
                    std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,
                    bool UseTriangle, TRunReport* Report = nullptr,
-                   TPagePolicy Policy = TPagePolicy::ppLeaveOut, unsigned Jobs = 0);
+                   TPagePolicy Policy = TPagePolicy::ppLeaveOut, unsigned Jobs = 0,
+                   bool AutoOrient = false);
 
 // Loads FileName (as LoadPicture), scales it when Width or Height is given
 // (one of them 0: the other follows the picture's aspect ratio; both given:
 // the picture is stretched to exactly that size) with Lanczos3, or the
 // triangle filter when UseTriangle, and writes it to TempName (SaveAsJpeg).
-// The pixels are ResampleBitmap's, but a JPEG is scaled band by band as it
-// decodes, never held at full size; with SpareThread a second thread
-// scales while this one decodes. True when the file was written; false, and
+// The pixels are ResampleBitmap's, but a JPEG is scaled (or encoded again)
+// band by band as it decodes, never held at full size; with SpareThread a
+// second thread scales while this one decodes. With AutoOrient a picture
+// whose EXIF orientation is not 1 is decoded whole and turned upright
+// first (TUprightPicture), and the sizes are the upright picture's; the
+// file written carries no orientation. True when the file was written; false, and
 // no file written, when the page would have no pixels or a side (of the
 // page or of the picture) is beyond what the resampler scales (32767);
 // NoPageReason, when given, then says which. A page of a size the resampler
 // takes that still can't be made (no memory for it) raises EPictureError.
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
                   std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
-                  std::string* NoPageReason = nullptr, bool SpareThread = false);
+                  std::string* NoPageReason = nullptr, bool SpareThread = false,
+                  bool AutoOrient = false);
 
 // The side that keeps the source's aspect ratio: round(SourceHeight * Width
 // / SourceWidth) and round(SourceWidth * Height / SourceHeight), exact, a

@@ -54,6 +54,22 @@ private:
     std::int64_t length_ = 0;
 };
 
+// Whether the segment contents at pos, length - 2 bytes, begin with the
+// Exif header.
+bool IsExifHeader(TWindowReader& reader, std::int64_t pos, std::uint16_t length) {
+    static constexpr std::array<std::uint8_t, 6> kExif = {'E', 'x', 'i', 'f', 0, 0};
+    if (length < 2 + kExif.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kExif.size(); ++i) {
+        std::uint8_t byte = 0;
+        if (!reader.Byte(pos + static_cast<std::int64_t>(i), byte) || byte != kExif[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string Number(std::int64_t value) {
     std::array<char, 24> text{};
     const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
@@ -67,9 +83,10 @@ public:
     TPdfDocumentWriter(TOutputStream& stream, const std::vector<std::string>& names,
                        const std::vector<TJpegInfo>& infos, std::int64_t total,
                        const TProgressProc& progress, bool deleteAfterUse,
-                       const TStopTest& stopRequested)
+                       const TStopTest& stopRequested,
+                       const std::vector<TPagePlacement>& placements)
         : stream_(stream), names_(names), infos_(infos), total_(total), progress_(progress),
-          deleteAfterUse_(deleteAfterUse), stopRequested_(stopRequested),
+          deleteAfterUse_(deleteAfterUse), stopRequested_(stopRequested), placements_(placements),
           pages_(static_cast<std::int64_t>(infos.size())),
           offsets_(static_cast<std::size_t>(3 * pages_ + 3), 0) {}
 
@@ -79,6 +96,11 @@ private:
     bool Stop() const { return stopRequested_ && stopRequested_(); }
     void Put(std::string_view text) { WriteStr(stream_, text); }
     void Put(std::int64_t value) { Put(Number(value)); }
+    TPagePlacement Placement(std::int64_t k) const {
+        const auto page = static_cast<std::size_t>(k);
+        return placements_.empty() ? FixedPlacement(infos_[page].Width, infos_[page].Height)
+                                   : placements_[page];
+    }
 
     // Records the offset of the object (or xref line) about to be written.
     void MarkOffset(std::int64_t index) {
@@ -111,6 +133,7 @@ private:
     const TProgressProc& progress_;
     const bool deleteAfterUse_;
     const TStopTest& stopRequested_;
+    const std::vector<TPagePlacement>& placements_;
     const std::int64_t pages_;
     std::vector<std::int64_t> offsets_;
     std::int64_t objectCount_ = 0;
@@ -157,7 +180,7 @@ TWriteResult TPdfDocumentWriter::WritePageTree() {
 }
 
 void TPdfDocumentWriter::WritePage(std::int64_t k) {
-    const TJpegInfo& info = infos_[static_cast<std::size_t>(k)];
+    const TPagePlacement page = Placement(k);
     BeginObject(3 + k);
     Put("<<\n");
     Put("/Type /Page\n");
@@ -170,9 +193,9 @@ void TPdfDocumentWriter::WritePage(std::int64_t k) {
     Put("/ProcSet [ /PDF /ImageC ]\n");
     Put(">>\n");
     Put("/MediaBox [ 0 0 ");
-    Put(info.Width);
+    Put(PdfNumber(page.Width));
     Put(" ");
-    Put(info.Height);
+    Put(PdfNumber(page.Height));
     Put(" ]\n");
     Put("/Contents ");
     Put(2 * pages_ + 3 + k);
@@ -283,9 +306,8 @@ TWriteResult TPdfDocumentWriter::Write() {
         if (Stop()) {
             return TWriteResult::wrStopped;
         }
-        const TJpegInfo& info = infos_[static_cast<std::size_t>(k)];
         MarkOffset(objectCount_);
-        WriteContentsObject(stream_, 2 * pages_ + 3 + k, info.Width, info.Height);
+        WriteContentsObject(stream_, 2 * pages_ + 3 + k, Placement(k));
         ++objectCount_;
         DrainMessageQueue();
     }
@@ -295,7 +317,10 @@ TWriteResult TPdfDocumentWriter::Write() {
 
 } // namespace
 
-TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info) {
+TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info, TJpegSegment* Exif) {
+    if (Exif != nullptr) {
+        *Exif = {};
+    }
     const TFileHandle file = TFileHandle::OpenForReading(FileName);
     if (!file.Valid()) {
         return TJpegCheck::jcCannotOpen;
@@ -339,6 +364,10 @@ TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info) {
         std::uint16_t length = 0;
         if (!reader.Word(pos, length)) {
             return TJpegCheck::jcNoFrame;
+        }
+        if (marker == 0xFFE1 && Exif != nullptr && Exif->Length == 0 &&
+            IsExifHeader(reader, pos + 2, length)) {
+            *Exif = {pos + 2, length - 2};
         }
         pos += length;
     }
@@ -386,11 +415,35 @@ void WriteStr(TOutputStream& Stream, std::string_view Text) {
     Stream.Write(Text);
 }
 
+std::string PdfNumber(double Value) {
+    std::array<char, 40> text{};
+    const auto [end, error] =
+        std::to_chars(text.data(), text.data() + text.size(), Value, std::chars_format::fixed, 4);
+    if (error != std::errc()) {
+        throw std::invalid_argument("PdfNumber: no page is that large");
+    }
+    std::string number(text.data(), end);
+    number.erase(number.find_last_not_of('0') + 1);
+    if (number.back() == '.') {
+        number.pop_back();
+    }
+    // Rounding may leave a negative zero.
+    return number == "-0" ? "0" : number;
+}
+
 void WriteContentsObject(TOutputStream& Stream, std::int64_t ObjectNumber, std::int32_t Width,
                          std::int32_t Height) {
+    WriteContentsObject(Stream, ObjectNumber, FixedPlacement(Width, Height));
+}
+
+void WriteContentsObject(TOutputStream& Stream, std::int64_t ObjectNumber,
+                         const TPagePlacement& Page) {
     // Built first: its /Length goes before it.
-    const std::string body =
-        "q\n" + Number(Width) + " 0 0 " + Number(Height) + " 0 0 cm\n" + "/Im0 Do\n" + "Q\n";
+    std::string body = "q\n";
+    for (const double entry : Page.Matrix) {
+        body += PdfNumber(entry) + " ";
+    }
+    body += "cm\n/Im0 Do\nQ\n";
     WriteStr(Stream, Number(ObjectNumber) + " 0 obj\n");
     WriteStr(Stream, "<< /Length " + Number(static_cast<std::int64_t>(body.size())) + " >>\n");
     WriteStr(Stream, "stream\n");
@@ -424,11 +477,15 @@ void WriteXRef(TOutputStream& Stream, const std::vector<std::int64_t>& Offsets,
 TWriteResult WritePdfDocument(TOutputStream& Stream, const std::vector<std::string>& Names,
                               const std::vector<TJpegInfo>& Infos, std::int64_t Total,
                               const TProgressProc& Progress, bool DeleteAfterUse,
-                              const TStopTest& StopRequested) {
-    if (Names.size() != Infos.size()) {
-        throw std::invalid_argument("WritePdfDocument: one name per page is needed");
+                              const TStopTest& StopRequested,
+                              const std::vector<TPagePlacement>& Placements) {
+    if (Names.size() != Infos.size() ||
+        (!Placements.empty() && Placements.size() != Infos.size())) {
+        throw std::invalid_argument(
+            "WritePdfDocument: one name (and placement) per page is needed");
     }
-    TPdfDocumentWriter writer(Stream, Names, Infos, Total, Progress, DeleteAfterUse, StopRequested);
+    TPdfDocumentWriter writer(Stream, Names, Infos, Total, Progress, DeleteAfterUse, StopRequested,
+                              Placements);
     return writer.Write();
 }
 

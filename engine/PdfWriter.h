@@ -1,11 +1,13 @@
 // Writes an ordered list of JPEG files as one PDF 1.2 document, one page per
-// file, each page as large as its image (one unit per pixel). The JPEG bytes
-// are embedded unchanged under DCTDecode; nothing is decoded here, only the
-// frame header is read. The layout is fixed to the byte: the same inputs
-// always give the same file.
+// file, each page as large as its image (one unit per pixel) unless the
+// caller places the pages otherwise. The JPEG bytes are embedded unchanged
+// under DCTDecode; nothing is decoded here, only the frame header is read.
+// The layout is fixed to the byte: the same inputs always give the same
+// file.
 #pragma once
 
 #include "OutputStream.h"
+#include "PagePlacement.h"
 #include "Progress.h"
 
 #include <cstdint>
@@ -31,8 +33,18 @@ enum class TJpegCheck {
     jcComponents, // such a frame, but with a component count other than 3 or 4
 };
 
-// Scans the frame header; Info is filled only for jcEmbeddable. Never throws.
-TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info);
+// Where a segment's contents lie in a file: after its marker and length.
+struct TJpegSegment {
+    std::int64_t Offset = 0;
+    std::int64_t Length = 0; // 0: no such segment
+};
+
+// Scans the frame header; Info is filled only for jcEmbeddable. Exif, when
+// given, receives the contents of the first APP1 segment that begins with
+// the Exif header ("Exif" and two zero bytes) among those the scan passes,
+// whatever the answer. Never throws.
+TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info,
+                         TJpegSegment* Exif = nullptr);
 
 // What a check result means, in words for a message.
 const char* JpegCheckText(TJpegCheck Check);
@@ -53,6 +65,14 @@ void WriteStr(TOutputStream& Stream, std::string_view Text);
 // One page's content stream: draws /Im0 over the whole W x H page.
 void WriteContentsObject(TOutputStream& Stream, std::int64_t ObjectNumber, std::int32_t Width,
                          std::int32_t Height);
+// The same with /Im0 where Page's matrix puts it.
+void WriteContentsObject(TOutputStream& Stream, std::int64_t ObjectNumber,
+                         const TPagePlacement& Page);
+
+// A number as the document writes it: whole numbers as integers, others as
+// plain decimals of at most four places, trailing zeros dropped; never in
+// exponent form.
+std::string PdfNumber(double Value);
 
 // The cross-reference section of objects 1..Count, their offsets taken from
 // Offsets[0..Count-1].
@@ -71,10 +91,13 @@ using TStopTest = std::function<bool()>;
 // partial document to the caller. Errors (an image that can't be opened, a
 // short read, a failed write, a document too large for the cross-reference
 // table) leave as exceptions, the partial document likewise left behind.
+// Placements, when not empty, gives each page its box and its picture's
+// matrix (one entry per page); empty, every page is FixedPlacement's.
 TWriteResult WritePdfDocument(TOutputStream& Stream, const std::vector<std::string>& Names,
                               const std::vector<TJpegInfo>& Infos, std::int64_t Total,
                               const TProgressProc& Progress, bool DeleteAfterUse,
-                              const TStopTest& StopRequested);
+                              const TStopTest& StopRequested,
+                              const std::vector<TPagePlacement>& Placements = {});
 
 // The largest offset a ten-digit cross-reference entry can hold.
 inline constexpr std::int64_t kMaxPdfOffset = 9'999'999'999;

@@ -110,14 +110,7 @@ void TPictureFile::ReadRows(const TRowsProc& Take) {
         jpeg_->DecodeRows(Take);
         return;
     }
-    const std::uint8_t* rows[kBandRows];
-    for (std::uint32_t top = 0; top < picture_.Height(); top += kBandRows) {
-        const std::uint32_t count = std::min(kBandRows, picture_.Height() - top);
-        for (std::uint32_t r = 0; r < count; ++r) {
-            rows[r] = picture_.Row(top + r);
-        }
-        Take(rows, count);
-    }
+    ReadBands<kBandRows>(picture_, Take);
 }
 
 } // namespace vorpane

@@ -1,12 +1,15 @@
-// ReadJpegInfo (and CheckJpegFile behind it) on arbitrary bytes. Besides the
-// sanitizers, its answer is compared with a plain scan of the bytes in
-// memory that follows the frame-header rules step by step, so a slip of the
-// file reader's window (segments that straddle its 16 KiB, reads past the
-// end) shows as a different answer.
+// ReadJpegInfo (and CheckJpegFile behind it) and ReadExifOrientation on
+// arbitrary bytes. Besides the sanitizers, the answers are compared with a
+// plain scan of the bytes in memory that follows the frame-header rules step
+// by step, so a slip of the file reader's window (segments that straddle
+// its 16 KiB, reads past the end) shows as a different answer. The Exif
+// segment the scan finds goes to libexif, whose orientation must be 1 to 8.
 #include "FuzzSupport.h"
 
+#include "ExifOrientation.h"
 #include "PdfWriter.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -17,6 +20,7 @@ using namespace vorpane;
 struct TScan {
     std::uint8_t const* data;
     std::int64_t size;
+    TJpegSegment exif{}; // the first APP1 segment with the Exif header
 
     bool Byte(std::int64_t pos, std::uint8_t& value) const {
         if (pos < 0 || pos >= size) {
@@ -35,7 +39,21 @@ struct TScan {
         return true;
     }
 
-    TJpegCheck Check(TJpegInfo& info) const {
+    bool IsExif(std::int64_t pos, std::uint16_t length) const {
+        static const char kHeader[] = {'E', 'x', 'i', 'f', 0, 0};
+        if (length < 8) {
+            return false;
+        }
+        for (int i = 0; i < 6; ++i) {
+            std::uint8_t byte = 0;
+            if (!Byte(pos + i, byte) || byte != static_cast<std::uint8_t>(kHeader[i])) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    TJpegCheck Check(TJpegInfo& info) {
         std::uint16_t word = 0;
         if (!Word(0, word) || word != 0xFFD8) {
             return TJpegCheck::jcNotJpeg;
@@ -67,6 +85,9 @@ struct TScan {
             if (!Word(pos, length)) {
                 return TJpegCheck::jcNoFrame;
             }
+            if (marker == 0xFFE1 && exif.Length == 0 && IsExif(pos + 2, length)) {
+                exif = {pos + 2, length - 2};
+            }
             // The position after the length field, plus L - 2.
             pos = pos + 2 + (static_cast<std::int64_t>(length) - 2);
         }
@@ -80,10 +101,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TJpegInfo info;
     const bool embeddable = ReadJpegInfo(path, info);
     TJpegInfo checked;
-    const TJpegCheck check = CheckJpegFile(path, checked);
+    TJpegSegment exif;
+    const TJpegCheck check = CheckJpegFile(path, checked, &exif);
 
     TJpegInfo expected;
-    const TJpegCheck expectedCheck = TScan{data, static_cast<std::int64_t>(size)}.Check(expected);
+    TScan scan{data, static_cast<std::int64_t>(size)};
+    const TJpegCheck expectedCheck = scan.Check(expected);
+    if (exif.Offset != scan.exif.Offset || exif.Length != scan.exif.Length) {
+        fuzz::Fail("Exif segment at " + std::to_string(exif.Offset) + " (" +
+                   std::to_string(exif.Length) + " bytes), the scan finds it at " +
+                   std::to_string(scan.exif.Offset) + " (" + std::to_string(scan.exif.Length) +
+                   " bytes)");
+    }
+    // What there is of the segment, in memory, against what the file gives.
+    const int orientation = ReadExifOrientation(path);
+    const std::int64_t available =
+        scan.exif.Length == 0 ? 0 : std::min(scan.exif.Length, scan.size - scan.exif.Offset);
+    const int expectedOrientation =
+        scan.exif.Length == 0
+            ? 1
+            : ExifOrientationOf(data + scan.exif.Offset, static_cast<std::size_t>(available));
+    if (orientation != expectedOrientation || orientation < 1 || orientation > 8) {
+        fuzz::Fail("orientation " + std::to_string(orientation) + ", from memory " +
+                   std::to_string(expectedOrientation));
+    }
     if (check != expectedCheck) {
         fuzz::Fail("CheckJpegFile answers " + std::string(JpegCheckText(check)) + ", the scan " +
                    JpegCheckText(expectedCheck));

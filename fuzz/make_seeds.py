@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Writes the committed seeds of the fuzz targets into fuzz/seeds/.
 
+fuzz_read_jpeg_info: frame headers behind Exif segments in both byte orders,
+with the orientation and a text entry stored apart from its IFD (its real
+photographs come from tests/data).
 fuzz_load_picture: small PNG files of every colour type, bit depths 1 to 16,
 transparency and Adam7 interlacing (its JPEG seeds come from tests/data).
 fuzz_resample and fuzz_write_pdf: bytes from a fixed generator, which those
@@ -60,6 +63,23 @@ def write(folder, name, data):
         f.write(data)
 
 
+def exif_jpeg(order, orientation, app0=False):
+    """A JPEG header whose APP1 Exif segment holds IFD0 with the orientation
+    and the camera's make, then an 8 x 8 baseline frame header."""
+    make = b"Vorpane fuzz\0"
+    ifd_size = 2 + 2 * 12 + 4
+    tiff = (b"MM\0*" if order == ">" else b"II*\0") + struct.pack(order + "I", 8)
+    tiff += struct.pack(order + "H", 2)
+    tiff += struct.pack(order + "HHIHH", 0x0112, 3, 1, orientation, 0)
+    tiff += struct.pack(order + "HHII", 0x010F, 2, len(make), 8 + ifd_size)
+    tiff += struct.pack(order + "I", 0) + make
+    app1 = b"Exif\0\0" + tiff
+    jfif = b"\xFF\xE0" + struct.pack(">H", 16) + b"JFIF\0\x01\x01\0\0\x01\0\x01\0\0"
+    sof = b"\xFF\xC0" + struct.pack(">HBHHB", 17, 8, 8, 8, 3) + b"\x01\x11\x00\x02\x11\x00\x03\x11\x00"
+    return (b"\xFF\xD8" + (jfif if app0 else b"") + b"\xFF\xE1" + struct.pack(">H", len(app1) + 2) +
+            app1 + sof + b"\xFF\xD9")
+
+
 def main():
     grad = lambda x, y, c: (x * 37 + y * 11 + c * 80) % 256
     write("fuzz_load_picture", "rgb8.png", png(8, 8, 2, 8, pixels(3, 8, grad)))
@@ -75,6 +95,9 @@ def main():
           png(4, 4, 4, 8, pixels(2, 8, lambda x, y, c: 60 * x if c else 60 * y)))
     write("fuzz_load_picture", "grey1.png", png(8, 3, 0, 1, pixels(1, 1, lambda x, y, c: (x ^ y) & 1)))
     write("fuzz_load_picture", "rgb8_adam7.png", png(9, 9, 2, 8, pixels(3, 8, grad), interlace=True))
+
+    write("fuzz_read_jpeg_info", "exif_motorola_6.jpg", exif_jpeg(">", 6))
+    write("fuzz_read_jpeg_info", "exif_intel_8_after_jfif.jpg", exif_jpeg("<", 8, app0=True))
 
     generator = random.Random(20240601)
     for size in (16, 200, 1500, 12300):

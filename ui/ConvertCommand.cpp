@@ -104,13 +104,15 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
     }
 
     StartProgressStrip(SameSizeMode);
+    TPageLayout layout;
+    layout.AutoOrient = AutoOrientMode;
     TRunReport report;
     std::int32_t result = 0;
     try {
         result = ConversionRun(
             files, QFile::encodeName(OutputFile).toStdString(), &UpdateProgressStrip, SameSizeMode,
             static_cast<std::uint8_t>(quality), static_cast<std::uint16_t>(width),
-            static_cast<std::uint16_t>(height), false, &report);
+            static_cast<std::uint16_t>(height), false, &report, TPagePolicy::ppLeaveOut, 0, layout);
     } catch (const std::exception& error) {
         // Such an error still goes to the application's error box, but it
         // names the photograph it came from.

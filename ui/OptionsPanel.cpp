@@ -4,6 +4,7 @@
 
 #include "WholeNumber.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHash>
 #include <QKeyEvent>
@@ -32,6 +33,12 @@ void TForm1::ComboBox2Change(QObject*) {
     default:
         break;
     }
+}
+
+// Turning photographs upright is off until asked for: a document made
+// without it stays as it always was.
+void TForm1::CheckBox1Click(QObject*) {
+    AutoOrientMode = CheckBox1->isChecked();
 }
 
 void TForm1::ImgBtnDropDownClick(QObject*) {

@@ -79,12 +79,7 @@ TOutcomeMessage OutcomeMessage(std::int32_t Result, const TRunReport& Report) {
 }
 
 QString RunErrorText(const std::exception& Error, const TRunReport& Report) {
-    std::string message = Error.what();
-    // The number alone tells a user nothing; libjpeg's sentence does.
-    if (const auto* jpeg = dynamic_cast<const EJpegError*>(&Error);
-        jpeg != nullptr && !jpeg->Detail().empty()) {
-        message += " (" + jpeg->Detail() + ")";
-    }
+    const std::string message = ErrorMessage(Error);
     if (Report.FailedFile.empty()) {
         return QString::fromStdString(message);
     }

@@ -4,6 +4,7 @@
 
 #include "JpegPicture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -32,6 +33,7 @@ static void InitSkinResources() {
 namespace vorpane {
 
 bool SameSizeMode = true;
+bool AutoOrientMode = false;
 int SpinAction = 0;
 int SortColumn = 0;
 
@@ -56,6 +58,10 @@ QComboBox, QComboBox QLineEdit, QComboBox QAbstractItemView {
 QComboBox::drop-down { width: 0px; border: none; }
 QComboBox QAbstractItemView { background: #ffffff; border: 1px solid #c5d0de;
     selection-background-color: #dbe8fd; selection-color: #12305c; }
+QCheckBox { color: #6a7a92; font-weight: bold; spacing: 6px; }
+QCheckBox::indicator { width: 14px; height: 14px; }
+QCheckBox::indicator:unchecked { image: url(:/skin/ImageCheckOff.png); }
+QCheckBox::indicator:checked { image: url(:/skin/ImageCheckOn.png); }
 #ListView1 { color: #ff0000; }
 QLabel#Label1 { color: #55657d; }
 QToolTip { background: #1e2a3e; color: #ffffff; border: 1px solid #1e2a3e; padding: 3px; }
@@ -319,6 +325,13 @@ void TForm1::CreateDesign() {
     ImgBtnDel = button(this, 40, 40, "Remove selected jpg");
     ImgBtnDels = button(this, 40, 40, "Remove all jpg files");
     ImgBtnConvert = button(this, 83, 83, nullptr);
+
+    CheckBox1 = new QCheckBox(QStringLiteral("Upright (EXIF)"), this);
+    CheckBox1->resize(135, 16);
+    CheckBox1->setToolTip(
+        QStringLiteral("Show each photo upright, as the camera's orientation tag says"));
+    // Any change of the box, clicked, keyed or set, comes here.
+    QObject::connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(CheckBox1); });
     ImgBtnStop = button(this, 83, 83, nullptr);
 
     ImageProgress = new TImage(this);
@@ -419,6 +432,7 @@ void TForm1::CreateDesign() {
                                       Edit3,
                                       ImgBtnQ1,
                                       ImgBtnQ2,
+                                      CheckBox1,
                                       ImgBtnConvert,
                                       ImgBtnStop,
                                       ImgBtnHome,

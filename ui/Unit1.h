@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QCloseEvent;
 class QComboBox;
 class QFileDialog;
@@ -40,6 +41,9 @@ inline constexpr QRgb kKeyColour = 0xFFFF0080;
 
 // The size mode of the next conversion: true for "Same size".
 extern bool SameSizeMode;
+// Whether the next conversion shows photographs upright by their EXIF
+// orientation ("Upright (EXIF)").
+extern bool AutoOrientMode;
 // Which spin button is held: 0 for none, 1 to 6 for width up, width down,
 // height up, height down, quality up, quality down.
 extern int SpinAction;
@@ -116,6 +120,7 @@ public:
     TImgBtn* ImgBtnHeight2;
     TImgBtn* ImgBtnQ1;
     TImgBtn* ImgBtnQ2;
+    QCheckBox* CheckBox1;
     QTimer* Timer1;
     QFileDialog* SaveDialog1;
 
@@ -200,6 +205,7 @@ public:
     void ImgBtnQ2MouseDown(TWMMouse& Msg);
     void ImgBtnWidth1MouseUp(TWMMouse& Msg);
     void Timer1Timer();
+    void CheckBox1Click(QObject* Sender);
 
     // The Convert and Stop commands (ConvertCommand.cpp).
     void ImgBtnConvertClick(QObject* Sender);

@@ -4,6 +4,7 @@
 #include "Unit1.h"
 
 #include <QBitmap>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QLabel>
@@ -110,7 +111,10 @@ void TForm1::FormCreate() {
 
     ImageProgress->move(578, 378);
     ImageProgress->resize(1, ImageProgress->height());
+    CheckBox1->move(600, 409);
 
+    CheckBox1->setChecked(false);
+    AutoOrientMode = false;
     SameSizeMode = true;
     SpinAction = 0;
     Timer1->stop();

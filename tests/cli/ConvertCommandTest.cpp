@@ -122,6 +122,28 @@ TEST(ConvertCommand, SameSizePreparesEveryPageAtTheGivenSize) {
     EXPECT_EQ(PageSizes(pdf), std::vector<std::string>{"454 x 298"});
 }
 
+TEST(ConvertCommand, PagesForPrintingInBothModes) {
+    TTempDir dir;
+    const std::string pdf = dir.File("out.pdf");
+    for (const char* mode : {"--original", "--size 0x0"}) {
+        SCOPED_TRACE(mode);
+        // Landscape pictures on landscape paper; the square one keeps the
+        // paper as named.
+        const TCommandResult a4 =
+            Convert(std::string(mode) + " --paper A4 --margin 10mm -o " + Quote(pdf) + PhotoArgs());
+        ASSERT_EQ(a4.status, 0) << a4.output;
+        ExpectValidPdf(pdf);
+        EXPECT_EQ(PageSizes(pdf),
+                  (std::vector<std::string>{"842 x 595", "842 x 595", "595 x 842", "842 x 595"}));
+        // 96 x 64 pixels, upright 64 x 96, at 300 pixels per inch.
+        const TCommandResult dpi =
+            Convert(std::string(mode) + " --auto-orient --dpi 300 -o " + Quote(pdf) + " " +
+                    Quote(DataFile("orient_small_6.jpg")));
+        ASSERT_EQ(dpi.status, 0) << dpi.output;
+        EXPECT_EQ(PageSizes(pdf), std::vector<std::string>{"15.36 x 23.04"});
+    }
+}
+
 TEST(ConvertCommand, FilesFromStandardInputKeepTheirOrder) {
     TTempDir dir;
     const std::string pdf = dir.File("out.pdf");
@@ -176,6 +198,12 @@ TEST(ConvertCommand, ExitStatusAndMessageTellWhatWentWrong) {
          "ulimit -v 1000000; "},
         {"-o " + Quote(dir.File("nowhere/out.pdf")) + " " + Quote(DataFile(kPhotos[0])), 4,
          "nowhere/out.pdf"},
+        // Nothing left once the bad files are skipped: no document.
+        {"--skip-bad -o " + Quote(pdf) + " " + Quote(dir.File("missing.jpg")) + " " + grey, 1,
+         "pil_hopper_gray.jpg: a component count other than 3 (RGB) or 4 (CMYK)\n"
+         "vorpane-convert: no PDF written: every file was skipped"},
+        {"--skip-bad --size 10x0 -o " + Quote(pdf) + " " + Quote(wide), 1,
+         "skipped " + wide + ": its page would be 10 x 0 pixels"},
         {"--size 99999x1 -o " + Quote(pdf) + " a.jpg", 64,
          "vorpane-convert: The width must be a whole number from 0 to 32767, not '99999'" +
              tryHelp},

@@ -42,6 +42,44 @@ TEST(ConvertOptions, SizeQualityAndFilterInEveryForm) {
         << "the last mode given wins";
 }
 
+TEST(ConvertOptions, PageLayoutsInPoints) {
+    struct TRow {
+        std::vector<const char*> Args;
+        double PaperWidth;
+        double PaperHeight;
+        double Margin;
+        std::uint32_t Dpi;
+    };
+    const TRow rows[] = {
+        {{}, 0, 0, 0, 0},
+        {{"--paper", "a4"}, 595, 842, 0, 0},
+        {{"--paper=A3", "--margin", "0"}, 842, 1191, 0, 0},
+        {{"--paper", "A5"}, 420, 595, 0, 0},
+        {{"--paper", "letter", "--margin", "0.5in"}, 612, 792, 36, 0},
+        {{"--paper", "Legal", "--margin", "2cm"}, 612, 1008, 720 / 25.4 * 2, 0},
+        {{"--paper", "210x297mm", "--margin", "10mm"},
+         210 * 72 / 25.4,
+         297 * 72 / 25.4,
+         720 / 25.4,
+         0},
+        {{"--paper", "8.5inx11in"}, 612, 792, 0, 0},
+        {{"--paper", "400X300pt", "--margin", "12pt"}, 400, 300, 12, 0},
+        {{"--dpi", "300"}, 0, 0, 0, 300},
+    };
+    for (const TRow& row : rows) {
+        std::vector<const char*> args = row.Args;
+        args.insert(args.end(), {"--auto-orient", "-o", "o.pdf", "a.jpg"});
+        const TPageLayout layout = Parse(args).Layout;
+        EXPECT_TRUE(layout.AutoOrient);
+        EXPECT_DOUBLE_EQ(layout.PaperWidth, row.PaperWidth) << args[0];
+        EXPECT_DOUBLE_EQ(layout.PaperHeight, row.PaperHeight) << args[0];
+        EXPECT_DOUBLE_EQ(layout.Margin, row.Margin) << args[0];
+        EXPECT_EQ(layout.Dpi, row.Dpi) << args[0];
+    }
+    EXPECT_FALSE(Parse({"-o", "o.pdf", "a.jpg"}).SkipBad);
+    EXPECT_TRUE(Parse({"--skip-bad", "-o", "o.pdf", "a.jpg"}).SkipBad);
+}
+
 TEST(ConvertOptions, BadUsageIsRefusedWithAReason) {
     const std::vector<std::vector<const char*>> bad = {
         {"a.jpg"},                               // no output
@@ -63,6 +101,20 @@ TEST(ConvertOptions, BadUsageIsRefusedWithAReason) {
         {"--quality", "80", "-o", "o", "a"},                                // nothing to encode
         {"--triangle", "-o", "o", "a"},                                     // nothing to scale
         {"--size", "8x6", "--original", "--quality", "80", "-o", "o", "a"}, // cancelled
+        {"--paper", "A6", "-o", "o", "a"},
+        {"--paper", "210x297", "-o", "o", "a"},                   // no unit
+        {"--paper", "210x297km", "-o", "o", "a"},                 // no unit we know
+        {"--paper", "0x297mm", "-o", "o", "a"},                   // no width
+        {"--paper", "-210x297mm", "-o", "o", "a"},                // negative
+        {"--paper", "201x100in", "-o", "o", "a"},                 // past 200 inches
+        {"--paper", "1e2x297mm", "-o", "o", "a"},                 // not plain decimal
+        {"--margin", "10mm", "-o", "o", "a"},                     // no paper
+        {"--paper", "A4", "--margin", "10", "-o", "o", "a"},      // no unit
+        {"--paper", "A4", "--margin", "297.5pt", "-o", "o", "a"}, // no room left
+        {"--paper", "A4", "--dpi", "300", "-o", "o", "a"},
+        {"--dpi", "0", "-o", "o", "a"},
+        {"--dpi", "72.5", "-o", "o", "a"},
+        {"--auto-orient=yes", "-o", "o", "a"},
     };
     for (const auto& args : bad) {
         EXPECT_THROW(Parse(args), EUsageError) << args[0];

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
@@ -427,24 +428,32 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
                             photos.File(QStringLiteral("3 baseline.jpg"))));
     ASSERT_TRUE(QFile::copy(QStringLiteral(VORPANE_TEST_DATA "/jd_progressive3.jpg"),
                             photos.File(QStringLiteral("4 progressive.jpg"))));
-    AddAllFrom(photos.Path(), 4);
+    // A photograph stored on its side, to be turned a quarter clockwise.
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VORPANE_TEST_DATA "/orient_small_6.jpg"),
+                            photos.File(QStringLiteral("5 sideways.jpg"))));
+    AddAllFrom(photos.Path(), 5);
 
     struct TMode {
         int comboIndex;
+        bool upright;
         const char* file;
         QStringList sizes;
     };
+    const QStringList original = {QStringLiteral("640 x 480"), QStringLiteral("300 x 500"),
+                                  QStringLiteral("227 x 149"), QStringLiteral("650 x 470")};
     const TMode modes[] = {
-        {0, "same.pdf", QStringList(4, QStringLiteral("800 x 600"))},
-        {1,
-         "original.pdf",
-         {QStringLiteral("640 x 480"), QStringLiteral("300 x 500"), QStringLiteral("227 x 149"),
-          QStringLiteral("650 x 470")}},
+        {0, false, "same.pdf", QStringList(5, QStringLiteral("800 x 600"))},
+        {1, false, "original.pdf", original + QStringList{QStringLiteral("96 x 64")}},
+        {1, true, "upright.pdf", original + QStringList{QStringLiteral("64 x 96")}},
     };
     for (const TMode& mode : modes) {
         shown.clear();
         events.clear();
         form->ComboBox2->setCurrentIndex(mode.comboIndex);
+        if (form->CheckBox1->isChecked() != mode.upright) {
+            QTest::mouseClick(form->CheckBox1, Qt::LeftButton, {}, QPoint(7, 8));
+        }
+        ASSERT_EQ(AutoOrientMode, mode.upright);
         answer = out.File(QString::fromLatin1(mode.file));
         Click(form->ImgBtnConvert);
         ASSERT_EQ(shown.size(), 1u) << mode.file;

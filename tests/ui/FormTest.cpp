@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -40,6 +41,7 @@ protected:
         // The options state is process-wide; FormCreate must set it, whatever
         // it was.
         SameSizeMode = false;
+        AutoOrientMode = true;
         SpinAction = 4;
         form = std::make_unique<TForm1>();
         form->StartWindowDrag = [this] { ++drags; };
@@ -128,6 +130,7 @@ TEST_F(FormTest, FormCreatePlacesEveryControl) {
         {"Image7", form->Image7, {1, 1, 151, 127}, form->Panel1},
         {"ListView1", form->ListView1, {15, 384, 481, 129}, form.get()},
         {"ComboBox2", form->ComboBox2, {600, 200, 129, 22}, form.get()},
+        {"CheckBox1", form->CheckBox1, {600, 409, 135, 16}, form.get()},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -145,6 +148,8 @@ TEST_F(FormTest, FormCreateSetsTheStartState) {
     EXPECT_EQ(VisibleTab(), form->ImageLists2);
     EXPECT_EQ(form->ShellListView1->ViewStyle(), vsList);
     EXPECT_TRUE(SameSizeMode);
+    EXPECT_FALSE(AutoOrientMode);
+    EXPECT_FALSE(form->CheckBox1->isChecked());
     EXPECT_EQ(SpinAction, 0);
     EXPECT_FALSE(form->Timer1->isActive());
     EXPECT_EQ(form->Timer1->interval(), 100);
@@ -563,9 +568,10 @@ TEST_F(FormTest, TabReachesEveryControlInTheOrderOfTheWorkAndButtonsShowIt) {
                                          form->Edit2,          form->ImgBtnHeight1,
                                          form->ImgBtnHeight2,  form->Edit3,
                                          form->ImgBtnQ1,       form->ImgBtnQ2,
-                                         form->ImgBtnConvert,  form->ImgBtnHome,
-                                         form->ImgBtnHelp,     form->ImgBtnMin,
-                                         form->ImgBtnClose,    form->ShellTreeView1};
+                                         form->CheckBox1,      form->ImgBtnConvert,
+                                         form->ImgBtnHome,     form->ImgBtnHelp,
+                                         form->ImgBtnMin,      form->ImgBtnClose,
+                                         form->ShellTreeView1};
     // The focus may sit in a part of the control (the size-mode box's text).
     const auto focused = [](QWidget* Control) {
         QWidget* focus = QApplication::focusWidget();

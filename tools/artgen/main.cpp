@@ -825,6 +825,33 @@ void DrawProgress() {
     Save(image, QStringLiteral("ImageProgress.png"));
 }
 
+// The box of the "Upright (EXIF)" check box, clear and ticked: a field's
+// white box, and ticked the accent's blue with a white tick, as the
+// Convert button is drawn.
+void DrawCheckBox() {
+    for (const bool ticked : {false, true}) {
+        QImage image(14, 14, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        Smooth(p);
+        p.setPen(QPen(ticked ? kAccentDark : kFieldBorder, 1));
+        p.setBrush(ticked ? kAccent : kCard);
+        p.drawRoundedRect(QRectF(0.5, 0.5, 13, 13), 3, 3);
+        if (ticked) {
+            QPainterPath tick;
+            tick.moveTo(3.5, 7.2);
+            tick.lineTo(6, 9.8);
+            tick.lineTo(10.5, 4.2);
+            p.setPen(Stroke(Qt::white, 2));
+            p.setBrush(Qt::NoBrush);
+            p.drawPath(tick);
+        }
+        p.end();
+        Save(image,
+             ticked ? QStringLiteral("ImageCheckOn.png") : QStringLiteral("ImageCheckOff.png"));
+    }
+}
+
 void DrawPlaceholder() {
     QImage image = Canvas(151, 127, kStrip);
     QPainter p(&image);
@@ -882,6 +909,7 @@ int main(int argc, char** argv) {
     DrawBackground();
     DrawProgress();
     DrawPlaceholder();
+    DrawCheckBox();
     DrawIcon();
     DrawThemeIcons();
     return 0;
