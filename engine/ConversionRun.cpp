@@ -76,8 +76,11 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
             return false;
         }
         TJpegInfo info;
-        const TJpegCheck check =
-            name.empty() ? TJpegCheck::jcCannotOpen : CheckJpegFile(name, info);
+        // The scan that tests the file also finds where its orientation lies.
+        const bool orient = layout_.AutoOrient && !sameSize;
+        TJpegSegment exif;
+        const TJpegCheck check = name.empty() ? TJpegCheck::jcCannotOpen
+                                              : CheckJpegFile(name, info, orient ? &exif : nullptr);
         if (check != TJpegCheck::jcEmbeddable) {
             if (policy_ == TPagePolicy::ppSkipBad) {
                 if (report_ != nullptr) {
@@ -91,7 +94,7 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
             }
             return false;
         }
-        const int orientation = layout_.AutoOrient && !sameSize ? ReadExifOrientation(name) : 1;
+        const int orientation = orient ? ReadExifOrientation(name, exif) : 1;
         kept.push_back(name);
         infos_.push_back(info);
         placements_.push_back(PlacePage(layout_, info.Width, info.Height, orientation));

@@ -47,7 +47,11 @@ int ReadExifOrientation(const std::string& FileName) {
     TJpegInfo info;
     TJpegSegment exif;
     CheckJpegFile(FileName, info, &exif);
-    if (exif.Length == 0) {
+    return ReadExifOrientation(FileName, exif);
+}
+
+int ReadExifOrientation(const std::string& FileName, const TJpegSegment& Exif) {
+    if (Exif.Length == 0) {
         return 1;
     }
     const TFileHandle file = TFileHandle::OpenForReading(FileName);
@@ -55,11 +59,11 @@ int ReadExifOrientation(const std::string& FileName) {
         return 1;
     }
     // A file cut short inside the segment gives what there is of it.
-    std::vector<std::uint8_t> contents(static_cast<std::size_t>(exif.Length));
+    std::vector<std::uint8_t> contents(static_cast<std::size_t>(Exif.Length));
     std::size_t got = 0;
     while (got < contents.size()) {
         const ssize_t read = ::pread(file.Fd(), contents.data() + got, contents.size() - got,
-                                     exif.Offset + static_cast<std::int64_t>(got));
+                                     Exif.Offset + static_cast<std::int64_t>(got));
         if (read <= 0) {
             break;
         }

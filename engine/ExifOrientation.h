@@ -15,8 +15,14 @@ namespace vorpane {
 // or out of range, or the contents are no Exif data. Never throws.
 int ExifOrientationOf(const std::uint8_t* Contents, std::size_t Size);
 
+struct TJpegSegment;
+
 // The orientation of FileName's first Exif segment before its frame
 // header; 1 when it has none or can't be read. Never throws.
 int ReadExifOrientation(const std::string& FileName);
+
+// The same, for a caller whose frame-header scan (CheckJpegFile) has found
+// the segment already.
+int ReadExifOrientation(const std::string& FileName, const TJpegSegment& Exif);
 
 } // namespace vorpane
