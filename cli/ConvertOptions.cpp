@@ -346,9 +346,9 @@ std::string UsageText() {
            "\n"
            "Exit status: 0 done, one page for every file (with --skip-bad: at least one\n"
            "page); 1 no document (a file is missing or can't be embedded; with --skip-bad:\n"
-           "no file gave a page); 2 aborted while writing; 3 stopped (SIGINT or SIGTERM);\n"
-           "4 an image could not be read or made into its page, or the output could not be\n"
-           "created; 64 bad usage.\n";
+           "no file gave a page); 2 aborted while writing; 3 stopped (SIGINT, SIGTERM,\n"
+           "SIGHUP and the like); 4 an image could not be read or made into its page, or\n"
+           "the output could not be created or was refused; 64 bad usage.\n";
 }
 
 } // namespace vorpane
