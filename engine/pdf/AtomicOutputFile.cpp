@@ -271,7 +271,8 @@ TAtomicOutputFile::TAtomicOutputFile(const std::string& Target, bool ReplaceOnly
     target_ = resolved.Path;
     if (resolved.Kind == TTargetKind::tkInPlace) {
         TFileHandle file = OpenInPlace(Target, resolved, StopRequested);
-        if (file.Valid()) {
+        stopped_ = !file.Valid();
+        if (!stopped_) {
             stream_ = std::make_unique<TFileOutputStream>(std::move(file), Target);
             inPlace_ = true;
             open_ = true;

@@ -46,7 +46,7 @@ public:
     // the creation stays the real test.
     static void Check(const std::string& Target, bool ReplaceOnlyPdf);
 
-    bool Stopped() const { return !stream_; }
+    bool Stopped() const { return stopped_; }
     TFileOutputStream& Stream() { return *stream_; }
 
     // Flushes, syncs, closes and renames over the target (an output written
@@ -67,6 +67,7 @@ private:
     bool unnamed_ = false; // the new file has no name yet
     bool inPlace_ = false; // a FIFO or a device, written as it is
     bool open_ = false;
+    bool stopped_ = false;            // no reader came before the stop
     TUnfinishedSlot* slot_ = nullptr; // where RemoveUnfinishedOutputs finds temporary_
 };
 
