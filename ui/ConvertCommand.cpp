@@ -2,10 +2,10 @@
 // asked for while a conversion runs.
 #include "Unit1.h"
 
-#include "ConversionRun.h"
-#include "JpegUtils.h"
 #include "OutcomeMessage.h"
 #include "WholeNumber.h"
+#include "prepare/JpegUtils.h"
+#include "run/ConversionRun.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -48,8 +48,7 @@ void TForm1::StepProgressStrip() {
 }
 
 void TForm1::ImgBtnStopClick(QObject*) {
-    StopConverting = true;
-    StopPreparing = true;
+    RequestStop();
 }
 
 void TForm1::ImgBtnConvertClick(QObject*) {
@@ -104,15 +103,17 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
     }
 
     StartProgressStrip(SameSizeMode);
-    TPageLayout layout;
-    layout.AutoOrient = AutoOrientMode;
+    TRunOptions options;
+    options.SameSize = SameSizeMode;
+    options.Quality = static_cast<std::uint8_t>(quality);
+    options.Width = static_cast<std::uint16_t>(width);
+    options.Height = static_cast<std::uint16_t>(height);
+    options.Layout.AutoOrient = AutoOrientMode;
     TRunReport report;
     std::int32_t result = 0;
     try {
-        result = ConversionRun(
-            files, QFile::encodeName(OutputFile).toStdString(), &UpdateProgressStrip, SameSizeMode,
-            static_cast<std::uint8_t>(quality), static_cast<std::uint16_t>(width),
-            static_cast<std::uint16_t>(height), false, &report, TPagePolicy::ppLeaveOut, 0, layout);
+        result = ConversionRun(files, QFile::encodeName(OutputFile).toStdString(),
+                               &UpdateProgressStrip, options, &report);
     } catch (const std::exception& error) {
         // Such an error still goes to the application's error box, but it
         // names the photograph it came from.

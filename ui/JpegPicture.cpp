@@ -1,7 +1,7 @@
 #include "JpegPicture.h"
 
-#include "JpegDecoder.h"
 #include "MessageQueue.h"
+#include "jpeg/JpegDecoder.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 #include "OutcomeMessage.h"
 
-#include "ConversionRun.h"
 #include "Errors.h"
+#include "run/ConversionRun.h"
 
 #include <QFile>
 #include <QFileInfo>
