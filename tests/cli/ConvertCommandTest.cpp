@@ -247,8 +247,9 @@ TEST(ConvertCommand, ExitStatusAndMessageTellWhatWentWrong) {
 }
 
 // `timeout` and a terminal may send a signal to the process and to its group
-// alike: two at once are one request to stop. Every signal that would end
-// the program asks it to stop instead.
+// alike: two at once are one request to stop. One that comes a second or more
+// later ends the program at once, with the unfinished document removed.
+// Every signal that would end the program asks it to stop instead.
 TEST(ConvertCommand, InterruptStopsCleanlyAndKeepsTheOldFile) {
     TTempDir dir;
     const std::string pdf = dir.File("out.pdf");
@@ -261,28 +262,55 @@ TEST(ConvertCommand, InterruptStopsCleanlyAndKeepsTheOldFile) {
             out << DataFile(kPhotos[0]) << '\n';
         }
     }
+    // A photograph followed by 4 GiB of hole: seconds of copying into the
+    // document, during which no stop request is looked at.
+    const std::string large = dir.File("large.jpg");
+    test::WriteFileBytes(large, ReadFileBytes(DataFile(kPhotos[0])));
+    std::filesystem::resize_file(large, std::uintmax_t{4} << 30);
     const std::string program = VORPANE_CONVERT;
-    const char* argv[] = {program.c_str(), "--files-from", list.c_str(), "-o",
-                          pdf.c_str(),     nullptr};
-    const std::vector<std::vector<int>> signalsSent = {
-        {SIGINT},  {SIGINT, SIGINT}, {SIGTERM, SIGTERM}, {SIGINT, SIGTERM}, {SIGHUP},
-        {SIGQUIT}, {SIGALRM},        {SIGXCPU},          {SIGXFSZ}};
-    for (const auto& signals : signalsSent) {
+    const std::vector<std::string> testing = {program, "--files-from", list, "-o", pdf};
+    const std::vector<std::string> copying = {program, "-o", pdf, large};
+    const struct {
+        const std::vector<std::string>& args;
+        std::vector<int> signals;
+        int gapMs; // between one signal and the next
+    } cases[] = {
+        {testing, {SIGINT}, 0},
+        {testing, {SIGINT, SIGINT}, 0},
+        {testing, {SIGTERM, SIGTERM}, 0},
+        {testing, {SIGINT, SIGTERM}, 0},
+        {copying, {SIGINT, SIGINT}, 1100},
+        {testing, {SIGHUP}, 0},
+        {testing, {SIGQUIT}, 0},
+        {testing, {SIGALRM}, 0},
+        {testing, {SIGXCPU}, 0},
+        {testing, {SIGXFSZ}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[1] + ", " + std::to_string(c.signals.size()) + " signals " +
+                     std::to_string(c.gapMs) + " ms apart");
+        std::vector<char*> argv;
+        for (const std::string& arg : c.args) {
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        }
+        argv.push_back(nullptr);
         pid_t pid = 0;
-        ASSERT_EQ(::posix_spawn(&pid, program.c_str(), nullptr, nullptr, const_cast<char**>(argv),
-                                environ),
-                  0);
+        ASSERT_EQ(::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        for (int signal : signals) {
-            ::kill(pid, signal);
+        for (std::size_t i = 0; i < c.signals.size(); ++i) {
+            if (c.gapMs > 0 && i > 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(c.gapMs));
+                int early = 0;
+                ASSERT_EQ(::waitpid(pid, &early, WNOHANG), 0) << "it ended before the later signal";
+            }
+            ::kill(pid, c.signals[i]);
         }
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status))
-            << signals.size() << " signals ended it instead of stopping it";
+        ASSERT_TRUE(WIFEXITED(status)) << "the signals ended it instead of stopping it";
         EXPECT_EQ(WEXITSTATUS(status), 3);
         EXPECT_EQ(ReadFileBytes(pdf), "old");
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2)
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3)
             << "no stray file beside the output";
     }
 }

@@ -287,6 +287,18 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
     // The save dialog asked before replacing: the window replaces what the
     // person chose, a PDF or not.
     const QString notes = out.Text(QStringLiteral("notes.txt"), "my notes\n");
+    // Twelve files that give no page: ten are named, the box says how many
+    // more there are.
+    QStringList manyGone = {photo};
+    QString manyGoneText = QStringLiteral("\nCongratulation! Converting Successed!\n\n"
+                                          "These listed files gave no page:");
+    for (int i = 0; i < 12; ++i) {
+        manyGone << photos.File(QStringLiteral("gone%1.jpg").arg(i));
+        if (i < 10) {
+            manyGoneText += '\n' + manyGone.back() + ": No such file or directory";
+        }
+    }
+    manyGoneText += QStringLiteral("\nand 2 more.");
     struct TCase {
         int comboIndex;
         QStringList entries;
@@ -301,6 +313,7 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
          "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n" + gone +
              ": No such file or directory",
          {}},
+        {0, manyGone, out.File(QStringLiteral("many.pdf")), manyGoneText, {}},
         {1,
          {photo, damaged},
          out.File(QStringLiteral("damaged.pdf")),

@@ -8,6 +8,7 @@
 
 #include <barrier>
 #include <filesystem>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -252,6 +253,26 @@ TEST_F(ConversionRunOriginal, AReplacedOutputKeepsItsPermissions) {
     EXPECT_EQ(std::filesystem::status(output).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                   std::filesystem::perms::group_read);
+}
+
+// A new output gets what the umask leaves of 0666, as a file made by any
+// other program would: under 077 no one else may read it, let alone write.
+TEST_F(ConversionRunOriginal, ANewOutputGetsTheModeTheUmaskLeaves) {
+    const struct {
+        mode_t mask;
+        mode_t mode;
+    } cases[] = {{022, 0644}, {077, 0600}};
+    for (const auto& c : cases) {
+        std::filesystem::remove(output);
+        const mode_t previous = ::umask(c.mask);
+        TOriginalRun run;
+        const std::int32_t result = run.Run(files, output);
+        ::umask(previous);
+        ASSERT_EQ(result, rcDone);
+        struct stat st {};
+        ASSERT_EQ(::stat(output.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.mode) << "umask " << std::oct << c.mask;
+    }
 }
 
 TEST_F(ConversionRunOriginal, AnOutputThroughASymlinkReplacesTheLinkedFile) {
