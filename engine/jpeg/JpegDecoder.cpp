@@ -3,11 +3,14 @@
 #include "Errors.h"
 #include "FileHandle.h"
 #include "MessageQueue.h"
+#include "colour/ColourProfile.h"
+#include "jpeg/IccSegments.h"
 #include "jpeg/JpegErrorBridge.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <optional>
 #include <type_traits>
 #include <unistd.h>
 #include <vector>
@@ -116,26 +119,6 @@ struct TDrainMonitor {
 
 static_assert(std::is_standard_layout_v<TDrainMonitor>);
 
-// Adobe's CMYK (and YCCK, which libjpeg turns into it) stores every value
-// inverted: 255 means no ink. Red is then C * K / 255, rounded.
-void AdobeCmykToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, std::uint32_t width) {
-    for (std::uint32_t x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
-        const unsigned k = cmyk[3];
-        rgb[0] = static_cast<std::uint8_t>((cmyk[0] * k + 127) / 255);
-        rgb[1] = static_cast<std::uint8_t>((cmyk[1] * k + 127) / 255);
-        rgb[2] = static_cast<std::uint8_t>((cmyk[2] * k + 127) / 255);
-    }
-}
-
-void PlainCmykToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, std::uint32_t width) {
-    for (std::uint32_t x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
-        const unsigned k = 255u - cmyk[3];
-        rgb[0] = static_cast<std::uint8_t>(((255u - cmyk[0]) * k + 127) / 255);
-        rgb[1] = static_cast<std::uint8_t>(((255u - cmyk[1]) * k + 127) / 255);
-        rgb[2] = static_cast<std::uint8_t>(((255u - cmyk[2]) * k + 127) / 255);
-    }
-}
-
 } // namespace
 
 struct TJpegDecoder::TState {
@@ -146,6 +129,7 @@ struct TJpegDecoder::TState {
     TDrainMonitor monitor;
     jpeg_decompress_struct info{};
     bool created = false;
+    std::vector<std::uint8_t> iccProfile; // joined when the header is read
 
     TState(std::string name, TFileHandle handle)
         : path(std::move(name)), file(std::move(handle)), source(file.Fd()) {}
@@ -234,9 +218,19 @@ TJpegDecoder::TJpegDecoder(const std::string& FileName) {
         s.created = true;
         s.info.src = &s.source.Manager;
         s.info.progress = &s.monitor.Manager;
+        // The pieces of an ICC profile, for IccProfile.
+        jpeg_save_markers(&s.info, JPEG_APP0 + 2, 0xFFFF);
         jpeg_read_header(&s.info, TRUE);
     });
     TBitmap24::CheckPictureSize(s.info.image_width, s.info.image_height);
+    std::vector<std::vector<std::uint8_t>> segments;
+    for (jpeg_saved_marker_ptr marker = s.info.marker_list; marker != nullptr;
+         marker = marker->next) {
+        if (marker->marker == JPEG_APP0 + 2 && IsIccSegment(marker->data, marker->data_length)) {
+            segments.emplace_back(marker->data, marker->data + marker->data_length);
+        }
+    }
+    s.iccProfile = JoinIccSegments(segments);
 }
 
 TJpegDecoder::~TJpegDecoder() = default;
@@ -246,6 +240,10 @@ std::uint32_t TJpegDecoder::Width() const {
 }
 std::uint32_t TJpegDecoder::Height() const {
     return state_->info.image_height;
+}
+
+const std::vector<std::uint8_t>& TJpegDecoder::IccProfile() const {
+    return state_->iccProfile;
 }
 
 TBitmap24 TJpegDecoder::Decode() {
@@ -281,7 +279,12 @@ void TJpegDecoder::TState::ReadRows(RowAt rowAt, Filled filled) {
         // three bytes a pixel could be allocated.
         cmykRows.resize(static_cast<std::size_t>(width) * 4 * kBatch);
     }
-    const bool adobe = info.saw_Adobe_marker;
+    // Through the picture's own CMYK profile, or the standard one; Adobe's
+    // CMYK (and YCCK, which libjpeg turns into it) is stored inverted.
+    std::optional<TCmykToRgb> toRgb;
+    if (cmyk) {
+        toRgb.emplace(iccProfile, info.saw_Adobe_marker != 0);
+    }
     JSAMPROW rows[kBatch];
     while (info.output_scanline < info.output_height) {
         // libjpeg gives a row group (often two rows) per call; the batch is
@@ -299,7 +302,7 @@ void TJpegDecoder::TState::ReadRows(RowAt rowAt, Filled filled) {
             Run([this, &rows, &got, count] { got = jpeg_read_scanlines(&info, rows, count); });
             if (cmyk) {
                 for (JDIMENSION r = 0; r < got; ++r) {
-                    (adobe ? AdobeCmykToRgb : PlainCmykToRgb)(rows[r], rowAt(next + r), width);
+                    toRgb->Convert(rows[r], rowAt(next + r), width);
                 }
             }
             DrainMessageQueue();

@@ -8,6 +8,7 @@
 #include "pdf/PdfWriter.h"
 #include "prepare/JpegUtils.h"
 #include "prepare/RunFolder.h"
+#include "run/ProfileTable.h"
 
 #include <memory>
 #include <optional>
@@ -38,6 +39,7 @@ private:
     std::int32_t FinishRun(std::int32_t result) {
         infos_.clear();
         placements_.clear();
+        extras_ = {};
         Report("Finished!", 0, 0);
         return result;
     }
@@ -59,6 +61,8 @@ private:
     std::vector<std::string> embed_;
     std::vector<TJpegInfo> infos_;
     std::vector<TPagePlacement> placements_;
+    TProfileTable profiles_;
+    TPdfExtras extras_;
     std::unique_ptr<TAtomicOutputFile> output_;
 };
 
@@ -74,11 +78,18 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
             return false;
         }
         TJpegInfo info;
-        // The scan that tests the file also finds where its orientation lies.
+        // The scan that tests the file also hands over its orientation and
+        // its profile, and finds whether its data is whole.
         const bool orient = layout_.AutoOrient && !sameSize;
-        TJpegSegment exif;
-        const TJpegCheck check = name.empty() ? TJpegCheck::jcCannotOpen
-                                              : CheckJpegFile(name, info, orient ? &exif : nullptr);
+        TJpegExtras extras;
+        extras.WantExif = orient;
+        extras.WantIccProfile = options_.ColourProfiles;
+        extras.WantEndOfImage = !sameSize;
+        TJpegCheck check =
+            name.empty() ? TJpegCheck::jcCannotOpen : CheckJpegFile(name, info, &extras);
+        if (check == TJpegCheck::jcGrey && options_.Grey && !sameSize) {
+            check = TJpegCheck::jcEmbeddable;
+        }
         if (check != TJpegCheck::jcEmbeddable) {
             if (policy_ == TPagePolicy::ppSkipBad) {
                 if (report_ != nullptr) {
@@ -92,7 +103,17 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
             }
             return false;
         }
-        const int orientation = orient ? ReadExifOrientation(name, exif) : 1;
+        // A prepared file is always whole; a source cut short keeps its
+        // page, as far as its data goes, but is named.
+        if (!sameSize && !extras.EndOfImage && report_ != nullptr) {
+            report_->Incomplete.push_back(
+                {name, "the picture is incomplete (no end-of-image marker)"});
+        }
+        const int orientation = orient ? ExifOrientationOf(extras.Exif) : 1;
+        if (options_.ColourProfiles) {
+            const int components = info.IsCMYK ? 4 : info.IsGrey ? 1 : 3;
+            extras_.PageProfiles.push_back(profiles_.Add(std::move(extras.IccProfile), components));
+        }
         kept.push_back(name);
         infos_.push_back(info);
         placements_.push_back(PlacePage(layout_, info.Width, info.Height, orientation));
@@ -175,6 +196,8 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     if (embed_.size() != listed) {
         total = TotalFileSize(embed_);
     }
+    extras_.Profiles = profiles_.Release();
+    extras_.Info = options_.DocumentInfo;
 
     RefuseOutputAmongInputs(files, outputFile);
     output_ = std::make_unique<TAtomicOutputFile>(outputFile);
@@ -182,7 +205,7 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     try {
         const TWriteResult result = WritePdfDocument(
             output_->Stream(), embed_, infos_, total, progress_, sameSize,
-            [] { return StopConverting.load(); }, placements_);
+            [] { return StopConverting.load(); }, placements_, extras_);
         if (result == TWriteResult::wrStopped) {
             return AbortRun(rcStopped);
         }
