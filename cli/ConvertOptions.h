@@ -23,7 +23,8 @@ struct TConvertOptions {
     std::vector<std::string> Files;
     std::string FilesFrom; // "-" for standard input; read by ReadFileList
     // --size, --quality, --triangle, -j, --auto-orient, --paper, --margin,
-    // --dpi, --skip-bad. A script must never get a document short of a page
+    // --dpi, --skip-bad, --colour-profile, --grey and the document's
+    // properties (--title ... --creation-date). A script must never get a document short of a page
     // with a status of success: every listed file gives its page, or no
     // document is written, unless --skip-bad asks to have the rest when some
     // can't.
