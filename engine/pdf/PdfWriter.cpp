@@ -180,9 +180,9 @@ void TPdfDocumentWriter::WriteImage(std::int64_t k) {
     Put("/Filter [/DCTDecode]\n");
     const std::int64_t profile = ProfileObject(k);
     if (profile != 0) {
-        Put("/ColorSpace ");
+        Put("/ColorSpace [/ICCBased ");
         Put(profile);
-        Put(" 0 R\n");
+        Put(" 0 R]\n");
     } else {
         Put(info.IsCMYK   ? "/ColorSpace /DeviceCMYK\n"
             : info.IsGrey ? "/ColorSpace /DeviceGray\n"

@@ -61,7 +61,8 @@ struct TColourProfile {
 struct TPdfExtras {
     std::vector<TColourProfile> Profiles;
     // One entry per page, or none: the index of the page's profile in
-    // Profiles, which its image's /ColorSpace names; -1 for none.
+    // Profiles, which its image's /ColorSpace names ([/ICCBased K 0 R]);
+    // -1 for none.
     std::vector<std::int32_t> PageProfiles;
     TDocumentInfo Info;
 };

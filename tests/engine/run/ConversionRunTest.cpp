@@ -517,7 +517,13 @@ TEST_F(ConversionRunColour, AProfileInTwoSegmentsBecomesOneSharedIccBasedStream)
                        std::to_string(profile.size()) + " >>\nstream\n" + profile +
                        "\nendstream\nendobj\nxref\n0 13\n"),
               std::string::npos);
-    EXPECT_EQ(Count(pdf, "/ColorSpace 12 0 R\n"), 2u);
+    EXPECT_EQ(Count(pdf, "/ColorSpace [/ICCBased 12 0 R]\n"), 2u);
+    // As a reader sees the pages: colours of an ICC profile on the first
+    // and the last.
+    const std::string images =
+        test::CommandOutput("pdfimages -list '" + dir.File("out.pdf") + "' 2>&1");
+    EXPECT_EQ(Count(images, " icc "), 2u) << images;
+    EXPECT_EQ(Count(images, " rgb "), 1u) << images;
     EXPECT_EQ(Count(pdf, "/ColorSpace /DeviceRGB\n"), 1u);
     EXPECT_NE(pdf.find("/Size 13\n/Root 1 0 R\n>>"), std::string::npos);
 
@@ -525,7 +531,7 @@ TEST_F(ConversionRunColour, AProfileInTwoSegmentsBecomesOneSharedIccBasedStream)
     // names it; without the option neither mode writes it.
     options.SameSize = true;
     const std::string same = Pdf({list[0]}, options);
-    EXPECT_NE(same.find("/ColorSpace 6 0 R\n"), std::string::npos);
+    EXPECT_NE(same.find("/ColorSpace [/ICCBased 6 0 R]\n"), std::string::npos);
     EXPECT_NE(same.find("stream\n" + profile + "\nendstream"), std::string::npos);
     options.ColourProfiles = false;
     EXPECT_EQ(Pdf({list[0]}, options).find("/N 3"), std::string::npos);
