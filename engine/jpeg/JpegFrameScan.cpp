@@ -133,10 +133,14 @@ TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info, TJpegExtr
         Extras->Exif.clear();
         Extras->IccProfile.clear();
         Extras->EndOfImage = false;
+        Extras->FileSize = 0;
     }
     const TFileHandle file = TFileHandle::OpenForReading(FileName);
     if (!file.Valid()) {
         return TJpegCheck::jcCannotOpen;
+    }
+    if (Extras != nullptr) {
+        Extras->FileSize = std::max<std::int64_t>(file.Size(), 0);
     }
     TWindowReader reader(file);
     std::vector<std::vector<std::uint8_t>> icc;

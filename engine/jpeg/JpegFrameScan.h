@@ -47,6 +47,9 @@ struct TJpegExtras {
     // Whether an end-of-image marker follows the first scan; false for a
     // file cut short.
     bool EndOfImage = false;
+    // The file's size when it was opened, as FileSizeOf gives it; always
+    // filled.
+    std::int64_t FileSize = 0;
 };
 
 // Scans the frame header and on to the first scan; Info is filled for

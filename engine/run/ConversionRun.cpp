@@ -61,6 +61,7 @@ private:
     std::vector<std::string> embed_;
     std::vector<TJpegInfo> infos_;
     std::vector<TPagePlacement> placements_;
+    std::int64_t total_ = 0; // the sizes of the files to embed
     TProfileTable profiles_;
     TPdfExtras extras_;
     std::unique_ptr<TAtomicOutputFile> output_;
@@ -114,6 +115,9 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
             const int components = info.IsCMYK ? 4 : info.IsGrey ? 1 : 3;
             extras_.PageProfiles.push_back(profiles_.Add(std::move(extras.IccProfile), components));
         }
+        // The files are measured as they are tested, so each is opened once
+        // before its bytes are copied.
+        total_ += extras.FileSize;
         kept.push_back(name);
         infos_.push_back(info);
         placements_.push_back(PlacePage(layout_, info.Width, info.Height, orientation));
@@ -182,19 +186,13 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         embed_ = files;
     }
 
-    const std::size_t listed = embed_.size();
-    std::int64_t total = TotalFileSize(embed_);
     bool stopped = false;
     if (!TestEmbedList(sameSize, stopped)) {
         return FinishRun(stopped ? rcStopped : rcNoFiles);
     }
-    // Skipping every file leaves nothing worth a document; skipping some
-    // leaves less to embed than was measured.
+    // Skipping every file leaves nothing worth a document.
     if (policy_ == TPagePolicy::ppSkipBad && embed_.empty()) {
         return FinishRun(rcNoFiles);
-    }
-    if (embed_.size() != listed) {
-        total = TotalFileSize(embed_);
     }
     extras_.Profiles = profiles_.Release();
     extras_.Info = options_.DocumentInfo;
@@ -204,7 +202,7 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
 
     try {
         const TWriteResult result = WritePdfDocument(
-            output_->Stream(), embed_, infos_, total, progress_, sameSize,
+            output_->Stream(), embed_, infos_, total_, progress_, sameSize,
             [] { return StopConverting.load(); }, placements_, extras_);
         if (result == TWriteResult::wrStopped) {
             return AbortRun(rcStopped);
