@@ -119,6 +119,60 @@ struct TDrainMonitor {
 
 static_assert(std::is_standard_layout_v<TDrainMonitor>);
 
+// libjpeg's reader of APP2 segments: the pieces of an ICC profile are kept,
+// at most as many as a profile can have (libjpeg's own saving would keep
+// any number of any APP2 segments, a way to fill memory); more of them
+// make the profile damaged, and JoinIccSegments then refuses it.
+struct TIccCollector {
+    std::vector<std::vector<std::uint8_t>> Segments;
+    bool TooMany = false;
+
+    static bool NextByte(j_decompress_ptr info, std::uint8_t& byte) {
+        jpeg_source_mgr* source = info->src;
+        if (source->bytes_in_buffer == 0 && !source->fill_input_buffer(info)) {
+            return false;
+        }
+        byte = *source->next_input_byte++;
+        --source->bytes_in_buffer;
+        return true;
+    }
+
+    static boolean Read(j_decompress_ptr info) {
+        auto* self = static_cast<TIccCollector*>(info->client_data);
+        std::uint8_t high = 0;
+        std::uint8_t low = 0;
+        if (!NextByte(info, high) || !NextByte(info, low)) {
+            return FALSE;
+        }
+        const long length = (high << 8 | low) - 2;
+        if (length < static_cast<long>(kIccSegmentHeaderSize) || self->TooMany) {
+            if (length > 0) {
+                info->src->skip_input_data(info, length);
+            }
+            return TRUE;
+        }
+        std::vector<std::uint8_t> contents(static_cast<std::size_t>(length));
+        for (std::uint8_t& byte : contents) {
+            if (!NextByte(info, byte)) {
+                return FALSE;
+            }
+        }
+        if (IsIccSegment(contents.data(), contents.size())) {
+            if (self->Segments.size() == 255) {
+                self->TooMany = true;
+                self->Segments.clear();
+            } else {
+                self->Segments.push_back(std::move(contents));
+            }
+        }
+        return TRUE;
+    }
+
+    std::vector<std::uint8_t> Profile() const {
+        return TooMany ? std::vector<std::uint8_t>() : JoinIccSegments(Segments);
+    }
+};
+
 } // namespace
 
 struct TJpegDecoder::TState {
@@ -129,6 +183,7 @@ struct TJpegDecoder::TState {
     TDrainMonitor monitor;
     jpeg_decompress_struct info{};
     bool created = false;
+    TIccCollector icc;
     std::vector<std::uint8_t> iccProfile; // joined when the header is read
 
     TState(std::string name, TFileHandle handle)
@@ -219,18 +274,13 @@ TJpegDecoder::TJpegDecoder(const std::string& FileName) {
         s.info.src = &s.source.Manager;
         s.info.progress = &s.monitor.Manager;
         // The pieces of an ICC profile, for IccProfile.
-        jpeg_save_markers(&s.info, JPEG_APP0 + 2, 0xFFFF);
+        s.info.client_data = &s.icc;
+        jpeg_set_marker_processor(&s.info, JPEG_APP0 + 2, &TIccCollector::Read);
         jpeg_read_header(&s.info, TRUE);
     });
     TBitmap24::CheckPictureSize(s.info.image_width, s.info.image_height);
-    std::vector<std::vector<std::uint8_t>> segments;
-    for (jpeg_saved_marker_ptr marker = s.info.marker_list; marker != nullptr;
-         marker = marker->next) {
-        if (marker->marker == JPEG_APP0 + 2 && IsIccSegment(marker->data, marker->data_length)) {
-            segments.emplace_back(marker->data, marker->data + marker->data_length);
-        }
-    }
-    s.iccProfile = JoinIccSegments(segments);
+    s.iccProfile = s.icc.Profile();
+    s.icc.Segments.clear();
 }
 
 TJpegDecoder::~TJpegDecoder() = default;

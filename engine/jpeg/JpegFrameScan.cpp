@@ -88,9 +88,14 @@ void Collect(TWindowReader& reader, std::uint16_t marker, std::int64_t pos, std:
         BeginsWith(reader, pos, length, kExif, sizeof kExif)) {
         extras->Exif = reader.Bytes(pos, size);
     } else if (marker == 0xFFE2 && extras->WantIccProfile) {
-        std::vector<std::uint8_t> contents = reader.Bytes(pos, size);
-        if (IsIccSegment(contents.data(), contents.size())) {
-            icc.push_back(std::move(contents));
+        // No profile has more than 255 pieces; a file with more (each up to
+        // 64 KiB, made to fill memory) has no usable profile, and one piece
+        // past them is enough for JoinIccSegments to say so.
+        if (icc.size() <= 255) {
+            std::vector<std::uint8_t> contents = reader.Bytes(pos, size);
+            if (IsIccSegment(contents.data(), contents.size())) {
+                icc.push_back(std::move(contents));
+            }
         }
     }
 }
