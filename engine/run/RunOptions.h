@@ -35,6 +35,10 @@ struct TRunOptions {
     // The document's properties; none by default, so that the same files
     // always give the same document.
     TDocumentInfo DocumentInfo;
+    // An existing output that is not a PDF document is refused rather than
+    // replaced: on a command line a forgotten output name turns the first
+    // photograph into one (-o *.jpg). The window's save dialog asks first.
+    bool ReplaceOnlyPdf = false;
 };
 
 } // namespace vorpane
