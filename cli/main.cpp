@@ -99,8 +99,8 @@ int Convert(TConvertOptions& options) {
             options.Files.push_back(std::move(file));
         }
     }
-    TConsoleProgress progress(options.Files, options.Run.SameSize,
-                              !options.Quiet && ::isatty(STDERR_FILENO) != 0);
+    TConsoleProgress progress(!options.Quiet && ::isatty(STDERR_FILENO) != 0);
+    options.Run.Phase = [&progress](TRunPhase phase) { progress.Phase(phase); };
     TRunReport report;
     std::int32_t result = 0;
     try {

@@ -35,9 +35,15 @@ private:
             progress_(text, total, done);
         }
     }
+    void EnterPhase(TRunPhase phase) const {
+        if (options_.Phase) {
+            options_.Phase(phase);
+        }
+    }
     std::int32_t FinishRun(std::int32_t result) {
         infos_.clear();
         placements_.clear();
+        EnterPhase(TRunPhase::rpFinished);
         Report("Finished!", 0, 0);
         return result;
     }
@@ -147,6 +153,7 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     if (outputFile.empty() || files.empty()) {
         return rcNoFiles;
     }
+    EnterPhase(TRunPhase::rpStarting);
     Report("converting..", 0, 0);
 
     if (sameSize) {
@@ -154,6 +161,7 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
             return FinishRun(rcNoFiles);
         }
         folder_.emplace();
+        EnterPhase(TRunPhase::rpPreparing);
         if (!PrepareImages(files, *folder_, embed_, progress_, options_, report_)) {
             return FinishRun(rcNoFiles);
         }
@@ -179,6 +187,7 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     RefuseOutputAmongInputs(files, outputFile);
     output_ = std::make_unique<TAtomicOutputFile>(outputFile);
 
+    EnterPhase(TRunPhase::rpEmbedding);
     try {
         const TWriteResult result = WritePdfDocument(
             output_->Stream(), embed_, infos_, total, progress_, sameSize,

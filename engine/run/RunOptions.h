@@ -5,6 +5,7 @@
 // fixed layout.
 #pragma once
 
+#include "Progress.h"
 #include "pdf/PageLayout.h"
 #include "run/PagePolicy.h"
 
@@ -29,6 +30,8 @@ struct TRunOptions {
     bool ColourProfiles = false;
     // A one-component (grey) JPEG is embedded as it is, as /DeviceGray.
     bool Grey = false;
+    // Told each phase of the run as it begins, when given.
+    TPhaseProc Phase;
 };
 
 } // namespace vorpane
