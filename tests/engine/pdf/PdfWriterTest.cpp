@@ -409,7 +409,7 @@ INSTANTIATE_TEST_SUITE_P(
         TInfoCase{"truncated_in_frame", Truncated(MakeJpegHeader(0xFFC0, 8, 8, 3), 8), false, {}},
         TInfoCase{"truncated_before_frame", "\xFF\xD8\xFF\xE0\x00\x10"s, false, {}},
         TInfoCase{"not_a_jpeg", "GIF89a", false, {}}, TInfoCase{"empty", "", false, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(ReadJpegInfo, MissingFilesAndFoldersAreRejected) {
     TTempDir dir;
