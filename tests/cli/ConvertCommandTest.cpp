@@ -253,7 +253,7 @@ TEST(ConvertCommand, ExitStatusAndMessageTellWhatWentWrong) {
 TEST(ConvertCommand, InterruptStopsCleanlyAndKeepsTheOldFile) {
     TTempDir dir;
     const std::string pdf = dir.File("out.pdf");
-    test::WriteFileBytes(pdf, "old");
+    test::WriteFileBytes(pdf, "%PDF-1.2 old");
     // A list long enough that the run is still testing it when the signal comes.
     const std::string list = dir.File("list.txt");
     {
@@ -309,7 +309,7 @@ TEST(ConvertCommand, InterruptStopsCleanlyAndKeepsTheOldFile) {
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         ASSERT_TRUE(WIFEXITED(status)) << "the signals ended it instead of stopping it";
         EXPECT_EQ(WEXITSTATUS(status), 3);
-        EXPECT_EQ(ReadFileBytes(pdf), "old");
+        EXPECT_EQ(ReadFileBytes(pdf), "%PDF-1.2 old");
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3)
             << "no stray file beside the output";
     }
