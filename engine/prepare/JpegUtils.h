@@ -86,7 +86,7 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
 // carries the picture's ICC profile when it is an RGB one (ProfileFits).
 // True when the file was written; false, and
 // no file written, when the page would have no pixels or a side (of the
-// page or of the picture) is beyond what the resampler scales (32767);
+// page or of the picture) is beyond what the resampler scales (kMaxSide);
 // NoPageReason, when given, then says which. A page of a size the resampler
 // takes that still can't be made (no memory for it) raises EPictureError.
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
