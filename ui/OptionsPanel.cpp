@@ -36,9 +36,14 @@ void TForm1::ComboBox2Change(QObject*) {
 }
 
 // Turning photographs upright is off until asked for: a document made
-// without it stays as it always was.
+// without it stays as it always was. The thumbnails and the preview show
+// photographs as the document will.
 void TForm1::CheckBox1Click(QObject*) {
     AutoOrientMode = CheckBox1->isChecked();
+    ShellListView1->Thumbnails()->SetUpright(AutoOrientMode);
+    if (!previewPath_.isEmpty()) {
+        ShowPreview(previewPath_);
+    }
 }
 
 void TForm1::ImgBtnDropDownClick(QObject*) {

@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,9 +85,24 @@ QFont WindowFont() {
     return font;
 }
 
+} // namespace
+
 QPixmap SkinPicture(const QString& Name) {
-    return QPixmap(QStringLiteral(":/skin/") + Name);
+    const QString path = QStringLiteral(":/skin/") + Name;
+    // On a screen of more device pixels than pixels the picture drawn at
+    // twice the size stands in, as sharp as the screen is.
+    if (qGuiApp->devicePixelRatio() > 1) {
+        const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+        QPixmap sharp(path.left(dot) + QStringLiteral("@2x") + path.mid(dot));
+        if (!sharp.isNull()) {
+            sharp.setDevicePixelRatio(2);
+            return sharp;
+        }
+    }
+    return QPixmap(path);
 }
+
+namespace {
 
 // Whether xdg-mime knows an application for files of MimeType; not when
 // there is no xdg-mime. It answers in a fraction of a second.
@@ -228,7 +244,8 @@ void TForm1::CreateDesign() {
     Image7 = new TImage(Panel1);
     Image7->setGeometry(1, 1, 151, 127);
     Image7->SetCenter(true);
-    Image7->SetPicture(SkinPicture(QStringLiteral("Image7.png")));
+    previewPlaceholder_ = SkinPicture(QStringLiteral("Image7.png"));
+    Image7->SetPicture(previewPlaceholder_);
     Image7->setToolTip(QStringLiteral("Preview of selected jpg"));
     // Two threads: a click on another photograph need not wait for a slow
     // one that nobody wants any more.
@@ -458,7 +475,7 @@ void TForm1::CreateDesign() {
 TImage* TForm1::Sheet(const QString& Name) {
     auto* sheet = new TImage(PanelImage);
     sheet->SetPicture(SkinPicture(Name + QStringLiteral(".png")));
-    sheet->resize(sheet->Picture().size());
+    sheet->resize(sheet->Picture().deviceIndependentSize().toSize());
     return sheet;
 }
 

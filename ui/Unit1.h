@@ -59,6 +59,10 @@ extern TForm1* Form1;
 // report itself is not shown.
 void UpdateProgressStrip(const std::string& Text, std::int64_t Total, std::int64_t Done);
 
+// The skin's picture Name (":/skin/Name"): the one drawn at twice the size,
+// Name@2x, where the screen has more device pixels than pixels.
+QPixmap SkinPicture(const QString& Name);
+
 // The rounded-rectangle region from (Left, Top) to (Right, Bottom), right and
 // bottom edges excluded, with corner ellipses EllipseWidth x EllipseHeight.
 QRegion RoundRectRegion(int Left, int Top, int Right, int Bottom, int EllipseWidth,
@@ -160,10 +164,10 @@ public:
     void ShellListView1EndDrag(QObject* Sender, QObject* Target, int X, int Y);
     void ShellListView1KeyDown(QObject* Sender, int& Key, TShiftState Shift);
     // Shows the JPEG file Path in Image7, shrunk by a whole factor to about
-    // the box's size. The picture is decoded in PreviewWork and shown when
-    // it is ready, unless another preview was asked for meanwhile; a
-    // decoding error then reaches the application's error box, the preview
-    // unchanged.
+    // the box's size, upright with "Upright (EXIF)". The picture is decoded
+    // in PreviewWork and shown when it is ready, unless another preview was
+    // asked for meanwhile; a decoding error then puts the placeholder back
+    // and reaches the application's error box, naming the file.
     void ShowPreview(const QString& Path);
 
     // The conversion list (ConversionList.cpp).
@@ -263,8 +267,12 @@ private:
     void ConvertEntries(const QString& OutputFile);
     void LeaveBusyLook();
     void OpenOrTell(const QUrl& Url, const QString& What);
-    QImage ComposePictures() const;
+    // The window's pictures at Ratio device pixels a pixel.
+    QImage ComposePictures(double Ratio) const;
 
+    QPixmap previewPlaceholder_;
+    // The file the preview shows; empty for the placeholder.
+    QString previewPath_;
     QRegion region_;
     bool shapeUpdatePending_ = false;
     bool draggingByHand_ = false;
