@@ -5,6 +5,7 @@
 #include "ConversionRun.h"
 #include "JpegUtils.h"
 #include "OutcomeMessage.h"
+#include "PageOptionsDialog.h"
 #include "WholeNumber.h"
 
 #include <QCloseEvent>
@@ -22,11 +23,29 @@
 
 namespace vorpane {
 
-void UpdateProgressStrip(const std::string&, std::int64_t, std::int64_t) {
+void UpdateProgressStrip(const std::string& Text, std::int64_t, std::int64_t) {
     QCoreApplication::processEvents();
     if (TForm1* form = Form1) {
         form->StepProgressStrip();
+        form->ShowRunCount(Text);
     }
+}
+
+void TForm1::StartRunCount(int Photos) {
+    runPhotos_ = Photos;
+    runPhotoReports_ = 0;
+    ShowRunCount({});
+}
+
+void TForm1::ShowRunCount(const std::string& Report) {
+    // The run's first and last reports are about the run, not a photograph.
+    if (!Report.empty() && Report != "converting.." && Report != "Finished!") {
+        ++runPhotoReports_;
+    }
+    const std::int64_t done =
+        std::min<std::int64_t>(runPhotoReports_ / (progressSameSize_ ? 2 : 1), runPhotos_);
+    Label1->setText(QStringLiteral("Converting... %1 / %2").arg(done).arg(runPhotos_));
+    Label1->adjustSize();
 }
 
 void TForm1::StartProgressStrip(bool SameSize) {
@@ -104,20 +123,25 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
     }
 
     StartProgressStrip(SameSizeMode);
+    StartRunCount(static_cast<int>(files.size()));
     TPageLayout layout;
     layout.AutoOrient = AutoOrientMode;
+    ApplyPageOptions(PageOptions, layout);
+    const TPagePolicy policy =
+        PageOptions.SkipBad ? TPagePolicy::ppSkipBad : TPagePolicy::ppLeaveOut;
     TRunReport report;
     std::int32_t result = 0;
     try {
         result = ConversionRun(
             files, QFile::encodeName(OutputFile).toStdString(), &UpdateProgressStrip, SameSizeMode,
             static_cast<std::uint8_t>(quality), static_cast<std::uint16_t>(width),
-            static_cast<std::uint16_t>(height), false, &report, TPagePolicy::ppLeaveOut, 0, layout);
+            static_cast<std::uint16_t>(height), false, &report, policy, 0, layout);
     } catch (const std::exception& error) {
         // Such an error still goes to the application's error box, but it
         // names the photograph it came from.
         throw std::runtime_error(RunErrorText(error, report).toStdString());
     }
+    MarkReportedEntries(report.Skipped, {});
     const TOutcomeMessage message = OutcomeMessage(result, report);
     if (!message.Text.isEmpty()) {
         ShowMessage(message.Icon, message.Caption, message.Text);
@@ -134,6 +158,8 @@ void TForm1::LeaveBusyLook() {
     ImgBtnConvert->show();
     ImgBtnStop->hide();
     Label1->hide();
+    Label1->setText(QStringLiteral("Converting..."));
+    Label1->adjustSize();
     if (closeRequested_) {
         // The close asked for during the run, now that it is over.
         QTimer::singleShot(0, this, &QWidget::close);

@@ -2,6 +2,7 @@
 // width, height and quality fields.
 #include "Unit1.h"
 
+#include "PageOptionsDialog.h"
 #include "WholeNumber.h"
 
 #include <QCheckBox>
@@ -43,6 +44,14 @@ void TForm1::CheckBox1Click(QObject*) {
     ShellListView1->Thumbnails()->SetUpright(AutoOrientMode);
     if (!previewPath_.isEmpty()) {
         ShowPreview(previewPath_);
+    }
+}
+
+// The choices stay as they were when the dialog is cancelled.
+void TForm1::ImgBtnOptionsClick(QObject*) {
+    TPageOptionsDialog dialog(PageOptions, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        PageOptions = dialog.Options();
     }
 }
 

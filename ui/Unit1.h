@@ -13,6 +13,8 @@
 #include "cShellListView.h"
 #include "cShellTreeView.h"
 
+#include "RunReport.h"
+
 #include <QRegion>
 #include <QWidget>
 
@@ -93,6 +95,7 @@ public:
     TImage* ImageJia;
     TImage* ImageJian;
     TImage* ImageDropDown;
+    TImage* ImageOptions;
 
     TShellTreeView* ShellTreeView1;
     TShellListView* ShellListView1;
@@ -111,6 +114,8 @@ public:
     TImgBtn* ImgBtnPath;
     TImgBtn* ImgBtnUp;
     TImgBtn* ImgBtnDown;
+    // The number of entries, on the strip over the list.
+    QLabel* Label2;
 
     QComboBox* ComboBox2;
     QWidget* Panel3;
@@ -125,6 +130,7 @@ public:
     TImgBtn* ImgBtnQ1;
     TImgBtn* ImgBtnQ2;
     QCheckBox* CheckBox1;
+    TImgBtn* ImgBtnOptions;
     QTimer* Timer1;
     QFileDialog* SaveDialog1;
 
@@ -197,6 +203,13 @@ public:
     void ImgBtnDelsClick(QObject* Sender);
     void ListView1KeyDown(QObject* Sender, int& Key, TShiftState Shift);
     void ListView1DropFiles(QObject* Sender, const QStringList& Files);
+    // After any change of the list: its count shown, and the marks of the
+    // last run's report gone, since they may no longer fit.
+    void ListView1Changed();
+    // Marks the entries of the files a run left out, and of the photos whose
+    // data was incomplete, with a colour and their reason as a tip.
+    void MarkReportedEntries(const std::vector<TSkippedFile>& Skipped,
+                             const std::vector<TSkippedFile>& Incomplete);
 
     // The options panel (OptionsPanel.cpp).
     void ImgBtnDropDownClick(QObject* Sender);
@@ -210,6 +223,8 @@ public:
     void ImgBtnWidth1MouseUp(TWMMouse& Msg);
     void Timer1Timer();
     void CheckBox1Click(QObject* Sender);
+    // Opens the page and photo options (TPageOptionsDialog) on PageOptions.
+    void ImgBtnOptionsClick(QObject* Sender);
 
     // The Convert and Stop commands (ConvertCommand.cpp).
     void ImgBtnConvertClick(QObject* Sender);
@@ -220,6 +235,12 @@ public:
     // to report once per list entry, twice in "Same size".
     void StartProgressStrip(bool SameSize);
     void StepProgressStrip();
+    // The status text of a run of Photos photographs: "Converting... n / N",
+    // n counting the photographs done, each once prepared (in "Same size")
+    // and once embedded, as the strip counts them; ShowRunCount takes one
+    // report of the run.
+    void StartRunCount(int Photos);
+    void ShowRunCount(const std::string& Report);
 
     // Starts moving the window with the mouse, for a left press on the
     // background. Replaceable, so that a test can see it happen.
@@ -285,6 +306,10 @@ private:
     int wheelAngle_ = 0;
     std::int64_t progressReports_ = 0;
     bool progressSameSize_ = true;
+    int runPhotos_ = 0;
+    std::int64_t runPhotoReports_ = 0;
+    // Some entries carry a run's marks.
+    bool entriesMarked_ = false;
 };
 
 } // namespace vorpane

@@ -3,6 +3,8 @@
 // shape.
 #include "Unit1.h"
 
+#include "PageOptionsDialog.h"
+
 #include <QBitmap>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -112,14 +114,17 @@ void TForm1::FormCreate() {
     ImageProgress->move(578, 378);
     ImageProgress->resize(1, ImageProgress->height());
     CheckBox1->move(600, 409);
+    SkinButton(ImgBtnOptions, 722, 406, ImageOptions);
 
     CheckBox1->setChecked(false);
     AutoOrientMode = false;
+    PageOptions = {};
     SameSizeMode = true;
     SpinAction = 0;
     Timer1->stop();
 
     Label1->hide();
+    ListView1Changed();
 }
 
 void TForm1::SkinButton(TImgBtn* Button, int Left, int Top, TImage* FromSheet) {
