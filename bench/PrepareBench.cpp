@@ -11,9 +11,9 @@
 // timing the whole program from outside (time, peak memory), with a spare
 // thread when --spare-thread is given. --hook installs a drain hook that
 // does nothing, as a window's would when no event is waiting.
-#include "JpegDecoder.h"
-#include "JpegUtils.h"
 #include "MessageQueue.h"
+#include "jpeg/JpegDecoder.h"
+#include "prepare/JpegUtils.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "ConvertOptions.h"
 
-#include "PaperSize.h"
+#include "pdf/PaperSize.h"
 
 #include <array>
 #include <charconv>
@@ -99,11 +99,11 @@ void ParseSize(std::string_view text, TConvertOptions& options) {
     if (x == std::string_view::npos) {
         throw EUsageError("--size needs WIDTHxHEIGHT, not '" + std::string(text) + "'");
     }
-    options.Width =
+    options.Run.Width =
         static_cast<std::uint16_t>(ParseNumber(text.substr(0, x), 0, kMaxSide, "The width"));
-    options.Height =
+    options.Run.Height =
         static_cast<std::uint16_t>(ParseNumber(text.substr(x + 1), 0, kMaxSide, "The height"));
-    options.SameSize = true;
+    options.Run.SameSize = true;
 }
 
 } // namespace
@@ -173,41 +173,42 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
             options.Output = optarg;
             break;
         case kOriginal:
-            options.SameSize = false;
+            options.Run.SameSize = false;
             break;
         case kSize:
             ParseSize(optarg, options);
             break;
         case kQuality:
-            options.Quality = static_cast<std::uint8_t>(ParseNumber(optarg, 1, 100, "The quality"));
+            options.Run.Quality =
+                static_cast<std::uint8_t>(ParseNumber(optarg, 1, 100, "The quality"));
             qualityGiven = true;
             break;
         case kTriangle:
-            options.UseTriangle = true;
+            options.Run.UseTriangle = true;
             break;
         case kFilesFrom:
             options.FilesFrom = optarg;
             break;
         case 'j':
-            options.Jobs = static_cast<unsigned>(
+            options.Run.Jobs = static_cast<unsigned>(
                 ParseNumber(optarg, 1, kMaxJobs, "The number of jobs (" + given('j') + ")"));
             break;
         case kAutoOrient:
-            options.Layout.AutoOrient = true;
+            options.Run.Layout.AutoOrient = true;
             break;
         case kPaper:
-            ParsePaper(optarg, options.Layout);
+            ParsePaper(optarg, options.Run.Layout);
             break;
         case kMargin:
-            options.Layout.Margin = ParseMargin(optarg);
+            options.Run.Layout.Margin = ParseMargin(optarg);
             marginGiven = true;
             break;
         case kDpi:
-            options.Layout.Dpi = static_cast<std::uint32_t>(
+            options.Run.Layout.Dpi = static_cast<std::uint32_t>(
                 ParseNumber(optarg, 1, kMaxDpi, "The resolution (--dpi)"));
             break;
         case kSkipBad:
-            options.SkipBad = true;
+            options.Run.Policy = TPagePolicy::ppSkipBad;
             break;
         case 'q':
             options.Quiet = true;
@@ -243,10 +244,10 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
     }
     // Without --size the files are embedded as they are: a quality or a
     // filter would be silently ignored.
-    if (!options.SameSize && (qualityGiven || options.UseTriangle)) {
+    if (!options.Run.SameSize && (qualityGiven || options.Run.UseTriangle)) {
         throw EUsageError(std::string(qualityGiven ? "--quality" : "--triangle") + " needs --size");
     }
-    const TPageLayout& layout = options.Layout;
+    const TPageLayout& layout = options.Run.Layout;
     if (layout.Dpi != 0 && layout.PaperWidth > 0) {
         throw EUsageError("--dpi cannot be combined with --paper");
     }

@@ -1,7 +1,7 @@
 // The command line of vorpane-convert, parsed into what ConversionRun needs.
 #pragma once
 
-#include "PageLayout.h"
+#include "run/RunOptions.h"
 
 #include <cstdint>
 #include <istream>
@@ -21,15 +21,14 @@ public:
 struct TConvertOptions {
     std::string Output;
     std::vector<std::string> Files;
-    std::string FilesFrom;   // "-" for standard input; read by ReadFileList
-    bool SameSize = false;   // --size given
-    std::uint16_t Width = 0; // 0 keeps the aspect ratio (or the image's own size)
-    std::uint16_t Height = 0;
-    std::uint8_t Quality = 100;
-    bool UseTriangle = false;
-    unsigned Jobs = 0;  // images prepared at once; 0: one per online processor
-    TPageLayout Layout; // --auto-orient, --paper, --margin, --dpi
-    bool SkipBad = false;
+    std::string FilesFrom; // "-" for standard input; read by ReadFileList
+    // --size, --quality, --triangle, -j, --auto-orient, --paper, --margin,
+    // --dpi, --skip-bad. A script must never get a document short of a page
+    // with a status of success: every listed file gives its page, or no
+    // document is written, unless --skip-bad asks to have the rest when some
+    // can't.
+    TRunOptions Run;
+    TConvertOptions() { Run.Policy = TPagePolicy::ppEveryPage; }
     bool Quiet = false;
     bool Help = false;
     bool Version = false;

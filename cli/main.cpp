@@ -1,11 +1,11 @@
 // vorpane-convert: the conversion engine on the command line.
-#include "AtomicOutputFile.h"
 #include "ConsoleProgress.h"
-#include "ConversionRun.h"
 #include "ConvertOptions.h"
 #include "Errors.h"
-#include "JpegUtils.h"
 #include "MessageQueue.h"
+#include "pdf/AtomicOutputFile.h"
+#include "prepare/JpegUtils.h"
+#include "run/ConversionRun.h"
 
 #include <cerrno>
 #include <csignal>
@@ -55,8 +55,7 @@ extern "C" void OnSignal(int) {
 // same stop request the window's Stop button makes.
 void StopOnSignal() {
     if (interrupted != 0) {
-        StopConverting = true;
-        StopPreparing = true;
+        RequestStop();
     }
 }
 
@@ -100,22 +99,17 @@ int Convert(TConvertOptions& options) {
             options.Files.push_back(std::move(file));
         }
     }
-    TConsoleProgress progress(options.Files, options.SameSize,
+    TConsoleProgress progress(options.Files, options.Run.SameSize,
                               !options.Quiet && ::isatty(STDERR_FILENO) != 0);
     TRunReport report;
     std::int32_t result = 0;
-    // A script must never get a document short of a page with a status of
-    // success: every listed file gives its page, or no document is written.
-    // Unless it asks to have the rest when some can't.
-    const TPagePolicy policy = options.SkipBad ? TPagePolicy::ppSkipBad : TPagePolicy::ppEveryPage;
     try {
         result = ConversionRun(
             options.Files, options.Output,
             [&progress](const std::string& text, std::int64_t total, std::int64_t done) {
                 progress.Report(text, total, done);
             },
-            options.SameSize, options.Quality, options.Width, options.Height, options.UseTriangle,
-            &report, policy, options.Jobs, options.Layout);
+            options.Run, &report);
     } catch (const EFileError& error) {
         progress.Finish();
         PrintError(error.what());

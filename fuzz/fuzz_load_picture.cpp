@@ -5,7 +5,7 @@
 #include "FuzzSupport.h"
 
 #include "Errors.h"
-#include "JpegUtils.h"
+#include "prepare/JpegUtils.h"
 
 #include <cstdint>
 #include <cstring>

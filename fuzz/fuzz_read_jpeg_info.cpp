@@ -6,8 +6,8 @@
 // segment the scan finds goes to libexif, whose orientation must be 1 to 8.
 #include "FuzzSupport.h"
 
-#include "ExifOrientation.h"
-#include "PdfWriter.h"
+#include "jpeg/ExifOrientation.h"
+#include "pdf/PdfWriter.h"
 
 #include <algorithm>
 #include <cstdint>

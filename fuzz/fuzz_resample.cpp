@@ -6,8 +6,8 @@
 // turn, which must give the bitmap again.
 #include "FuzzSupport.h"
 
-#include "JpegUtils.h"
-#include "UprightPicture.h"
+#include "picture/UprightPicture.h"
+#include "prepare/JpegUtils.h"
 
 #include <cstdint>
 #include <cstring>

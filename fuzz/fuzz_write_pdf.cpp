@@ -9,9 +9,9 @@
 // for fuzz/check_pdfs.sh, which has an outside reader (qpdf --check) read them.
 #include "FuzzSupport.h"
 
-#include "ConversionRun.h"
-#include "FileOutputStream.h"
-#include "PdfWriter.h"
+#include "pdf/FileOutputStream.h"
+#include "pdf/PdfWriter.h"
+#include "run/ConversionRun.h"
 
 #include <algorithm>
 #include <charconv>
@@ -194,8 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0; // the run refuses an empty list before anything else
     }
     TRunReport report;
-    const std::int32_t result =
-        ConversionRun(names, output, nullptr, false, 100, 0, 0, false, &report);
+    const std::int32_t result = ConversionRun(names, output, nullptr, TRunOptions{}, &report);
     const std::string after = ReadAll(output);
     if (firstRefused.empty()) {
         if (result != rcDone || after != document) {

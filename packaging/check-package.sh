@@ -202,9 +202,9 @@ done
 
 # The limits the man page and the README state are the engine's.
 with_commas() { echo "$1" | sed ':a; s/\B[0-9]\{3\}\>/,&/; ta'; }
-shift=$(sed -n 's/.*kMaxPicturePixels = std::uint64_t{1} << \([0-9]*\);.*/\1/p' "$source/engine/Bitmap24.h")
+shift=$(sed -n 's/.*kMaxPicturePixels = std::uint64_t{1} << \([0-9]*\);.*/\1/p' "$source/engine/picture/Bitmap24.h")
 pixels="$(with_commas $((1 << ${shift:-0}))) (2^$shift)"
-offset=$(sed -n "s/.*kMaxPdfOffset = \([0-9']*\);.*/\1/p" "$source/engine/PdfWriter.h" | tr -d "'")
+offset=$(sed -n "s/.*kMaxPdfOffset = \([0-9']*\);.*/\1/p" "$source/engine/pdf/PdfWriter.h" | tr -d "'")
 side=$(sed -n 's/.*kMaxSide = \([0-9]*\);.*/\1/p' "$source/cli/ConvertOptions.h")
 for limit in "$pixels" "$(with_commas "$offset") bytes" "$side"; do
   check "man page states the limit $limit" sh -c 'printf "%s\n" "$1" | tr -s " \n" "  " | grep -q -F -e "$2"' sh "$manual" "$limit"

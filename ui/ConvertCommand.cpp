@@ -2,11 +2,11 @@
 // asked for while a conversion runs.
 #include "Unit1.h"
 
-#include "ConversionRun.h"
-#include "JpegUtils.h"
 #include "OutcomeMessage.h"
 #include "PageOptionsDialog.h"
 #include "WholeNumber.h"
+#include "prepare/JpegUtils.h"
+#include "run/ConversionRun.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -67,8 +67,7 @@ void TForm1::StepProgressStrip() {
 }
 
 void TForm1::ImgBtnStopClick(QObject*) {
-    StopConverting = true;
-    StopPreparing = true;
+    RequestStop();
 }
 
 void TForm1::ImgBtnConvertClick(QObject*) {
@@ -124,24 +123,24 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
 
     StartProgressStrip(SameSizeMode);
     StartRunCount(static_cast<int>(files.size()));
-    TPageLayout layout;
-    layout.AutoOrient = AutoOrientMode;
-    ApplyPageOptions(PageOptions, layout);
-    const TPagePolicy policy =
-        PageOptions.SkipBad ? TPagePolicy::ppSkipBad : TPagePolicy::ppLeaveOut;
+    TRunOptions options;
+    options.SameSize = SameSizeMode;
+    options.Quality = static_cast<std::uint8_t>(quality);
+    options.Width = static_cast<std::uint16_t>(width);
+    options.Height = static_cast<std::uint16_t>(height);
+    options.Layout.AutoOrient = AutoOrientMode;
+    ApplyPageOptions(PageOptions, options);
     TRunReport report;
     std::int32_t result = 0;
     try {
-        result = ConversionRun(
-            files, QFile::encodeName(OutputFile).toStdString(), &UpdateProgressStrip, SameSizeMode,
-            static_cast<std::uint8_t>(quality), static_cast<std::uint16_t>(width),
-            static_cast<std::uint16_t>(height), false, &report, policy, 0, layout);
+        result = ConversionRun(files, QFile::encodeName(OutputFile).toStdString(),
+                               &UpdateProgressStrip, options, &report);
     } catch (const std::exception& error) {
         // Such an error still goes to the application's error box, but it
         // names the photograph it came from.
         throw std::runtime_error(RunErrorText(error, report).toStdString());
     }
-    MarkReportedEntries(report.Skipped, {});
+    MarkReportedEntries(report.Skipped, report.Incomplete);
     const TOutcomeMessage message = OutcomeMessage(result, report);
     if (!message.Text.isEmpty()) {
         ShowMessage(message.Icon, message.Caption, message.Text);

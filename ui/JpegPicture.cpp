@@ -1,9 +1,9 @@
 #include "JpegPicture.h"
 
-#include "ExifOrientation.h"
-#include "JpegDecoder.h"
 #include "MessageQueue.h"
-#include "UprightPicture.h"
+#include "jpeg/ExifOrientation.h"
+#include "jpeg/JpegDecoder.h"
+#include "picture/UprightPicture.h"
 
 #include <QFile>
 

@@ -4,7 +4,7 @@
 // failure is blamed on the wrong cause.
 #pragma once
 
-#include "RunReport.h"
+#include "run/RunReport.h"
 
 #include <QString>
 

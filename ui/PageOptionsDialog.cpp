@@ -1,6 +1,6 @@
 #include "PageOptionsDialog.h"
 
-#include "PaperSize.h"
+#include "pdf/PaperSize.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,14 +30,19 @@ const TPaperSize* PaperOf(int Index) {
 
 } // namespace
 
-void ApplyPageOptions(const TPageOptions& Options, TPageLayout& Layout) {
+void ApplyPageOptions(const TPageOptions& Options, TRunOptions& Run) {
     if (const TPaperSize* paper = PaperOf(Options.Paper)) {
-        Layout.PaperWidth = paper->Width;
-        Layout.PaperHeight = paper->Height;
-        Layout.Margin = Options.Margin * kPointsPerMillimetre;
+        Run.Layout.PaperWidth = paper->Width;
+        Run.Layout.PaperHeight = paper->Height;
+        Run.Layout.Margin = Options.Margin * kPointsPerMillimetre;
     } else {
-        Layout.Dpi = static_cast<std::uint32_t>(Options.Dpi);
+        Run.Layout.Dpi = static_cast<std::uint32_t>(Options.Dpi);
     }
+    if (Options.SkipBad) {
+        Run.Policy = TPagePolicy::ppSkipBad;
+    }
+    Run.ColourProfiles = Options.ColourProfiles;
+    Run.Grey = Options.Grey;
 }
 
 TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Owner)

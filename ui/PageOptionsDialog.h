@@ -7,7 +7,7 @@
 // (or the fixed layout's) at start.
 #pragma once
 
-#include "PageLayout.h"
+#include "run/RunOptions.h"
 
 #include <QDialog>
 
@@ -33,10 +33,11 @@ struct TPageOptions {
 // The options of the next conversion, as last chosen in the dialog.
 extern TPageOptions PageOptions;
 
-// Options as pages: the paper, the margin and the resolution the way
-// vorpane-convert's --paper, --margin and --dpi give them, so that one
-// choice makes the same document from either.
-void ApplyPageOptions(const TPageOptions& Options, TPageLayout& Layout);
+// Options into a run's options the way vorpane-convert's --paper, --margin,
+// --dpi, --skip-bad, --colour-profile and --grey give them, so that one
+// choice makes the same document from either. Without the skip, the window's
+// own way with a file that gives no page (ppLeaveOut) stays.
+void ApplyPageOptions(const TPageOptions& Options, TRunOptions& Run);
 
 class TPageOptionsDialog : public QDialog {
 public:

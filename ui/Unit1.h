@@ -13,7 +13,7 @@
 #include "cShellListView.h"
 #include "cShellTreeView.h"
 
-#include "RunReport.h"
+#include "run/RunReport.h"
 
 #include <QRegion>
 #include <QWidget>

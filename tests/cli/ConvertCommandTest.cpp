@@ -1,7 +1,7 @@
 // vorpane-convert end to end: real photographs in, the PDF checked by
 // outside readers (qpdf, poppler's pdfinfo and pdfimages).
-#include "JpegUtils.h"
 #include "TestSupport.h"
+#include "prepare/JpegUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -16,29 +16,29 @@ TEST(ConvertOptions, DefaultsToOriginalSizeAtQuality100) {
     const TConvertOptions o = Parse({"-o", "out.pdf", "a.jpg", "b.jpg"});
     EXPECT_EQ(o.Output, "out.pdf");
     EXPECT_EQ(o.Files, (std::vector<std::string>{"a.jpg", "b.jpg"}));
-    EXPECT_FALSE(o.SameSize);
-    EXPECT_EQ(o.Quality, 100);
-    EXPECT_FALSE(o.UseTriangle);
-    EXPECT_EQ(o.Jobs, 0u) << "one job per processor";
+    EXPECT_FALSE(o.Run.SameSize);
+    EXPECT_EQ(o.Run.Quality, 100);
+    EXPECT_FALSE(o.Run.UseTriangle);
+    EXPECT_EQ(o.Run.Jobs, 0u) << "one job per processor";
 }
 
 TEST(ConvertOptions, SizeQualityAndFilterInEveryForm) {
     const TConvertOptions a = Parse(
         {"--size", "800x600", "--quality", "85", "--triangle", "-oout.pdf", "-j", "3", "a.jpg"});
-    EXPECT_TRUE(a.SameSize);
-    EXPECT_EQ(a.Width, 800);
-    EXPECT_EQ(a.Height, 600);
-    EXPECT_EQ(a.Quality, 85);
-    EXPECT_TRUE(a.UseTriangle);
+    EXPECT_TRUE(a.Run.SameSize);
+    EXPECT_EQ(a.Run.Width, 800);
+    EXPECT_EQ(a.Run.Height, 600);
+    EXPECT_EQ(a.Run.Quality, 85);
+    EXPECT_TRUE(a.Run.UseTriangle);
     EXPECT_EQ(a.Output, "out.pdf");
-    EXPECT_EQ(a.Jobs, 3u);
+    EXPECT_EQ(a.Run.Jobs, 3u);
     const TConvertOptions b =
         Parse({"--size=0X32767", "--output=o.pdf", "--jobs=1024", "--", "-dash.jpg"});
-    EXPECT_EQ(b.Jobs, 1024u);
-    EXPECT_EQ(b.Width, 0);
-    EXPECT_EQ(b.Height, 32767);
+    EXPECT_EQ(b.Run.Jobs, 1024u);
+    EXPECT_EQ(b.Run.Width, 0);
+    EXPECT_EQ(b.Run.Height, 32767);
     EXPECT_EQ(b.Files, std::vector<std::string>{"-dash.jpg"});
-    EXPECT_FALSE(Parse({"--size", "10x10", "--original", "-o", "o", "a"}).SameSize)
+    EXPECT_FALSE(Parse({"--size", "10x10", "--original", "-o", "o", "a"}).Run.SameSize)
         << "the last mode given wins";
 }
 
@@ -69,15 +69,15 @@ TEST(ConvertOptions, PageLayoutsInPoints) {
     for (const TRow& row : rows) {
         std::vector<const char*> args = row.Args;
         args.insert(args.end(), {"--auto-orient", "-o", "o.pdf", "a.jpg"});
-        const TPageLayout layout = Parse(args).Layout;
+        const TPageLayout layout = Parse(args).Run.Layout;
         EXPECT_TRUE(layout.AutoOrient);
         EXPECT_DOUBLE_EQ(layout.PaperWidth, row.PaperWidth) << args[0];
         EXPECT_DOUBLE_EQ(layout.PaperHeight, row.PaperHeight) << args[0];
         EXPECT_DOUBLE_EQ(layout.Margin, row.Margin) << args[0];
         EXPECT_EQ(layout.Dpi, row.Dpi) << args[0];
     }
-    EXPECT_FALSE(Parse({"-o", "o.pdf", "a.jpg"}).SkipBad);
-    EXPECT_TRUE(Parse({"--skip-bad", "-o", "o.pdf", "a.jpg"}).SkipBad);
+    EXPECT_EQ(Parse({"-o", "o.pdf", "a.jpg"}).Run.Policy, TPagePolicy::ppEveryPage);
+    EXPECT_EQ(Parse({"--skip-bad", "-o", "o.pdf", "a.jpg"}).Run.Policy, TPagePolicy::ppSkipBad);
 }
 
 TEST(ConvertOptions, BadUsageIsRefusedWithAReason) {

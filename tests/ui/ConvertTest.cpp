@@ -3,9 +3,9 @@
 // through the window as a person would, the PDFs checked by outside readers.
 #include "UiTestSupport.h"
 
-#include "ConversionRun.h"
-#include "JpegUtils.h"
 #include "WholeNumber.h"
+#include "prepare/JpegUtils.h"
+#include "run/ConversionRun.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,71 @@
+// Writes an ordered list of JPEG files as one PDF 1.2 document, one page per
+// file, each page as large as its image (one unit per pixel) unless the
+// caller places the pages otherwise. The JPEG bytes are embedded unchanged
+// under DCTDecode; nothing is decoded here, only the frame header is read
+// (JpegFrameScan).
+// The layout is fixed to the byte: the same inputs always give the same
+// file.
+#pragma once
+
+#include "Progress.h"
+#include "jpeg/JpegFrameScan.h"
+#include "pdf/OutputStream.h"
+#include "pdf/PagePlacement.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorpane {
+
+// Size of a regular file in bytes, 0 when it can't be opened. Never throws.
+std::int64_t FileSizeOf(const std::string& FileName);
+
+// Sum of FileSizeOf over Names, draining the message queue after each name.
+std::int64_t TotalFileSize(const std::vector<std::string>& Names);
+
+void WriteStr(TOutputStream& Stream, std::string_view Text);
+
+// One page's content stream: draws /Im0 over the whole W x H page.
+void WriteContentsObject(TOutputStream& Stream, std::int64_t ObjectNumber, std::int32_t Width,
+                         std::int32_t Height);
+// The same with /Im0 where Page's matrix puts it.
+void WriteContentsObject(TOutputStream& Stream, std::int64_t ObjectNumber,
+                         const TPagePlacement& Page);
+
+// A number as the document writes it: whole numbers as integers, others as
+// plain decimals of at most four places, trailing zeros dropped; never in
+// exponent form.
+std::string PdfNumber(double Value);
+
+// The cross-reference section of objects 1..Count, their offsets taken from
+// Offsets[0..Count-1].
+void WriteXRef(TOutputStream& Stream, const std::vector<std::int64_t>& Offsets, std::int64_t Count);
+
+enum class TWriteResult { wrWritten, wrStopped };
+
+using TStopTest = std::function<bool()>;
+
+// Writes the whole document to Stream, which the caller created at position
+// 0. Names and Infos run in parallel, one entry per page. After each image
+// Progress gets (name, Total, bytes embedded so far); with DeleteAfterUse
+// each image file is deleted once its bytes are in the document. StopRequested
+// is asked before every Kids entry and every object of the three page loops;
+// when it answers true the writer returns wrStopped at once and leaves the
+// partial document to the caller. Errors (an image that can't be opened, a
+// short read, a failed write, a document too large for the cross-reference
+// table) leave as exceptions, the partial document likewise left behind.
+// Placements, when not empty, gives each page its box and its picture's
+// matrix (one entry per page); empty, every page is FixedPlacement's.
+TWriteResult WritePdfDocument(TOutputStream& Stream, const std::vector<std::string>& Names,
+                              const std::vector<TJpegInfo>& Infos, std::int64_t Total,
+                              const TProgressProc& Progress, bool DeleteAfterUse,
+                              const TStopTest& StopRequested,
+                              const std::vector<TPagePlacement>& Placements = {});
+
+// The largest offset a ten-digit cross-reference entry can hold.
+inline constexpr std::int64_t kMaxPdfOffset = 9'999'999'999;
+
+} // namespace vorpane

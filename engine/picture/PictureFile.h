@@ -1,0 +1,39 @@
+// A picture file opened for reading: its size first, then its pixels, all at
+// once or a band of rows at a time. The decoder is picked by the file name's
+// extension, letters in any case: "jpg" and "jpeg" are decoded by
+// TJpegDecoder at full size as the rows are asked for; "png" is decoded
+// whole when opened, its transparent parts laid over white. "bmp", "ico",
+// "wmf" and "emf" are refused with EPictureError "Unsupported picture
+// format (.%s)", any other extension with "Unknown picture file extension
+// (.%s)".
+#pragma once
+
+#include "jpeg/JpegDecoder.h"
+#include "picture/Bitmap24.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace vorpane {
+
+class TPictureFile {
+public:
+    explicit TPictureFile(const std::string& FileName);
+
+    std::uint32_t Width() const;
+    std::uint32_t Height() const;
+
+    // The pixels, once: ReadAll or ReadRows (kBandRows rows at a time at
+    // most).
+    TBitmap24 ReadAll();
+    void ReadRows(const TRowsProc& Take);
+
+    static constexpr std::uint32_t kBandRows = TJpegDecoder::kBandRows;
+
+private:
+    std::unique_ptr<TJpegDecoder> jpeg_;
+    TBitmap24 picture_;
+};
+
+} // namespace vorpane

@@ -1,0 +1,316 @@
+// The image preparation of JpegUtils.h: one picture at a time and the batch.
+// Loading is in picture/PictureFile.cpp, the resampler in resample/, the
+// encoder in jpeg/JpegEncoder.cpp, the temporary folders in RunFolder.cpp.
+
+#include "prepare/JpegUtils.h"
+
+#include "Errors.h"
+#include "FileHandle.h"
+#include "GuardMessage.h"
+#include "MessageQueue.h"
+#include "jpeg/ExifOrientation.h"
+#include "jpeg/JpegEncoder.h"
+#include "jpeg/JpegFrameScan.h"
+#include "picture/PictureFile.h"
+#include "picture/UprightPicture.h"
+#include "prepare/OrderedBatch.h"
+#include "resample/BandResampler.h"
+#include "resample/ResampleThread.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <type_traits>
+#include <unistd.h>
+
+namespace vorpane {
+
+std::atomic<bool> StopPreparing{false};
+
+namespace {
+
+// What a worker found for one listed file: no file there (Missing, an errno
+// value), a prepared file (File), or no page and why (NoPage).
+struct TPrepared {
+    int Missing = 0;
+    std::string File;
+    std::string NoPage;
+};
+
+unsigned OnlineProcessors() {
+    const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
+    return online > 0 ? static_cast<unsigned>(online) : 1;
+}
+
+// 0 when a file exists under path; else why not, as an errno value.
+int MissingFileError(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return errno;
+    }
+    return S_ISDIR(st.st_mode) ? EISDIR : 0;
+}
+
+// Whether the resampler scales from or to a side of this size.
+bool FitsResampler(std::uint32_t width, std::uint32_t height) {
+    return width >= 1 && width <= 32767 && height >= 1 && height <= 32767;
+}
+
+std::string SizeText(std::uint32_t width, std::uint32_t height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+// round(numerator / denominator), exact, a tie going to the even integer.
+std::uint32_t RoundedQuotient(std::uint32_t numerator, std::uint32_t denominator) {
+    if (denominator == 0) {
+        return 0;
+    }
+    std::uint32_t quotient = numerator / denominator;
+    const std::uint32_t twice = 2 * (numerator % denominator);
+    if (twice > denominator || (twice == denominator && quotient % 2 == 1)) {
+        ++quotient;
+    }
+    return quotient;
+}
+
+// A picture source (TPictureFile, TUprightPicture) encoded a band of rows
+// at a time as it is read.
+template <typename TSource>
+bool SaveRowsAsJpeg(TSource& source, const std::string& fileName, std::uint8_t quality) {
+    if (source.Width() == 0 || source.Height() == 0) {
+        return false;
+    }
+    WriteJpegFile(fileName, [&source, quality](TJpegEncoder& encoder) {
+        encoder.Start(source.Width(), source.Height(), std::clamp<int>(quality, 1, 100));
+        source.ReadRows([&encoder](const std::uint8_t* const* rows, std::uint32_t count) {
+            encoder.WriteRows(rows, count);
+        });
+        encoder.Finish();
+    });
+    return true;
+}
+
+// The picture scaled as it is read, a band of rows at a time, by a
+// TBandResampler or a TResampleThread: the result is ResampleBitmap's,
+// without a full-size picture of its own in memory (none at all while a
+// JPEG file decodes).
+template <typename TResampler, typename TSource>
+TBitmap24 ScaleWhileReading(TSource& source, std::uint32_t width, std::uint32_t height,
+                            int filter) {
+    static_assert(TSource::kBandRows <= kBandRows);
+    TResampler resampler(source.Width(), source.Height(), width, height, filter);
+    source.ReadRows([&resampler](const std::uint8_t* const* rows, std::uint32_t count) {
+        resampler.AddRows(rows, static_cast<std::int32_t>(count));
+    });
+    return resampler.Finish();
+}
+
+// PrepareImage for a picture source: scaled to Width x Height (a side 0
+// following the aspect ratio) or encoded again as it is.
+template <typename TSource>
+bool PreparePicture(TSource& source, const std::string& tempName, std::uint8_t quality,
+                    std::uint16_t width, std::uint16_t height, bool useTriangle,
+                    std::string* noPageReason, bool spareThread) {
+    // A picture side above 65535 (only a PNG can have one) is cut here too;
+    // the size check below refuses such a picture anyway.
+    const auto pictureWidth = static_cast<std::uint16_t>(source.Width());
+    const auto pictureHeight = static_cast<std::uint16_t>(source.Height());
+    std::uint16_t newWidth = width;
+    std::uint16_t newHeight = height;
+    // A computed side keeps its low 16 bits.
+    if (height == 0) {
+        newHeight = static_cast<std::uint16_t>(HeightForWidth(pictureHeight, pictureWidth, width));
+    } else if (width == 0) {
+        newWidth = static_cast<std::uint16_t>(WidthForHeight(pictureHeight, pictureWidth, height));
+    }
+    // No size asked, or the picture's own: encoded again as it is.
+    if ((width == 0 && height == 0) ||
+        (source.Width() == newWidth && source.Height() == newHeight)) {
+        return SaveRowsAsJpeg(source, tempName, quality);
+    }
+    // Sizes the resampler refuses give no file rather than a page of
+    // whatever the output bitmap held.
+    std::string noPage;
+    if (!FitsResampler(newWidth, newHeight)) {
+        noPage = "its page would be " + SizeText(newWidth, newHeight) +
+                 " pixels; each side must be 1 to 32767";
+    } else if (!FitsResampler(source.Width(), source.Height())) {
+        noPage = "it is " + SizeText(source.Width(), source.Height()) +
+                 " pixels; only pictures with sides of 1 to 32767 can be scaled";
+    }
+    if (!noPage.empty()) {
+        if (noPageReason != nullptr) {
+            *noPageReason = noPage;
+        }
+        return false;
+    }
+    // With every size checked, what is left to fail is memory: the
+    // resampler raises an error for a page it can't make, which must not
+    // vanish from the document unnoticed.
+    const int filter = useTriangle ? kTriangleFilter : kLanczos3Filter;
+    return SaveAsJpeg(spareThread
+                          ? ScaleWhileReading<TResampleThread>(source, newWidth, newHeight, filter)
+                          : ScaleWhileReading<TBandResampler>(source, newWidth, newHeight, filter),
+                      tempName, quality);
+}
+
+} // namespace
+
+// ---- Interfaces -------------------------------------------------------------------
+
+TBitmap24 LoadPicture(const std::string& FileName) {
+    return TPictureFile(FileName).ReadAll();
+}
+
+std::uint32_t HeightForWidth(std::uint16_t SourceHeight, std::uint16_t SourceWidth,
+                             std::uint16_t Width) {
+    return RoundedQuotient(std::uint32_t{SourceHeight} * Width, SourceWidth);
+}
+
+std::uint32_t WidthForHeight(std::uint16_t SourceHeight, std::uint16_t SourceWidth,
+                             std::uint16_t Height) {
+    return RoundedQuotient(std::uint32_t{SourceWidth} * Height, SourceHeight);
+}
+
+bool SaveAsJpeg(const TBitmap24& Bitmap, const std::string& FileName, std::uint8_t Quality) {
+    if (Bitmap.Empty()) {
+        return false;
+    }
+    WriteJpegFile(FileName, [&Bitmap, Quality](TJpegEncoder& encoder) {
+        encoder.Encode(Bitmap, std::clamp<int>(Quality, 1, 100));
+    });
+    return true;
+}
+
+bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
+                  std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
+                  std::string* NoPageReason, bool SpareThread, bool AutoOrient) {
+    TPictureFile file(FileName);
+    const int orientation = AutoOrient ? ReadExifOrientation(FileName) : 1;
+    if (orientation == 1) {
+        return PreparePicture(file, TempName, Quality, Width, Height, UseTriangle, NoPageReason,
+                              SpareThread);
+    }
+    // Turning needs the whole picture: its first upright row may be the
+    // stored picture's last column.
+    TUprightPicture upright(file.ReadAll(), orientation);
+    return PreparePicture(upright, TempName, Quality, Width, Height, UseTriangle, NoPageReason,
+                          SpareThread);
+}
+
+bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
+                   std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
+                   std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,
+                   bool UseTriangle) {
+    TRunOptions options;
+    options.SameSize = true;
+    options.Quality = Quality;
+    options.Width = Width;
+    options.Height = Height;
+    options.UseTriangle = UseTriangle;
+    return PrepareImages(SourceFiles, Folder, PreparedFiles, Progress, options);
+}
+
+bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
+                   std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
+                   const TRunOptions& Options, TRunReport* Report) {
+    StopPreparing = false;
+    if (SourceFiles.empty()) {
+        ShowGuardMessage("Warning", "No Files.");
+        return false;
+    }
+    const bool everyPage = Options.Policy == TPagePolicy::ppEveryPage;
+    const bool skipBad = Options.Policy == TPagePolicy::ppSkipBad;
+    const std::size_t count = SourceFiles.size();
+    const unsigned jobs = Options.Jobs != 0 ? Options.Jobs : OnlineProcessors();
+    // No more files than half the jobs: each file gets a spare thread that
+    // scales it while it decodes. A full batch keeps one thread per file.
+    const bool spareThread = jobs >= 2 * std::min<std::size_t>(jobs, count);
+    // A file's size tells roughly how long it takes: the largest of the next
+    // few start first.
+    std::vector<std::uint64_t> sizes(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        struct stat st {};
+        sizes[i] = ::stat(SourceFiles[i].c_str(), &st) == 0 ? std::uint64_t(st.st_size) : 0;
+    }
+    TOrderedBatch<TPrepared> batch(
+        sizes, jobs,
+        [&](std::size_t i) {
+            const std::string& source = SourceFiles[i];
+            TPrepared prepared;
+            if (skipBad) {
+                // A file that can't be read is left out in the words of
+                // "Original size", whatever the reason.
+                if (!TFileHandle::OpenForReading(source).Valid()) {
+                    prepared.NoPage = JpegCheckText(TJpegCheck::jcCannotOpen);
+                    return prepared;
+                }
+            } else if ((prepared.Missing = MissingFileError(source)) != 0) {
+                if (everyPage) {
+                    throw EFileError("Cannot open file " +
+                                     SystemErrorText(source, prepared.Missing));
+                }
+                return prepared;
+            }
+            const std::string tempName = Folder.FileFor(i);
+            try {
+                if (PrepareImage(source, tempName, Options.Quality, Options.Width, Options.Height,
+                                 Options.UseTriangle, &prepared.NoPage, spareThread,
+                                 Options.Layout.AutoOrient)) {
+                    prepared.File = tempName;
+                } else if (everyPage) {
+                    throw EPictureError(prepared.NoPage);
+                }
+            } catch (const std::exception& error) {
+                if (!skipBad) {
+                    throw;
+                }
+                prepared.NoPage = ErrorMessage(error);
+            }
+            return prepared;
+        },
+        [] { return StopPreparing.load(); },
+        [](TPrepared& prepared) {
+            if (!prepared.File.empty()) {
+                ::unlink(prepared.File.c_str());
+            }
+        });
+    for (std::size_t i = 0; i < count && !StopPreparing; ++i) {
+        const std::string& source = SourceFiles[i];
+        std::optional<TPrepared> prepared;
+        try {
+            prepared = batch.Take(i);
+        } catch (...) {
+            if (Report != nullptr) {
+                Report->FailedFile = source;
+            }
+            throw;
+        }
+        if (!prepared) {
+            break; // stopped before this file was started
+        }
+        if (prepared->Missing != 0) {
+            if (Report != nullptr) {
+                Report->Skipped.push_back({source, std::strerror(prepared->Missing)});
+            }
+        } else {
+            if (!prepared->File.empty()) {
+                PreparedFiles.push_back(prepared->File);
+            } else if (Report != nullptr) {
+                Report->Skipped.push_back({source, prepared->NoPage});
+            }
+            if (Progress) {
+                Progress(source, static_cast<std::int64_t>(count) - 1,
+                         static_cast<std::int64_t>(i) + 1);
+            }
+        }
+        DrainMessageQueue();
+    }
+    return true;
+}
+
+} // namespace vorpane

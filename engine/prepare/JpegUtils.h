@@ -1,0 +1,116 @@
+// Image preparation for the "Same size" mode: every listed picture is
+// decoded, scaled to the requested page size with the resampler
+// (resample/Resampler.h, whose operations belong to this unit too) and
+// encoded again as a baseline JPEG into a numbered file in the run's own
+// temporary folder (TRunFolder).
+//
+// PrepareImage works on the caller's thread (with a spare thread when
+// asked) and drains the message queue (DrainMessageQueue) between its steps
+// so a window stays usable. A batch prepares several files at once on
+// worker threads, but reports and drains only on the caller's thread.
+#pragma once
+
+#include "Progress.h"
+#include "picture/Bitmap24.h"
+#include "prepare/RunFolder.h"
+#include "resample/Resampler.h"
+#include "run/RunOptions.h"
+#include "run/RunReport.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vorpane {
+
+// Cleared by PrepareImages when a batch starts, set by the Stop command;
+// the batch reads it before each file it starts and each it reports.
+// Atomic: the batch's workers read it, and a Stop may come from another
+// thread than the one preparing.
+extern std::atomic<bool> StopPreparing;
+
+// Prepares every existing file of SourceFiles (PrepareImage) into
+// Folder.FileFor(position), position counted from 0 in SourceFiles, and
+// appends the name of each file written to PreparedFiles. Progress gets
+// (source path, N - 1, position + 1) once per existing source file. A path
+// under which no file exists (or a folder), or whose page would have no
+// pixels, gives no page: with ppLeaveOut it is skipped (without a report when
+// there is no file), with ppEveryPage it ends the batch with an error. With
+// ppSkipBad every file that can't be prepared, whatever the error, is
+// skipped and reported in Skipped: one that can't be opened as "missing or
+// not a readable file", as CheckJpegFile says it, the others with the
+// error's message. Gives
+// false only for an empty SourceFiles (after the "No Files." guard message);
+// errors of loading, decoding, encoding and writing end the batch and leave
+// as exceptions, the first failing file's in list order. Report, when given,
+// collects each source that gave no page and why (Skipped) and, when an
+// error leaves, the source it came from (FailedFile).
+//
+// Up to Jobs files (0: one per online processor) are prepared at once on
+// worker threads (TOrderedBatch), each within the decoder's memory budget,
+// in about list order: of the next few, the largest file first. With no
+// more files than half the jobs, each gets a spare thread (PrepareImage). The
+// files and the order of everything else are the same for any Jobs: the
+// calling thread appends, reports and drains the message queue in list
+// order, draining also while it waits. After StopPreparing is set no file
+// is started; the batch ends after the file being reported, and files the
+// workers had started beyond it are finished and deleted. An error is the
+// first failing file's in list order; it leaves once every worker has
+// stopped, and deletes what they made after that file. Quality, Width,
+// Height, UseTriangle and Layout.AutoOrient are PrepareImage's, Policy and
+// Jobs as above; the other fields of Options are not read here.
+bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
+                   std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
+                   const TRunOptions& Options, TRunReport* Report = nullptr);
+
+// The batch with its settings one by one, in the order the window's design
+// gives them, with ppLeaveOut and one job per online processor.
+bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
+                   std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
+                   std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,
+                   bool UseTriangle);
+
+// Loads FileName (as LoadPicture), scales it when Width or Height is given
+// (one of them 0: the other follows the picture's aspect ratio; both given:
+// the picture is stretched to exactly that size) with Lanczos3, or the
+// triangle filter when UseTriangle, and writes it to TempName (SaveAsJpeg).
+// The pixels are ResampleBitmap's, but a JPEG is scaled (or encoded again)
+// band by band as it decodes, never held at full size; with SpareThread a
+// second thread scales while this one decodes. With AutoOrient a picture
+// whose EXIF orientation is not 1 is decoded whole and turned upright
+// first (TUprightPicture), and the sizes are the upright picture's; the
+// file written carries no orientation. True when the file was written; false, and
+// no file written, when the page would have no pixels or a side (of the
+// page or of the picture) is beyond what the resampler scales (32767);
+// NoPageReason, when given, then says which. A page of a size the resampler
+// takes that still can't be made (no memory for it) raises EPictureError.
+bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
+                  std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
+                  std::string* NoPageReason = nullptr, bool SpareThread = false,
+                  bool AutoOrient = false);
+
+// The side that keeps the source's aspect ratio: round(SourceHeight * Width
+// / SourceWidth) and round(SourceWidth * Height / SourceHeight), exact, a
+// tie going to the even integer (4 x 3 at width 6 gives height 4, at width 10
+// height 8). 0 when the source side divided by is 0.
+std::uint32_t HeightForWidth(std::uint16_t SourceHeight, std::uint16_t SourceWidth,
+                             std::uint16_t Width);
+std::uint32_t WidthForHeight(std::uint16_t SourceHeight, std::uint16_t SourceWidth,
+                             std::uint16_t Height);
+
+// Encodes Bitmap as one colour, sequential, baseline JPEG with libjpeg's
+// default compression settings at Quality (held to 1 ... 100) and writes it
+// to FileName, replacing its contents; a symlink at FileName is refused.
+// False when the bitmap has no pixels; errors raise EJpegError or
+// EFileError, and a partly written regular file is removed.
+bool SaveAsJpeg(const TBitmap24& Bitmap, const std::string& FileName, std::uint8_t Quality);
+
+// Decodes a picture by its file name's extension, letters in any case: "jpg"
+// and "jpeg" through TJpegDecoder at full size, "png" with its transparent
+// parts laid over white. "bmp", "ico", "wmf" and "emf" are refused with
+// EPictureError "Unsupported picture format (.%s)", any other extension with
+// "Unknown picture file extension (.%s)".
+TBitmap24 LoadPicture(const std::string& FileName);
+
+} // namespace vorpane

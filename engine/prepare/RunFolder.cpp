@@ -1,0 +1,152 @@
+#include "prepare/RunFolder.h"
+
+#include "Errors.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace vorpane {
+
+namespace {
+
+constexpr char kRunPrefix[] = "run-";
+
+bool Lock(int fd, int how) {
+    for (;;) {
+        if (::flock(fd, how) == 0) {
+            return true;
+        }
+        if (errno != EINTR) {
+            return false;
+        }
+    }
+}
+
+TFileHandle OpenFolder(int parent, const char* name) {
+    return TFileHandle(::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
+
+// The names in an open folder, "." and ".." left out. The folder's own
+// descriptor stays open: a lock on it is kept.
+std::vector<std::string> NamesIn(int folder) {
+    std::vector<std::string> names;
+    const int copy = ::dup(folder);
+    DIR* listing = copy >= 0 ? ::fdopendir(copy) : nullptr;
+    if (listing == nullptr) {
+        if (copy >= 0) {
+            ::close(copy);
+        }
+        return names;
+    }
+    while (const dirent* entry = ::readdir(listing)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+            names.emplace_back(entry->d_name);
+        }
+    }
+    ::closedir(listing);
+    return names;
+}
+
+// A run folder holds only the files the run wrote.
+void RemoveFiles(int folder) {
+    for (const std::string& name : NamesIn(folder)) {
+        ::unlinkat(folder, name.c_str(), 0);
+    }
+}
+
+// Run folders whose lock can be taken belong to no living run. Called with
+// the private folder locked, so no run is between creating its folder and
+// locking it.
+void RemoveAbandoned(int parent) {
+    for (const std::string& name : NamesIn(parent)) {
+        if (name.rfind(kRunPrefix, 0) != 0) {
+            continue;
+        }
+        const TFileHandle folder = OpenFolder(parent, name.c_str());
+        if (folder.Valid() && Lock(folder.Fd(), LOCK_EX | LOCK_NB)) {
+            RemoveFiles(folder.Fd());
+            ::unlinkat(parent, name.c_str(), AT_REMOVEDIR);
+        }
+    }
+}
+
+} // namespace
+
+TRunFolder::TRunFolder() {
+    const std::string privateFolder = TempFolder();
+    const TFileHandle parent = OpenFolder(AT_FDCWD, privateFolder.c_str());
+    if (!parent.Valid()) {
+        throw EFileError("Cannot use folder " + SystemErrorText(privateFolder, errno));
+    }
+    // Held until the new folder is locked too. Where the file system has no
+    // locks, nothing is swept: every run's lock fails alike, so no live
+    // folder could be told from an abandoned one.
+    if (Lock(parent.Fd(), LOCK_EX)) {
+        RemoveAbandoned(parent.Fd());
+    }
+    std::string folder = privateFolder + kRunPrefix + std::to_string(::getpid()) + "-XXXXXX";
+    if (::mkdtemp(folder.data()) == nullptr) {
+        throw EFileError("Cannot create folder " + SystemErrorText(folder, errno));
+    }
+    folder_ = OpenFolder(AT_FDCWD, folder.c_str());
+    if (!folder_.Valid()) {
+        const int err = errno;
+        ::rmdir(folder.c_str());
+        throw EFileError("Cannot use folder " + SystemErrorText(folder, err));
+    }
+    Lock(folder_.Fd(), LOCK_EX | LOCK_NB);
+    path_ = folder + '/';
+}
+
+TRunFolder::~TRunFolder() {
+    RemoveFiles(folder_.Fd());
+    ::rmdir(path_.c_str());
+}
+
+std::string TRunFolder::FileFor(std::size_t Position) const {
+    return path_ + std::to_string(Position) + ".jpg";
+}
+
+std::string TempFolder() {
+    const char* system = std::getenv("TMPDIR");
+    std::string folder = system != nullptr && *system != '\0' ? system : "/tmp";
+    if (folder.back() != '/') {
+        folder += '/';
+    }
+    folder += "vorpane-" + std::to_string(::geteuid());
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        throw EFileError("Cannot create folder " + SystemErrorText(folder, errno));
+    }
+    // Another user may have put something in our way first: only a real
+    // folder of our own will do.
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0) {
+        throw EFileError("Cannot use folder " + SystemErrorText(folder, errno));
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        throw EFileError("Cannot use folder " + folder +
+                         ": it is not a folder (a symbolic link or a file stands in its place)");
+    }
+    // Opened without following a symlink, so the folder checked is the
+    // folder used even if the name was swapped since lstat.
+    TFileHandle handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!handle.Valid() || ::fstat(handle.Fd(), &st) != 0) {
+        throw EFileError("Cannot use folder " + SystemErrorText(folder, errno));
+    }
+    if (st.st_uid != ::geteuid()) {
+        throw EFileError("Cannot use folder " + folder + ": it belongs to another user");
+    }
+    if ((st.st_mode & 077) != 0 && ::fchmod(handle.Fd(), 0700) != 0) {
+        throw EFileError("Cannot close folder to others " + SystemErrorText(folder, errno));
+    }
+    return folder + '/';
+}
+
+} // namespace vorpane

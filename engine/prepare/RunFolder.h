@@ -1,0 +1,49 @@
+// The folder of one conversion's own, where it keeps its prepared images
+// until they are embedded. Two conversions at once (two vorpane-convert in a
+// script, the window and a terminal) must never see each other's files, so
+// each gets a new folder inside the private temporary folder (TempFolder()):
+// run-<pid>-XXXXXX, created exclusively with mode 0700. Inside it the files
+// are named by list position: 0.jpg, 1.jpg, ...
+//
+// The folder is locked (flock) for as long as the object lives, and the
+// destructor removes it with every file still in it, whichever way the run
+// ends. A process killed outright can do neither; its lock dies with it, and
+// the next TRunFolder removes every run folder whose lock it can take. The
+// pid in the name only tells a person whose folder it is: a pid can be
+// reused, a lock can't outlive its process.
+#pragma once
+
+#include "FileHandle.h"
+
+#include <cstddef>
+#include <string>
+
+namespace vorpane {
+
+class TRunFolder {
+public:
+    // Throws EFileError when the private folder or the run folder can't be
+    // made.
+    TRunFolder();
+    ~TRunFolder();
+    TRunFolder(const TRunFolder&) = delete;
+    TRunFolder& operator=(const TRunFolder&) = delete;
+
+    // The folder's path, ending in '/'.
+    const std::string& Path() const { return path_; }
+    // Path() + "<Position>.jpg".
+    std::string FileFor(std::size_t Position) const;
+
+private:
+    std::string path_;
+    TFileHandle folder_; // holds the lock
+};
+
+// Our private folder for temporary files, ending in '/':
+// $TMPDIR (else /tmp) + "vorpane-<uid>/", created with mode 0700. Refused
+// (EFileError) when it exists as a symlink, as something other than a
+// folder or as another user's folder; a folder of ours that others can
+// enter is closed to them.
+std::string TempFolder();
+
+} // namespace vorpane

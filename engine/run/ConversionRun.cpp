@@ -1,0 +1,228 @@
+#include "run/ConversionRun.h"
+
+#include "Errors.h"
+#include "FileHandle.h"
+#include "MessageQueue.h"
+#include "jpeg/ExifOrientation.h"
+#include "pdf/AtomicOutputFile.h"
+#include "pdf/PdfWriter.h"
+#include "prepare/JpegUtils.h"
+#include "prepare/RunFolder.h"
+
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+
+namespace vorpane {
+
+std::atomic<bool> StopConverting{false};
+
+namespace {
+
+// One run's state: the folder of prepared images, the embed list and the
+// info table live only as long as the run.
+class TConversion {
+public:
+    TConversion(const TProgressProc& progress, const TRunOptions& options, TRunReport* report)
+        : progress_(progress), options_(options), report_(report), policy_(options.Policy),
+          layout_(options.Layout) {}
+
+    std::int32_t Run(const std::vector<std::string>& files, const std::string& outputFile);
+
+private:
+    void Report(const std::string& text, std::int64_t total, std::int64_t done) const {
+        if (progress_) {
+            progress_(text, total, done);
+        }
+    }
+    std::int32_t FinishRun(std::int32_t result) {
+        infos_.clear();
+        placements_.clear();
+        Report("Finished!", 0, 0);
+        return result;
+    }
+    std::int32_t AbortRun(std::int32_t result) {
+        output_.reset(); // closes and removes the unfinished document
+        return FinishRun(result);
+    }
+    bool TestEmbedList(bool sameSize, bool& stopped);
+    bool TestSourcesOpen(const std::vector<std::string>& files);
+    void RefuseOutputAmongInputs(const std::vector<std::string>& files,
+                                 const std::string& outputFile) const;
+
+    const TProgressProc& progress_;
+    const TRunOptions& options_;
+    TRunReport* report_;
+    TPagePolicy policy_;
+    const TPageLayout& layout_;
+    std::optional<TRunFolder> folder_; // "Same size": the prepared images
+    std::vector<std::string> embed_;
+    std::vector<TJpegInfo> infos_;
+    std::vector<TPagePlacement> placements_;
+    std::unique_ptr<TAtomicOutputFile> output_;
+};
+
+// Fills the info table and each page's placement. A prepared picture is
+// upright already; a file embedded as it is keeps its orientation, which
+// its page's matrix undoes. With ppSkipBad an entry that fails leaves the
+// embed list; otherwise it fails the list.
+bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
+    std::vector<std::string> kept;
+    for (const std::string& name : embed_) {
+        if (StopConverting.load()) {
+            stopped = true;
+            return false;
+        }
+        TJpegInfo info;
+        // The scan that tests the file also finds where its orientation lies.
+        const bool orient = layout_.AutoOrient && !sameSize;
+        TJpegSegment exif;
+        const TJpegCheck check = name.empty() ? TJpegCheck::jcCannotOpen
+                                              : CheckJpegFile(name, info, orient ? &exif : nullptr);
+        if (check != TJpegCheck::jcEmbeddable) {
+            if (policy_ == TPagePolicy::ppSkipBad) {
+                if (report_ != nullptr) {
+                    report_->Skipped.push_back({name, JpegCheckText(check)});
+                }
+                continue;
+            }
+            if (report_ != nullptr) {
+                report_->FailedFile = name;
+                report_->Reason = JpegCheckText(check);
+            }
+            return false;
+        }
+        const int orientation = orient ? ReadExifOrientation(name, exif) : 1;
+        kept.push_back(name);
+        infos_.push_back(info);
+        placements_.push_back(PlacePage(layout_, info.Width, info.Height, orientation));
+        DrainMessageQueue();
+    }
+    embed_ = std::move(kept);
+    return true;
+}
+
+// With ppEveryPage a missing or unreadable file fails the list at once, as
+// it would in "Original size", rather than after the files before it have
+// been prepared.
+bool TConversion::TestSourcesOpen(const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+        if (!TFileHandle::OpenForReading(file).Valid()) {
+            if (report_ != nullptr) {
+                report_->FailedFile = file;
+                report_->Reason = JpegCheckText(TJpegCheck::jcCannotOpen);
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
+// Writing the document over one of its own images would destroy that image
+// the moment the finished document is renamed into place. In "Same size"
+// mode the embed list names the prepared copies, so the sources are looked
+// at too: the document would replace a photograph it holds only a copy of.
+void TConversion::RefuseOutputAmongInputs(const std::vector<std::string>& files,
+                                          const std::string& outputFile) const {
+    struct stat target {};
+    if (::stat(outputFile.c_str(), &target) != 0) {
+        return;
+    }
+    for (const auto* names : {&files, &embed_}) {
+        for (const std::string& name : *names) {
+            struct stat input {};
+            if (::stat(name.c_str(), &input) == 0 && input.st_dev == target.st_dev &&
+                input.st_ino == target.st_ino) {
+                throw EFileError("Cannot create file " + outputFile +
+                                 ": it is one of the files to embed");
+            }
+        }
+    }
+}
+
+std::int32_t TConversion::Run(const std::vector<std::string>& files,
+                              const std::string& outputFile) {
+    const bool sameSize = options_.SameSize;
+    StopConverting = false;
+    if (outputFile.empty() || files.empty()) {
+        return rcNoFiles;
+    }
+    Report("converting..", 0, 0);
+
+    if (sameSize) {
+        if (policy_ == TPagePolicy::ppEveryPage && !TestSourcesOpen(files)) {
+            return FinishRun(rcNoFiles);
+        }
+        folder_.emplace();
+        if (!PrepareImages(files, *folder_, embed_, progress_, options_, report_)) {
+            return FinishRun(rcNoFiles);
+        }
+    } else {
+        embed_ = files;
+    }
+
+    const std::size_t listed = embed_.size();
+    std::int64_t total = TotalFileSize(embed_);
+    bool stopped = false;
+    if (!TestEmbedList(sameSize, stopped)) {
+        return FinishRun(stopped ? rcStopped : rcNoFiles);
+    }
+    // Skipping every file leaves nothing worth a document; skipping some
+    // leaves less to embed than was measured.
+    if (policy_ == TPagePolicy::ppSkipBad && embed_.empty()) {
+        return FinishRun(rcNoFiles);
+    }
+    if (embed_.size() != listed) {
+        total = TotalFileSize(embed_);
+    }
+
+    RefuseOutputAmongInputs(files, outputFile);
+    output_ = std::make_unique<TAtomicOutputFile>(outputFile);
+
+    try {
+        const TWriteResult result = WritePdfDocument(
+            output_->Stream(), embed_, infos_, total, progress_, sameSize,
+            [] { return StopConverting.load(); }, placements_);
+        if (result == TWriteResult::wrStopped) {
+            return AbortRun(rcStopped);
+        }
+        output_->Commit();
+    } catch (const std::exception& error) {
+        if (report_ != nullptr) {
+            report_->Reason = error.what();
+        }
+        return AbortRun(rcAborted);
+    } catch (...) {
+        return AbortRun(rcAborted);
+    }
+    output_.reset();
+    return FinishRun(rcDone);
+}
+
+} // namespace
+
+void RequestStop() {
+    StopConverting = true;
+    StopPreparing = true;
+}
+
+std::int32_t ConversionRun(const std::vector<std::string>& Files, const std::string& OutputFile,
+                           const TProgressProc& Progress, const TRunOptions& Options,
+                           TRunReport* Report) {
+    TConversion conversion(Progress, Options, Report);
+    return conversion.Run(Files, OutputFile);
+}
+
+std::int32_t ConversionRun(const std::vector<std::string>& Files, const std::string& OutputFile,
+                           const TProgressProc& Progress, bool SameSize, std::uint8_t Quality,
+                           std::uint16_t Width, std::uint16_t Height, bool UseTriangle) {
+    TRunOptions options;
+    options.SameSize = SameSize;
+    options.Quality = Quality;
+    options.Width = Width;
+    options.Height = Height;
+    options.UseTriangle = UseTriangle;
+    return ConversionRun(Files, OutputFile, Progress, options);
+}
+
+} // namespace vorpane

@@ -1,0 +1,34 @@
+// Everything a conversion run is told besides its files and its output: the
+// size mode and what "Same size" makes of each picture, what becomes of a
+// file that gives no page, how many images are prepared at once, and how
+// the pages are laid out. A default TRunOptions is "Original size" in the
+// fixed layout.
+#pragma once
+
+#include "pdf/PageLayout.h"
+#include "run/PagePolicy.h"
+
+#include <cstdint>
+
+namespace vorpane {
+
+struct TRunOptions {
+    // "Same size": every image is prepared (decoded, scaled to Width x
+    // Height, encoded again at Quality); else the files are embedded byte
+    // for byte and the four fields after this one have no effect.
+    bool SameSize = false;
+    std::uint8_t Quality = 100;
+    std::uint16_t Width = 0; // 0 with a Height: follows the aspect ratio
+    std::uint16_t Height = 0;
+    bool UseTriangle = false; // the triangle filter instead of Lanczos3
+    TPagePolicy Policy = TPagePolicy::ppLeaveOut;
+    unsigned Jobs = 0; // images prepared at once; 0: one per online processor
+    TPageLayout Layout;
+    // Each picture's embedded ICC colour profile goes into the document
+    // with it, so a colour-managed reader shows the photograph's colours.
+    bool ColourProfiles = false;
+    // A one-component (grey) JPEG is embedded as it is, as /DeviceGray.
+    bool Grey = false;
+};
+
+} // namespace vorpane

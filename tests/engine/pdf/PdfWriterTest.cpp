@@ -1,0 +1,465 @@
+#include "pdf/PdfWriter.h"
+#include "Errors.h"
+#include "TestSupport.h"
+#include "pdf/FileOutputStream.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace vorpane {
+namespace {
+
+using test::MakeJpegHeader;
+using test::TTempDir;
+using test::WriteFileBytes;
+using namespace std::string_literals;
+
+struct TReport {
+    std::string text;
+    std::int64_t total;
+    std::int64_t done;
+};
+
+// Writes a document from the given files into memory.
+struct TWriteRun {
+    TMemoryOutputStream stream;
+    std::vector<TReport> reports;
+    TWriteResult result{};
+
+    TWriteRun(const std::vector<std::string>& names, bool deleteAfterUse = false,
+              const TStopTest& stop = {}) {
+        std::vector<TJpegInfo> infos;
+        for (const auto& name : names) {
+            TJpegInfo info;
+            EXPECT_TRUE(ReadJpegInfo(name, info)) << name;
+            infos.push_back(info);
+        }
+        const std::int64_t total = TotalFileSize(names);
+        result = WritePdfDocument(
+            stream, names, infos, total,
+            [this](const std::string& text, std::int64_t t, std::int64_t d) {
+                reports.push_back({text, t, d});
+            },
+            deleteAfterUse, stop);
+    }
+    const std::string& Pdf() const { return stream.Data(); }
+};
+
+std::size_t OffsetOf(const std::string& pdf, const std::string& needle) {
+    const std::size_t at = pdf.find(needle);
+    EXPECT_NE(at, std::string::npos) << needle;
+    return at;
+}
+
+TEST(PdfWriterLayout, OneRgbPageMatchesTheWorkedExample) {
+    TTempDir dir;
+    const std::string image = dir.File("a.jpg");
+    WriteFileBytes(image, MakeJpegHeader(0xFFC0, 800, 600, 3, 10000));
+    TWriteRun run({image});
+    const std::string& pdf = run.Pdf();
+
+    ASSERT_EQ(run.result, TWriteResult::wrWritten);
+    EXPECT_EQ(pdf.size(), 10762u);
+    EXPECT_EQ(OffsetOf(pdf, "1 0 obj\n"), 9u);
+    EXPECT_EQ(OffsetOf(pdf, "2 0 obj\n"), 100u);
+    EXPECT_EQ(OffsetOf(pdf, "3 0 obj\n"), 159u);
+    EXPECT_EQ(OffsetOf(pdf, "4 0 obj\n"), 317u);
+    EXPECT_EQ(pdf.rfind("5 0 obj\n"), 10498u);
+    EXPECT_EQ(pdf.find("\nxref\n") + 1, 10578u);
+    EXPECT_NE(pdf.find("5 0 obj\n<< /Length 31 >>\nstream\nq\n800 0 0 600 0 0 cm\n/Im0 Do\nQ\n"
+                       "endstream\nendobj\n"),
+              std::string::npos);
+    EXPECT_NE(pdf.find("xref\n0 6\n0000000000 65535 f \n0000000009 00000 n \n"
+                       "0000000100 00000 n \n0000000159 00000 n \n0000000317 00000 n \n"
+                       "0000010498 00000 n \ntrailer\n<<\n/Size 6\n/Root 1 0 R\n>>\n"
+                       "startxref\n10578\n%%EOF"),
+              std::string::npos);
+    EXPECT_EQ(pdf.find('\r'), std::string::npos);
+}
+
+TEST(PdfWriterLayout, RgbAndCmykPagesMatchTheWorkedExample) {
+    TTempDir dir;
+    const std::string first = dir.File("a.jpg");
+    const std::string second = dir.File("b.jpg");
+    WriteFileBytes(first, MakeJpegHeader(0xFFC0, 800, 600, 3, 10000));
+    WriteFileBytes(second, MakeJpegHeader(0xFFC0, 640, 480, 4, 20000));
+    TWriteRun run({first, second});
+    const std::string& pdf = run.Pdf();
+
+    EXPECT_EQ(pdf.size(), 31273u);
+    EXPECT_NE(pdf.find("/Kids [ 3 0 R 4 0 R ]\n/Count 2\n"), std::string::npos);
+    EXPECT_NE(pdf.find("3 0 obj\n<<\n/Type /Page\n/Parent 2 0 R\n/Resources\n<<\n"
+                       "/XObject << /Im0 5 0 R >>\n/ProcSet [ /PDF /ImageC ]\n>>\n"
+                       "/MediaBox [ 0 0 800 600 ]\n/Contents 7 0 R\n>>\nendobj\n"),
+              std::string::npos);
+    EXPECT_NE(pdf.find("/XObject << /Im0 6 0 R >>"), std::string::npos);
+    EXPECT_NE(pdf.find("/Contents 8 0 R"), std::string::npos);
+    EXPECT_NE(pdf.find("6 0 obj\n<<\n/Type /XObject\n/Subtype /Image\n/Name /Im0\n/Width 640\n"
+                       "/Height 480\n/BitsPerComponent 8\n/Filter [/DCTDecode]\n"
+                       "/ColorSpace /DeviceCMYK\n/Decode[1 0 1 0 1 0 1 0]\n/Length 20000 >>\n"
+                       "stream\n\xFF\xD8"),
+              std::string::npos);
+    EXPECT_NE(pdf.find("xref\n0 9\n0000000000 65535 f \n0000000009 00000 n \n0000000100 00000 n \n"
+                       "0000000165 00000 n \n0000000323 00000 n \n0000000481 00000 n \n"
+                       "0000010662 00000 n \n0000030869 00000 n \n0000030949 00000 n \n"
+                       "trailer\n<<\n/Size 9\n/Root 1 0 R\n>>\nstartxref\n31029\n%%EOF"),
+              std::string::npos);
+}
+
+TEST(PdfWriterLayout, NoPagesGivesTheEmptyDocument) {
+    TWriteRun run({});
+    EXPECT_EQ(run.Pdf(),
+              "%PDF-1.2\n1 0 obj\n<<\n/Type /Catalog\n/Pages 2 0 R\n"
+              "/OpenAction [3 0 R /XYZ -32768 -32768 1 ]\n>>\nendobj\n"
+              "2 0 obj\n<<\n/Type /Pages\n/Kids [ ]\n/Count 0\n>>\nendobj\n"
+              "xref\n0 3\n0000000000 65535 f \n0000000009 00000 n \n0000000100 00000 n \n"
+              "trailer\n<<\n/Size 3\n/Root 1 0 R\n>>\nstartxref\n153\n%%EOF");
+    EXPECT_TRUE(run.reports.empty());
+}
+
+TEST(PdfWriterLayout, ImageBytesAreEmbeddedUnchangedTrailingBytesIncluded) {
+    TTempDir dir;
+    const std::string image = dir.File("a.jpg");
+    const std::string bytes =
+        MakeJpegHeader(0xFFC2, 3, 2, 3, 0, "\xFF\xE1\x00\x04\x01\x02"s) + "trailing\xFF\xD8junk";
+    WriteFileBytes(image, bytes);
+    TWriteRun run({image});
+    EXPECT_NE(run.Pdf().find("/Length " + std::to_string(bytes.size()) + " >>\nstream\n" + bytes +
+                             "endstream\nendobj\n"),
+              std::string::npos);
+    EXPECT_EQ(run.Pdf().substr(run.Pdf().size() - 6), "\n%%EOF");
+}
+
+TEST(PdfWriterLayout, LengthIsTheSizeWhenTheFileIsOpenedForCopying) {
+    TTempDir dir;
+    const std::string image = dir.File("a.jpg");
+    WriteFileBytes(image, MakeJpegHeader(0xFFC0, 10, 10, 3, 100));
+    TJpegInfo info;
+    ASSERT_TRUE(ReadJpegInfo(image, info));
+    const std::int64_t total = TotalFileSize({image});
+    WriteFileBytes(image, MakeJpegHeader(0xFFC0, 10, 10, 3, 150));
+    TMemoryOutputStream out;
+    std::vector<TReport> reports;
+    WritePdfDocument(out, {image}, {info}, total,
+                     [&](const std::string& t, std::int64_t a, std::int64_t b) {
+                         reports.push_back({t, a, b});
+                     },
+                     false, {});
+    EXPECT_NE(out.Data().find("/Length 150 >>"), std::string::npos);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].total, 100);
+    EXPECT_EQ(reports[0].done, 150);
+}
+
+TEST(PdfWriterProgress, ReportsEachImageWithTheRunningSum) {
+    TTempDir dir;
+    const std::vector<std::string> names = {dir.File("a.jpg"), dir.File("b.jpg"),
+                                            dir.File("c.jpg")};
+    WriteFileBytes(names[0], MakeJpegHeader(0xFFC0, 10, 10, 3, 1000));
+    WriteFileBytes(names[1], MakeJpegHeader(0xFFC0, 10, 10, 3, 2500));
+    WriteFileBytes(names[2], MakeJpegHeader(0xFFC0, 10, 10, 4, 300));
+    TWriteRun run(names);
+    ASSERT_EQ(run.reports.size(), 3u);
+    const std::int64_t expectedDone[] = {1000, 3500, 3800};
+    for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(run.reports[k].text, names[k]);
+        EXPECT_EQ(run.reports[k].total, 3800);
+        EXPECT_EQ(run.reports[k].done, expectedDone[k]);
+    }
+}
+
+// The stop test is asked before every Kids entry and every object of the
+// three page loops; answering true at the n-th question ends the document
+// right there.
+TEST(PdfWriterStop, EachStopPointEndsTheDocumentWhereItIs) {
+    TTempDir dir;
+    const std::vector<std::string> names = {dir.File("a.jpg"), dir.File("b.jpg")};
+    WriteFileBytes(names[0], MakeJpegHeader(0xFFC0, 10, 10, 3, 500));
+    WriteFileBytes(names[1], MakeJpegHeader(0xFFC0, 20, 20, 3, 500));
+    const TWriteRun full(names);
+    struct TCase {
+        int question;
+        std::string lastText; // what the partial document ends with
+        std::size_t reports;
+    };
+    const TCase cases[] = {
+        {1, "/Kids [ ", 0},
+        {2, "/Kids [ 3 0 R ", 0},
+        {3, "/Count 2\n>>\nendobj\n", 0},
+        {4, "/Contents 7 0 R\n>>\nendobj\n", 0},
+        {5, "/Contents 8 0 R\n>>\nendobj\n", 0},
+        {6, "endstream\nendobj\n", 1},
+        {7, "endstream\nendobj\n", 2},
+        {8, "Q\nendstream\nendobj\n", 2},
+    };
+    for (const TCase& c : cases) {
+        int asked = 0;
+        TWriteRun run(names, false, [&] { return ++asked == c.question; });
+        EXPECT_EQ(run.result, TWriteResult::wrStopped) << c.question;
+        EXPECT_EQ(asked, c.question);
+        const std::string& pdf = run.Pdf();
+        EXPECT_EQ(full.Pdf().compare(0, pdf.size(), pdf), 0) << "a prefix of the full document";
+        ASSERT_GE(pdf.size(), c.lastText.size());
+        EXPECT_EQ(pdf.substr(pdf.size() - c.lastText.size()), c.lastText) << c.question;
+        EXPECT_EQ(run.reports.size(), c.reports) << c.question;
+    }
+    int asked = 0;
+    TWriteRun run(names, false, [&] {
+        ++asked;
+        return false;
+    });
+    EXPECT_EQ(run.result, TWriteResult::wrWritten);
+    EXPECT_EQ(asked, 8);
+    EXPECT_EQ(run.Pdf(), full.Pdf());
+}
+
+TEST(PdfWriterFiles, DeleteAfterUseRemovesEachFileOnceEmbedded) {
+    TTempDir dir;
+    const std::vector<std::string> names = {dir.File("0.jpg"), dir.File("1.jpg")};
+    for (const auto& name : names) {
+        WriteFileBytes(name, MakeJpegHeader(0xFFC0, 10, 10, 3, 200));
+    }
+    int asked = 0;
+    TWriteRun run(names, true, [&] { return ++asked == 6; }); // stop before the second image
+    EXPECT_FALSE(std::filesystem::exists(names[0]));
+    EXPECT_TRUE(std::filesystem::exists(names[1]));
+    TWriteRun rest({names[1]}, true);
+    EXPECT_FALSE(std::filesystem::exists(names[1]));
+}
+
+TEST(PdfWriterFiles, AnErrorInProgressClosesAndDeletesTheImage) {
+    TTempDir dir;
+    const std::vector<std::string> names = {dir.File("0.jpg"), dir.File("1.jpg")};
+    for (const auto& name : names) {
+        WriteFileBytes(name, MakeJpegHeader(0xFFC0, 10, 10, 3, 200));
+    }
+    std::vector<TJpegInfo> infos(2, TJpegInfo{false, 10, 10});
+    TMemoryOutputStream out;
+    const auto failing = [](const std::string&, std::int64_t, std::int64_t) {
+        throw std::runtime_error("progress failed");
+    };
+    EXPECT_THROW(WritePdfDocument(out, names, infos, 400, failing, true, {}), std::runtime_error);
+    EXPECT_FALSE(std::filesystem::exists(names[0]));
+    EXPECT_TRUE(std::filesystem::exists(names[1]));
+    EXPECT_THROW(WritePdfDocument(out, {names[1]}, {infos[1]}, 200, failing, false, {}),
+                 std::runtime_error);
+    EXPECT_TRUE(std::filesystem::exists(names[1])) << "kept without DeleteAfterUse";
+}
+
+TEST(PdfWriterFiles, AMissingImageRaisesAFileError) {
+    TTempDir dir;
+    TMemoryOutputStream out;
+    try {
+        WritePdfDocument(out, {dir.File("gone.jpg")}, {TJpegInfo{false, 1, 1}}, 0, {}, false, {});
+        FAIL() << "no error";
+    } catch (const EFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("gone.jpg"), std::string::npos);
+    }
+}
+
+// A stream that accepts a fixed number of bytes, like a disk that fills up.
+class TFullDiskStream : public TOutputStream {
+public:
+    explicit TFullDiskStream(std::size_t room) : room_(room) {}
+
+protected:
+    void DoWrite(const void*, std::size_t size) override {
+        if (size > room_) {
+            throw EFileError("disk full");
+        }
+        room_ -= size;
+    }
+
+private:
+    std::size_t room_;
+};
+
+TEST(PdfWriterFiles, EveryWriteIsCheckedTextRowsIncluded) {
+    TTempDir dir;
+    const std::string image = dir.File("a.jpg");
+    WriteFileBytes(image, MakeJpegHeader(0xFFC0, 800, 600, 3, 10000));
+    const std::vector<TJpegInfo> infos{TJpegInfo{false, 800, 600}};
+    // Room ending inside the header, the catalog, the image data, the xref
+    // and the last five bytes.
+    for (std::size_t room : {std::size_t{3}, std::size_t{50}, std::size_t{5000}, std::size_t{10600},
+                             std::size_t{10758}}) {
+        TFullDiskStream out(room);
+        EXPECT_THROW(WritePdfDocument(out, {image}, infos, 10000, {}, false, {}), EFileError)
+            << room;
+    }
+    TFullDiskStream enough(10762);
+    EXPECT_EQ(WritePdfDocument(enough, {image}, infos, 10000, {}, false, {}),
+              TWriteResult::wrWritten);
+}
+
+TEST(PdfWriterFiles, ADocumentPastTheCrossReferenceLimitIsRefused) {
+    TTempDir dir;
+    const std::string image = dir.File("huge.jpg");
+    WriteFileBytes(image, MakeJpegHeader(0xFFC0, 800, 600, 3, 100));
+    // A sparse file: its size passes the ten-digit limit without using disk.
+    ASSERT_EQ(::truncate(image.c_str(), kMaxPdfOffset), 0);
+    TMemoryOutputStream out;
+    try {
+        WritePdfDocument(out, {image}, {TJpegInfo{false, 800, 600}}, 0, {}, false, {});
+        FAIL() << "no error";
+    } catch (const EFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("9999999999"), std::string::npos) << e.what();
+    }
+    EXPECT_LT(out.Data().size(), 1000u) << "refused before copying";
+}
+
+TEST(PdfWriterFiles, FileStreamWritesTheSameBytesAsMemory) {
+    TTempDir dir;
+    const std::string image = dir.File("a.jpg");
+    WriteFileBytes(image, MakeJpegHeader(0xFFC0, 800, 600, 3, 200000));
+    const TWriteRun memory({image});
+    const std::string output = dir.File("out.pdf");
+    {
+        TFileOutputStream file = TFileOutputStream::Create(output);
+        WritePdfDocument(file, {image}, {TJpegInfo{false, 800, 600}}, 0, {}, false, {});
+        EXPECT_EQ(file.Position(), static_cast<std::int64_t>(memory.Pdf().size()));
+        file.Close();
+    }
+    EXPECT_EQ(test::ReadFileBytes(output), memory.Pdf());
+}
+
+// The kernel's copy fails on the output's side too; the message must name
+// the output, not the image being copied.
+TEST(PdfWriterFiles, AFileSizeLimitIsBlamedOnTheOutput) {
+    TTempDir dir;
+    const std::string image = dir.File("a.jpg");
+    WriteFileBytes(image, MakeJpegHeader(0xFFC0, 800, 600, 3, 300000));
+    const std::string output = dir.File("out.pdf");
+    TFileOutputStream file = TFileOutputStream::Create(output);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved;
+    limit.rlim_cur = 100000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    std::string message;
+    try {
+        WritePdfDocument(file, {image}, {TJpegInfo{false, 800, 600}}, 0, {}, false, {});
+    } catch (const EFileError& e) {
+        message = e.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(message, "Cannot write file " + output + ": File too large");
+}
+
+struct TInfoCase {
+    const char* name;
+    std::string bytes;
+    bool accepted;
+    TJpegInfo info;
+};
+
+void PrintTo(const TInfoCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ReadJpegInfoTable : public ::testing::TestWithParam<TInfoCase> {};
+
+TEST_P(ReadJpegInfoTable, AcceptsOnlyEmbeddableFrames) {
+    const TInfoCase& c = GetParam();
+    TTempDir dir;
+    const std::string path = dir.File("x.jpg");
+    WriteFileBytes(path, c.bytes);
+    TJpegInfo info;
+    EXPECT_EQ(ReadJpegInfo(path, info), c.accepted);
+    if (c.accepted) {
+        EXPECT_EQ(info.Width, c.info.Width);
+        EXPECT_EQ(info.Height, c.info.Height);
+        EXPECT_EQ(info.IsCMYK, c.info.IsCMYK);
+    }
+}
+
+std::string Truncated(const std::string& bytes, std::size_t size) {
+    return bytes.substr(0, size);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, ReadJpegInfoTable,
+    ::testing::Values(
+        TInfoCase{"baseline_rgb", MakeJpegHeader(0xFFC0, 800, 600, 3), true, {false, 800, 600}},
+        TInfoCase{"progressive", MakeJpegHeader(0xFFC2, 17, 9, 3), true, {false, 17, 9}},
+        TInfoCase{"cmyk", MakeJpegHeader(0xFFC0, 640, 480, 4), true, {true, 640, 480}},
+        TInfoCase{"precision_12", MakeJpegHeader(0xFFC0, 5, 6, 3, 0, "", 12), true, {false, 5, 6}},
+        TInfoCase{
+            "largest_size", MakeJpegHeader(0xFFC0, 65535, 65535, 3), true, {false, 65535, 65535}},
+        TInfoCase{"after_app_segments",
+                  MakeJpegHeader(0xFFC2, 2, 3, 3, 0, "\xFF\xE0\x00\x04\xAA\xBB\xFF\xFE\x00\x02"s),
+                  true,
+                  {false, 2, 3}},
+        // A segment length of 0 or 1 moves the position back onto the length
+        // field, which is then read as the next marker.
+        TInfoCase{"length_0_steps_back",
+                  MakeJpegHeader(0xFFC0, 4, 5, 3, 0, "\xFF\xE0\x00\x00\x00\x02"s),
+                  true,
+                  {false, 4, 5}},
+        TInfoCase{"length_1_steps_back",
+                  MakeJpegHeader(0xFFC0, 4, 5, 3, 0, "\xFF\xE0\x00\x01\x00\x00\x02"s),
+                  true,
+                  {false, 4, 5}},
+        TInfoCase{"grey", MakeJpegHeader(0xFFC0, 8, 8, 1), false, {}},
+        TInfoCase{"two_components", MakeJpegHeader(0xFFC0, 8, 8, 2), false, {}},
+        TInfoCase{"extended_sof1_only", MakeJpegHeader(0xFFC1, 8, 8, 3), false, {}},
+        TInfoCase{"lossless_sof3_only", MakeJpegHeader(0xFFC3, 8, 8, 3), false, {}},
+        TInfoCase{"fill_byte_before_marker", MakeJpegHeader(0xFFC0, 8, 8, 3, 0, "\xFF"), false, {}},
+        TInfoCase{
+            "end_of_image_first", "\xFF\xD8\xFF\xD9" + MakeJpegHeader(0xFFC0, 8, 8, 3), false, {}},
+        TInfoCase{"truncated_in_frame", Truncated(MakeJpegHeader(0xFFC0, 8, 8, 3), 8), false, {}},
+        TInfoCase{"truncated_before_frame", "\xFF\xD8\xFF\xE0\x00\x10"s, false, {}},
+        TInfoCase{"not_a_jpeg", "GIF89a", false, {}}, TInfoCase{"empty", "", false, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadJpegInfo, MissingFilesAndFoldersAreRejected) {
+    TTempDir dir;
+    TJpegInfo info;
+    EXPECT_FALSE(ReadJpegInfo(dir.File("missing.jpg"), info));
+    EXPECT_FALSE(ReadJpegInfo(dir.Path().string(), info));
+    EXPECT_EQ(FileSizeOf(dir.File("missing.jpg")), 0);
+    EXPECT_EQ(FileSizeOf(dir.Path().string()), 0);
+}
+
+TEST(ReadJpegInfo, AFifoNeitherHangsNorPasses) {
+    TTempDir dir;
+    const std::string fifo = dir.File("pipe.jpg");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    TJpegInfo info;
+    EXPECT_FALSE(ReadJpegInfo(fifo, info));
+    EXPECT_EQ(FileSizeOf(fifo), 0);
+}
+
+TEST(ReadJpegInfo, RealPhotographs) {
+    struct TPhoto {
+        const char* file;
+        bool accepted;
+        TJpegInfo info;
+    };
+    const TPhoto photos[] = {
+        {"ijg_testorig.jpg", true, {false, 227, 149}},
+        {"jd_non_interleaved_mcu_prog.jpg", true, {false, 64, 16}},
+        {"pil_sample_cmyk_ycck.jpg", true, {true, 100, 100}},
+        {"pil_hopper_gray.jpg", false, {}},
+        {"ijg_testorig12.jpg", false, {}}, // 12-bit: an extended SOF1 frame
+    };
+    for (const TPhoto& photo : photos) {
+        TJpegInfo info;
+        EXPECT_EQ(ReadJpegInfo(test::DataFile(photo.file), info), photo.accepted) << photo.file;
+        if (photo.accepted) {
+            EXPECT_EQ(info.Width, photo.info.Width) << photo.file;
+            EXPECT_EQ(info.Height, photo.info.Height) << photo.file;
+            EXPECT_EQ(info.IsCMYK, photo.info.IsCMYK) << photo.file;
+        }
+    }
+}
+
+} // namespace
+} // namespace vorpane

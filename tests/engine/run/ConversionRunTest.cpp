@@ -1,0 +1,454 @@
+#include "run/ConversionRun.h"
+#include "Errors.h"
+#include "TestSupport.h"
+#include "pdf/AtomicOutputFile.h"
+#include "prepare/JpegUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <barrier>
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+
+namespace vorpane {
+namespace {
+
+namespace fs = std::filesystem;
+using test::MakeJpegHeader;
+using test::ReadFileBytes;
+using test::TTempDir;
+using test::WriteFileBytes;
+
+struct TReport {
+    std::string text;
+    std::int64_t total;
+    std::int64_t done;
+    bool operator==(const TReport&) const = default;
+};
+
+void PrintTo(const TReport& r, std::ostream* out) {
+    *out << "(" << r.text << ", " << r.total << ", " << r.done << ")";
+}
+
+// A run in "Original size" mode, recording its reports; onReport may act in
+// the middle of the run, as the window's handlers do.
+struct TOriginalRun {
+    std::vector<TReport> reports;
+    TRunReport details;
+    std::int32_t result = 0;
+    std::function<void(const TReport&)> onReport;
+
+    std::int32_t Run(const std::vector<std::string>& files, const std::string& output) {
+        TRunOptions options;
+        options.Width = 800;
+        options.Height = 600;
+        result = ConversionRun(
+            files, output,
+            [this](const std::string& text, std::int64_t total, std::int64_t done) {
+                reports.push_back({text, total, done});
+                if (onReport) {
+                    onReport(reports.back());
+                }
+            },
+            options, &details);
+        return result;
+    }
+};
+
+// Names in the folder other than the ones given: stray temporary files.
+std::vector<std::string> OtherFiles(const TTempDir& dir, std::initializer_list<std::string> known) {
+    std::vector<std::string> others;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        const std::string name = entry.path().filename().string();
+        if (std::find(known.begin(), known.end(), name) == known.end()) {
+            others.push_back(name);
+        }
+    }
+    return others;
+}
+
+class ConversionRunOriginal : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int k = 0; k < 3; ++k) {
+            files.push_back(dir.File("p" + std::to_string(k) + ".jpg"));
+            WriteFileBytes(files.back(),
+                           MakeJpegHeader(0xFFC0, 100 + k, 50 + k, 3, 1000 * (k + 1)));
+        }
+        output = dir.File("out.pdf");
+        WriteFileBytes(output, "old document");
+    }
+    void ExpectOldOutputAndNoStrays() {
+        EXPECT_EQ(ReadFileBytes(output), "old document");
+        EXPECT_EQ(OtherFiles(dir, {"p0.jpg", "p1.jpg", "p2.jpg", "out.pdf", "grey.jpg"}),
+                  std::vector<std::string>{});
+    }
+
+    TTempDir dir;
+    std::vector<std::string> files;
+    std::string output;
+};
+
+TEST_F(ConversionRunOriginal, TwoFilesReportEachImageAndEmbedTheBytesUnchanged) {
+    TOriginalRun run;
+    ASSERT_EQ(run.Run({files[0], files[1]}, output), rcDone);
+    const std::vector<TReport> expected = {{"converting..", 0, 0},
+                                           {files[0], 3000, 1000},
+                                           {files[1], 3000, 3000},
+                                           {"Finished!", 0, 0}};
+    EXPECT_EQ(run.reports, expected);
+    const std::string pdf = ReadFileBytes(output);
+    EXPECT_NE(pdf.find("stream\n" + ReadFileBytes(files[0]) + "endstream"), std::string::npos);
+    EXPECT_NE(pdf.find("stream\n" + ReadFileBytes(files[1]) + "endstream"), std::string::npos);
+    EXPECT_NE(pdf.find("/MediaBox [ 0 0 101 51 ]"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(files[0])) << "sources are never deleted";
+    EXPECT_EQ(OtherFiles(dir, {"p0.jpg", "p1.jpg", "p2.jpg", "out.pdf"}),
+              std::vector<std::string>{});
+}
+
+TEST_F(ConversionRunOriginal, AGreyJpegRefusesTheWholeListAndKeepsTheOldFile) {
+    const std::string grey = dir.File("grey.jpg");
+    WriteFileBytes(grey, MakeJpegHeader(0xFFC0, 10, 10, 1));
+    TOriginalRun run;
+    EXPECT_EQ(run.Run({files[0], grey, files[1]}, output), rcNoFiles);
+    const std::vector<TReport> expected = {{"converting..", 0, 0}, {"Finished!", 0, 0}};
+    EXPECT_EQ(run.reports, expected);
+    EXPECT_EQ(run.details.FailedFile, grey);
+    EXPECT_NE(run.details.Reason.find("component"), std::string::npos);
+    ExpectOldOutputAndNoStrays();
+}
+
+TEST_F(ConversionRunOriginal, MissingOrEmptyEntriesRefuseTheList) {
+    for (const std::string& bad : {dir.File("deleted.jpg"), std::string()}) {
+        TOriginalRun run;
+        EXPECT_EQ(run.Run({files[0], bad}, output), rcNoFiles);
+        EXPECT_EQ(run.details.FailedFile, bad);
+        ExpectOldOutputAndNoStrays();
+    }
+}
+
+TEST_F(ConversionRunOriginal, NoOutputPathOrNoFilesGiveNoFilesWithoutAReport) {
+    TOriginalRun noPath;
+    EXPECT_EQ(noPath.Run(files, ""), rcNoFiles);
+    EXPECT_TRUE(noPath.reports.empty());
+    TOriginalRun noFiles;
+    EXPECT_EQ(noFiles.Run({}, output), rcNoFiles);
+    EXPECT_TRUE(noFiles.reports.empty());
+    ExpectOldOutputAndNoStrays();
+}
+
+TEST_F(ConversionRunOriginal, StopWhileTheSecondOfThreeImagesIsEmbeddedKeepsTheOldFile) {
+    TOriginalRun run;
+    run.onReport = [&](const TReport& r) {
+        if (r.text == files[1]) {
+            StopConverting = true; // as a click on Stop during the drain would
+        }
+    };
+    EXPECT_EQ(run.Run(files, output), rcStopped);
+    EXPECT_EQ(run.reports.back(), (TReport{"Finished!", 0, 0}));
+    ExpectOldOutputAndNoStrays();
+}
+
+TEST_F(ConversionRunOriginal, StopBeforeTheTestsEndsWithoutWriting) {
+    TOriginalRun run;
+    run.onReport = [](const TReport& r) {
+        if (r.text == "converting..") {
+            StopConverting = true;
+        }
+    };
+    EXPECT_EQ(run.Run(files, output), rcStopped);
+    const std::vector<TReport> expected = {{"converting..", 0, 0}, {"Finished!", 0, 0}};
+    EXPECT_EQ(run.reports, expected);
+    ExpectOldOutputAndNoStrays();
+}
+
+TEST_F(ConversionRunOriginal, AFileRemovedBetweenItsTestAndItsEmbeddingAborts) {
+    TOriginalRun run;
+    run.onReport = [&](const TReport& r) {
+        if (r.text == files[0]) {
+            std::filesystem::remove(files[2]);
+        }
+    };
+    EXPECT_EQ(run.Run(files, output), rcAborted);
+    EXPECT_NE(run.details.Reason.find("p2.jpg"), std::string::npos) << run.details.Reason;
+    EXPECT_EQ(run.reports.back(), (TReport{"Finished!", 0, 0}));
+    ExpectOldOutputAndNoStrays();
+}
+
+TEST_F(ConversionRunOriginal, AnErrorRaisedByProgressAborts) {
+    TOriginalRun run;
+    run.onReport = [&](const TReport& r) {
+        if (r.text == files[1]) {
+            throw std::runtime_error("callback failed");
+        }
+    };
+    EXPECT_EQ(run.Run(files, output), rcAborted);
+    EXPECT_EQ(run.details.Reason, "callback failed");
+    ExpectOldOutputAndNoStrays();
+}
+
+// What vorpane-convert's signal handler calls before it ends the program at
+// once: the hidden document goes, the old one stays.
+TEST_F(ConversionRunOriginal, RemovingUnfinishedOutputsTakesOnlyTheHiddenDocument) {
+    TOriginalRun run;
+    std::vector<std::string> hidden;
+    run.onReport = [&](const TReport& r) {
+        if (r.text == files[1]) {
+            hidden = OtherFiles(dir, {"p0.jpg", "p1.jpg", "p2.jpg", "out.pdf"});
+            RemoveUnfinishedOutputs();
+        }
+    };
+    EXPECT_EQ(run.Run(files, output), rcAborted); // the rename finds nothing to rename
+    ASSERT_EQ(hidden.size(), 1u);
+    EXPECT_TRUE(hidden[0].starts_with(".out.pdf.")) << hidden[0];
+    ExpectOldOutputAndNoStrays();
+}
+
+TEST_F(ConversionRunOriginal, AnOutputNamingAnInputIsRefusedBeforeWriting) {
+    const std::string before = ReadFileBytes(files[1]);
+    TOriginalRun run;
+    EXPECT_THROW(run.Run(files, files[1]), EFileError);
+    EXPECT_EQ(ReadFileBytes(files[1]), before);
+    // The same file reached through another name is refused too.
+    const std::string link = dir.File("link.jpg");
+    std::filesystem::create_hard_link(files[1], link);
+    EXPECT_THROW(run.Run(files, link), EFileError);
+    EXPECT_EQ(ReadFileBytes(files[1]), before);
+}
+
+TEST_F(ConversionRunOriginal, OutputsThatCannotBeCreatedRaiseErrorsNamingThePath) {
+    const std::string missingFolder = dir.File("no/such/folder/out.pdf");
+    std::filesystem::create_directory(dir.File("folder.pdf"));
+    for (const std::string& bad : {missingFolder, dir.File("folder.pdf")}) {
+        TOriginalRun run;
+        try {
+            run.Run(files, bad);
+            ADD_FAILURE() << "no error for " << bad;
+        } catch (const EFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(bad), std::string::npos) << e.what();
+        }
+        ASSERT_FALSE(run.reports.empty());
+        EXPECT_EQ(run.reports.back().text, "converting..")
+            << "no Finished! after an error that leaves the run";
+    }
+}
+
+TEST_F(ConversionRunOriginal, AReplacedOutputKeepsItsPermissions) {
+    std::filesystem::permissions(output, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_write |
+                                             std::filesystem::perms::group_read);
+    TOriginalRun run;
+    ASSERT_EQ(run.Run(files, output), rcDone);
+    EXPECT_EQ(std::filesystem::status(output).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read);
+}
+
+TEST_F(ConversionRunOriginal, AnOutputThroughASymlinkReplacesTheLinkedFile) {
+    const std::string real = dir.File("real.pdf");
+    WriteFileBytes(real, "old");
+    const std::string link = dir.File("link.pdf");
+    std::filesystem::create_symlink(real, link);
+    TOriginalRun run;
+    ASSERT_EQ(run.Run({files[0]}, link), rcDone);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadFileBytes(real).substr(0, 8), "%PDF-1.2");
+}
+
+// "Same size": real photographs prepared into the private temporary folder,
+// which each test keeps under its own scratch folder.
+class ConversionRunSameSize : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int k = 0; k < 3; ++k) {
+            files.push_back(dir.File("p" + std::to_string(k) + ".jpg"));
+            WriteFileBytes(files.back(), ReadFileBytes(test::DataFile("ijg_testorig.jpg")));
+        }
+        output = dir.File("out.pdf");
+        WriteFileBytes(output, "old document");
+    }
+    std::int32_t Run(const std::vector<std::string>& list, unsigned jobs = 0,
+                     std::uint16_t width = 64, std::uint16_t height = 48) {
+        TRunOptions options;
+        options.SameSize = true;
+        options.Quality = 90;
+        options.Width = width;
+        options.Height = height;
+        options.Jobs = jobs;
+        return ConversionRun(
+            list, output,
+            [this](const std::string& text, std::int64_t total, std::int64_t done) {
+                reports.push_back({text, total, done});
+                if (onReport) {
+                    onReport(reports.back());
+                }
+            },
+            options);
+    }
+    // Whether a report names the prepared copy of the k-th source, in a run
+    // folder inside the private folder.
+    static bool IsTemp(const std::string& text, int k) {
+        const fs::path path(text);
+        return path.filename() == std::to_string(k) + ".jpg" &&
+               path.parent_path().filename().string().starts_with("run-") &&
+               path.parent_path().parent_path().string() + "/" == TempFolder();
+    }
+    // Whatever way a run ends, it leaves nothing in the private folder.
+    static bool NothingLeft() { return fs::is_empty(TempFolder()); }
+
+    TTempDir dir;
+    TTempDir tmp;
+    test::TScopedTmpDir scopedTmp{tmp.Path().string()};
+    std::vector<std::string> files;
+    std::string output;
+    std::vector<TReport> reports;
+    std::function<void(const TReport&)> onReport;
+};
+
+TEST_F(ConversionRunSameSize, ReportsPreparationThenEmbeddingAndLeavesNoTemporaryFile) {
+    ASSERT_EQ(Run({files[0], files[1]}), rcDone);
+    ASSERT_EQ(reports.size(), 6u);
+    EXPECT_EQ(reports[0], (TReport{"converting..", 0, 0}));
+    EXPECT_EQ(reports[1], (TReport{files[0], 1, 1}));
+    EXPECT_EQ(reports[2], (TReport{files[1], 1, 2}));
+    EXPECT_TRUE(IsTemp(reports[3].text, 0)) << reports[3].text;
+    EXPECT_TRUE(IsTemp(reports[4].text, 1)) << reports[4].text;
+    EXPECT_EQ(reports[4].done, reports[4].total);
+    EXPECT_EQ(reports[5], (TReport{"Finished!", 0, 0}));
+    EXPECT_NE(ReadFileBytes(output).find("/MediaBox [ 0 0 64 48 ]"), std::string::npos);
+    EXPECT_TRUE(NothingLeft());
+}
+
+// Two conversions at once, each preparing the same photographs at a size of
+// its own. They meet after every prepared file, so each has written its
+// 0.jpg before the other embeds one: every page must still be the run's own.
+TEST_F(ConversionRunSameSize, TwoRunsAtOnceKeepToTheirOwnPictures) {
+    std::barrier meet(2);
+    const auto convert = [&](const std::string& pdf, std::uint16_t width, std::uint16_t height) {
+        return ConversionRun(
+            files, pdf,
+            [&](const std::string& text, std::int64_t, std::int64_t) {
+                if (std::find(files.begin(), files.end(), text) != files.end()) {
+                    meet.arrive_and_wait();
+                }
+            },
+            true, 90, width, height, false);
+    };
+    std::int32_t second = 0;
+    std::thread other([&] { second = convert(dir.File("b.pdf"), 40, 30); });
+    const std::int32_t first = convert(dir.File("a.pdf"), 64, 48);
+    other.join();
+    ASSERT_EQ(first, rcDone);
+    ASSERT_EQ(second, rcDone);
+    const auto pages = [](const std::string& pdf, const std::string& size) {
+        const std::string bytes = ReadFileBytes(pdf);
+        const std::string own = "/MediaBox [ 0 0 " + size + " ]\n";
+        int count = 0;
+        for (auto at = bytes.find("/MediaBox"); at != std::string::npos;
+             at = bytes.find("/MediaBox", at + 1)) {
+            EXPECT_EQ(bytes.compare(at, own.size(), own), 0) << pdf;
+            ++count;
+        }
+        return count;
+    };
+    EXPECT_EQ(pages(dir.File("a.pdf"), "64 48"), 3);
+    EXPECT_EQ(pages(dir.File("b.pdf"), "40 30"), 3);
+    EXPECT_TRUE(NothingLeft());
+}
+
+TEST_F(ConversionRunSameSize, EveryFileMissingGivesADocumentWithoutPages) {
+    ASSERT_EQ(Run({dir.File("gone1.jpg"), dir.File("gone2.jpg")}), rcDone);
+    const std::vector<TReport> expected = {{"converting..", 0, 0}, {"Finished!", 0, 0}};
+    EXPECT_EQ(reports, expected);
+    EXPECT_NE(ReadFileBytes(output).find("/Kids [ ]\n/Count 0\n"), std::string::npos);
+}
+
+TEST_F(ConversionRunSameSize, StopWhileTheSecondOfThreeIsEmbeddedLeavesNoTemporaryFile) {
+    onReport = [&](const TReport& r) {
+        if (IsTemp(r.text, 1)) {
+            StopConverting = true;
+        }
+    };
+    EXPECT_EQ(Run(files), rcStopped);
+    EXPECT_EQ(ReadFileBytes(output), "old document");
+    EXPECT_TRUE(NothingLeft());
+}
+
+// One worker, or two: the second has started file 1 when file 0 is
+// reported; nothing after file 0 is reported, and no prepared file stays.
+TEST_F(ConversionRunSameSize, StopWhileTheFirstSourceIsPreparedEndsAtTheFirstTest) {
+    for (unsigned jobs : {1u, 2u}) {
+        reports.clear();
+        onReport = [&](const TReport& r) {
+            if (r.text == files[0]) { // as a Stop click served while file 0 was prepared
+                RequestStop();
+            }
+        };
+        EXPECT_EQ(Run(files, jobs), rcStopped);
+        const std::vector<TReport> expected = {
+            {"converting..", 0, 0}, {files[0], 2, 1}, {"Finished!", 0, 0}};
+        EXPECT_EQ(reports, expected) << jobs << " workers";
+        EXPECT_TRUE(NothingLeft());
+        EXPECT_EQ(ReadFileBytes(output), "old document");
+    }
+}
+
+// Real photographs of every kind, a missing one among them, prepared by one
+// worker, by two and by three, and a single one with a spare thread: the
+// documents and the reports must not differ by a byte.
+TEST_F(ConversionRunSameSize, AnyNumberOfWorkersWritesTheSameDocument) {
+    std::vector<std::string> photos;
+    for (const char* name : {"orient_landscape_1.jpg", "pil_sample_cmyk_ycck.jpg",
+                             "jd_progressive3.jpg", "pil_hopper_gray.jpg", "ijg_testorig.jpg"}) {
+        photos.push_back(test::DataFile(name));
+    }
+    photos.insert(photos.begin() + 2, dir.File("missing.jpg"));
+    for (const auto& list : {photos, std::vector<std::string>{photos[0]}}) {
+        std::string first;
+        std::vector<TReport> firstReports;
+        for (unsigned jobs : {1u, 2u, 3u}) {
+            reports.clear();
+            ASSERT_EQ(Run(list, jobs, 150, 0), rcDone) << jobs << " workers";
+            // The prepared files' names differ from run to run; the rest
+            // of each report doesn't.
+            for (TReport& report : reports) {
+                report.text = fs::path(report.text).filename().string();
+            }
+            if (jobs == 1) {
+                first = ReadFileBytes(output);
+                firstReports = reports;
+            } else {
+                EXPECT_TRUE(ReadFileBytes(output) == first) << jobs << " workers";
+                EXPECT_EQ(reports, firstReports) << jobs << " workers";
+            }
+            EXPECT_TRUE(NothingLeft());
+        }
+    }
+}
+
+// The embed list names the prepared copies; the photograph itself, named as
+// the output, must survive all the same.
+TEST_F(ConversionRunSameSize, AnOutputNamingASourceIsRefusedAndTheSourceKept) {
+    const std::string before = ReadFileBytes(files[1]);
+    output = files[1];
+    try {
+        Run(files);
+        ADD_FAILURE() << "the document replaced one of its sources";
+    } catch (const EFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("it is one of the files to embed"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(ReadFileBytes(files[1]), before);
+}
+
+TEST_F(ConversionRunSameSize, AnUndecodableImageLeavesTheRunAsAnError) {
+    WriteFileBytes(files[1], "not a picture");
+    EXPECT_THROW(Run(files), EJpegError);
+    EXPECT_NE(reports.back().text, "Finished!");
+    EXPECT_TRUE(NothingLeft()) << "files prepared before go too";
+    EXPECT_EQ(ReadFileBytes(output), "old document");
+}
+
+} // namespace
+} // namespace vorpane
