@@ -3,20 +3,26 @@
 // through the window as a person would, the PDFs checked by outside readers.
 #include "UiTestSupport.h"
 
+#include "PageOptionsDialog.h"
 #include "WholeNumber.h"
 #include "prepare/JpegUtils.h"
 #include "run/ConversionRun.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -71,6 +77,23 @@ protected:
         }));
         form->ImgBtnAddsClick(form->ImgBtnAdds);
         ASSERT_EQ(form->EntryCount(), Files);
+    }
+
+    // Opens the page options with a click and works the dialog by Work, as
+    // a person would, then clicks OK.
+    void ChooseOptions(const std::function<void(TPageOptionsDialog& Dialog)>& Work) {
+        bool worked = false;
+        QTimer::singleShot(0, form.get(), [&] {
+            ASSERT_TRUE(
+                QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
+            auto* dialog = dynamic_cast<TPageOptionsDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            Work(*dialog);
+            QTest::mouseClick(dialog->Buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+            worked = true;
+        });
+        Click(form->ImgBtnOptions);
+        ASSERT_TRUE(worked);
     }
 
     void ExpectIdleLook() const {
@@ -256,6 +279,29 @@ TEST_F(ConvertTest, TheProgressStripCountsReportsAgainstTheReportsExpected) {
             EXPECT_EQ(form->ImageProgress->width(), width)
                 << c.entries << " entries, same size " << c.sameSize << ", " << after << " reports";
         }
+    }
+}
+
+TEST_F(ConvertTest, TheStatusTextCountsThePhotographsDone) {
+    // In "Same size" a photograph is done once prepared and embedded; the
+    // run's own first and last reports count for none.
+    for (const bool sameSize : {true, false}) {
+        SCOPED_TRACE(sameSize);
+        form->StartProgressStrip(sameSize);
+        form->StartRunCount(3);
+        EXPECT_EQ(form->Label1->text(), QStringLiteral("Converting... 0 / 3"));
+        const char* const reports[] = {"converting..", "/p/1.jpg", "/p/2.jpg", "/p/3.jpg",
+                                       "1.jpg",        "2.jpg",    "3.jpg",    "Finished!"};
+        for (const char* report : reports) {
+            UpdateProgressStrip(report, 0, 0);
+        }
+        EXPECT_EQ(form->Label1->text(), QStringLiteral("Converting... 3 / 3"));
+        form->StartRunCount(3);
+        for (const char* report : {"converting..", "/p/1.jpg", "/p/2.jpg"}) {
+            UpdateProgressStrip(report, 0, 0);
+        }
+        EXPECT_EQ(form->Label1->text(), sameSize ? QStringLiteral("Converting... 1 / 3")
+                                                 : QStringLiteral("Converting... 2 / 3"));
     }
 }
 
@@ -467,6 +513,155 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
         EXPECT_EQ(PageSizes(answer), mode.sizes) << mode.file;
         ExpectIdleLook();
     }
+}
+
+// The same choice in the dialog and on vorpane-convert's command line gives
+// the same document, byte for byte, in both modes.
+TEST_F(ConvertTest, TheOptionsDialogsChoicesReachTheRunAsVorpaneConvertsOptionsDo) {
+    photos.Jpeg(QStringLiteral("1 wide.jpg"), 640, 480, 0xFF8040A0);
+    photos.Jpeg(QStringLiteral("2 tall.jpg"), 300, 500, 0xFF20A060);
+    photos.Text(QStringLiteral("3 broken.jpg"));
+    AddAllFrom(photos.Path(), 3);
+    const std::vector<std::string> all = form->EntryPaths();
+    // Keys: Down steps the paper from "Picture size" to A3, A4, ...
+    const auto paper = [](TPageOptionsDialog& Dialog, int Steps) {
+        Dialog.Paper->setFocus();
+        for (int i = 0; i < Steps; ++i) {
+            QTest::keyClick(Dialog.Paper, Qt::Key_Down);
+        }
+    };
+    const auto type = [](QAbstractSpinBox* Field, const char* Text) {
+        Field->setFocus();
+        QTest::keyClick(Field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(Field, QString::fromLatin1(Text));
+    };
+    struct TCase {
+        const char* name;
+        int comboIndex;
+        std::function<void(TPageOptionsDialog&)> choose;
+        QStringList arguments; // vorpane-convert's
+        bool withBroken;
+    };
+    const TCase cases[] = {
+        {"A4, 10 mm, original",
+         1,
+         [&](TPageOptionsDialog& Dialog) {
+             paper(Dialog, 2);
+             type(Dialog.Margin, "10");
+         },
+         {"--paper", "A4", "--margin", "10mm"},
+         false},
+        {"Letter, 12.5 mm, same size",
+         0,
+         [&](TPageOptionsDialog& Dialog) {
+             paper(Dialog, 4);
+             type(Dialog.Margin, "12.5");
+         },
+         {"--size", "800x600", "--paper", "Letter", "--margin", "12.5mm"},
+         false},
+        {"300 dpi, original",
+         1,
+         [&](TPageOptionsDialog& Dialog) { type(Dialog.Dpi, "300"); },
+         {"--dpi", "300"},
+         false},
+        {"skip, same size",
+         0,
+         [&](TPageOptionsDialog& Dialog) {
+             Dialog.SkipBad->setFocus();
+             QTest::keyClick(Dialog.SkipBad, Qt::Key_Space);
+         },
+         {"--size", "800x600", "--skip-bad"},
+         true},
+        {"skip, original",
+         1,
+         [&](TPageOptionsDialog& Dialog) {
+             QTest::mouseClick(Dialog.SkipBad, Qt::LeftButton, {}, QPoint(5, 5));
+         },
+         {"--skip-bad"},
+         true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        form->ComboBox2->setCurrentIndex(c.comboIndex);
+        PageOptions = {};
+        ChooseOptions(c.choose);
+        // Without the broken file for the cases that don't skip.
+        form->ListView1->clear();
+        for (const std::string& path : all) {
+            if (c.withBroken || path.find("broken") == std::string::npos) {
+                form->AppendEntry(QString::fromStdString(path), false);
+            }
+        }
+        shown.clear();
+        answer = out.File(QStringLiteral("window.pdf"));
+        QFile::remove(answer);
+        Click(form->ImgBtnConvert);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_TRUE(shown[0].Text.startsWith(QStringLiteral("\nCongratulation!")))
+            << shown[0].Text.toStdString();
+
+        const QString cli = out.File(QStringLiteral("cli.pdf"));
+        QStringList arguments = c.arguments;
+        arguments << QStringLiteral("-q") << QStringLiteral("-o") << cli;
+        for (const std::string& path : form->EntryPaths()) {
+            arguments << QString::fromStdString(path);
+        }
+        QProcess convert;
+        convert.start(QStringLiteral(VORPANE_CONVERT), arguments);
+        ASSERT_TRUE(convert.waitForFinished(60000));
+        ASSERT_EQ(convert.exitCode(), 0) << convert.readAllStandardError().toStdString();
+        QFile window(answer);
+        QFile command(cli);
+        ASSERT_TRUE(window.open(QIODevice::ReadOnly) && command.open(QIODevice::ReadOnly));
+        const QByteArray document = window.readAll();
+        EXPECT_EQ(document, command.readAll());
+        // Not the document without the choice: the broken file left out, or
+        // pages other than the fixed layout's.
+        EXPECT_EQ(PageSizes(answer).size(), 2);
+        if (!c.withBroken) {
+            EXPECT_FALSE(PageSizes(answer).contains(QStringLiteral("640 x 480")));
+            EXPECT_FALSE(PageSizes(answer).contains(QStringLiteral("800 x 600")));
+        }
+    }
+}
+
+// With "Skip photos that can't be converted" one run gives the document of
+// the rest, one message names every file left out, and the list marks them
+// until it changes.
+TEST_F(ConvertTest, SkippedFilesAreNamedOnceAndMarkedInTheListUntilItChanges) {
+    photos.Jpeg(QStringLiteral("a.jpg"), 64, 48);
+    photos.Text(QStringLiteral("b broken.jpg"));
+    photos.Jpeg(QStringLiteral("c.jpg"), 64, 48);
+    photos.Text(QStringLiteral("d empty.jpg"), {});
+    AddAllFrom(photos.Path(), 4);
+    ChooseOptions([](TPageOptionsDialog& Dialog) {
+        QTest::mouseClick(Dialog.SkipBad, Qt::LeftButton, {}, QPoint(5, 5));
+    });
+    EXPECT_TRUE(PageOptions.SkipBad);
+    answer = out.File(QStringLiteral("album.pdf"));
+    Click(form->ImgBtnConvert);
+    ASSERT_EQ(shown.size(), 1u);
+    const QString text = shown[0].Text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("\nCongratulation! Converting Successed!\n\nThese "
+                                               "listed files gave no page:\n")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(photos.File(QStringLiteral("b broken.jpg")) + QStringLiteral(": ")));
+    EXPECT_TRUE(text.contains(photos.File(QStringLiteral("d empty.jpg")) + QStringLiteral(": ")));
+    EXPECT_FALSE(text.contains(photos.File(QStringLiteral("a.jpg"))));
+    EXPECT_EQ(PageSizes(answer).size(), 2);
+
+    const auto marked = [&] {
+        QList<bool> rows;
+        for (int row = 0; row < form->EntryCount(); ++row) {
+            rows << form->ListView1->topLevelItem(row)->data(0, Qt::BackgroundRole).isValid();
+        }
+        return rows;
+    };
+    EXPECT_EQ(marked(), (QList<bool>{false, true, false, true}));
+    EXPECT_FALSE(form->ListView1->topLevelItem(1)->toolTip(1).isEmpty());
+    // Sorting is a change of the list like any other.
+    Click(form->ImgBtnName);
+    EXPECT_EQ(marked(), (QList<bool>{false, false, false, false}));
 }
 
 TEST_F(ConvertTest, StopDuringALongRunKeepsTheOldFile) {
