@@ -19,32 +19,42 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <set>
 #include <stdexcept>
 
 namespace vorpane {
 
-void UpdateProgressStrip(const std::string& Text, std::int64_t, std::int64_t) {
+void UpdateProgressStrip(const std::string& Text, std::int64_t, std::int64_t Done) {
     QCoreApplication::processEvents();
     if (TForm1* form = Form1) {
         form->StepProgressStrip();
-        form->ShowRunCount(Text);
+        form->ShowRunCount(Text, Done);
     }
 }
 
-void TForm1::StartRunCount(int Photos) {
-    runPhotos_ = Photos;
-    runPhotoReports_ = 0;
-    ShowRunCount({});
+void TForm1::StartRunCount(const std::vector<std::string>& Files) {
+    runFiles_ = std::set<std::string>(Files.begin(), Files.end());
+    runPhotos_ = static_cast<std::int64_t>(Files.size());
+    runDone_ = 0;
+    ShowRunCount({}, 0);
 }
 
-void TForm1::ShowRunCount(const std::string& Report) {
-    // The run's first and last reports are about the run, not a photograph.
-    if (!Report.empty() && Report != "converting.." && Report != "Finished!") {
-        ++runPhotoReports_;
+void TForm1::ShowRunCount(const std::string& Report, std::int64_t Done) {
+    if (progressSameSize_) {
+        // The preparation, most of a "Same size" run, names each listed
+        // file with its place in the list as it is done with it; embedding
+        // the prepared files then takes little time.
+        if (runFiles_.count(Report) != 0) {
+            runDone_ = std::max(runDone_, Done);
+        }
+    } else if (!Report.empty() && Report != "converting.." && Report != "Finished!") {
+        // Each photograph embedded; the run's first and last reports are
+        // about the run.
+        ++runDone_;
     }
-    const std::int64_t done =
-        std::min<std::int64_t>(runPhotoReports_ / (progressSameSize_ ? 2 : 1), runPhotos_);
-    Label1->setText(QStringLiteral("Converting... %1 / %2").arg(done).arg(runPhotos_));
+    Label1->setText(QStringLiteral("Converting... %1 / %2")
+                        .arg(std::min(runDone_, runPhotos_))
+                        .arg(runPhotos_));
     Label1->adjustSize();
 }
 
@@ -122,7 +132,7 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
     }
 
     StartProgressStrip(SameSizeMode);
-    StartRunCount(static_cast<int>(files.size()));
+    StartRunCount(files);
     TRunOptions options;
     options.SameSize = SameSizeMode;
     options.Quality = static_cast<std::uint8_t>(quality);

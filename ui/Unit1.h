@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,8 +58,8 @@ class TForm1;
 extern TForm1* Form1;
 
 // The progress callback of a conversion: serves the window's pending events,
-// then counts the report on the progress strip (StepProgressStrip). The
-// report itself is not shown.
+// then counts the report on the progress strip (StepProgressStrip) and in
+// the status text (ShowRunCount).
 void UpdateProgressStrip(const std::string& Text, std::int64_t Total, std::int64_t Done);
 
 // The skin's picture Name (":/skin/Name"): the one drawn at twice the size,
@@ -235,12 +236,12 @@ public:
     // to report once per list entry, twice in "Same size".
     void StartProgressStrip(bool SameSize);
     void StepProgressStrip();
-    // The status text of a run of Photos photographs: "Converting... n / N",
-    // n counting the photographs done, each once prepared (in "Same size")
-    // and once embedded, as the strip counts them; ShowRunCount takes one
-    // report of the run.
-    void StartRunCount(int Photos);
-    void ShowRunCount(const std::string& Report);
+    // The status text of a run of Files: "Converting... n / N", n counting
+    // the photographs done: prepared in "Same size", embedded in "Original
+    // size". ShowRunCount takes one report of the run (Report and Done as
+    // the progress callback has them).
+    void StartRunCount(const std::vector<std::string>& Files);
+    void ShowRunCount(const std::string& Report, std::int64_t Done);
 
     // Starts moving the window with the mouse, for a left press on the
     // background. Replaceable, so that a test can see it happen.
@@ -306,8 +307,9 @@ private:
     int wheelAngle_ = 0;
     std::int64_t progressReports_ = 0;
     bool progressSameSize_ = true;
-    int runPhotos_ = 0;
-    std::int64_t runPhotoReports_ = 0;
+    std::set<std::string> runFiles_;
+    std::int64_t runPhotos_ = 0;
+    std::int64_t runDone_ = 0;
     // Some entries carry a run's marks.
     bool entriesMarked_ = false;
 };
