@@ -19,9 +19,6 @@ TPageOptions PageOptions;
 
 namespace {
 
-// vorpane-convert's largest --dpi.
-constexpr int kMaxDpi = 65535;
-
 const TPaperSize* PaperOf(int Index) {
     return Index >= 1 && Index <= static_cast<int>(kPaperSizes.size())
                ? &kPaperSizes[static_cast<std::size_t>(Index - 1)]

@@ -1,6 +1,6 @@
 // The named paper sizes that vorpane-convert's --paper and the window's page
-// options offer, and the millimetre in points: one table for both, so the
-// same choice gives the same pages from either.
+// options offer, the millimetre in points and the highest resolution: one
+// place for both, so the same choice gives the same pages from either.
 #pragma once
 
 #include <array>
@@ -21,6 +21,9 @@ inline constexpr std::array<TPaperSize, 5> kPaperSizes = {{{"A3", 842, 1191},
                                                            {"Legal", 612, 1008}}};
 
 inline constexpr double kPointsPerMillimetre = 72 / 25.4;
+
+// The highest resolution (--dpi) of pages as large as their pictures.
+inline constexpr int kMaxDpi = 65535;
 
 // The paper of that name, its ASCII letters in any case; nullptr for none.
 const TPaperSize* FindPaperSize(std::string_view Name);
