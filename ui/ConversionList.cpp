@@ -243,11 +243,15 @@ void TForm1::ListView1Changed() {
     const int count = EntryCount();
     Label2->setText(count == 1 ? QStringLiteral("1 photo")
                                : QStringLiteral("%1 photos").arg(count));
+    ClearEntryMarks();
+}
+
+void TForm1::ClearEntryMarks() {
     if (!entriesMarked_) {
         return;
     }
     entriesMarked_ = false;
-    for (int row = 0; row < count; ++row) {
+    for (int row = 0; row < EntryCount(); ++row) {
         QTreeWidgetItem* entry = ListView1->topLevelItem(row);
         for (int column = 0; column < ListView1->columnCount(); ++column) {
             entry->setData(column, Qt::BackgroundRole, QVariant());
@@ -258,8 +262,9 @@ void TForm1::ListView1Changed() {
 
 void TForm1::MarkReportedEntries(const std::vector<TSkippedFile>& Skipped,
                                  const std::vector<TSkippedFile>& Incomplete) {
-    // Left out: the skin's danger tint; incomplete: amber. A file listed
-    // twice is marked twice.
+    // Only this run's files. Left out: the skin's danger tint; incomplete:
+    // amber. A file listed twice is marked twice.
+    ClearEntryMarks();
     const struct {
         const std::vector<TSkippedFile>& Files;
         QColor Colour;

@@ -208,7 +208,8 @@ public:
     // last run's report gone, since they may no longer fit.
     void ListView1Changed();
     // Marks the entries of the files a run left out, and of the photos whose
-    // data was incomplete, with a colour and their reason as a tip.
+    // data was incomplete, with a colour and their reason as a tip; the
+    // marks of an earlier run go.
     void MarkReportedEntries(const std::vector<TSkippedFile>& Skipped,
                              const std::vector<TSkippedFile>& Incomplete);
 
@@ -282,6 +283,7 @@ private:
     void MoveSelectedEntry(int By);
     void AppendFolder(const QString& Folder);
     void DragByHand();
+    void ClearEntryMarks();
     void StartSpin(int Action);
     // One step of spin action 1 to 6; raises EConvertError for a field that
     // is no whole number.

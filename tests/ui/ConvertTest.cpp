@@ -671,6 +671,13 @@ TEST_F(ConvertTest, SkippedFilesAreNamedOnceAndMarkedInTheListUntilItChanges) {
     };
     EXPECT_EQ(marked(), (QList<bool>{false, true, false, true}));
     EXPECT_FALSE(form->ListView1->topLevelItem(1)->toolTip(1).isEmpty());
+    // The next report's marks replace them: a photo with incomplete data,
+    // then the same run again.
+    const std::vector<TSkippedFile> none;
+    form->MarkReportedEntries(none, {{form->EntryPaths()[2], "cut short"}});
+    EXPECT_EQ(marked(), (QList<bool>{false, false, true, false}));
+    Click(form->ImgBtnConvert);
+    EXPECT_EQ(marked(), (QList<bool>{false, true, false, true}));
     // Sorting is a change of the list like any other.
     Click(form->ImgBtnName);
     EXPECT_EQ(marked(), (QList<bool>{false, false, false, false}));
