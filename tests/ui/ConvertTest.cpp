@@ -3,6 +3,7 @@
 // through the window as a person would, the PDFs checked by outside readers.
 #include "UiTestSupport.h"
 
+#include "OutcomeMessage.h"
 #include "PageOptionsDialog.h"
 #include "WholeNumber.h"
 #include "prepare/JpegUtils.h"
@@ -397,6 +398,35 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
             EXPECT_EQ(shown[0].Text, c.message);
         }
         ExpectIdleLook();
+    }
+}
+
+TEST(OutcomeMessageTest, PhotosLeftOutAndIncompleteAreNamedWithWhy) {
+    const TSkippedFile bad{"/p/bad.jpg", "JPEG error #53"};
+    const TSkippedFile cut{"/p/cut.jpg", "Premature end of JPEG file"};
+    const struct {
+        std::int32_t result;
+        TRunReport report;
+        QString text;
+    } rows[] = {
+        {rcDone,
+         {{}, {}, {bad}, {cut}},
+         "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n/p/bad.jpg: "
+         "JPEG error #53\n\nThis photo's data was incomplete; its page shows what there was:\n"
+         "/p/cut.jpg: Premature end of JPEG file"},
+        {rcDone,
+         {{}, {}, {}, {cut, cut}},
+         "\nCongratulation! Converting Successed!\n\nThese photos' data was incomplete; their "
+         "pages show what there was:\n/p/cut.jpg: Premature end of JPEG file\n/p/cut.jpg: "
+         "Premature end of JPEG file"},
+        // Skipping left nothing to write.
+        {rcNoFiles,
+         {{}, {}, {bad}, {}},
+         "\nNo PDF written: no listed file could be converted.\n\nThis listed file gave no "
+         "page:\n/p/bad.jpg: JPEG error #53"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(OutcomeMessage(row.result, row.report).Text, row.text);
     }
 }
 
