@@ -340,6 +340,12 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
     const QString photo = photos.Jpeg(QStringLiteral("a.jpg"), 40, 30);
     const QString damaged = photos.Text(QStringLiteral("x.jpg"));
     const QString gone = photos.File(QStringLiteral("gone.jpg"));
+    // A name that would start a line of its own is spelt out.
+    const QString oddGone = photos.File(QStringLiteral("gone\nPage 2 of 2: fine\u009B.jpg"));
+    const QString oddShown = photos.File(QStringLiteral("gone\\nPage 2 of 2: fine\\302\\233.jpg"));
+    // The save dialog asked before replacing: the window replaces what the
+    // person chose, a PDF or not.
+    const QString notes = out.Text(QStringLiteral("notes.txt"), "my notes\n");
     struct TCase {
         int comboIndex;
         QStringList entries;
@@ -376,6 +382,13 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
          {},
          "Cannot create file " + out.File(QStringLiteral("no folder/album.pdf")) +
              ": No such file or directory."},
+        {0,
+         {photo, oddGone},
+         out.File(QStringLiteral("odd.pdf")),
+         "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n" + oddShown +
+             ": No such file or directory",
+         {}},
+        {1, {photo}, notes, QStringLiteral("\nCongratulation! Converting Successed!"), {}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.output.toStdString());
