@@ -3,6 +3,7 @@
 #include "Unit1.h"
 
 #include "PathName.h"
+#include "PrintableText.h"
 #include "cShellListFilter.h"
 
 #include <QDir>
@@ -282,7 +283,8 @@ void TForm1::MarkReportedEntries(const std::vector<TSkippedFile>& Skipped,
                 for (int column = 0; column < ListView1->columnCount(); ++column) {
                     entry->setData(column, Qt::BackgroundRole, kind.Colour);
                     entry->setData(column, Qt::ToolTipRole,
-                                   QLatin1String(kind.Why) + QString::fromStdString(file.Reason));
+                                   QLatin1String(kind.Why) +
+                                       QString::fromStdString(PrintableText(file.Reason)));
                 }
                 entriesMarked_ = true;
             }

@@ -4,7 +4,9 @@
 #include "Errors.h"
 #include "JpegPicture.h"
 #include "PathName.h"
+#include "PrintableText.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <stdexcept>
@@ -89,8 +91,10 @@ void TForm1::ShowPreview(const QString& Path) {
             try {
                 preview.Picture = PreviewPicture(Path, box, upright, ratio);
             } catch (const std::exception& error) {
-                preview.Error =
-                    Path + QStringLiteral(": ") + QString::fromStdString(ErrorMessage(error));
+                // A newline or a control character in the name is spelt out
+                // in the box, not obeyed.
+                preview.Error = QString::fromStdString(PrintableText(
+                    QFile::encodeName(Path).toStdString() + ": " + ErrorMessage(error)));
             }
             return preview;
         },
