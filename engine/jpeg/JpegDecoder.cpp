@@ -3,11 +3,14 @@
 #include "Errors.h"
 #include "FileHandle.h"
 #include "MessageQueue.h"
+#include "colour/ColourProfile.h"
+#include "jpeg/IccSegments.h"
 #include "jpeg/JpegErrorBridge.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <optional>
 #include <type_traits>
 #include <unistd.h>
 #include <vector>
@@ -116,25 +119,59 @@ struct TDrainMonitor {
 
 static_assert(std::is_standard_layout_v<TDrainMonitor>);
 
-// Adobe's CMYK (and YCCK, which libjpeg turns into it) stores every value
-// inverted: 255 means no ink. Red is then C * K / 255, rounded.
-void AdobeCmykToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, std::uint32_t width) {
-    for (std::uint32_t x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
-        const unsigned k = cmyk[3];
-        rgb[0] = static_cast<std::uint8_t>((cmyk[0] * k + 127) / 255);
-        rgb[1] = static_cast<std::uint8_t>((cmyk[1] * k + 127) / 255);
-        rgb[2] = static_cast<std::uint8_t>((cmyk[2] * k + 127) / 255);
-    }
-}
+// libjpeg's reader of APP2 segments: the pieces of an ICC profile are kept,
+// at most as many as a profile can have (libjpeg's own saving would keep
+// any number of any APP2 segments, a way to fill memory); more of them
+// make the profile damaged, and JoinIccSegments then refuses it.
+struct TIccCollector {
+    std::vector<std::vector<std::uint8_t>> Segments;
+    bool TooMany = false;
 
-void PlainCmykToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, std::uint32_t width) {
-    for (std::uint32_t x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
-        const unsigned k = 255u - cmyk[3];
-        rgb[0] = static_cast<std::uint8_t>(((255u - cmyk[0]) * k + 127) / 255);
-        rgb[1] = static_cast<std::uint8_t>(((255u - cmyk[1]) * k + 127) / 255);
-        rgb[2] = static_cast<std::uint8_t>(((255u - cmyk[2]) * k + 127) / 255);
+    static bool NextByte(j_decompress_ptr info, std::uint8_t& byte) {
+        jpeg_source_mgr* source = info->src;
+        if (source->bytes_in_buffer == 0 && !source->fill_input_buffer(info)) {
+            return false;
+        }
+        byte = *source->next_input_byte++;
+        --source->bytes_in_buffer;
+        return true;
     }
-}
+
+    static boolean Read(j_decompress_ptr info) {
+        auto* self = static_cast<TIccCollector*>(info->client_data);
+        std::uint8_t high = 0;
+        std::uint8_t low = 0;
+        if (!NextByte(info, high) || !NextByte(info, low)) {
+            return FALSE;
+        }
+        const long length = (high << 8 | low) - 2;
+        if (length < static_cast<long>(kIccSegmentHeaderSize) || self->TooMany) {
+            if (length > 0) {
+                info->src->skip_input_data(info, length);
+            }
+            return TRUE;
+        }
+        std::vector<std::uint8_t> contents(static_cast<std::size_t>(length));
+        for (std::uint8_t& byte : contents) {
+            if (!NextByte(info, byte)) {
+                return FALSE;
+            }
+        }
+        if (IsIccSegment(contents.data(), contents.size())) {
+            if (self->Segments.size() == 255) {
+                self->TooMany = true;
+                self->Segments.clear();
+            } else {
+                self->Segments.push_back(std::move(contents));
+            }
+        }
+        return TRUE;
+    }
+
+    std::vector<std::uint8_t> Profile() const {
+        return TooMany ? std::vector<std::uint8_t>() : JoinIccSegments(Segments);
+    }
+};
 
 } // namespace
 
@@ -146,6 +183,8 @@ struct TJpegDecoder::TState {
     TDrainMonitor monitor;
     jpeg_decompress_struct info{};
     bool created = false;
+    TIccCollector icc;
+    std::vector<std::uint8_t> iccProfile; // joined when the header is read
 
     TState(std::string name, TFileHandle handle)
         : path(std::move(name)), file(std::move(handle)), source(file.Fd()) {}
@@ -234,9 +273,14 @@ TJpegDecoder::TJpegDecoder(const std::string& FileName) {
         s.created = true;
         s.info.src = &s.source.Manager;
         s.info.progress = &s.monitor.Manager;
+        // The pieces of an ICC profile, for IccProfile.
+        s.info.client_data = &s.icc;
+        jpeg_set_marker_processor(&s.info, JPEG_APP0 + 2, &TIccCollector::Read);
         jpeg_read_header(&s.info, TRUE);
     });
     TBitmap24::CheckPictureSize(s.info.image_width, s.info.image_height);
+    s.iccProfile = s.icc.Profile();
+    s.icc.Segments.clear();
 }
 
 TJpegDecoder::~TJpegDecoder() = default;
@@ -246,6 +290,10 @@ std::uint32_t TJpegDecoder::Width() const {
 }
 std::uint32_t TJpegDecoder::Height() const {
     return state_->info.image_height;
+}
+
+const std::vector<std::uint8_t>& TJpegDecoder::IccProfile() const {
+    return state_->iccProfile;
 }
 
 TBitmap24 TJpegDecoder::Decode() {
@@ -281,7 +329,12 @@ void TJpegDecoder::TState::ReadRows(RowAt rowAt, Filled filled) {
         // three bytes a pixel could be allocated.
         cmykRows.resize(static_cast<std::size_t>(width) * 4 * kBatch);
     }
-    const bool adobe = info.saw_Adobe_marker;
+    // Through the picture's own CMYK profile, or the standard one; Adobe's
+    // CMYK (and YCCK, which libjpeg turns into it) is stored inverted.
+    std::optional<TCmykToRgb> toRgb;
+    if (cmyk) {
+        toRgb.emplace(iccProfile, info.saw_Adobe_marker != 0);
+    }
     JSAMPROW rows[kBatch];
     while (info.output_scanline < info.output_height) {
         // libjpeg gives a row group (often two rows) per call; the batch is
@@ -299,7 +352,7 @@ void TJpegDecoder::TState::ReadRows(RowAt rowAt, Filled filled) {
             Run([this, &rows, &got, count] { got = jpeg_read_scanlines(&info, rows, count); });
             if (cmyk) {
                 for (JDIMENSION r = 0; r < got; ++r) {
-                    (adobe ? AdobeCmykToRgb : PlainCmykToRgb)(rows[r], rowAt(next + r), width);
+                    toRgb->Convert(rows[r], rowAt(next + r), width);
                 }
             }
             DrainMessageQueue();

@@ -101,6 +101,10 @@ std::uint32_t TPictureFile::Height() const {
     return jpeg_ ? jpeg_->Height() : picture_.Height();
 }
 
+std::vector<std::uint8_t> TPictureFile::IccProfile() const {
+    return jpeg_ ? jpeg_->IccProfile() : std::vector<std::uint8_t>();
+}
+
 TBitmap24 TPictureFile::ReadAll() {
     return jpeg_ ? jpeg_->Decode() : std::move(picture_);
 }

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vorpane {
 
@@ -23,6 +24,8 @@ public:
 
     std::uint32_t Width() const;
     std::uint32_t Height() const;
+    // A JPEG's ICC profile (TJpegDecoder::IccProfile); empty for a PNG.
+    std::vector<std::uint8_t> IccProfile() const;
 
     // The pixels, once: ReadAll or ReadRows (kBandRows rows at a time at
     // most).

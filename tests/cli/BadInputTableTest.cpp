@@ -255,7 +255,7 @@ const std::vector<TRow>& Rows() {
          {4, "max.jpg: Picture too large (65535 x 65535 pixels"}},
         {"FrameWithoutScan",
          [](TRowContext& c) { c.Input("nosos.jpg", Data("bad_missing_sos.jpg")); },
-         {1, "nosos.jpg: " + kComponents},
+         {1, "nosos.jpg: a JPEG frame header without picture data (no start-of-scan marker)"},
          {4, "nosos.jpg: JPEG error #59 (Invalid JPEG file structure: missing SOS marker)"}},
         {"JunkInsideTheScan",
          [](TRowContext& c) {

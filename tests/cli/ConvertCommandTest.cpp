@@ -124,6 +124,37 @@ TEST(ConvertCommand, SameSizePreparesEveryPageAtTheGivenSize) {
     EXPECT_EQ(PageSizes(pdf), std::vector<std::string>{"454 x 298"});
 }
 
+// The document's properties as pdfinfo reads them back: ASCII, and text
+// beyond it (UTF-16); without them the document is the default one.
+TEST(ConvertCommand, DocumentPropertiesReadBackWithPdfinfo) {
+    TTempDir dir;
+    const std::string pdf = dir.File("out.pdf");
+    const std::string photo = Quote(DataFile(kPhotos[0]));
+    for (const std::string title : {"Summer (2026) \\ Lake", "Été à Zürich — 夏 😀"}) {
+        const TCommandResult run =
+            Convert("--title " + Quote(title) + " --author 'A. Person' --subject Holidays " +
+                    "--keywords 'lake, summer' --creation-date 2026-12-08T21:30:00+01:00 -o " +
+                    Quote(pdf) + " --grey --colour-profile " + photo);
+        ASSERT_EQ(run.status, 0) << run.output;
+        ExpectValidPdf(pdf);
+        const std::string info = RunShell("pdfinfo -isodates " + Quote(pdf)).output;
+        EXPECT_NE(info.find("Title:           " + title + "\n"), std::string::npos) << info;
+        EXPECT_NE(info.find("Author:          A. Person\n"), std::string::npos) << info;
+        EXPECT_NE(info.find("Subject:         Holidays\n"), std::string::npos) << info;
+        EXPECT_NE(info.find("Keywords:        lake, summer\n"), std::string::npos) << info;
+        EXPECT_NE(info.find("CreationDate:    2026-12-08T21:30:00+01\n"), std::string::npos)
+            << info;
+    }
+    const TCommandResult plain = Convert("-o " + Quote(pdf) + " " + photo);
+    ASSERT_EQ(plain.status, 0) << plain.output;
+    EXPECT_EQ(ReadFileBytes(pdf).find("/Info"), std::string::npos);
+    const TCommandResult badDate =
+        Convert("--creation-date 2026-02-30 -o " + Quote(pdf) + " " + photo);
+    EXPECT_EQ(badDate.status, 64);
+    EXPECT_NE(badDate.output.find("--creation-date needs an ISO 8601 date"), std::string::npos)
+        << badDate.output;
+}
+
 TEST(ConvertCommand, PagesForPrintingInBothModes) {
     TTempDir dir;
     const std::string pdf = dir.File("out.pdf");
@@ -247,12 +278,13 @@ TEST(ConvertCommand, ExitStatusAndMessageTellWhatWentWrong) {
 }
 
 // `timeout` and a terminal may send a signal to the process and to its group
-// alike: two at once are one request to stop. Every signal that would end
-// the program asks it to stop instead.
+// alike: two at once are one request to stop. One that comes a second or more
+// later ends the program at once, with the unfinished document removed.
+// Every signal that would end the program asks it to stop instead.
 TEST(ConvertCommand, InterruptStopsCleanlyAndKeepsTheOldFile) {
     TTempDir dir;
     const std::string pdf = dir.File("out.pdf");
-    test::WriteFileBytes(pdf, "old");
+    test::WriteFileBytes(pdf, "%PDF-1.2 old");
     // A list long enough that the run is still testing it when the signal comes.
     const std::string list = dir.File("list.txt");
     {
@@ -261,28 +293,55 @@ TEST(ConvertCommand, InterruptStopsCleanlyAndKeepsTheOldFile) {
             out << DataFile(kPhotos[0]) << '\n';
         }
     }
+    // A photograph followed by 4 GiB of hole: seconds of copying into the
+    // document, during which no stop request is looked at.
+    const std::string large = dir.File("large.jpg");
+    test::WriteFileBytes(large, ReadFileBytes(DataFile(kPhotos[0])));
+    std::filesystem::resize_file(large, std::uintmax_t{4} << 30);
     const std::string program = VORPANE_CONVERT;
-    const char* argv[] = {program.c_str(), "--files-from", list.c_str(), "-o",
-                          pdf.c_str(),     nullptr};
-    const std::vector<std::vector<int>> signalsSent = {
-        {SIGINT},  {SIGINT, SIGINT}, {SIGTERM, SIGTERM}, {SIGINT, SIGTERM}, {SIGHUP},
-        {SIGQUIT}, {SIGALRM},        {SIGXCPU},          {SIGXFSZ}};
-    for (const auto& signals : signalsSent) {
+    const std::vector<std::string> testing = {program, "--files-from", list, "-o", pdf};
+    const std::vector<std::string> copying = {program, "-o", pdf, large};
+    const struct {
+        const std::vector<std::string>& args;
+        std::vector<int> signals;
+        int gapMs; // between one signal and the next
+    } cases[] = {
+        {testing, {SIGINT}, 0},
+        {testing, {SIGINT, SIGINT}, 0},
+        {testing, {SIGTERM, SIGTERM}, 0},
+        {testing, {SIGINT, SIGTERM}, 0},
+        {copying, {SIGINT, SIGINT}, 1100},
+        {testing, {SIGHUP}, 0},
+        {testing, {SIGQUIT}, 0},
+        {testing, {SIGALRM}, 0},
+        {testing, {SIGXCPU}, 0},
+        {testing, {SIGXFSZ}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[1] + ", " + std::to_string(c.signals.size()) + " signals " +
+                     std::to_string(c.gapMs) + " ms apart");
+        std::vector<char*> argv;
+        for (const std::string& arg : c.args) {
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        }
+        argv.push_back(nullptr);
         pid_t pid = 0;
-        ASSERT_EQ(::posix_spawn(&pid, program.c_str(), nullptr, nullptr, const_cast<char**>(argv),
-                                environ),
-                  0);
+        ASSERT_EQ(::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        for (int signal : signals) {
-            ::kill(pid, signal);
+        for (std::size_t i = 0; i < c.signals.size(); ++i) {
+            if (c.gapMs > 0 && i > 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(c.gapMs));
+                int early = 0;
+                ASSERT_EQ(::waitpid(pid, &early, WNOHANG), 0) << "it ended before the later signal";
+            }
+            ::kill(pid, c.signals[i]);
         }
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status))
-            << signals.size() << " signals ended it instead of stopping it";
+        ASSERT_TRUE(WIFEXITED(status)) << "the signals ended it instead of stopping it";
         EXPECT_EQ(WEXITSTATUS(status), 3);
-        EXPECT_EQ(ReadFileBytes(pdf), "old");
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2)
+        EXPECT_EQ(ReadFileBytes(pdf), "%PDF-1.2 old");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3)
             << "no stray file beside the output";
     }
 }

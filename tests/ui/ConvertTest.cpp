@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorSpace>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -346,6 +347,18 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
     // The save dialog asked before replacing: the window replaces what the
     // person chose, a PDF or not.
     const QString notes = out.Text(QStringLiteral("notes.txt"), "my notes\n");
+    // Twelve files that give no page: ten are named, the box says how many
+    // more there are.
+    QStringList manyGone = {photo};
+    QString manyGoneText = QStringLiteral("\nCongratulation! Converting Successed!\n\n"
+                                          "These listed files gave no page:");
+    for (int i = 0; i < 12; ++i) {
+        manyGone << photos.File(QStringLiteral("gone%1.jpg").arg(i));
+        if (i < 10) {
+            manyGoneText += '\n' + manyGone.back() + ": No such file or directory";
+        }
+    }
+    manyGoneText += QStringLiteral("\nand 2 more.");
     struct TCase {
         int comboIndex;
         QStringList entries;
@@ -360,6 +373,7 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
          "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n" + gone +
              ": No such file or directory",
          {}},
+        {0, manyGone, out.File(QStringLiteral("many.pdf")), manyGoneText, {}},
         {1,
          {photo, damaged},
          out.File(QStringLiteral("damaged.pdf")),
@@ -576,7 +590,13 @@ TEST_F(ConvertTest, TheOptionsDialogsChoicesReachTheRunAsVorpaneConvertsOptionsD
     photos.Jpeg(QStringLiteral("1 wide.jpg"), 640, 480, 0xFF8040A0);
     photos.Jpeg(QStringLiteral("2 tall.jpg"), 300, 500, 0xFF20A060);
     photos.Text(QStringLiteral("3 broken.jpg"));
-    AddAllFrom(photos.Path(), 3);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VORPANE_TEST_DATA "/pil_hopper_gray.jpg"),
+                            photos.File(QStringLiteral("4 grey.jpg"))));
+    QImage profiled(320, 240, QImage::Format_RGB32);
+    profiled.fill(0xFF3060C0);
+    profiled.setColorSpace(QColorSpace(QColorSpace::AdobeRgb));
+    ASSERT_TRUE(profiled.save(photos.File(QStringLiteral("5 profile.jpg")), "JPG", 90));
+    AddAllFrom(photos.Path(), 5);
     const std::vector<std::string> all = form->EntryPaths();
     // Keys: Down steps the paper from "Picture size" to A3, A4, ...
     const auto paper = [](TPageOptionsDialog& Dialog, int Steps) {
@@ -595,7 +615,7 @@ TEST_F(ConvertTest, TheOptionsDialogsChoicesReachTheRunAsVorpaneConvertsOptionsD
         int comboIndex;
         std::function<void(TPageOptionsDialog&)> choose;
         QStringList arguments; // vorpane-convert's
-        bool withBroken;
+        QString extra;         // the list's file besides the first two
     };
     const TCase cases[] = {
         {"A4, 10 mm, original",
@@ -605,7 +625,7 @@ TEST_F(ConvertTest, TheOptionsDialogsChoicesReachTheRunAsVorpaneConvertsOptionsD
              type(Dialog.Margin, "10");
          },
          {"--paper", "A4", "--margin", "10mm"},
-         false},
+         {}},
         {"Letter, 12.5 mm, same size",
          0,
          [&](TPageOptionsDialog& Dialog) {
@@ -613,12 +633,12 @@ TEST_F(ConvertTest, TheOptionsDialogsChoicesReachTheRunAsVorpaneConvertsOptionsD
              type(Dialog.Margin, "12.5");
          },
          {"--size", "800x600", "--paper", "Letter", "--margin", "12.5mm"},
-         false},
+         {}},
         {"300 dpi, original",
          1,
          [&](TPageOptionsDialog& Dialog) { type(Dialog.Dpi, "300"); },
          {"--dpi", "300"},
-         false},
+         {}},
         {"skip, same size",
          0,
          [&](TPageOptionsDialog& Dialog) {
@@ -626,25 +646,46 @@ TEST_F(ConvertTest, TheOptionsDialogsChoicesReachTheRunAsVorpaneConvertsOptionsD
              QTest::keyClick(Dialog.SkipBad, Qt::Key_Space);
          },
          {"--size", "800x600", "--skip-bad"},
-         true},
+         "3 broken.jpg"},
         {"skip, original",
          1,
          [&](TPageOptionsDialog& Dialog) {
              QTest::mouseClick(Dialog.SkipBad, Qt::LeftButton, {}, QPoint(5, 5));
          },
          {"--skip-bad"},
-         true},
+         "3 broken.jpg"},
+        {"grey, original",
+         1,
+         [&](TPageOptionsDialog& Dialog) {
+             QTest::mouseClick(Dialog.Grey, Qt::LeftButton, {}, QPoint(5, 5));
+         },
+         {"--grey"},
+         "4 grey.jpg"},
+        {"colour profiles, original",
+         1,
+         [&](TPageOptionsDialog& Dialog) {
+             Dialog.ColourProfiles->setFocus();
+             QTest::keyClick(Dialog.ColourProfiles, Qt::Key_Space);
+         },
+         {"--colour-profile"},
+         "5 profile.jpg"},
+        {"colour profiles, same size",
+         0,
+         [&](TPageOptionsDialog& Dialog) {
+             QTest::mouseClick(Dialog.ColourProfiles, Qt::LeftButton, {}, QPoint(5, 5));
+         },
+         {"--size", "800x600", "--colour-profile"},
+         "5 profile.jpg"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
         form->ComboBox2->setCurrentIndex(c.comboIndex);
         PageOptions = {};
         ChooseOptions(c.choose);
-        // Without the broken file for the cases that don't skip.
         form->ListView1->clear();
-        for (const std::string& path : all) {
-            if (c.withBroken || path.find("broken") == std::string::npos) {
-                form->AppendEntry(QString::fromStdString(path), false);
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (i < 2 || (!c.extra.isEmpty() && QString::fromStdString(all[i]).endsWith(c.extra))) {
+                form->AppendEntry(QString::fromStdString(all[i]), false);
             }
         }
         shown.clear();
@@ -670,12 +711,18 @@ TEST_F(ConvertTest, TheOptionsDialogsChoicesReachTheRunAsVorpaneConvertsOptionsD
         ASSERT_TRUE(window.open(QIODevice::ReadOnly) && command.open(QIODevice::ReadOnly));
         const QByteArray document = window.readAll();
         EXPECT_EQ(document, command.readAll());
-        // Not the document without the choice: the broken file left out, or
-        // pages other than the fixed layout's.
-        EXPECT_EQ(PageSizes(answer).size(), 2);
-        if (!c.withBroken) {
+        // Not the document without the choice: the broken file left out,
+        // the grey one embedded, the profile kept, or pages other than the
+        // fixed layout's.
+        if (c.extra.isEmpty()) {
             EXPECT_FALSE(PageSizes(answer).contains(QStringLiteral("640 x 480")));
             EXPECT_FALSE(PageSizes(answer).contains(QStringLiteral("800 x 600")));
+        } else if (c.extra.contains(QStringLiteral("broken"))) {
+            EXPECT_EQ(PageSizes(answer).size(), 2);
+        } else if (c.extra.contains(QStringLiteral("grey"))) {
+            EXPECT_TRUE(document.contains("/DeviceGray"));
+        } else {
+            EXPECT_TRUE(document.contains("/ICCBased"));
         }
     }
 }
