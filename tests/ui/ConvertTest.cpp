@@ -771,6 +771,23 @@ TEST_F(ConvertTest, SkippedFilesAreNamedOnceAndMarkedInTheListUntilItChanges) {
     // Sorting is a change of the list like any other.
     Click(form->ImgBtnName);
     EXPECT_EQ(marked(), (QList<bool>{false, false, false, false}));
+
+    // "Original size" embeds a photo cut short as far as it goes, names it
+    // and marks it.
+    QFile whole(photos.File(QStringLiteral("c.jpg")));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QString cut = photos.Text(QStringLiteral("e cut.jpg"), whole.readAll().chopped(2));
+    form->ListView1->clear();
+    form->AppendEntry(photos.File(QStringLiteral("a.jpg")), false);
+    form->AppendEntry(cut, false);
+    form->ComboBox2->setCurrentIndex(1);
+    shown.clear();
+    Click(form->ImgBtnConvert);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].Text.contains(QStringLiteral("data was incomplete")) &&
+                shown[0].Text.contains(cut))
+        << shown[0].Text.toStdString();
+    EXPECT_EQ(marked(), (QList<bool>{false, true}));
 }
 
 TEST_F(ConvertTest, StopDuringALongRunKeepsTheOldFile) {
