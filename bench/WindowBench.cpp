@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 5; ++i) {
         QElapsedTimer clock;
         clock.start();
-        vorpane::PreviewPicture(photo, form.Image7->size());
+        vorpane::PreviewPicture(photo, form.Image7->size(), false, 1.0);
         decodes.push_back(Seconds(clock.nsecsElapsed()));
     }
     std::sort(decodes.begin(), decodes.end());

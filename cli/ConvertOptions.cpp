@@ -1,6 +1,7 @@
 #include "ConvertOptions.h"
 
 #include "pdf/DocumentInfo.h"
+#include "pdf/PaperSize.h"
 #include "resample/Resampler.h"
 
 #include <array>
@@ -26,16 +27,10 @@ int ParseNumber(std::string_view text, int low, int high, const std::string& wha
     return value;
 }
 
-bool SameLetters(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
-}
-
 // Points in one unit of a length.
 std::optional<double> UnitPoints(std::string_view unit) {
     static constexpr std::array<std::pair<std::string_view, double>, 4> kUnits = {
-        {{"mm", 72 / 25.4}, {"cm", 720 / 25.4}, {"in", 72}, {"pt", 1}}};
+        {{"mm", kPointsPerMillimetre}, {"cm", 720 / 25.4}, {"in", 72}, {"pt", 1}}};
     for (const auto& [name, points] : kUnits) {
         if (unit == name) {
             return points;
@@ -66,22 +61,10 @@ std::optional<double> ParseLength(std::string_view text, std::string_view unit) 
 // A named paper size, or WIDTHxHEIGHT with a unit after the height (and,
 // if wanted, after the width too): "210x297mm", "8.5inx11in".
 void ParsePaper(std::string_view text, TPageLayout& layout) {
-    struct TPaper {
-        std::string_view Name;
-        double Width;
-        double Height;
-    };
-    static constexpr std::array<TPaper, 5> kPapers = {{{"A3", 842, 1191},
-                                                       {"A4", 595, 842},
-                                                       {"A5", 420, 595},
-                                                       {"Letter", 612, 792},
-                                                       {"Legal", 612, 1008}}};
-    for (const TPaper& paper : kPapers) {
-        if (SameLetters(text, paper.Name)) {
-            layout.PaperWidth = paper.Width;
-            layout.PaperHeight = paper.Height;
-            return;
-        }
+    if (const TPaperSize* paper = FindPaperSize(text)) {
+        layout.PaperWidth = paper->Width;
+        layout.PaperHeight = paper->Height;
+        return;
     }
     const auto unitStart = text.find_last_not_of("abcdefghijklmnopqrstuvwxyz") + 1;
     const std::string_view unit = text.substr(unitStart);

@@ -46,9 +46,6 @@ inline constexpr int kMaxJobs = 1024;
 // The largest paper side: 200 inches, the most a PDF viewer must show.
 inline constexpr double kMaxPaperSide = 14400;
 
-// The highest --dpi.
-inline constexpr int kMaxDpi = 65535;
-
 // Parses argv[1..argc-1] with getopt_long: long options also as
 // --name=value, -oVALUE, -- before file names that begin with '-'. Throws
 // EUsageError.

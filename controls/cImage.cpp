@@ -98,6 +98,7 @@ QEvent::Type PictureChangedEvent() {
 
 QPixmap MakeTransparentBitmap(const QImage& Image) {
     QPixmap bitmap = QPixmap::fromImage(Image.convertToFormat(QImage::Format_RGB32));
+    bitmap.setDevicePixelRatio(Image.devicePixelRatio());
     if (!Image.isNull()) {
         const QColor transparent = Image.pixelColor(0, Image.height() - 1);
         bitmap.setMask(bitmap.createMaskFromColor(transparent, Qt::MaskInColor));
@@ -126,7 +127,8 @@ QPoint TImage::PictureOrigin() const {
     if (!center_) {
         return {0, 0};
     }
-    return {(width() - picture_.width()) / 2, (height() - picture_.height()) / 2};
+    const QSize size = picture_.deviceIndependentSize().toSize();
+    return {(width() - size.width()) / 2, (height() - size.height()) / 2};
 }
 
 void TImage::WMLButtonDown(TWMMouse& Msg) {

@@ -34,6 +34,15 @@ void TThumbnailDelegate::Clear() {
     thumbnails_.clear();
 }
 
+void TThumbnailDelegate::SetUpright(bool Value) {
+    if (Value == upright_) {
+        return;
+    }
+    upright_ = Value;
+    Clear();
+    view_->viewport()->update();
+}
+
 void TThumbnailDelegate::paint(QPainter* Painter, const QStyleOptionViewItem& Option,
                                const QModelIndex& Index) const {
     if (enabled_ && MakeThumbnail != nullptr) {
@@ -59,13 +68,16 @@ void TThumbnailDelegate::initStyleOption(QStyleOptionViewItem* Option,
 void TThumbnailDelegate::Ask(const QString& Path) const {
     asked_.insert(Path);
     const TThumbnailProc make = MakeThumbnail;
+    const bool upright = upright_;
+    // Made for the screen the list is on, sharp at any scale.
+    const double ratio = view_->devicePixelRatioF();
     // What came into sight last is what the user looks at now.
-    work_->Run<QImage>([make, Path] { return make(Path, kSize); },
+    work_->Run<QImage>([make, Path, upright, ratio] { return make(Path, kSize, upright, ratio); },
                        [this, Path](QImage& Thumbnail) {
                            asked_.remove(Path);
-                           thumbnails_.insert(Path, Thumbnail.isNull()
-                                                        ? QIcon()
-                                                        : QIcon(QPixmap::fromImage(Thumbnail)));
+                           QPixmap picture = QPixmap::fromImage(Thumbnail);
+                           picture.setDevicePixelRatio(Thumbnail.devicePixelRatio());
+                           thumbnails_.insert(Path, Thumbnail.isNull() ? QIcon() : QIcon(picture));
                            view_->viewport()->update();
                        },
                        ++priority_);

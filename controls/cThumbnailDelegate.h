@@ -18,9 +18,10 @@ class QAbstractItemView;
 
 namespace vorpane {
 
-// Makes the thumbnail of the file Path, at most Size x Size; a null image
-// when there is none. Runs on worker threads.
-using TThumbnailProc = QImage (*)(const QString& Path, int Size);
+// Makes the thumbnail of the file Path, at most Size x Size on screen (with
+// up to Ratio device pixels a pixel), turned upright by its EXIF orientation
+// when Upright; a null image when there is none. Runs on worker threads.
+using TThumbnailProc = QImage (*)(const QString& Path, int Size, bool Upright, double Ratio);
 
 class TThumbnailDelegate : public QStyledItemDelegate {
 public:
@@ -35,6 +36,10 @@ public:
     // it has.
     void SetEnabled(bool Value);
     void Clear();
+    // Thumbnails turned upright by their EXIF orientation; a change makes
+    // them afresh.
+    bool Upright() const { return upright_; }
+    void SetUpright(bool Value);
     // No thumbnail asked for is still being made.
     bool Idle() const { return work_->Idle(); }
 
@@ -50,6 +55,7 @@ private:
     QAbstractItemView* view_;
     TBackgroundWork* work_;
     bool enabled_ = false;
+    bool upright_ = false;
     // By path; a null icon for a file that gave none.
     mutable QHash<QString, QIcon> thumbnails_;
     mutable QSet<QString> asked_;

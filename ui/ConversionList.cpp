@@ -3,11 +3,13 @@
 #include "Unit1.h"
 
 #include "PathName.h"
+#include "PrintableText.h"
 #include "cShellListFilter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMimeDatabase>
 
@@ -236,6 +238,58 @@ void TForm1::AppendFolder(const QString& Folder) {
 
 void TForm1::ListView1DropFiles(QObject*, const QStringList& Files) {
     AppendFiles(Files);
+}
+
+void TForm1::ListView1Changed() {
+    const int count = EntryCount();
+    Label2->setText(count == 1 ? QStringLiteral("1 photo")
+                               : QStringLiteral("%1 photos").arg(count));
+    ClearEntryMarks();
+}
+
+void TForm1::ClearEntryMarks() {
+    if (!entriesMarked_) {
+        return;
+    }
+    entriesMarked_ = false;
+    for (int row = 0; row < EntryCount(); ++row) {
+        QTreeWidgetItem* entry = ListView1->topLevelItem(row);
+        for (int column = 0; column < ListView1->columnCount(); ++column) {
+            entry->setData(column, Qt::BackgroundRole, QVariant());
+            entry->setData(column, Qt::ToolTipRole, QVariant());
+        }
+    }
+}
+
+void TForm1::MarkReportedEntries(const std::vector<TSkippedFile>& Skipped,
+                                 const std::vector<TSkippedFile>& Incomplete) {
+    // Only this run's files. Left out: the skin's danger tint; incomplete:
+    // amber. A file listed twice is marked twice.
+    ClearEntryMarks();
+    const struct {
+        const std::vector<TSkippedFile>& Files;
+        QColor Colour;
+        const char* Why;
+    } kinds[] = {{Skipped, QColor(0xFD, 0xDC, 0xDC), "Left out: "},
+                 {Incomplete, QColor(0xFF, 0xEE, 0xC2), "Data incomplete: "}};
+    const std::vector<std::string> paths = EntryPaths();
+    for (const auto& kind : kinds) {
+        for (const TSkippedFile& file : kind.Files) {
+            for (std::size_t row = 0; row < paths.size(); ++row) {
+                if (paths[row] != file.File) {
+                    continue;
+                }
+                QTreeWidgetItem* entry = ListView1->topLevelItem(static_cast<int>(row));
+                for (int column = 0; column < ListView1->columnCount(); ++column) {
+                    entry->setData(column, Qt::BackgroundRole, kind.Colour);
+                    entry->setData(column, Qt::ToolTipRole,
+                                   QLatin1String(kind.Why) +
+                                       QString::fromStdString(PrintableText(file.Reason)));
+                }
+                entriesMarked_ = true;
+            }
+        }
+    }
 }
 
 void TForm1::ListView1KeyDown(QObject*, int& Key, TShiftState Shift) {

@@ -3,6 +3,7 @@
 #include "Unit1.h"
 
 #include "OutcomeMessage.h"
+#include "PageOptionsDialog.h"
 #include "WholeNumber.h"
 #include "prepare/JpegUtils.h"
 #include "resample/Resampler.h"
@@ -19,15 +20,43 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <set>
 #include <stdexcept>
 
 namespace vorpane {
 
-void UpdateProgressStrip(const std::string&, std::int64_t, std::int64_t) {
+void UpdateProgressStrip(const std::string& Text, std::int64_t, std::int64_t Done) {
     QCoreApplication::processEvents();
     if (TForm1* form = Form1) {
         form->StepProgressStrip();
+        form->ShowRunCount(Text, Done);
     }
+}
+
+void TForm1::StartRunCount(const std::vector<std::string>& Files) {
+    runFiles_ = std::set<std::string>(Files.begin(), Files.end());
+    runPhotos_ = static_cast<std::int64_t>(Files.size());
+    runDone_ = 0;
+    ShowRunCount({}, 0);
+}
+
+void TForm1::ShowRunCount(const std::string& Report, std::int64_t Done) {
+    if (progressSameSize_) {
+        // The preparation, most of a "Same size" run, names each listed
+        // file with its place in the list as it is done with it; embedding
+        // the prepared files then takes little time.
+        if (runFiles_.count(Report) != 0) {
+            runDone_ = std::max(runDone_, Done);
+        }
+    } else if (!Report.empty() && Report != "converting.." && Report != "Finished!") {
+        // Each photograph embedded; the run's first and last reports are
+        // about the run.
+        ++runDone_;
+    }
+    Label1->setText(QStringLiteral("Converting... %1 / %2")
+                        .arg(std::min(runDone_, runPhotos_))
+                        .arg(runPhotos_));
+    Label1->adjustSize();
 }
 
 void TForm1::StartProgressStrip(bool SameSize) {
@@ -105,12 +134,14 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
     }
 
     StartProgressStrip(SameSizeMode);
+    StartRunCount(files);
     TRunOptions options;
     options.SameSize = SameSizeMode;
     options.Quality = static_cast<std::uint8_t>(quality);
     options.Width = static_cast<std::uint16_t>(width);
     options.Height = static_cast<std::uint16_t>(height);
     options.Layout.AutoOrient = AutoOrientMode;
+    ApplyPageOptions(PageOptions, options);
     TRunReport report;
     std::int32_t result = 0;
     try {
@@ -121,6 +152,7 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
         // names the photograph it came from.
         throw std::runtime_error(RunErrorText(error, report).toStdString());
     }
+    MarkReportedEntries(report.Skipped, report.Incomplete);
     const TOutcomeMessage message = OutcomeMessage(result, report);
     if (!message.Text.isEmpty()) {
         ShowMessage(message.Icon, message.Caption, message.Text);
@@ -137,6 +169,8 @@ void TForm1::LeaveBusyLook() {
     ImgBtnConvert->show();
     ImgBtnStop->hide();
     Label1->hide();
+    Label1->setText(QStringLiteral("Converting..."));
+    Label1->adjustSize();
     if (closeRequested_) {
         // The close asked for during the run, now that it is over.
         QTimer::singleShot(0, this, &QWidget::close);

@@ -1,10 +1,15 @@
 // TForm1: the folder browser (tree and file list) and the preview.
 #include "Unit1.h"
 
+#include "Errors.h"
 #include "JpegPicture.h"
 #include "PathName.h"
+#include "PrintableText.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <stdexcept>
 
 namespace vorpane {
 
@@ -73,13 +78,41 @@ void TForm1::ShowPreview(const QString& Path) {
     if (Path.isEmpty() || !QFileInfo(Path).isFile()) {
         return;
     }
+    struct TPreview {
+        QImage Picture;
+        QString Error; // the file's name and why it can't be shown
+    };
     const QSize box = Image7->size();
-    PreviewWork->Run<QImage>([Path, box] { return PreviewPicture(Path, box); },
-                             [this](QImage& Picture) {
-                                 if (!Picture.isNull()) {
-                                     Image7->SetPicture(QPixmap::fromImage(Picture));
-                                 }
-                             });
+    const bool upright = AutoOrientMode;
+    const double ratio = Image7->devicePixelRatioF();
+    PreviewWork->Run<TPreview>(
+        [Path, box, upright, ratio] {
+            TPreview preview;
+            try {
+                preview.Picture = PreviewPicture(Path, box, upright, ratio);
+            } catch (const std::exception& error) {
+                // A newline or a control character in the name is spelt out
+                // in the box, not obeyed.
+                preview.Error = QString::fromStdString(PrintableText(
+                    QFile::encodeName(Path).toStdString() + ": " + ErrorMessage(error)));
+            }
+            return preview;
+        },
+        [this, Path](TPreview& Preview) {
+            if (!Preview.Error.isEmpty()) {
+                // The photograph shown before is not this file's: the box
+                // goes back to saying there is nothing to see.
+                previewPath_.clear();
+                Image7->SetPicture(previewPlaceholder_);
+                throw std::runtime_error(Preview.Error.toStdString());
+            }
+            if (!Preview.Picture.isNull()) {
+                previewPath_ = Path;
+                QPixmap picture = QPixmap::fromImage(Preview.Picture);
+                picture.setDevicePixelRatio(Preview.Picture.devicePixelRatio());
+                Image7->SetPicture(picture);
+            }
+        });
 }
 
 } // namespace vorpane

@@ -2,6 +2,12 @@
 // list's thumbnails. Both decode at one of libjpeg's reduced scales, as
 // little as the picture needs, and run on worker threads (TBackgroundWork),
 // never on the GUI thread: they make QImages, which any thread may.
+//
+// Upright, a picture is first turned by its EXIF orientation, as a
+// conversion with "Upright (EXIF)" turns it, and its sizes are the upright
+// ones. Ratio is the screen's device pixel ratio: the image has up to Ratio
+// times the pixels of its size on screen, as many as the photograph gives,
+// and carries the ratio that makes it that size.
 #pragma once
 
 #include <QImage>
@@ -15,11 +21,11 @@ namespace vorpane {
 // box height for a portrait picture, else the width's), which may leave it
 // larger than the box. A null image when F is 0: the preview stays as it
 // was. Decoding errors leave as the engine's exceptions.
-QImage PreviewPicture(const QString& Path, QSize Box);
+QImage PreviewPicture(const QString& Path, QSize Box, bool Upright, double Ratio);
 
 // The thumbnail of the JPEG file Path: the picture shrunk to fit Size x Size,
 // its aspect ratio kept; a smaller one as it is. A null image for a file
 // that doesn't decode: its file-type icon stays.
-QImage ThumbnailPicture(const QString& Path, int Size);
+QImage ThumbnailPicture(const QString& Path, int Size, bool Upright, double Ratio);
 
 } // namespace vorpane

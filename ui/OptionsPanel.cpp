@@ -2,6 +2,7 @@
 // width, height and quality fields.
 #include "Unit1.h"
 
+#include "PageOptionsDialog.h"
 #include "WholeNumber.h"
 
 #include <QCheckBox>
@@ -36,9 +37,22 @@ void TForm1::ComboBox2Change(QObject*) {
 }
 
 // Turning photographs upright is off until asked for: a document made
-// without it stays as it always was.
+// without it stays as it always was. The thumbnails and the preview show
+// photographs as the document will.
 void TForm1::CheckBox1Click(QObject*) {
     AutoOrientMode = CheckBox1->isChecked();
+    ShellListView1->Thumbnails()->SetUpright(AutoOrientMode);
+    if (!previewPath_.isEmpty()) {
+        ShowPreview(previewPath_);
+    }
+}
+
+// The choices stay as they were when the dialog is cancelled.
+void TForm1::ImgBtnOptionsClick(QObject*) {
+    TPageOptionsDialog dialog(PageOptions, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        PageOptions = dialog.Options();
+    }
 }
 
 void TForm1::ImgBtnDropDownClick(QObject*) {

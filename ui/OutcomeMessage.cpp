@@ -29,27 +29,43 @@ QString FileAndReason(const std::string& Path, const std::string& Reason) {
     return ShownText(Path) + QStringLiteral(": ") + ShownText(Reason);
 }
 
-// The listed files that gave no page, one line each, for a message that
+// Files of the run, one line each under One or Many, for a message that
 // would otherwise speak of success alone.
-QString SkippedFilesText(const std::vector<TSkippedFile>& Skipped) {
-    if (Skipped.empty()) {
+QString FilesText(const std::vector<TSkippedFile>& Files, const QString& One, const QString& Many) {
+    if (Files.empty()) {
         return {};
     }
-    QString text = Skipped.size() == 1 ? QStringLiteral("\n\nThis listed file gave no page:")
-                                       : QStringLiteral("\n\nThese listed files gave no page:");
-    const std::size_t named = std::min(Skipped.size(), kNamedSkippedFiles);
+    QString text = QStringLiteral("\n\n") + (Files.size() == 1 ? One : Many);
+    const std::size_t named = std::min(Files.size(), kNamedSkippedFiles);
     for (std::size_t i = 0; i < named; ++i) {
-        text += QLatin1Char('\n') + FileAndReason(Skipped[i].File, Skipped[i].Reason);
+        text += QLatin1Char('\n') + FileAndReason(Files[i].File, Files[i].Reason);
     }
-    if (Skipped.size() > named) {
-        text += QStringLiteral("\nand %1 more.").arg(Skipped.size() - named);
+    if (Files.size() > named) {
+        text += QStringLiteral("\nand %1 more.").arg(Files.size() - named);
     }
     return text;
+}
+
+// The listed files that gave no page, and the photos whose pages show only
+// as much as their data held.
+QString ReportedFilesText(const TRunReport& Report) {
+    return FilesText(Report.Skipped, QStringLiteral("This listed file gave no page:"),
+                     QStringLiteral("These listed files gave no page:")) +
+           FilesText(
+               Report.Incomplete,
+               QStringLiteral("This photo's data was incomplete; its page shows what there was:"),
+               QStringLiteral(
+                   "These photos' data was incomplete; their pages show what there was:"));
 }
 
 // "No files existing!" was written for a listed file that is gone. A file
 // that is there but can't be embedded as it is gets its own words.
 QString NoFilesText(const TRunReport& Report) {
+    // Every file left out by "Skip photos that can't be converted".
+    if (Report.FailedFile.empty() && !Report.Skipped.empty()) {
+        return QStringLiteral("\nNo PDF written: no listed file could be converted.") +
+               ReportedFilesText(Report);
+    }
     if (Report.FailedFile.empty()) {
         return QStringLiteral("\nNo files existing!");
     }
@@ -70,7 +86,7 @@ TOutcomeMessage OutcomeMessage(std::int32_t Result, const TRunReport& Report) {
     case rcDone:
         return {QMessageBox::Information, information,
                 QStringLiteral("\nCongratulation! Converting Successed!") +
-                    SkippedFilesText(Report.Skipped)};
+                    ReportedFilesText(Report)};
     case rcAborted: {
         QString text = QStringLiteral("\nAborted!");
         if (!Report.Reason.empty()) {

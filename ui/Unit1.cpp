@@ -3,6 +3,7 @@
 #include "Unit1.h"
 
 #include "JpegPicture.h"
+#include "PageOptionsDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +13,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,6 +66,7 @@ QCheckBox::indicator:unchecked { image: url(:/skin/ImageCheckOff.png); }
 QCheckBox::indicator:checked { image: url(:/skin/ImageCheckOn.png); }
 #ListView1 { color: #ff0000; }
 QLabel#Label1 { color: #55657d; }
+QLabel#Label2 { color: #2f80ed; font-weight: bold; }
 QToolTip { background: #1e2a3e; color: #ffffff; border: 1px solid #1e2a3e; padding: 3px; }
 QScrollBar:vertical { background: #f3f6fa; width: 10px; margin: 0; }
 QScrollBar:horizontal { background: #f3f6fa; height: 10px; margin: 0; }
@@ -84,9 +87,24 @@ QFont WindowFont() {
     return font;
 }
 
+} // namespace
+
 QPixmap SkinPicture(const QString& Name) {
-    return QPixmap(QStringLiteral(":/skin/") + Name);
+    const QString path = QStringLiteral(":/skin/") + Name;
+    // On a screen of more device pixels than pixels the picture drawn at
+    // twice the size stands in, as sharp as the screen is.
+    if (qGuiApp->devicePixelRatio() > 1) {
+        const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+        QPixmap sharp(path.left(dot) + QStringLiteral("@2x") + path.mid(dot));
+        if (!sharp.isNull()) {
+            sharp.setDevicePixelRatio(2);
+            return sharp;
+        }
+    }
+    return QPixmap(path);
 }
+
+namespace {
 
 // Whether xdg-mime knows an application for files of MimeType; not when
 // there is no xdg-mime. It answers in a fraction of a second.
@@ -182,6 +200,7 @@ void TForm1::CreateDesign() {
     ImageJia = Sheet(QStringLiteral("ImageJia"));
     ImageJian = Sheet(QStringLiteral("ImageJian"));
     ImageDropDown = Sheet(QStringLiteral("ImageDropDown"));
+    ImageOptions = Sheet(QStringLiteral("ImageOptions"));
 
     ShellTreeView1 = new TShellTreeView(this);
     ShellTreeView1->setGeometry(23, 108, 172, 252);
@@ -228,7 +247,8 @@ void TForm1::CreateDesign() {
     Image7 = new TImage(Panel1);
     Image7->setGeometry(1, 1, 151, 127);
     Image7->SetCenter(true);
-    Image7->SetPicture(SkinPicture(QStringLiteral("Image7.png")));
+    previewPlaceholder_ = SkinPicture(QStringLiteral("Image7.png"));
+    Image7->SetPicture(previewPlaceholder_);
     Image7->setToolTip(QStringLiteral("Preview of selected jpg"));
     // Two threads: a click on another photograph need not wait for a slow
     // one that nobody wants any more.
@@ -273,6 +293,25 @@ void TForm1::CreateDesign() {
     ImgBtnDown = new TImgBtn(Panel2);
     ImgBtnDown->resize(40, 40);
     ImgBtnDown->setToolTip(QStringLiteral("Move down selected jpg"));
+    Label2 = new QLabel(Panel2);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(322, 3, 80, 14);
+    // Every change of the list, whoever makes it, comes here.
+    QAbstractItemModel* entries = ListView1->model();
+    const auto changed = [this] { ListView1Changed(); };
+    QObject::connect(entries, &QAbstractItemModel::rowsInserted, this, changed);
+    QObject::connect(entries, &QAbstractItemModel::rowsRemoved, this, changed);
+    QObject::connect(entries, &QAbstractItemModel::rowsMoved, this, changed);
+    QObject::connect(entries, &QAbstractItemModel::modelReset, this, changed);
+    QObject::connect(entries, &QAbstractItemModel::layoutChanged, this, changed);
+    QObject::connect(entries, &QAbstractItemModel::dataChanged, this,
+                     [this](const QModelIndex&, const QModelIndex&, const QList<int>& Roles) {
+                         // A rename; not the marks being set or cleared.
+                         if (Roles.isEmpty() || Roles.contains(Qt::DisplayRole) ||
+                             Roles.contains(Qt::EditRole)) {
+                             ListView1Changed();
+                         }
+                     });
 
     ComboBox2 = new QComboBox(this);
     ComboBox2->setGeometry(600, 200, 129, 22);
@@ -327,11 +366,12 @@ void TForm1::CreateDesign() {
     ImgBtnConvert = button(this, 83, 83, nullptr);
 
     CheckBox1 = new QCheckBox(QStringLiteral("Upright (EXIF)"), this);
-    CheckBox1->resize(135, 16);
+    CheckBox1->resize(118, 16);
     CheckBox1->setToolTip(
         QStringLiteral("Show each photo upright, as the camera's orientation tag says"));
     // Any change of the box, clicked, keyed or set, comes here.
     QObject::connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(CheckBox1); });
+    ImgBtnOptions = button(this, 24, 22, "Page and photo options");
     ImgBtnStop = button(this, 83, 83, nullptr);
 
     ImageProgress = new TImage(this);
@@ -379,6 +419,7 @@ void TForm1::CreateDesign() {
     click(ImgBtnHome, &TForm1::ImgBtnHomeClick);
     click(ImgBtnHelp, &TForm1::ImgBtnHelpClick);
     click(ImgBtnDropDown, &TForm1::ImgBtnDropDownClick);
+    click(ImgBtnOptions, &TForm1::ImgBtnOptionsClick);
 
     const auto spin = [this](TImgBtn* Button, void (TForm1::*Down)(TWMMouse&)) {
         Button->OnMouseDown = [this, Down](TWMMouse& Msg) { (this->*Down)(Msg); };
@@ -433,6 +474,7 @@ void TForm1::CreateDesign() {
                                       ImgBtnQ1,
                                       ImgBtnQ2,
                                       CheckBox1,
+                                      ImgBtnOptions,
                                       ImgBtnConvert,
                                       ImgBtnStop,
                                       ImgBtnHome,
@@ -458,7 +500,7 @@ void TForm1::CreateDesign() {
 TImage* TForm1::Sheet(const QString& Name) {
     auto* sheet = new TImage(PanelImage);
     sheet->SetPicture(SkinPicture(Name + QStringLiteral(".png")));
-    sheet->resize(sheet->Picture().size());
+    sheet->resize(sheet->Picture().deviceIndependentSize().toSize());
     return sheet;
 }
 

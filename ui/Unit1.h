@@ -13,11 +13,14 @@
 #include "cShellListView.h"
 #include "cShellTreeView.h"
 
+#include "run/RunReport.h"
+
 #include <QRegion>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,9 +58,13 @@ class TForm1;
 extern TForm1* Form1;
 
 // The progress callback of a conversion: serves the window's pending events,
-// then counts the report on the progress strip (StepProgressStrip). The
-// report itself is not shown.
+// then counts the report on the progress strip (StepProgressStrip) and in
+// the status text (ShowRunCount).
 void UpdateProgressStrip(const std::string& Text, std::int64_t Total, std::int64_t Done);
+
+// The skin's picture Name (":/skin/Name"): the one drawn at twice the size,
+// Name@2x, where the screen has more device pixels than pixels.
+QPixmap SkinPicture(const QString& Name);
 
 // The rounded-rectangle region from (Left, Top) to (Right, Bottom), right and
 // bottom edges excluded, with corner ellipses EllipseWidth x EllipseHeight.
@@ -89,6 +96,7 @@ public:
     TImage* ImageJia;
     TImage* ImageJian;
     TImage* ImageDropDown;
+    TImage* ImageOptions;
 
     TShellTreeView* ShellTreeView1;
     TShellListView* ShellListView1;
@@ -107,6 +115,8 @@ public:
     TImgBtn* ImgBtnPath;
     TImgBtn* ImgBtnUp;
     TImgBtn* ImgBtnDown;
+    // The number of entries, on the strip over the list.
+    QLabel* Label2;
 
     QComboBox* ComboBox2;
     QWidget* Panel3;
@@ -121,6 +131,7 @@ public:
     TImgBtn* ImgBtnQ1;
     TImgBtn* ImgBtnQ2;
     QCheckBox* CheckBox1;
+    TImgBtn* ImgBtnOptions;
     QTimer* Timer1;
     QFileDialog* SaveDialog1;
 
@@ -160,10 +171,10 @@ public:
     void ShellListView1EndDrag(QObject* Sender, QObject* Target, int X, int Y);
     void ShellListView1KeyDown(QObject* Sender, int& Key, TShiftState Shift);
     // Shows the JPEG file Path in Image7, shrunk by a whole factor to about
-    // the box's size. The picture is decoded in PreviewWork and shown when
-    // it is ready, unless another preview was asked for meanwhile; a
-    // decoding error then reaches the application's error box, the preview
-    // unchanged.
+    // the box's size, upright with "Upright (EXIF)". The picture is decoded
+    // in PreviewWork and shown when it is ready, unless another preview was
+    // asked for meanwhile; a decoding error then puts the placeholder back
+    // and reaches the application's error box, naming the file.
     void ShowPreview(const QString& Path);
 
     // The conversion list (ConversionList.cpp).
@@ -193,6 +204,14 @@ public:
     void ImgBtnDelsClick(QObject* Sender);
     void ListView1KeyDown(QObject* Sender, int& Key, TShiftState Shift);
     void ListView1DropFiles(QObject* Sender, const QStringList& Files);
+    // After any change of the list: its count shown, and the marks of the
+    // last run's report gone, since they may no longer fit.
+    void ListView1Changed();
+    // Marks the entries of the files a run left out, and of the photos whose
+    // data was incomplete, with a colour and their reason as a tip; the
+    // marks of an earlier run go.
+    void MarkReportedEntries(const std::vector<TSkippedFile>& Skipped,
+                             const std::vector<TSkippedFile>& Incomplete);
 
     // The options panel (OptionsPanel.cpp).
     void ImgBtnDropDownClick(QObject* Sender);
@@ -206,6 +225,8 @@ public:
     void ImgBtnWidth1MouseUp(TWMMouse& Msg);
     void Timer1Timer();
     void CheckBox1Click(QObject* Sender);
+    // Opens the page and photo options (TPageOptionsDialog) on PageOptions.
+    void ImgBtnOptionsClick(QObject* Sender);
 
     // The Convert and Stop commands (ConvertCommand.cpp).
     void ImgBtnConvertClick(QObject* Sender);
@@ -216,6 +237,12 @@ public:
     // to report once per list entry, twice in "Same size".
     void StartProgressStrip(bool SameSize);
     void StepProgressStrip();
+    // The status text of a run of Files: "Converting... n / N", n counting
+    // the photographs done: prepared in "Same size", embedded in "Original
+    // size". ShowRunCount takes one report of the run (Report and Done as
+    // the progress callback has them).
+    void StartRunCount(const std::vector<std::string>& Files);
+    void ShowRunCount(const std::string& Report, std::int64_t Done);
 
     // Starts moving the window with the mouse, for a left press on the
     // background. Replaceable, so that a test can see it happen.
@@ -256,6 +283,7 @@ private:
     void MoveSelectedEntry(int By);
     void AppendFolder(const QString& Folder);
     void DragByHand();
+    void ClearEntryMarks();
     void StartSpin(int Action);
     // One step of spin action 1 to 6; raises EConvertError for a field that
     // is no whole number.
@@ -263,8 +291,12 @@ private:
     void ConvertEntries(const QString& OutputFile);
     void LeaveBusyLook();
     void OpenOrTell(const QUrl& Url, const QString& What);
-    QImage ComposePictures() const;
+    // The window's pictures at Ratio device pixels a pixel.
+    QImage ComposePictures(double Ratio) const;
 
+    QPixmap previewPlaceholder_;
+    // The file the preview shows; empty for the placeholder.
+    QString previewPath_;
     QRegion region_;
     bool shapeUpdatePending_ = false;
     bool draggingByHand_ = false;
@@ -277,6 +309,11 @@ private:
     int wheelAngle_ = 0;
     std::int64_t progressReports_ = 0;
     bool progressSameSize_ = true;
+    std::set<std::string> runFiles_;
+    std::int64_t runPhotos_ = 0;
+    std::int64_t runDone_ = 0;
+    // Some entries carry a run's marks.
+    bool entriesMarked_ = false;
 };
 
 } // namespace vorpane

@@ -3,6 +3,8 @@
 // shape.
 #include "Unit1.h"
 
+#include "PageOptionsDialog.h"
+
 #include <QBitmap>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -112,27 +114,39 @@ void TForm1::FormCreate() {
     ImageProgress->move(578, 378);
     ImageProgress->resize(1, ImageProgress->height());
     CheckBox1->move(600, 409);
+    SkinButton(ImgBtnOptions, 722, 406, ImageOptions);
 
     CheckBox1->setChecked(false);
     AutoOrientMode = false;
+    PageOptions = {};
     SameSizeMode = true;
     SpinAction = 0;
     Timer1->stop();
 
     Label1->hide();
+    ListView1Changed();
 }
 
 void TForm1::SkinButton(TImgBtn* Button, int Left, int Top, TImage* FromSheet) {
     Button->raise();
     Button->move(Left, Top);
-    const QPixmap& sheet = FromSheet->Picture();
+    const QSize sheet = FromSheet->Picture().deviceIndependentSize().toSize();
     LoadButtonSkin(Button, FromSheet, sheet.width() / 4, sheet.height(), 0, 0);
 }
 
+// Sizes and places are the window's pixels; a sheet drawn at twice the size
+// gives frames of twice as many device pixels.
 void TForm1::LoadButtonSkin(TImgBtn* Button, TImage* Sheet, int Width, int Height, int X, int Y) {
     const QImage sheet = Sheet->Picture().toImage().convertToFormat(QImage::Format_RGB32);
+    const double ratio = Sheet->Picture().devicePixelRatio();
+    const auto device = [ratio](int Pixels) {
+        return static_cast<int>(std::lround(Pixels * ratio));
+    };
     const auto frame = [&](int Index) {
-        return MakeTransparentBitmap(sheet.copy(X + Index * (Width + 1), Y, Width, Height));
+        QImage cut =
+            sheet.copy(device(X + Index * (Width + 1)), device(Y), device(Width), device(Height));
+        cut.setDevicePixelRatio(ratio);
+        return MakeTransparentBitmap(cut);
     };
     Button->SetPic(frame(0));
     Button->SetPicUp(frame(1));
@@ -251,8 +265,9 @@ bool TForm1::event(QEvent* Event) {
 // What the window shows through its picture controls, with every other
 // control painted over in a colour that is never the key colour: only the
 // pictures can make the window see-through.
-QImage TForm1::ComposePictures() const {
-    QImage canvas(size(), QImage::Format_RGB32);
+QImage TForm1::ComposePictures(double Ratio) const {
+    QImage canvas(size() * Ratio, QImage::Format_RGB32);
+    canvas.setDevicePixelRatio(Ratio);
     canvas.fill(Qt::black);
     QPainter painter(&canvas);
     const std::function<void(const QWidget*, QPoint, QRect)> paint =
@@ -280,9 +295,43 @@ QImage TForm1::ComposePictures() const {
     return canvas;
 }
 
+namespace {
+
+// The window's mask has a bit for each of the window's pixels, however many
+// device pixels the screen gives each: a pixel is see-through when all of
+// its device pixels show the key colour.
+QImage KeyPixelsAtWindowSize(const QImage& Composed, QSize Size) {
+    QImage pixels(Size, QImage::Format_RGB32);
+    pixels.fill(Qt::black);
+    const double ratio = double(Composed.width()) / Size.width();
+    const auto device = [ratio](int Pixel) { return static_cast<int>(std::floor(Pixel * ratio)); };
+    for (int y = 0; y < Size.height(); ++y) {
+        auto* out = reinterpret_cast<QRgb*>(pixels.scanLine(y));
+        for (int x = 0; x < Size.width(); ++x) {
+            bool key = true;
+            for (int dy = device(y); key && dy < std::max(device(y + 1), device(y) + 1); ++dy) {
+                const auto* in = reinterpret_cast<const QRgb*>(Composed.constScanLine(dy));
+                for (int dx = device(x); key && dx < std::max(device(x + 1), device(x) + 1); ++dx) {
+                    key = in[dx] == kKeyColour;
+                }
+            }
+            if (key) {
+                out[x] = kKeyColour;
+            }
+        }
+    }
+    return pixels;
+}
+
+} // namespace
+
 void TForm1::UpdateShape() {
+    QImage composed = ComposePictures(devicePixelRatioF());
+    if (composed.size() != size()) {
+        composed = KeyPixelsAtWindowSize(composed, size());
+    }
     // The mask image holds 0 (which QBitmap takes as set) for the key colour.
-    const QImage keyPixels = ComposePictures().createMaskFromColor(kKeyColour, Qt::MaskOutColor);
+    const QImage keyPixels = composed.createMaskFromColor(kKeyColour, Qt::MaskOutColor);
     const QRegion shape = region_ - QRegion(QBitmap::fromImage(keyPixels));
     if (shape != mask()) {
         setMask(shape);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -286,6 +287,39 @@ TEST_F(BrowserTest, LargeIconsShowEachPhotographsThumbnailOnceItIsMade) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->ShellListView1->Thumbnails()->Idle(); }));
     EXPECT_LT(redPixels(0), 64 * 33);
     EXPECT_EQ(redPixels(1), 0);
+}
+
+TEST_F(BrowserTest, LargeIconThumbnailsFollowTheUprightBox) {
+    TScratchFolder photos;
+    QImage stored(400, 200, QImage::Format_RGB32);
+    stored.fill(qRgb(220, 0, 0));
+    photos.TurnedJpeg(QStringLiteral("turned.jpg"), stored, 6);
+    ShowForm();
+    Browse(photos.Path());
+    form->ImageBgMouseDown(form->ImageBg, mbLeft, 0, 300, 90); // large icons
+    QAbstractItemView* view = form->ShellListView1->CurrentView();
+    // The red part of the item as shown: the thumbnail.
+    const auto redArea = [&] {
+        const QRect item = view->visualRect(view->model()->index(0, 0, view->rootIndex()));
+        const QImage shown = view->viewport()->grab(item).toImage();
+        QRect red;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                const QRgb pixel = shown.pixel(x, y);
+                if (qRed(pixel) > 180 && qGreen(pixel) < 60 && qBlue(pixel) < 60) {
+                    red |= QRect(x, y, 1, 1);
+                }
+            }
+        }
+        return red.size();
+    };
+    // As stored, then turned upright by a click on the box, then back.
+    for (const QSize expected : {QSize(64, 32), QSize(32, 64), QSize(64, 32)}) {
+        SCOPED_TRACE(testing::Message() << expected.width() << " x " << expected.height());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return redArea() == expected; }, 10000))
+            << redArea().width() << " x " << redArea().height();
+        QTest::mouseClick(form->CheckBox1, Qt::LeftButton, {}, QPoint(7, 8));
+    }
 }
 
 TEST_F(BrowserTest, AddAllAndAddSelectedKeepTheFileListsOrder) {

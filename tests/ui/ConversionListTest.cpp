@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
@@ -174,6 +175,32 @@ TEST_F(ConversionListTest, DeleteAndCtrlArrowsWorkTheSelectedEntryThroughKeys) {
     QTest::keyClick(form->ListView1, Qt::Key_Up);
     EXPECT_EQ(EntryNames(*form), (QStringList{"1.jpg", "2.jpg"}));
     EXPECT_EQ(SelectedRow(), 0);
+}
+
+TEST_F(ConversionListTest, TheStripOverTheListCountsTheEntriesThroughAddsAndRemoves) {
+    TScratchFolder folder;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+        folder.Jpeg(QString::fromLatin1(name), 8, 8);
+    }
+    form->ShellTreeView1->SetPath(folder.Path());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->ShellListView1->Reading(); }));
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const auto count = [&] { return form->Label2->text(); };
+    EXPECT_EQ(count(), QStringLiteral("0 photos"));
+    QTest::mouseClick(form->ImgBtnAdds, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(count(), QStringLiteral("3 photos"));
+    form->ListView1->setFocus();
+    Select(0);
+    QTest::keyClick(form->ListView1, Qt::Key_Delete);
+    Select(0);
+    QTest::mouseClick(form->ImgBtnDel, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(count(), QStringLiteral("1 photo"));
+    form->AppendFiles({folder.Path()});
+    EXPECT_EQ(count(), QStringLiteral("4 photos"));
+    QTest::mouseClick(form->ImgBtnDels, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(count(), QStringLiteral("0 photos"));
 }
 
 TEST_F(ConversionListTest, CommandLineAndDroppedFilesAreAppendedInOrderOthersNamed) {

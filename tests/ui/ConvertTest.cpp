@@ -3,20 +3,28 @@
 // through the window as a person would, the PDFs checked by outside readers.
 #include "UiTestSupport.h"
 
+#include "OutcomeMessage.h"
+#include "PageOptionsDialog.h"
 #include "WholeNumber.h"
 #include "prepare/JpegUtils.h"
 #include "run/ConversionRun.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QColorSpace>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -71,6 +79,23 @@ protected:
         }));
         form->ImgBtnAddsClick(form->ImgBtnAdds);
         ASSERT_EQ(form->EntryCount(), Files);
+    }
+
+    // Opens the page options with a click and works the dialog by Work, as
+    // a person would, then clicks OK.
+    void ChooseOptions(const std::function<void(TPageOptionsDialog& Dialog)>& Work) {
+        bool worked = false;
+        QTimer::singleShot(0, form.get(), [&] {
+            ASSERT_TRUE(
+                QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
+            auto* dialog = dynamic_cast<TPageOptionsDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            Work(*dialog);
+            QTest::mouseClick(dialog->Buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+            worked = true;
+        });
+        Click(form->ImgBtnOptions);
+        ASSERT_TRUE(worked);
     }
 
     void ExpectIdleLook() const {
@@ -259,6 +284,41 @@ TEST_F(ConvertTest, TheProgressStripCountsReportsAgainstTheReportsExpected) {
     }
 }
 
+TEST_F(ConvertTest, TheStatusTextCountsThePhotographsDone) {
+    const std::vector<std::string> files = {"/p/1.jpg", "/p/2.jpg", "/p/3.jpg"};
+    struct TReport {
+        const char* text;
+        std::int64_t done;
+    };
+    const struct {
+        bool sameSize;
+        std::vector<TReport> reports;
+        const char* shown;
+    } cases[] = {
+        // "Same size": the preparation's place in the list; a file it left
+        // out (2) gives no report, embedding the prepared ones none counted.
+        {true, {{"converting..", 0}, {"/p/1.jpg", 1}}, "Converting... 1 / 3"},
+        {true, {{"/p/1.jpg", 1}, {"/p/3.jpg", 3}, {"/tmp/run/0.jpg", 900}}, "Converting... 3 / 3"},
+        {true,
+         {{"/p/1.jpg", 1}, {"/tmp/run/0.jpg", 1}, {"/tmp/run/1.jpg", 2}},
+         "Converting... 1 / 3"},
+        // "Original size": each photograph embedded.
+        {false, {{"converting..", 0}, {"/p/1.jpg", 100}, {"/p/2.jpg", 200}}, "Converting... 2 / 3"},
+        {false,
+         {{"/p/1.jpg", 1}, {"/p/2.jpg", 2}, {"/p/3.jpg", 3}, {"Finished!", 0}},
+         "Converting... 3 / 3"},
+    };
+    for (const auto& c : cases) {
+        form->StartProgressStrip(c.sameSize);
+        form->StartRunCount(files);
+        EXPECT_EQ(form->Label1->text(), QStringLiteral("Converting... 0 / 3"));
+        for (const TReport& report : c.reports) {
+            UpdateProgressStrip(report.text, 0, report.done);
+        }
+        EXPECT_EQ(form->Label1->text(), QString::fromLatin1(c.shown));
+    }
+}
+
 TEST_F(ConvertTest, AnEmptyListOnlyAsksForFiles) {
     Click(form->ImgBtnConvert);
     ASSERT_EQ(shown.size(), 1u);
@@ -365,6 +425,35 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
             EXPECT_EQ(shown[0].Text, c.message);
         }
         ExpectIdleLook();
+    }
+}
+
+TEST(OutcomeMessageTest, PhotosLeftOutAndIncompleteAreNamedWithWhy) {
+    const TSkippedFile bad{"/p/bad.jpg", "JPEG error #53"};
+    const TSkippedFile cut{"/p/cut.jpg", "Premature end of JPEG file"};
+    const struct {
+        std::int32_t result;
+        TRunReport report;
+        QString text;
+    } rows[] = {
+        {rcDone,
+         {{}, {}, {bad}, {cut}},
+         "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n/p/bad.jpg: "
+         "JPEG error #53\n\nThis photo's data was incomplete; its page shows what there was:\n"
+         "/p/cut.jpg: Premature end of JPEG file"},
+        {rcDone,
+         {{}, {}, {}, {cut, cut}},
+         "\nCongratulation! Converting Successed!\n\nThese photos' data was incomplete; their "
+         "pages show what there was:\n/p/cut.jpg: Premature end of JPEG file\n/p/cut.jpg: "
+         "Premature end of JPEG file"},
+        // Skipping left nothing to write.
+        {rcNoFiles,
+         {{}, {}, {bad}, {}},
+         "\nNo PDF written: no listed file could be converted.\n\nThis listed file gave no "
+         "page:\n/p/bad.jpg: JPEG error #53"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(OutcomeMessage(row.result, row.report).Text, row.text);
     }
 }
 
@@ -493,6 +582,212 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
         EXPECT_EQ(PageSizes(answer), mode.sizes) << mode.file;
         ExpectIdleLook();
     }
+}
+
+// The same choice in the dialog and on vorpane-convert's command line gives
+// the same document, byte for byte, in both modes.
+TEST_F(ConvertTest, TheOptionsDialogsChoicesReachTheRunAsVorpaneConvertsOptionsDo) {
+    photos.Jpeg(QStringLiteral("1 wide.jpg"), 640, 480, 0xFF8040A0);
+    photos.Jpeg(QStringLiteral("2 tall.jpg"), 300, 500, 0xFF20A060);
+    photos.Text(QStringLiteral("3 broken.jpg"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VORPANE_TEST_DATA "/pil_hopper_gray.jpg"),
+                            photos.File(QStringLiteral("4 grey.jpg"))));
+    QImage profiled(320, 240, QImage::Format_RGB32);
+    profiled.fill(0xFF3060C0);
+    profiled.setColorSpace(QColorSpace(QColorSpace::AdobeRgb));
+    ASSERT_TRUE(profiled.save(photos.File(QStringLiteral("5 profile.jpg")), "JPG", 90));
+    AddAllFrom(photos.Path(), 5);
+    const std::vector<std::string> all = form->EntryPaths();
+    // Keys: Down steps the paper from "Picture size" to A3, A4, ...
+    const auto paper = [](TPageOptionsDialog& Dialog, int Steps) {
+        Dialog.Paper->setFocus();
+        for (int i = 0; i < Steps; ++i) {
+            QTest::keyClick(Dialog.Paper, Qt::Key_Down);
+        }
+    };
+    const auto type = [](QAbstractSpinBox* Field, const char* Text) {
+        Field->setFocus();
+        QTest::keyClick(Field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(Field, QString::fromLatin1(Text));
+    };
+    struct TCase {
+        const char* name;
+        int comboIndex;
+        std::function<void(TPageOptionsDialog&)> choose;
+        QStringList arguments; // vorpane-convert's
+        QString extra;         // the list's file besides the first two
+    };
+    const TCase cases[] = {
+        {"A4, 10 mm, original",
+         1,
+         [&](TPageOptionsDialog& Dialog) {
+             paper(Dialog, 2);
+             type(Dialog.Margin, "10");
+         },
+         {"--paper", "A4", "--margin", "10mm"},
+         {}},
+        {"Letter, 12.5 mm, same size",
+         0,
+         [&](TPageOptionsDialog& Dialog) {
+             paper(Dialog, 4);
+             type(Dialog.Margin, "12.5");
+         },
+         {"--size", "800x600", "--paper", "Letter", "--margin", "12.5mm"},
+         {}},
+        {"300 dpi, original",
+         1,
+         [&](TPageOptionsDialog& Dialog) { type(Dialog.Dpi, "300"); },
+         {"--dpi", "300"},
+         {}},
+        {"skip, same size",
+         0,
+         [&](TPageOptionsDialog& Dialog) {
+             Dialog.SkipBad->setFocus();
+             QTest::keyClick(Dialog.SkipBad, Qt::Key_Space);
+         },
+         {"--size", "800x600", "--skip-bad"},
+         "3 broken.jpg"},
+        {"skip, original",
+         1,
+         [&](TPageOptionsDialog& Dialog) {
+             QTest::mouseClick(Dialog.SkipBad, Qt::LeftButton, {}, QPoint(5, 5));
+         },
+         {"--skip-bad"},
+         "3 broken.jpg"},
+        {"grey, original",
+         1,
+         [&](TPageOptionsDialog& Dialog) {
+             QTest::mouseClick(Dialog.Grey, Qt::LeftButton, {}, QPoint(5, 5));
+         },
+         {"--grey"},
+         "4 grey.jpg"},
+        {"colour profiles, original",
+         1,
+         [&](TPageOptionsDialog& Dialog) {
+             Dialog.ColourProfiles->setFocus();
+             QTest::keyClick(Dialog.ColourProfiles, Qt::Key_Space);
+         },
+         {"--colour-profile"},
+         "5 profile.jpg"},
+        {"colour profiles, same size",
+         0,
+         [&](TPageOptionsDialog& Dialog) {
+             QTest::mouseClick(Dialog.ColourProfiles, Qt::LeftButton, {}, QPoint(5, 5));
+         },
+         {"--size", "800x600", "--colour-profile"},
+         "5 profile.jpg"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        form->ComboBox2->setCurrentIndex(c.comboIndex);
+        PageOptions = {};
+        ChooseOptions(c.choose);
+        form->ListView1->clear();
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (i < 2 || (!c.extra.isEmpty() && QString::fromStdString(all[i]).endsWith(c.extra))) {
+                form->AppendEntry(QString::fromStdString(all[i]), false);
+            }
+        }
+        shown.clear();
+        answer = out.File(QStringLiteral("window.pdf"));
+        QFile::remove(answer);
+        Click(form->ImgBtnConvert);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_TRUE(shown[0].Text.startsWith(QStringLiteral("\nCongratulation!")))
+            << shown[0].Text.toStdString();
+
+        const QString cli = out.File(QStringLiteral("cli.pdf"));
+        QStringList arguments = c.arguments;
+        arguments << QStringLiteral("-q") << QStringLiteral("-o") << cli;
+        for (const std::string& path : form->EntryPaths()) {
+            arguments << QString::fromStdString(path);
+        }
+        QProcess convert;
+        convert.start(QStringLiteral(VORPANE_CONVERT), arguments);
+        ASSERT_TRUE(convert.waitForFinished(60000));
+        ASSERT_EQ(convert.exitCode(), 0) << convert.readAllStandardError().toStdString();
+        QFile window(answer);
+        QFile command(cli);
+        ASSERT_TRUE(window.open(QIODevice::ReadOnly) && command.open(QIODevice::ReadOnly));
+        const QByteArray document = window.readAll();
+        EXPECT_EQ(document, command.readAll());
+        // Not the document without the choice: the broken file left out,
+        // the grey one embedded, the profile kept, or pages other than the
+        // fixed layout's.
+        if (c.extra.isEmpty()) {
+            EXPECT_FALSE(PageSizes(answer).contains(QStringLiteral("640 x 480")));
+            EXPECT_FALSE(PageSizes(answer).contains(QStringLiteral("800 x 600")));
+        } else if (c.extra.contains(QStringLiteral("broken"))) {
+            EXPECT_EQ(PageSizes(answer).size(), 2);
+        } else if (c.extra.contains(QStringLiteral("grey"))) {
+            EXPECT_TRUE(document.contains("/DeviceGray"));
+        } else {
+            EXPECT_TRUE(document.contains("/ICCBased"));
+        }
+    }
+}
+
+// With "Skip photos that can't be converted" one run gives the document of
+// the rest, one message names every file left out, and the list marks them
+// until it changes.
+TEST_F(ConvertTest, SkippedFilesAreNamedOnceAndMarkedInTheListUntilItChanges) {
+    photos.Jpeg(QStringLiteral("a.jpg"), 64, 48);
+    photos.Text(QStringLiteral("b broken.jpg"));
+    photos.Jpeg(QStringLiteral("c.jpg"), 64, 48);
+    photos.Text(QStringLiteral("d empty.jpg"), {});
+    AddAllFrom(photos.Path(), 4);
+    ChooseOptions([](TPageOptionsDialog& Dialog) {
+        QTest::mouseClick(Dialog.SkipBad, Qt::LeftButton, {}, QPoint(5, 5));
+    });
+    EXPECT_TRUE(PageOptions.SkipBad);
+    answer = out.File(QStringLiteral("album.pdf"));
+    Click(form->ImgBtnConvert);
+    ASSERT_EQ(shown.size(), 1u);
+    const QString text = shown[0].Text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("\nCongratulation! Converting Successed!\n\nThese "
+                                               "listed files gave no page:\n")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(photos.File(QStringLiteral("b broken.jpg")) + QStringLiteral(": ")));
+    EXPECT_TRUE(text.contains(photos.File(QStringLiteral("d empty.jpg")) + QStringLiteral(": ")));
+    EXPECT_FALSE(text.contains(photos.File(QStringLiteral("a.jpg"))));
+    EXPECT_EQ(PageSizes(answer).size(), 2);
+
+    const auto marked = [&] {
+        QList<bool> rows;
+        for (int row = 0; row < form->EntryCount(); ++row) {
+            rows << form->ListView1->topLevelItem(row)->data(0, Qt::BackgroundRole).isValid();
+        }
+        return rows;
+    };
+    EXPECT_EQ(marked(), (QList<bool>{false, true, false, true}));
+    EXPECT_FALSE(form->ListView1->topLevelItem(1)->toolTip(1).isEmpty());
+    // The next report's marks replace them: a photo with incomplete data,
+    // then the same run again.
+    const std::vector<TSkippedFile> none;
+    form->MarkReportedEntries(none, {{form->EntryPaths()[2], "cut short"}});
+    EXPECT_EQ(marked(), (QList<bool>{false, false, true, false}));
+    Click(form->ImgBtnConvert);
+    EXPECT_EQ(marked(), (QList<bool>{false, true, false, true}));
+    // Sorting is a change of the list like any other.
+    Click(form->ImgBtnName);
+    EXPECT_EQ(marked(), (QList<bool>{false, false, false, false}));
+
+    // "Original size" embeds a photo cut short as far as it goes, names it
+    // and marks it.
+    QFile whole(photos.File(QStringLiteral("c.jpg")));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QString cut = photos.Text(QStringLiteral("e cut.jpg"), whole.readAll().chopped(2));
+    form->ListView1->clear();
+    form->AppendEntry(photos.File(QStringLiteral("a.jpg")), false);
+    form->AppendEntry(cut, false);
+    form->ComboBox2->setCurrentIndex(1);
+    shown.clear();
+    Click(form->ImgBtnConvert);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].Text.contains(QStringLiteral("data was incomplete")) &&
+                shown[0].Text.contains(cut))
+        << shown[0].Text.toStdString();
+    EXPECT_EQ(marked(), (QList<bool>{false, true}));
 }
 
 TEST_F(ConvertTest, StopDuringALongRunKeepsTheOldFile) {

@@ -1,7 +1,8 @@
-#include "Unit1.h"
+#include "UiTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -130,7 +131,9 @@ TEST_F(FormTest, FormCreatePlacesEveryControl) {
         {"Image7", form->Image7, {1, 1, 151, 127}, form->Panel1},
         {"ListView1", form->ListView1, {15, 384, 481, 129}, form.get()},
         {"ComboBox2", form->ComboBox2, {600, 200, 129, 22}, form.get()},
-        {"CheckBox1", form->CheckBox1, {600, 409, 135, 16}, form.get()},
+        {"CheckBox1", form->CheckBox1, {600, 409, 118, 16}, form.get()},
+        {"ImgBtnOptions", form->ImgBtnOptions, {722, 406, 24, 22}, form.get()},
+        {"Label2", form->Label2, {322, 3, 80, 14}, form->Panel2},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -466,6 +469,76 @@ TEST_F(FormTest, KeyColourInAButtonFrameIsSeeThroughWhileShown) {
     EXPECT_TRUE(form->mask().contains(key));
 }
 
+// Run by ctest with QT_SCALE_FACTOR=2 (ui_hidpi): two device pixels a
+// window pixel.
+class HiDpiFormTest : public FormTest {
+protected:
+    void SetUp() override {
+        if (qGuiApp->devicePixelRatio() != 2) {
+            GTEST_SKIP() << "needs QT_SCALE_FACTOR=2";
+        }
+        FormTest::SetUp();
+    }
+};
+
+TEST_F(HiDpiFormTest, TheSkinIsDrawnAtTwiceTheSizeAndFitsAsAtOne) {
+    for (TImgBtn* button :
+         {form->ImgBtnMin, form->ImgBtnClose, form->ImgBtnName, form->ImgBtnUp, form->ImgBtnAdd,
+          form->ImgBtnConvert, form->ImgBtnStop, form->ImgBtnHelp, form->ImgBtnQ1,
+          form->ImgBtnDropDown, form->ImgBtnOptions}) {
+        for (const QPixmap* picture : {&button->Pic(), &button->PicUp(), &button->PicDown()}) {
+            EXPECT_EQ(picture->devicePixelRatio(), 2);
+        }
+    }
+    EXPECT_EQ(form->ImgBtnConvert->Pic().size(), QSize(166, 166));
+    // The hover frame is the large sheet's second frame, cut at twice the
+    // window's places: the frame's middle row, where no pixel is left out.
+    const QImage sheet = QImage(QStringLiteral(":/skin/ImageConvert@2x.png"))
+                             .convertToFormat(QImage::Format_RGB32)
+                             .copy(2 * 84, 0, 166, 166);
+    const QImage hover =
+        form->ImgBtnConvert->PicUp().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int x = 40; x < 126; ++x) {
+        ASSERT_EQ(hover.pixel(x, 83), sheet.pixel(x, 83)) << x;
+    }
+    EXPECT_EQ(form->ImageBg->Picture().size(), QSize(1538, 1094));
+    EXPECT_EQ(form->ImageBg->Picture().deviceIndependentSize(), QSizeF(769, 547));
+    EXPECT_EQ(form->Image7->PictureOrigin(), QPoint(0, 0));
+    // The same shape as at scale 1: the rounded region, nothing of the
+    // pictures see-through.
+    ShowForm();
+    EXPECT_EQ(form->mask(), RoundRectRegion(0, 0, 768, 548, 30, 30));
+}
+
+TEST_F(HiDpiFormTest, KeyColourCutsAPixelOnlyWhereAllItsDevicePixelsHaveIt) {
+    QImage background = form->ImageBg->Picture().toImage();
+    const QPoint key(450, 530);
+    for (const QPoint device : {QPoint(900, 1060), QPoint(901, 1060), QPoint(900, 1061),
+                                QPoint(901, 1061), QPoint(904, 1060)}) {
+        background.setPixel(device, kKeyColour);
+    }
+    form->ImageBg->SetPicture(QPixmap::fromImage(background));
+    ShowForm();
+    EXPECT_FALSE(form->mask().contains(key));
+    EXPECT_TRUE(form->mask().contains(key + QPoint(1, 0)));
+    EXPECT_TRUE(form->mask().contains(key + QPoint(2, 0))) << "one device pixel of four";
+}
+
+TEST_F(HiDpiFormTest, PreviewAndThumbnailsHaveTheScreensPixels) {
+    test::TScratchFolder folder;
+    // 400 x 300: shown at 200 x 150 from 400 x 300 pixels; 300 x 200 has
+    // no more pixels than it shows.
+    form->ShowPreview(folder.Jpeg(QStringLiteral("a.jpg"), 400, 300));
+    ASSERT_TRUE(test::WaitForPreview(*form));
+    EXPECT_EQ(form->Image7->Picture().deviceIndependentSize(), QSizeF(200, 150));
+    EXPECT_EQ(form->Image7->Picture().size(), QSize(400, 300));
+    form->ShowPreview(folder.Jpeg(QStringLiteral("b.jpg"), 300, 200));
+    ASSERT_TRUE(test::WaitForPreview(*form));
+    EXPECT_EQ(form->Image7->Picture().size(), QSize(300, 200));
+    EXPECT_EQ(form->Image7->Picture().devicePixelRatio(), 1);
+    EXPECT_EQ(form->ShellListView1->CurrentView()->devicePixelRatioF(), 2);
+}
+
 TEST_F(FormTest, HelpHomepageAndFolderOpenOrAMessageSaysWhatCouldNotBe) {
     const QString beside = QCoreApplication::applicationDirPath();
     const QUrl chm = QUrl::fromLocalFile(beside + "/vorpane.chm");
@@ -568,10 +641,10 @@ TEST_F(FormTest, TabReachesEveryControlInTheOrderOfTheWorkAndButtonsShowIt) {
                                          form->Edit2,          form->ImgBtnHeight1,
                                          form->ImgBtnHeight2,  form->Edit3,
                                          form->ImgBtnQ1,       form->ImgBtnQ2,
-                                         form->CheckBox1,      form->ImgBtnConvert,
-                                         form->ImgBtnHome,     form->ImgBtnHelp,
-                                         form->ImgBtnMin,      form->ImgBtnClose,
-                                         form->ShellTreeView1};
+                                         form->CheckBox1,      form->ImgBtnOptions,
+                                         form->ImgBtnConvert,  form->ImgBtnHome,
+                                         form->ImgBtnHelp,     form->ImgBtnMin,
+                                         form->ImgBtnClose,    form->ShellTreeView1};
     // The focus may sit in a part of the control (the size-mode box's text).
     const auto focused = [](QWidget* Control) {
         QWidget* focus = QApplication::focusWidget();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
@@ -114,30 +115,66 @@ TEST_F(PreviewTest, OnlyTheLatestPreviewIsShownAndOnlyItsErrorReported) {
     EXPECT_EQ(form->Image7->Picture().toImage(), before);
 }
 
-TEST_F(PreviewTest, ClickOnATextFileShowsTheJpegErrorInTheErrorBox) {
-    folder.Text(QStringLiteral("x.jpg"));
+TEST_F(PreviewTest, ClickOnATextFileClearsThePreviewAndNamesTheFileInTheErrorBox) {
+    const QString x = folder.Text(QStringLiteral("x.jpg"));
     form->ShellTreeView1->SetPath(folder.Path());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form->ShellListView1->Reading(); }));
     ASSERT_EQ(form->ShellListView1->ItemCount(), 1);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    const QImage before = Mark();
+    const QImage placeholder = form->Image7->Picture().toImage();
+    Mark();
 
     TErrorBoxCatcher errors;
     QAbstractItemView* view = form->ShellListView1->CurrentView();
-    const QModelIndex x = view->model()->index(0, 0, view->rootIndex());
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(x).center());
+    const QModelIndex index = view->model()->index(0, 0, view->rootIndex());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
     ASSERT_TRUE(test::WaitForPreview(*form));
     ASSERT_EQ(errors.Texts.size(), 1);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^JPEG error #\\d+\\.$"))
+    EXPECT_TRUE(QRegularExpression(
+                    QStringLiteral("^%1: JPEG error #\\d+ ").arg(QRegularExpression::escape(x)))
                     .match(errors.Texts[0])
                     .hasMatch())
         << errors.Texts[0].toStdString();
     EXPECT_EQ(errors.Captions[0], QStringLiteral("Vorpane_ui_tests"));
-    EXPECT_EQ(form->Image7->Picture().toImage(), before);
+    // The photograph shown before is not left standing for this file.
+    EXPECT_EQ(form->Image7->Picture().toImage(), placeholder);
     // The file can still be added.
     form->ImgBtnAddClick(form->ImgBtnAdd);
     EXPECT_EQ(form->EntryCount(), 1);
+}
+
+TEST_F(PreviewTest, UprightBoxTurnsThePreviewAsTheDocumentWill) {
+    // Stored 400 x 200, red above blue; orientation 6: turned a quarter
+    // clockwise, 200 x 400 upright, red on the right.
+    QImage stored(400, 200, QImage::Format_RGB32);
+    stored.fill(qRgb(0, 0, 220));
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 0; x < 400; ++x) {
+            stored.setPixel(x, y, qRgb(220, 0, 0));
+        }
+    }
+    const QString path = folder.TurnedJpeg(QStringLiteral("turned.jpg"), stored, 6);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    Preview(path);
+    ASSERT_EQ(Shown(), QSize(200, 100));
+    EXPECT_TRUE(Near(form->Image7->Picture().toImage().pixel(100, 10), qRgb(220, 0, 0)));
+
+    // Ticked, the shown photograph is turned at once: portrait, so the
+    // factor is the height's, 400 div 127 = 3.
+    QTest::mouseClick(form->CheckBox1, Qt::LeftButton, {}, QPoint(7, 8));
+    ASSERT_TRUE(form->CheckBox1->isChecked());
+    ASSERT_TRUE(test::WaitForPreview(*form));
+    ASSERT_EQ(Shown(), QSize(66, 133));
+    const QImage upright = form->Image7->Picture().toImage();
+    EXPECT_TRUE(Near(upright.pixel(60, 66), qRgb(220, 0, 0)));
+    EXPECT_TRUE(Near(upright.pixel(5, 66), qRgb(0, 0, 220)));
+
+    // Unticked: as stored again.
+    QTest::mouseClick(form->CheckBox1, Qt::LeftButton, {}, QPoint(7, 8));
+    ASSERT_TRUE(test::WaitForPreview(*form));
+    EXPECT_EQ(Shown(), QSize(200, 100));
 }
 
 TEST_F(PreviewTest, FileListPreviewsItsFirstSelectedEntryAlsoOnAClickBesideTheItems) {

@@ -2,6 +2,7 @@
 
 #include "Application.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +28,25 @@ QString TScratchFolder::Jpeg(const QString& Name, int Width, int Height, QRgb Co
         throw std::runtime_error("cannot write " + path.toStdString());
     }
     return path;
+}
+
+QString TScratchFolder::TurnedJpeg(const QString& Name, const QImage& Stored,
+                                   int Orientation) const {
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    if (!Stored.save(&buffer, "JPG", 90)) {
+        throw std::runtime_error("cannot encode " + Name.toStdString());
+    }
+    // Little-endian TIFF data: one IFD with the one tag 0x0112, SHORT 1.
+    QByteArray exif("Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 24);
+    exif += static_cast<char>(Orientation);
+    exif += QByteArray(7, '\0'); // the value's padding, then no next IFD
+    QByteArray app1("\xFF\xE1", 2);
+    app1 += static_cast<char>((exif.size() + 2) >> 8);
+    app1 += static_cast<char>((exif.size() + 2) & 0xFF);
+    jpeg.insert(2, app1 + exif);
+    return Text(Name, jpeg);
 }
 
 QString TScratchFolder::Text(const QString& Name, const QByteArray& Bytes) const {

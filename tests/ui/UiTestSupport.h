@@ -20,6 +20,8 @@ public:
     QString File(const QString& Name) const { return dir_.filePath(Name); }
     // A JPEG picture of Width x Height pixels, one colour.
     QString Jpeg(const QString& Name, int Width, int Height, QRgb Colour = 0xFF3070C0) const;
+    // A JPEG of Stored with an Exif segment holding only Orientation.
+    QString TurnedJpeg(const QString& Name, const QImage& Stored, int Orientation) const;
     QString Text(const QString& Name, const QByteArray& Bytes = "not a picture\n") const;
     QString Folder(const QString& Name) const;
 

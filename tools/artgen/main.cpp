@@ -10,6 +10,11 @@
 // frame's bottom-left pixel, so each sheet is drawn on the very colour the
 // background shows where its button sits: anti-aliased edges then blend into
 // the right colour, and the bottom-left pixel is checked to be that colour.
+//
+// Every picture of the window is drawn twice: at its size, and at twice its
+// size as Name@2x for screens of two device pixels a pixel. Both are drawn
+// from the same strokes in the window's pixels, so the large one is as sharp
+// as its screen and lines up with the small one pixel for pixel.
 #include <QDir>
 #include <QFont>
 #include <QFontMetrics>
@@ -55,6 +60,8 @@ const QColor kFieldBorder(0xC5, 0xD0, 0xDE);
 enum TState { stNormal, stHover, stPressed, stGreyed };
 
 QString outDir;
+// Device pixels a window pixel in the pictures drawn now: 1, or 2 for @2x.
+int scale = 1;
 
 QFont Font(int pixels, bool bold) {
     QFont font(QStringLiteral("DejaVu Sans"));
@@ -65,15 +72,24 @@ QFont Font(int pixels, bool bold) {
 }
 
 void Save(const QImage& image, const QString& name, const char* format = "PNG", int quality = -1) {
-    const QString path = outDir + QLatin1Char('/') + name;
+    QString file = name;
+    if (image.devicePixelRatio() != 1) {
+        file.insert(file.lastIndexOf(QLatin1Char('.')),
+                    QStringLiteral("@%1x").arg(image.devicePixelRatio()));
+    }
+    const QString path = outDir + QLatin1Char('/') + file;
     if (!image.save(path, format, quality)) {
         std::fprintf(stderr, "artgen: cannot write %s\n", qPrintable(path));
         std::exit(1);
     }
 }
 
-QImage Canvas(int width, int height, const QColor& fill) {
-    QImage image(width, height, QImage::Format_RGB32);
+// Width x Height window pixels at the scale drawn now; a painter on it draws
+// in window pixels.
+QImage Canvas(int width, int height, const QColor& fill,
+              QImage::Format format = QImage::Format_RGB32) {
+    QImage image(width * scale, height * scale, format);
+    image.setDevicePixelRatio(scale);
     image.fill(fill);
     return image;
 }
@@ -254,9 +270,9 @@ QImage SpriteSheet(const QString& name, int frameWidth, int height, const QColor
         {
             QPainter p(&frame);
             Smooth(p);
-            draw(p, frame.size(), static_cast<TState>(state));
+            draw(p, QSize(frameWidth, height), static_cast<TState>(state));
         }
-        if (frame.pixelColor(0, height - 1) != transparent) {
+        if (frame.pixelColor(0, frame.height() - 1) != transparent) {
             std::fprintf(stderr, "artgen: %s frame %d covers its bottom-left pixel\n",
                          qPrintable(name), state);
             std::exit(1);
@@ -528,6 +544,38 @@ void DrawSheets() {
     SpriteSheet(QStringLiteral("ImageHelp"), 33, 24, kBody,
                 segment(false, 33,
                         [](QPainter& p, QPointF c, const QColor& ink) { GlyphHelp(p, c, ink); }));
+
+    // Page and photo options, beside the "Upright (EXIF)" box: the segment's
+    // look, rounded on both sides, with three sliders.
+    SpriteSheet(QStringLiteral("ImageOptions"), 24, 22, kBody, [](QPainter& p, QSize s, TState st) {
+        const QRectF box(0.5, 0.5, s.width() - 1, s.height() - 2);
+        QColor fill = kCard, border = kNeutralBorder, ink = kText;
+        if (st == stHover) {
+            fill = kAccentTint;
+            border = kAccentBorder;
+            ink = kAccent;
+        } else if (st == stPressed) {
+            fill = kAccent;
+            border = kAccentDark;
+            ink = Qt::white;
+        } else if (st == stGreyed) {
+            fill = kGreyFill;
+            ink = kGrey;
+        }
+        p.setPen(QPen(border, 1));
+        p.setBrush(fill);
+        p.drawRoundedRect(box, 6, 6);
+        const double y0 = box.center().y() + (st == stPressed ? 1 : 0);
+        const double knobs[] = {8.5, 15.5, 11};
+        for (int i = 0; i < 3; ++i) {
+            const double y = y0 + (i - 1) * 4.5;
+            p.setPen(Stroke(ink, 1.4));
+            p.drawLine(QPointF(6, y), QPointF(s.width() - 6, y));
+            p.setPen(QPen(ink, 1.2));
+            p.setBrush(fill);
+            p.drawEllipse(QPointF(knobs[i], y), 1.9, 1.9);
+        }
+    });
 
     // Spin arrows and the drop-down button, inside the white field boxes.
     const auto spin = [](bool up) {
@@ -830,8 +878,7 @@ void DrawProgress() {
 // Convert button is drawn.
 void DrawCheckBox() {
     for (const bool ticked : {false, true}) {
-        QImage image(14, 14, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
+        QImage image = Canvas(14, 14, Qt::transparent, QImage::Format_ARGB32_Premultiplied);
         QPainter p(&image);
         Smooth(p);
         p.setPen(QPen(ticked ? kAccentDark : kFieldBorder, 1));
@@ -903,13 +950,16 @@ int main(int argc, char** argv) {
     }
     outDir = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(outDir);
-    DrawSheets();
-    DrawTabs();
-    DrawListbox();
-    DrawBackground();
-    DrawProgress();
-    DrawPlaceholder();
-    DrawCheckBox();
+    for (const int pictureScale : {1, 2}) {
+        scale = pictureScale;
+        DrawSheets();
+        DrawTabs();
+        DrawListbox();
+        DrawBackground();
+        DrawProgress();
+        DrawPlaceholder();
+        DrawCheckBox();
+    }
     DrawIcon();
     DrawThemeIcons();
     return 0;

@@ -1,0 +1,125 @@
+#include "PageOptionsDialog.h"
+
+#include "pdf/PaperSize.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vorpane {
+
+TPageOptions PageOptions;
+
+namespace {
+
+const TPaperSize* PaperOf(int Index) {
+    return Index >= 1 && Index <= static_cast<int>(kPaperSizes.size())
+               ? &kPaperSizes[static_cast<std::size_t>(Index - 1)]
+               : nullptr;
+}
+
+} // namespace
+
+void ApplyPageOptions(const TPageOptions& Options, TRunOptions& Run) {
+    if (const TPaperSize* paper = PaperOf(Options.Paper)) {
+        Run.Layout.PaperWidth = paper->Width;
+        Run.Layout.PaperHeight = paper->Height;
+        Run.Layout.Margin = Options.Margin * kPointsPerMillimetre;
+    } else {
+        Run.Layout.Dpi = static_cast<std::uint32_t>(Options.Dpi);
+    }
+    if (Options.SkipBad) {
+        Run.Policy = TPagePolicy::ppSkipBad;
+    }
+    Run.ColourProfiles = Options.ColourProfiles;
+    Run.Grey = Options.Grey;
+}
+
+TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Owner)
+    : QDialog(Owner) {
+    setWindowTitle(QStringLiteral("Page and photo options"));
+
+    Paper = new QComboBox(this);
+    Paper->addItem(QStringLiteral("Picture size"));
+    for (const TPaperSize& paper : kPaperSizes) {
+        Paper->addItem(
+            QString::fromLatin1(paper.Name.data(), static_cast<qsizetype>(paper.Name.size())));
+    }
+    Paper->setToolTip(QStringLiteral("Picture size: each page as large as its picture. A paper: "
+                                     "each picture scaled to fit it, centred, the paper turned "
+                                     "as the picture is"));
+    Margin = new QDoubleSpinBox(this);
+    Margin->setDecimals(1);
+    Margin->setSuffix(QStringLiteral(" mm"));
+    Margin->setToolTip(QStringLiteral("The margin on every side of the paper"));
+    Dpi = new QSpinBox(this);
+    Dpi->setRange(1, kMaxDpi);
+    Dpi->setSuffix(QStringLiteral(" dpi"));
+    Dpi->setToolTip(QStringLiteral("Pages as large as their pictures at this many pixels per inch "
+                                   "(72: one pixel to one point)"));
+    SkipBad = new QCheckBox(QStringLiteral("Skip photos that can't be converted"), this);
+    SkipBad->setToolTip(QStringLiteral("Leave them out, name them when the conversion ends, and "
+                                       "convert the rest"));
+    ColourProfiles = new QCheckBox(QStringLiteral("Keep colour profiles"), this);
+    ColourProfiles->setToolTip(
+        QStringLiteral("Pages show each photo's colours as its embedded profile says"));
+    Grey = new QCheckBox(QStringLiteral("Black-and-white JPEGs as they are"), this);
+    Grey->setToolTip(
+        QStringLiteral("\"Original size\" embeds grey JPEGs unchanged instead of refusing them"));
+    Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Paper:"), Paper);
+    form->addRow(QStringLiteral("&Margin:"), Margin);
+    form->addRow(QStringLiteral("&Resolution:"), Dpi);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(SkipBad);
+    layout->addWidget(ColourProfiles);
+    layout->addWidget(Grey);
+    layout->addWidget(Buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    Paper->setCurrentIndex(std::clamp(Options.Paper, 0, Paper->count() - 1));
+    PaperChanged();
+    Margin->setValue(Options.Margin);
+    Dpi->setValue(Options.Dpi);
+    SkipBad->setChecked(Options.SkipBad);
+    ColourProfiles->setChecked(Options.ColourProfiles);
+    Grey->setChecked(Options.Grey);
+    connect(Paper, &QComboBox::currentIndexChanged, this, [this] { PaperChanged(); });
+}
+
+void TPageOptionsDialog::PaperChanged() {
+    const TPaperSize* paper = PaperOf(Paper->currentIndex());
+    Margin->setEnabled(paper != nullptr);
+    Dpi->setEnabled(paper == nullptr);
+    if (paper != nullptr) {
+        // Twice the margin must stay below the shorter side, in tenths of a
+        // millimetre as the field shows them.
+        const double half = std::min(paper->Width, paper->Height) / kPointsPerMillimetre / 2;
+        Margin->setMaximum((std::ceil(half * 10) - 1) / 10);
+    }
+}
+
+TPageOptions TPageOptionsDialog::Options() const {
+    TPageOptions options;
+    options.Paper = Paper->currentIndex();
+    options.Margin = options.Paper == 0 ? 0 : Margin->value();
+    options.Dpi = Dpi->value();
+    options.SkipBad = SkipBad->isChecked();
+    options.ColourProfiles = ColourProfiles->isChecked();
+    options.Grey = Grey->isChecked();
+    return options;
+}
+
+} // namespace vorpane

@@ -1,0 +1,62 @@
+// TPageOptionsDialog: the page and photo options of the conversions to come,
+// opened by the button beside "Upright (EXIF)": the paper with its margin,
+// or the resolution of pages as large as their pictures; whether photos that
+// can't be converted are left out; colour profiles kept; black-and-white
+// JPEGs embedded as they are. A plain dialog in the desktop's own look.
+// Its choices last until the program ends; none is saved, and each is off
+// (or the fixed layout's) at start.
+#pragma once
+
+#include "run/RunOptions.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QDialogButtonBox;
+class QDoubleSpinBox;
+class QSpinBox;
+
+namespace vorpane {
+
+struct TPageOptions {
+    // 0: "Picture size", pages as large as their pictures; n: the paper
+    // kPaperSizes[n - 1].
+    int Paper = 0;
+    double Margin = 0; // millimetres on every side of the paper
+    int Dpi = 72;      // the pictures' pixels per inch, with "Picture size"
+    bool SkipBad = false;
+    bool ColourProfiles = false;
+    bool Grey = false;
+};
+
+// The options of the next conversion, as last chosen in the dialog.
+extern TPageOptions PageOptions;
+
+// Options into a run's options the way vorpane-convert's --paper, --margin,
+// --dpi, --skip-bad, --colour-profile and --grey give them, so that one
+// choice makes the same document from either. Without the skip, the window's
+// own way with a file that gives no page (ppLeaveOut) stays.
+void ApplyPageOptions(const TPageOptions& Options, TRunOptions& Run);
+
+class TPageOptionsDialog : public QDialog {
+public:
+    TPageOptionsDialog(const TPageOptions& Options, QWidget* Owner);
+
+    TPageOptions Options() const;
+
+    QComboBox* Paper;
+    QDoubleSpinBox* Margin;
+    QSpinBox* Dpi;
+    QCheckBox* SkipBad;
+    QCheckBox* ColourProfiles;
+    QCheckBox* Grey;
+    QDialogButtonBox* Buttons;
+
+private:
+    // A margin needs paper, a resolution its absence; the margin must leave
+    // room on the paper's shorter side.
+    void PaperChanged();
+};
+
+} // namespace vorpane
