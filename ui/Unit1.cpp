@@ -35,7 +35,6 @@ static void InitSkinResources() {
 namespace vorpane {
 
 bool SameSizeMode = true;
-bool AutoOrientMode = false;
 int SpinAction = 0;
 int SortColumn = 0;
 

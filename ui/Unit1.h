@@ -44,9 +44,6 @@ inline constexpr QRgb kKeyColour = 0xFFFF0080;
 
 // The size mode of the next conversion: true for "Same size".
 extern bool SameSizeMode;
-// Whether the next conversion shows photographs upright by their EXIF
-// orientation ("Upright (EXIF)").
-extern bool AutoOrientMode;
 // Which spin button is held: 0 for none, 1 to 6 for width up, width down,
 // height up, height down, quality up, quality down.
 extern int SpinAction;
@@ -75,6 +72,10 @@ class TForm1 : public QWidget {
 public:
     explicit TForm1(QWidget* Owner = nullptr);
     ~TForm1() override;
+
+    // Whether the next conversion, the thumbnails and the preview show
+    // photographs upright by their EXIF orientation ("Upright (EXIF)").
+    bool AutoOrientMode = false;
 
     // The controls, under the names the handlers use.
     TImage* ImageBg;

@@ -568,7 +568,7 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
         if (form->CheckBox1->isChecked() != mode.upright) {
             QTest::mouseClick(form->CheckBox1, Qt::LeftButton, {}, QPoint(7, 8));
         }
-        ASSERT_EQ(AutoOrientMode, mode.upright);
+        ASSERT_EQ(form->AutoOrientMode, mode.upright);
         answer = out.File(QString::fromLatin1(mode.file));
         Click(form->ImgBtnConvert);
         ASSERT_EQ(shown.size(), 1u) << mode.file;

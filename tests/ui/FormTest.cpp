@@ -42,7 +42,6 @@ protected:
         // The options state is process-wide; FormCreate must set it, whatever
         // it was.
         SameSizeMode = false;
-        AutoOrientMode = true;
         SpinAction = 4;
         form = std::make_unique<TForm1>();
         form->StartWindowDrag = [this] { ++drags; };
@@ -151,7 +150,7 @@ TEST_F(FormTest, FormCreateSetsTheStartState) {
     EXPECT_EQ(VisibleTab(), form->ImageLists2);
     EXPECT_EQ(form->ShellListView1->ViewStyle(), vsList);
     EXPECT_TRUE(SameSizeMode);
-    EXPECT_FALSE(AutoOrientMode);
+    EXPECT_FALSE(form->AutoOrientMode);
     EXPECT_FALSE(form->CheckBox1->isChecked());
     EXPECT_EQ(SpinAction, 0);
     EXPECT_FALSE(form->Timer1->isActive());
