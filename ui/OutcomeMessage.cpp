@@ -4,7 +4,6 @@
 #include "run/ConversionRun.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QMessageBox>
 
 namespace vorpane {
@@ -22,22 +21,33 @@ QString FileAndReason(const std::string& Path, const std::string& Reason) {
     return FileText(Path) + QStringLiteral(": ") + QString::fromStdString(Reason);
 }
 
-// The listed files that gave no page, one line each, for a message that
-// would otherwise speak of success alone.
-QString SkippedFilesText(const std::vector<TSkippedFile>& Skipped) {
-    if (Skipped.empty()) {
+// Listed files, one line each under a heading for one file or for more,
+// for a message that would otherwise speak of success alone.
+QString FilesText(const std::vector<TSkippedFile>& Files, const QString& One, const QString& More) {
+    if (Files.empty()) {
         return {};
     }
-    QString text = Skipped.size() == 1 ? QStringLiteral("\n\nThis listed file gave no page:")
-                                       : QStringLiteral("\n\nThese listed files gave no page:");
-    const std::size_t named = std::min(Skipped.size(), kNamedSkippedFiles);
+    QString text = QStringLiteral("\n\n") + (Files.size() == 1 ? One : More);
+    const std::size_t named = std::min(Files.size(), kNamedSkippedFiles);
     for (std::size_t i = 0; i < named; ++i) {
-        text += QLatin1Char('\n') + FileAndReason(Skipped[i].File, Skipped[i].Reason);
+        text += QLatin1Char('\n') + FileAndReason(Files[i].File, Files[i].Reason);
     }
-    if (Skipped.size() > named) {
-        text += QStringLiteral("\nand %1 more.").arg(Skipped.size() - named);
+    if (Files.size() > named) {
+        text += QStringLiteral("\nand %1 more.").arg(Files.size() - named);
     }
     return text;
+}
+
+// The files that gave no page, those whose pictures are incomplete, and
+// those whose pages are squashed.
+QString NamedFilesText(const TRunReport& Report) {
+    return FilesText(Report.Skipped, QStringLiteral("This listed file gave no page:"),
+                     QStringLiteral("These listed files gave no page:")) +
+           FilesText(Report.Incomplete,
+                     QStringLiteral("The picture of this listed file is incomplete:"),
+                     QStringLiteral("The pictures of these listed files are incomplete:")) +
+           FilesText(Report.Squashed, QStringLiteral("The page of this listed file is squashed:"),
+                     QStringLiteral("The pages of these listed files are squashed:"));
 }
 
 // "No files existing!" was written for a listed file that is gone. A file
@@ -47,7 +57,7 @@ QString NoFilesText(const TRunReport& Report) {
         return QStringLiteral("\nNo files existing!");
     }
     const QString file = FileAndReason(Report.FailedFile, Report.Reason);
-    if (!QFileInfo::exists(FileText(Report.FailedFile))) {
+    if (Report.Kind == TReasonKind::rkMissing) {
         return QStringLiteral("\nNo files existing!\n") + file;
     }
     return QStringLiteral("\nNo PDF written: a listed file can't be embedded as it is.\n") + file;
@@ -62,8 +72,7 @@ TOutcomeMessage OutcomeMessage(std::int32_t Result, const TRunReport& Report) {
         return {QMessageBox::Information, information, NoFilesText(Report)};
     case rcDone:
         return {QMessageBox::Information, information,
-                QStringLiteral("\nCongratulation! Converting Successed!") +
-                    SkippedFilesText(Report.Skipped)};
+                QStringLiteral("\nCongratulation! Converting Successed!") + NamedFilesText(Report)};
     case rcAborted: {
         QString text = QStringLiteral("\nAborted!");
         if (!Report.Reason.empty()) {

@@ -12,6 +12,7 @@
 #include "picture/Bitmap24.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,12 @@ public:
 
     std::uint32_t Width() const;
     std::uint32_t Height() const;
+
+    // TJpegDecoder's, for a JPEG; a PNG is decoded already when opened.
+    void SetStopTest(std::function<bool()> StopRequested);
+    std::string Incomplete() const;
+    // A JPEG's EXIF orientation (TJpegDecoder::Orientation); 1 for a PNG.
+    int Orientation() const;
 
     // The pixels, once: ReadAll or ReadRows (kBandRows rows at a time at
     // most).

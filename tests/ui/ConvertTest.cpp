@@ -342,6 +342,33 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
     }
 }
 
+// Pages that are in the document but not as the photograph is: a picture
+// whose data ends early, and a page whose computed height 16 bits can't
+// hold (1000 x 66000, made 1000 x 464 in the window's way).
+TEST_F(ConvertTest, ASuccessNamesIncompletePicturesAndSquashedPages) {
+    QFile photo(QStringLiteral(VORPANE_TEST_DATA "/orient_landscape_1.jpg"));
+    ASSERT_TRUE(photo.open(QIODevice::ReadOnly));
+    const QByteArray bytes = photo.readAll();
+    const QString cut = photos.Text(QStringLiteral("cut.jpg"), bytes.left(bytes.size() / 2));
+    const QString tall = photos.Jpeg(QStringLiteral("tall.jpg"), 100, 6600);
+    form->AppendEntry(cut, false);
+    form->AppendEntry(tall, false);
+    form->ComboBox2->setCurrentIndex(0);
+    form->Edit1->setText(QStringLiteral("1000"));
+    form->Edit2->setText(QStringLiteral("0"));
+    answer = out.File(QStringLiteral("album.pdf"));
+    Click(form->ImgBtnConvert);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].Text, "\nCongratulation! Converting Successed!\n\n"
+                             "The picture of this listed file is incomplete:\n" +
+                                 cut +
+                                 ": premature end of data\n\n"
+                                 "The page of this listed file is squashed:\n" +
+                                 tall +
+                                 ": its page would be 1000 x 66000 pixels; it is 1000 x 464");
+    ExpectIdleLook();
+}
+
 TEST_F(ConvertTest, AFieldThatIsNoNumberNamesItselfAndRestoresTheIdleLook) {
     photos.Jpeg(QStringLiteral("a.jpg"), 40, 30);
     AddAllFrom(photos.Path(), 1);
