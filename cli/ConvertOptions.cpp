@@ -312,7 +312,8 @@ std::string UsageText() {
            "  --dpi N            pages as large as the picture at N pixels per inch (not with\n"
            "                     --paper; default 72, one pixel to one point)\n"
            "  --skip-bad         leave out a file that can't be embedded or prepared, name it\n"
-           "                     and why on standard error, and convert the rest\n"
+           "                     and why on standard error, and convert the rest (a fault\n"
+           "                     of the machine, such as a full disk, skips nothing)\n"
            "  -q, --quiet        print nothing but errors\n"
            "  -h, --help         show this text\n"
            "  --version          show the version\n"
@@ -327,8 +328,9 @@ std::string UsageText() {
            "Exit status: 0 done, one page for every file (with --skip-bad: at least one\n"
            "page); 1 no document (a file is missing or can't be embedded; with --skip-bad:\n"
            "no file gave a page); 2 aborted while writing; 3 stopped (SIGINT or SIGTERM);\n"
-           "4 an image could not be read or made into its page, or the output could not be\n"
-           "created; 64 bad usage.\n";
+           "4 an image could not be read or made into its page, the machine failed (no\n"
+           "space, memory or file descriptors), or the output could not be created; 64 bad\n"
+           "usage.\n";
 }
 
 } // namespace vorpane

@@ -94,6 +94,9 @@ TChildResult RunConvert(const std::vector<std::string>& args, const TChildOption
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
         if (options.OpenFilesLimit != RLIM_INFINITY) {
+            // Only the three standard descriptors, as from a shell: the
+            // limit then counts the converter's own files alone.
+            ::close_range(3, ~0U, 0);
             const rlimit limit{options.OpenFilesLimit, options.OpenFilesLimit};
             ::setrlimit(RLIMIT_NOFILE, &limit);
         }
