@@ -53,7 +53,7 @@ QString NamedFilesText(const TRunReport& Report) {
 // "No files existing!" was written for a listed file that is gone. A file
 // that is there but can't be embedded as it is gets its own words.
 QString NoFilesText(const TRunReport& Report) {
-    if (Report.FailedFile.empty()) {
+    if (Report.Kind == TReasonKind::rkNone) {
         return QStringLiteral("\nNo files existing!");
     }
     const QString file = FileAndReason(Report.FailedFile, Report.Reason);
