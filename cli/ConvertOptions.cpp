@@ -151,6 +151,7 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
         {"margin", required_argument, nullptr, kMargin},
         {"dpi", required_argument, nullptr, kDpi},
         {"skip-bad", no_argument, nullptr, kSkipBad},
+        {"null", no_argument, nullptr, '0'},
         {"quiet", no_argument, nullptr, 'q'},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, kVersion},
@@ -180,7 +181,7 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
     // '-': files are returned in place, so their order is kept whatever the
     // environment says; ':': a missing value is told from an unknown option.
     int option = 0;
-    while ((option = ::getopt_long(argc, args.data(), "-:o:j:qh", kOptions, nullptr)) != -1) {
+    while ((option = ::getopt_long(argc, args.data(), "-:o:j:qh0", kOptions, nullptr)) != -1) {
         switch (option) {
         case 1:
             options.Files.emplace_back(optarg);
@@ -226,6 +227,9 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
         case kSkipBad:
             options.Run.Policy = TPagePolicy::ppSkipBad;
             break;
+        case '0':
+            options.NullSeparated = true;
+            break;
         case 'q':
             options.Quiet = true;
             break;
@@ -258,6 +262,9 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
     if (options.Files.empty() && options.FilesFrom.empty()) {
         throw EUsageError("no input files");
     }
+    if (options.NullSeparated && options.FilesFrom.empty()) {
+        throw EUsageError("--null needs --files-from");
+    }
     // Without --size the files are embedded as they are: a quality or a
     // filter would be silently ignored.
     if (!options.Run.SameSize && (qualityGiven || options.Run.UseTriangle)) {
@@ -276,10 +283,22 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
     return options;
 }
 
-std::vector<std::string> ReadFileList(std::istream& in) {
+std::vector<std::string> ReadFileList(std::istream& in, bool NullSeparated) {
     std::vector<std::string> files;
     std::string line;
+    if (NullSeparated) {
+        while (std::getline(in, line, '\0')) {
+            if (!line.empty()) {
+                files.push_back(line);
+            }
+        }
+        return files;
+    }
     while (std::getline(in, line)) {
+        if (line.find('\0') != std::string::npos) {
+            throw EUsageError("the file list holds NUL bytes: give --null (-0) for names "
+                              "separated by NUL");
+        }
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
@@ -302,6 +321,7 @@ std::string UsageText() {
            "  --quality Q        JPEG quality 1 to 100 for --size (default 100)\n"
            "  --triangle         the triangle filter instead of Lanczos3 for --size\n"
            "  --files-from F     read the paths from F ('-' for standard input), one per line\n"
+           "  -0, --null         the paths in F end with a NUL byte instead (find -print0)\n"
            "  -j, --jobs N       prepare up to N images at once for --size (default: one per\n"
            "                     processor); the document is the same for any N\n"
            "  --auto-orient      show photographs upright by their EXIF orientation\n"
@@ -327,10 +347,10 @@ std::string UsageText() {
            "\n"
            "Exit status: 0 done, one page for every file (with --skip-bad: at least one\n"
            "page); 1 no document (a file is missing or can't be embedded; with --skip-bad:\n"
-           "no file gave a page); 2 aborted while writing; 3 stopped (SIGINT or SIGTERM);\n"
-           "4 an image could not be read or made into its page, the machine failed (no\n"
-           "space, memory or file descriptors), or the output could not be created; 64 bad\n"
-           "usage.\n";
+           "no file gave a page); 2 aborted while writing; 3 stopped (SIGINT, SIGTERM,\n"
+           "SIGHUP and the like); 4 an image could not be read or made into its page, the\n"
+           "machine failed (no space, memory or file descriptors), or the output could not\n"
+           "be created or was refused; 64 bad usage.\n";
 }
 
 } // namespace vorpane

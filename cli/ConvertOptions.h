@@ -21,14 +21,18 @@ public:
 struct TConvertOptions {
     std::string Output;
     std::vector<std::string> Files;
-    std::string FilesFrom; // "-" for standard input; read by ReadFileList
+    std::string FilesFrom;      // "-" for standard input; read by ReadFileList
+    bool NullSeparated = false; // --null: FilesFrom separates names with NUL
     // --size, --quality, --triangle, -j, --auto-orient, --paper, --margin,
     // --dpi, --skip-bad. A script must never get a document short of a page
     // with a status of success: every listed file gives its page, or no
     // document is written, unless --skip-bad asks to have the rest when some
     // can't.
     TRunOptions Run;
-    TConvertOptions() { Run.Policy = TPagePolicy::ppEveryPage; }
+    TConvertOptions() {
+        Run.Policy = TPagePolicy::ppEveryPage;
+        Run.ReplaceOnlyPdf = true;
+    }
     bool Quiet = false;
     bool Help = false;
     bool Version = false;
@@ -53,8 +57,10 @@ inline constexpr int kMaxDpi = 65535;
 TConvertOptions ParseConvertOptions(int argc, const char* const argv[]);
 
 // Reads one path per line; empty lines are skipped and a trailing carriage
-// return is dropped.
-std::vector<std::string> ReadFileList(std::istream& in);
+// return is dropped. NullSeparated: the paths end with NUL bytes instead
+// (find -print0), and are taken as they are. Throws EUsageError for a list
+// of lines that holds a NUL byte: its names would be cut at the first one.
+std::vector<std::string> ReadFileList(std::istream& in, bool NullSeparated = false);
 
 // The usage text printed by --help.
 std::string UsageText();

@@ -3,6 +3,7 @@
 #include "ConvertOptions.h"
 #include "Errors.h"
 #include "MessageQueue.h"
+#include "PrintableText.h"
 #include "pdf/AtomicOutputFile.h"
 #include "prepare/JpegUtils.h"
 #include "run/ConversionRun.h"
@@ -31,12 +32,22 @@ enum TExitCode {
 volatile std::sig_atomic_t interrupted = 0;
 timespec firstSignal{};
 
-// The first SIGINT or SIGTERM asks the run to stop, as the window's Stop
+// Every signal whose default would end the program with the unfinished
+// document and the run's folder left behind: each asks the run to stop.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGXCPU, SIGXFSZ};
+
+// The first of kStopSignals asks the run to stop, as the window's Stop
 // button does. `timeout` and a terminal may signal the process and its group
 // alike, so one that follows within a second is the same request. A later
 // one ends the program at once; the unfinished document goes first, and the
 // run's prepared images are left to the next run, which removes them.
-extern "C" void OnSignal(int) {
+extern "C" void OnSignal(int signal, siginfo_t* info, void*) {
+    // Past a file size limit (ulimit -f) the kernel sends SIGXFSZ from the
+    // process itself; the write then fails with EFBIG and the run cleans up
+    // as after any failed write. Only a SIGXFSZ someone sends is a stop.
+    if (signal == SIGXFSZ && info != nullptr && info->si_pid == ::getpid()) {
+        return;
+    }
     const int savedErrno = errno;
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
@@ -61,27 +72,36 @@ void StopOnSignal() {
 
 void InstallSignalHandlers() {
     struct sigaction action {};
-    action.sa_handler = OnSignal;
+    action.sa_sigaction = OnSignal;
+    action.sa_flags = SA_SIGINFO;
     sigemptyset(&action.sa_mask);
-    sigaddset(&action.sa_mask, SIGINT);
-    sigaddset(&action.sa_mask, SIGTERM);
-    // The drain hook's ticker thread starts with both signals blocked, as
+    for (const int signal : kStopSignals) {
+        sigaddset(&action.sa_mask, signal);
+    }
+    // The drain hook's ticker thread starts with these signals blocked, as
     // threads inherit the mask: they reach the main thread only, so the
     // handler never runs twice at once.
     sigset_t previous;
     ::pthread_sigmask(SIG_BLOCK, &action.sa_mask, &previous);
     SetDrainHook(&StopOnSignal);
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    // Past a file size limit (ulimit -f) a write then fails with EFBIG and
-    // the run cleans up, instead of the signal killing the program with the
-    // unfinished document left beside the output.
-    std::signal(SIGXFSZ, SIG_IGN);
+    for (const int signal : kStopSignals) {
+        sigaction(signal, &action, nullptr);
+    }
+    // A reader that goes away (-o /dev/stdout | head) makes the next write
+    // fail with EPIPE, and the run ends as after any failed write.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
+// Every message goes through here: the file names in it may hold any byte
+// but "/" and NUL, and none may reach the terminal as a control character.
 void PrintError(const std::string& message) {
-    std::cerr << "vorpane-convert: " << message << '\n';
+    std::cerr << "vorpane-convert: " << PrintableText(message) << '\n';
+}
+
+void PrintUsageError(const std::string& message) {
+    PrintError(message);
+    std::cerr << "Try 'vorpane-convert --help'.\n";
 }
 
 int Convert(TConvertOptions& options) {
@@ -95,8 +115,13 @@ int Convert(TConvertOptions& options) {
             }
         }
         std::istream& list = options.FilesFrom == "-" ? std::cin : listFile;
-        for (auto& file : ReadFileList(list)) {
-            options.Files.push_back(std::move(file));
+        try {
+            for (auto& file : ReadFileList(list, options.NullSeparated)) {
+                options.Files.push_back(std::move(file));
+            }
+        } catch (const EUsageError& error) {
+            PrintUsageError(error.what());
+            return ecUsage;
         }
     }
     TConsoleProgress progress(options.Files, options.Run.SameSize,
@@ -132,7 +157,7 @@ int Convert(TConvertOptions& options) {
     switch (result) {
     case rcDone:
         if (!options.Quiet && ::isatty(STDERR_FILENO) != 0) {
-            std::cerr << options.Output << ": " << progress.Embedded() << " pages\n";
+            std::cerr << PrintableText(options.Output) << ": " << progress.Embedded() << " pages\n";
         }
         return ecDone;
     case rcNoFiles:
@@ -163,8 +188,7 @@ int main(int argc, char* argv[]) {
     try {
         options = ParseConvertOptions(argc, argv);
     } catch (const EUsageError& error) {
-        PrintError(error.what());
-        std::cerr << "Try 'vorpane-convert --help'.\n";
+        PrintUsageError(error.what());
         return ecUsage;
     }
     if (options.Help) {

@@ -51,6 +51,12 @@ std::int64_t TFileHandle::Read(void* data, std::size_t size) const {
     }
 }
 
+int TFileHandle::Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd >= 0 ? ::close(fd) : 0;
+}
+
 void TFileHandle::Reset() {
     if (fd_ >= 0) {
         ::close(fd_);

@@ -30,6 +30,9 @@ public:
     // Reads up to size bytes, retrying on EINTR; -1 on failure.
     std::int64_t Read(void* data, std::size_t size) const;
     void Reset();
+    // Closes now and answers what close answered (0, or -1 with errno set);
+    // for a file written, where a failing close can mean lost data.
+    int Close();
 
 private:
     int fd_ = -1;

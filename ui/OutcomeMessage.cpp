@@ -1,9 +1,9 @@
 #include "OutcomeMessage.h"
 
 #include "Errors.h"
+#include "PrintableText.h"
 #include "run/ConversionRun.h"
 
-#include <QFile>
 #include <QMessageBox>
 
 namespace vorpane {
@@ -13,12 +13,14 @@ namespace {
 // More names than this would make the box taller than the screen.
 constexpr std::size_t kNamedSkippedFiles = 10;
 
-QString FileText(const std::string& Path) {
-    return QFile::decodeName(QByteArray::fromStdString(Path));
+// A file name or an engine's message naming one, as the box may show it: a
+// newline or a control character in a name is spelt out, not obeyed.
+QString ShownText(const std::string& Text) {
+    return QString::fromStdString(PrintableText(Text));
 }
 
 QString FileAndReason(const std::string& Path, const std::string& Reason) {
-    return FileText(Path) + QStringLiteral(": ") + QString::fromStdString(Reason);
+    return ShownText(Path) + QStringLiteral(": ") + ShownText(Reason);
 }
 
 // Listed files, one line each under a heading for one file or for more,
@@ -76,7 +78,7 @@ TOutcomeMessage OutcomeMessage(std::int32_t Result, const TRunReport& Report) {
     case rcAborted: {
         QString text = QStringLiteral("\nAborted!");
         if (!Report.Reason.empty()) {
-            text += QLatin1Char('\n') + QString::fromStdString(Report.Reason);
+            text += QLatin1Char('\n') + ShownText(Report.Reason);
         }
         return {QMessageBox::Critical, QStringLiteral("Error"), text};
     }
@@ -90,7 +92,7 @@ TOutcomeMessage OutcomeMessage(std::int32_t Result, const TRunReport& Report) {
 QString RunErrorText(const std::exception& Error, const TRunReport& Report) {
     const std::string message = ErrorMessage(Error);
     if (Report.FailedFile.empty()) {
-        return QString::fromStdString(message);
+        return ShownText(message);
     }
     return FileAndReason(Report.FailedFile, message);
 }

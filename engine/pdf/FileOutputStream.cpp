@@ -16,28 +16,18 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 } // namespace
 
-TFileOutputStream::TFileOutputStream(int fd, std::string path) : fd_(fd), path_(std::move(path)) {
+TFileOutputStream::TFileOutputStream(TFileHandle file, std::string path)
+    : file_(std::move(file)), path_(std::move(path)) {
     buffer_.reserve(kBufferSize);
 }
 
-TFileOutputStream::TFileOutputStream(TFileOutputStream&& other) noexcept
-    : fd_(other.fd_), path_(std::move(other.path_)), buffer_(std::move(other.buffer_)) {
-    other.fd_ = -1;
-}
-
-TFileOutputStream::~TFileOutputStream() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
-}
-
 TFileOutputStream TFileOutputStream::Create(const std::string& path) {
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0) {
+    TFileHandle file(
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
+    if (!file.Valid()) {
         throw EFileError("Cannot create file " + SystemErrorText(path, errno));
     }
-    return TFileOutputStream(fd, path);
+    return TFileOutputStream(std::move(file), path);
 }
 
 void TFileOutputStream::DoWrite(const void* data, std::size_t size) {
@@ -56,7 +46,7 @@ void TFileOutputStream::DoWrite(const void* data, std::size_t size) {
 
 void TFileOutputStream::WriteAll(const char* data, std::size_t size) {
     while (size > 0) {
-        const ssize_t written = ::write(fd_, data, size);
+        const ssize_t written = ::write(file_.Fd(), data, size);
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
@@ -80,19 +70,17 @@ void TFileOutputStream::Flush() {
 
 void TFileOutputStream::Sync() {
     Flush();
-    if (::fsync(fd_) != 0) {
+    if (::fsync(file_.Fd()) != 0) {
         throw EFileError("Cannot write file " + SystemErrorText(path_, errno));
     }
 }
 
 void TFileOutputStream::Close() {
-    if (fd_ < 0) {
+    if (!file_.Valid()) {
         return;
     }
     Flush();
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) {
+    if (file_.Close() != 0) {
         throw EFileError("Cannot write file " + SystemErrorText(path_, errno));
     }
 }
@@ -106,7 +94,7 @@ void TFileOutputStream::DoCopyFrom(const TFileHandle& file, const std::string& n
     Flush();
     std::int64_t copied = 0;
     while (copied < size) {
-        const ssize_t got = ::copy_file_range(file.Fd(), nullptr, fd_, nullptr,
+        const ssize_t got = ::copy_file_range(file.Fd(), nullptr, file_.Fd(), nullptr,
                                               static_cast<std::size_t>(size - copied), 0);
         if (got < 0) {
             if (errno == EINTR) {

@@ -183,6 +183,10 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         if (StopConverting.load()) {
             return FinishRun(rcStopped);
         }
+        // Preparing takes long; an output that can't be created is worth
+        // knowing first.
+        RefuseOutputAmongInputs(files, outputFile);
+        TAtomicOutputFile::Check(outputFile, options_.ReplaceOnlyPdf);
         folder_.emplace();
         if (!PrepareImages(files, *folder_, embed_, progress_, options_, report_)) {
             return FinishRun(rcNoFiles);
@@ -222,12 +226,17 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     }
 
     RefuseOutputAmongInputs(files, outputFile);
-    output_ = std::make_unique<TAtomicOutputFile>(outputFile);
+    const auto stopRequested = [] { return StopConverting.load(); };
+    output_ =
+        std::make_unique<TAtomicOutputFile>(outputFile, options_.ReplaceOnlyPdf, stopRequested);
+    if (output_->Stopped()) { // a FIFO that no one came to read
+        return AbortRun(rcStopped);
+    }
 
     try {
-        const TWriteResult result = WritePdfDocument(
-            output_->Stream(), embed_, infos_, total, progress_, sameSize,
-            [] { return StopConverting.load(); }, placements_);
+        const TWriteResult result =
+            WritePdfDocument(output_->Stream(), embed_, infos_, total, progress_, sameSize,
+                             stopRequested, placements_);
         if (result == TWriteResult::wrStopped || StopConverting.load()) {
             return AbortRun(rcStopped);
         }

@@ -29,6 +29,10 @@ struct TRunOptions {
     bool ColourProfiles = false;
     // A one-component (grey) JPEG is embedded as it is, as /DeviceGray.
     bool Grey = false;
+    // An existing output that is not a PDF document is refused rather than
+    // replaced: on a command line a forgotten output name turns the first
+    // photograph into one (-o *.jpg). The window's save dialog asks first.
+    bool ReplaceOnlyPdf = false;
 };
 
 } // namespace vorpane

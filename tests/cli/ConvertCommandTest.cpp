@@ -11,6 +11,8 @@
 #include <fstream>
 #include <spawn.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -153,6 +155,20 @@ TEST(ConvertCommand, FilesFromStandardInputKeepTheirOrder) {
                  " --files-from - -o " + Quote(pdf));
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(PageSizes(pdf), (std::vector<std::string>{"600 x 450", "227 x 149"}));
+    // find -print0: names that end with NUL, a newline being part of a name.
+    const std::string odd = dir.File("two\nlines.jpg");
+    std::filesystem::copy_file(DataFile(kPhotos[1]), odd);
+    const std::string nulList = "printf '%s\\0%s\\0' " + Quote(DataFile(kPhotos[0])) + " " +
+                                Quote(odd) + " | " + Quote(VORPANE_CONVERT) + " --files-from - ";
+    for (const char* option : {"--null", "-0"}) {
+        const TCommandResult nul = RunShell(nulList + option + " -o " + Quote(pdf));
+        ASSERT_EQ(nul.status, 0) << option << "\n" << nul.output;
+        EXPECT_EQ(PageSizes(pdf), (std::vector<std::string>{"227 x 149", "650 x 470"})) << option;
+    }
+    // Without --null such a list would give its first name alone.
+    const TCommandResult lines = RunShell(nulList + "-o " + Quote(pdf));
+    EXPECT_EQ(lines.status, 64) << lines.output;
+    EXPECT_NE(lines.output.find("give --null"), std::string::npos) << lines.output;
 }
 
 // Whether vorpane-convert runs under AddressSanitizer, which can't run in a
@@ -166,7 +182,7 @@ constexpr bool kSanitized = false;
 TEST(ConvertCommand, ExitStatusAndMessageTellWhatWentWrong) {
     TTempDir dir;
     const std::string pdf = dir.File("out.pdf");
-    test::WriteFileBytes(pdf, "old");
+    test::WriteFileBytes(pdf, "%PDF-old");
     const std::string text = dir.File("x.jpg");
     test::WriteFileBytes(text, "not a picture");
     // At width 10 its height rounds to 0: a page of no pixels.
@@ -207,6 +223,11 @@ TEST(ConvertCommand, ExitStatusAndMessageTellWhatWentWrong) {
          "ulimit -v 1000000; "},
         {"-o " + Quote(dir.File("nowhere/out.pdf")) + " " + Quote(DataFile(kPhotos[0])), 4,
          "nowhere/out.pdf"},
+        // Preparing takes long: an output that can't be created is told first.
+        {"--size 10x10 -o " + Quote(dir.File("nowhere/out.pdf")) + " " + Quote(text), 4,
+         "nowhere/out.pdf: No such file or directory"},
+        {"--null -o " + Quote(pdf) + " a.jpg", 64,
+         "vorpane-convert: --null needs --files-from" + tryHelp},
         // Nothing left once the bad files are skipped: no document.
         {"--skip-bad -o " + Quote(pdf) + " " + Quote(dir.File("missing.jpg")) + " " + grey, 1,
          "pil_hopper_gray.jpg: a component count other than 3 (RGB) or 4 (CMYK)\n"
@@ -228,18 +249,20 @@ TEST(ConvertCommand, ExitStatusAndMessageTellWhatWentWrong) {
         EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.output;
         EXPECT_NE(run.output.find(c.message), std::string::npos) << c.args << "\n" << run.output;
         EXPECT_EQ(run.output.find("usage:"), std::string::npos) << "one line, not the usage text";
-        EXPECT_EQ(ReadFileBytes(pdf), "old") << c.args;
+        EXPECT_EQ(ReadFileBytes(pdf), "%PDF-old") << c.args;
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 4)
         << "no stray file beside the output";
 }
 
 // `timeout` and a terminal may send a signal to the process and to its group
-// alike: two at once are one request to stop.
+// alike: two at once are one request to stop. One that comes a second or more
+// later ends the program at once, with the unfinished document removed.
+// Every signal that would end the program asks it to stop instead.
 TEST(ConvertCommand, InterruptStopsCleanlyAndKeepsTheOldFile) {
     TTempDir dir;
     const std::string pdf = dir.File("out.pdf");
-    test::WriteFileBytes(pdf, "old");
+    test::WriteFileBytes(pdf, "%PDF-old");
     // A list long enough that the run is still testing it when the signal comes.
     const std::string list = dir.File("list.txt");
     {
@@ -248,29 +271,168 @@ TEST(ConvertCommand, InterruptStopsCleanlyAndKeepsTheOldFile) {
             out << DataFile(kPhotos[0]) << '\n';
         }
     }
+    // A photograph followed by 4 GiB of hole: seconds of copying into the
+    // document, during which no stop request is looked at.
+    const std::string large = dir.File("large.jpg");
+    test::WriteFileBytes(large, ReadFileBytes(DataFile(kPhotos[0])));
+    std::filesystem::resize_file(large, std::uintmax_t{4} << 30);
     const std::string program = VORPANE_CONVERT;
-    const char* argv[] = {program.c_str(), "--files-from", list.c_str(), "-o",
-                          pdf.c_str(),     nullptr};
-    const std::vector<std::vector<int>> signalsSent = {
-        {SIGINT}, {SIGINT, SIGINT}, {SIGTERM, SIGTERM}, {SIGINT, SIGTERM}};
-    for (const auto& signals : signalsSent) {
+    const std::vector<std::string> testing = {program, "--files-from", list, "-o", pdf};
+    const std::vector<std::string> copying = {program, "-o", pdf, large};
+    const struct {
+        const std::vector<std::string>& args;
+        std::vector<int> signals;
+        int gapMs; // between one signal and the next
+    } cases[] = {
+        {testing, {SIGINT}, 0},
+        {testing, {SIGINT, SIGINT}, 0},
+        {testing, {SIGTERM, SIGTERM}, 0},
+        {testing, {SIGINT, SIGTERM}, 0},
+        {copying, {SIGINT, SIGINT}, 1100},
+        {testing, {SIGHUP}, 0},
+        {testing, {SIGQUIT}, 0},
+        {testing, {SIGALRM}, 0},
+        {testing, {SIGXCPU}, 0},
+        {testing, {SIGXFSZ}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[1] + ", " + std::to_string(c.signals.size()) + " signals " +
+                     std::to_string(c.gapMs) + " ms apart");
+        std::vector<char*> argv;
+        for (const std::string& arg : c.args) {
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        }
+        argv.push_back(nullptr);
         pid_t pid = 0;
-        ASSERT_EQ(::posix_spawn(&pid, program.c_str(), nullptr, nullptr, const_cast<char**>(argv),
-                                environ),
-                  0);
+        ASSERT_EQ(::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        for (int signal : signals) {
-            ::kill(pid, signal);
+        for (std::size_t i = 0; i < c.signals.size(); ++i) {
+            if (c.gapMs > 0 && i > 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(c.gapMs));
+                int early = 0;
+                ASSERT_EQ(::waitpid(pid, &early, WNOHANG), 0) << "it ended before the later signal";
+            }
+            ::kill(pid, c.signals[i]);
         }
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status))
-            << signals.size() << " signals ended it instead of stopping it";
+        ASSERT_TRUE(WIFEXITED(status)) << "the signals ended it instead of stopping it";
         EXPECT_EQ(WEXITSTATUS(status), 3);
-        EXPECT_EQ(ReadFileBytes(pdf), "old");
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2)
+        EXPECT_EQ(ReadFileBytes(pdf), "%PDF-old");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3)
             << "no stray file beside the output";
     }
+}
+
+// A pipe, a FIFO, a terminal or a device is written in place, from the first
+// byte on; replacing it with a regular file would cut off its reader (or, as
+// root, make /dev/null a file).
+TEST(ConvertCommand, OutputsThatAreNoRegularFileAreWrittenInPlace) {
+    TTempDir dir;
+    const std::string photo = Quote(DataFile(kPhotos[0]));
+    const std::string program = Quote(VORPANE_CONVERT);
+    const auto expectPdf = [&](const std::string& file, const std::string& how) {
+        EXPECT_EQ(ReadFileBytes(file).substr(0, 8), "%PDF-1.2") << how;
+        ExpectValidPdf(file);
+    };
+    // /dev/stdout is such a link; one of our own, so that a fault replaces
+    // nothing but a file of the test.
+    const std::string stdoutLink = dir.File("stdout");
+    std::filesystem::create_symlink("/proc/self/fd/1", stdoutLink);
+    for (const std::string& output : {stdoutLink, std::string("/proc/self/fd/1")}) {
+        const std::string piped = dir.File("piped.pdf");
+        const TCommandResult pipe =
+            RunShell(program + " -o " + Quote(output) + " " + photo + " | cat > " + Quote(piped));
+        EXPECT_EQ(pipe.status, 0) << output << "\n" << pipe.output;
+        expectPdf(piped, output + " | cat");
+        // Redirected to a file, the shell's file is written; nothing new
+        // appears beside it.
+        const std::string redirected = dir.File("redirected.pdf");
+        const TCommandResult redirect =
+            RunShell(program + " -o " + Quote(output) + " " + photo + " > " + Quote(redirected));
+        EXPECT_EQ(redirect.status, 0) << output << "\n" << redirect.output;
+        expectPdf(redirected, output + " > file");
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(stdoutLink));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3)
+        << "no stray file beside a redirected output";
+
+    const std::string fifo = dir.File("fifo.pdf");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string read = dir.File("read.pdf");
+    const TCommandResult throughFifo =
+        RunShell("timeout 10 cat " + Quote(fifo) + " > " + Quote(read) + " & " + program + " -o " +
+                 Quote(fifo) + " " + photo + "; status=$?; wait; exit $status");
+    EXPECT_EQ(throughFifo.status, 0) << throughFifo.output;
+    expectPdf(read, "through a FIFO");
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+    // A FIFO no one reads yet is waited for; a stop ends the wait.
+    const std::string programPath = VORPANE_CONVERT;
+    const std::string photoPath = DataFile(kPhotos[0]);
+    const char* argv[] = {programPath.c_str(), "-o", fifo.c_str(), photoPath.c_str(), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, programPath.c_str(), nullptr, nullptr, const_cast<char**>(argv),
+                            environ),
+              0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+    // A character device of our own, the same as /dev/null.
+    const std::string null = dir.File("null");
+    if (::mknod(null.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        const TCommandResult device = Convert("-o " + Quote(null) + " " + photo);
+        EXPECT_EQ(device.status, 0) << device.output;
+        EXPECT_TRUE(std::filesystem::is_character_file(null));
+    }
+}
+
+// Killed outright while writing, the run leaves nothing beside the output:
+// the document has no name until it is complete.
+TEST(ConvertCommand, AKilledRunLeavesNoFileBesideTheOutput) {
+    TTempDir dir;
+    const std::string pdf = dir.File("out.pdf");
+    test::WriteFileBytes(pdf, "%PDF-old");
+    const std::string list = dir.File("list.txt");
+    {
+        std::ofstream out(list);
+        for (int i = 0; i < 3000; ++i) {
+            out << DataFile("orient_landscape_1.jpg") << '\n';
+        }
+    }
+    const std::string program = VORPANE_CONVERT;
+    const char* argv[] = {program.c_str(), "--files-from", list.c_str(), "-o",
+                          pdf.c_str(),     nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(
+        ::posix_spawn(&pid, program.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ),
+        0);
+    // Killed once it has the new document open: a descriptor into our folder
+    // that is neither the list nor the old document.
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    bool writing = false;
+    while (!writing && std::chrono::steady_clock::now() < deadline) {
+        std::error_code error;
+        for (const auto& fd : std::filesystem::directory_iterator(fds, error)) {
+            const std::string target = std::filesystem::read_symlink(fd, error).string();
+            writing = writing || (target.starts_with(dir.Path().string() + "/") && target != list &&
+                                  target != pdf);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(writing) << "the run never opened its document";
+    EXPECT_EQ(ReadFileBytes(pdf), "%PDF-old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2)
+        << "a file left beside the output";
 }
 
 // A picture of a thousand scans over 36 megapixels takes half a minute to
@@ -278,7 +440,7 @@ TEST(ConvertCommand, InterruptStopsCleanlyAndKeepsTheOldFile) {
 TEST(ConvertCommand, AnInterruptEndsALongDecodeAtOnce) {
     TTempDir dir;
     const std::string pdf = dir.File("out.pdf");
-    test::WriteFileBytes(pdf, "old");
+    test::WriteFileBytes(pdf, "%PDF-old");
     const std::string slow = dir.File("slow.jpg");
     test::WriteFileBytes(slow,
                          test::WithScans(test::MakeFlatProgressiveJpeg(6000, 6000, true), 1000));
@@ -301,7 +463,7 @@ TEST(ConvertCommand, AnInterruptEndsALongDecodeAtOnce) {
     // leave room for a loaded machine and still tell a stop from the end
     // of the decode.
     EXPECT_LT(took, std::chrono::seconds(10));
-    EXPECT_EQ(ReadFileBytes(pdf), "old");
+    EXPECT_EQ(ReadFileBytes(pdf), "%PDF-old");
 }
 
 } // namespace

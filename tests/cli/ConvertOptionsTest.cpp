@@ -1,4 +1,5 @@
 #include "ConvertOptions.h"
+#include "PrintableText.h"
 
 #include <gtest/gtest.h>
 
@@ -130,6 +131,35 @@ TEST(ConvertOptions, HelpAndVersionNeedNothingElse) {
 TEST(ConvertOptions, FileListsSkipBlankLinesAndCarriageReturns) {
     std::istringstream in("a.jpg\n\nb c.jpg\r\n  d.jpg\n");
     EXPECT_EQ(ReadFileList(in), (std::vector<std::string>{"a.jpg", "b c.jpg", "  d.jpg"}));
+}
+
+TEST(ConvertOptions, NulSeparatedFileListsKeepEveryOtherByte) {
+    using namespace std::string_literals;
+    std::istringstream in("a\nb.jpg\0\0c d.jpg\r\0e.jpg"s);
+    EXPECT_EQ(ReadFileList(in, true), (std::vector<std::string>{"a\nb.jpg", "c d.jpg\r", "e.jpg"}));
+    std::istringstream lines("a.jpg\0b.jpg\n"s);
+    EXPECT_THROW(ReadFileList(lines), EUsageError) << "a NUL byte without --null";
+    EXPECT_THROW(Parse({"-0", "-o", "o", "a"}), EUsageError) << "--null without a list";
+    EXPECT_TRUE(Parse({"-0", "--files-from", "-", "-o", "o"}).NullSeparated);
+}
+
+// Every message of vorpane-convert goes through PrintableText: a file name
+// can neither steer the terminal nor fake a line of its own.
+TEST(ConvertOptions, MessagesSpellOutWhatATerminalWouldObey) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"caf\xC3\xA9 \xE6\x97\xA5.jpg", "caf\xC3\xA9 \xE6\x97\xA5.jpg"}, // letters stay
+        {"a\nb\tc\rd\ae\bf\vg\fh", "a\\nb\\tc\\rd\\ae\\bf\\vg\\fh"},
+        {"\x1b[2J\x7f", "\\033[2J\\177"},
+        {"\xC2\x9B"
+         "1m",
+         "\\302\\2331m"},                                        // C1 CSI in UTF-8
+        {"\xFF\xC3(\xE0\x80\x80", "\\377\\303(\\340\\200\\200"}, // not UTF-8
+        {"\xED\xA0\x80", "\\355\\240\\200"},                     // a surrogate
+        {"back\\slash", "back\\\\slash"},
+    };
+    for (const auto& [text, shown] : rows) {
+        EXPECT_EQ(PrintableText(text), shown) << shown;
+    }
 }
 
 } // namespace

@@ -281,6 +281,24 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
     const QString photo = photos.Jpeg(QStringLiteral("a.jpg"), 40, 30);
     const QString damaged = photos.Text(QStringLiteral("x.jpg"));
     const QString gone = photos.File(QStringLiteral("gone.jpg"));
+    // A name that would start a line of its own is spelt out.
+    const QString oddGone = photos.File(QStringLiteral("gone\nPage 2 of 2: fine\u009B.jpg"));
+    const QString oddShown = photos.File(QStringLiteral("gone\\nPage 2 of 2: fine\\302\\233.jpg"));
+    // The save dialog asked before replacing: the window replaces what the
+    // person chose, a PDF or not.
+    const QString notes = out.Text(QStringLiteral("notes.txt"), "my notes\n");
+    // Twelve files that give no page: ten are named, the box says how many
+    // more there are.
+    QStringList manyGone = {photo};
+    QString manyGoneText = QStringLiteral("\nCongratulation! Converting Successed!\n\n"
+                                          "These listed files gave no page:");
+    for (int i = 0; i < 12; ++i) {
+        manyGone << photos.File(QStringLiteral("gone%1.jpg").arg(i));
+        if (i < 10) {
+            manyGoneText += '\n' + manyGone.back() + ": No such file or directory";
+        }
+    }
+    manyGoneText += QStringLiteral("\nand 2 more.");
     struct TCase {
         int comboIndex;
         QStringList entries;
@@ -295,6 +313,7 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
          "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n" + gone +
              ": No such file or directory",
          {}},
+        {0, manyGone, out.File(QStringLiteral("many.pdf")), manyGoneText, {}},
         {1,
          {photo, damaged},
          out.File(QStringLiteral("damaged.pdf")),
@@ -317,6 +336,13 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
          {},
          "Cannot create file " + out.File(QStringLiteral("no folder/album.pdf")) +
              ": No such file or directory."},
+        {0,
+         {photo, oddGone},
+         out.File(QStringLiteral("odd.pdf")),
+         "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n" + oddShown +
+             ": No such file or directory",
+         {}},
+        {1, {photo}, notes, QStringLiteral("\nCongratulation! Converting Successed!"), {}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.output.toStdString());

@@ -357,7 +357,9 @@ TEST(ResampleBitmap, ScalesInPlaceWhenDestIsNoneOrSource) {
 }
 
 TEST(ApplyGroupList, AGroupWhoseWeightsSumToZeroOrLessGivesBlack) {
-    TBitmap24 source = GreyRow({200, 10, 90});
+    const std::vector<int> levels = {200, 10, 90};
+    const std::vector<int> expected = {0, 0, 172};
+    TBitmap24 source = GreyRow(levels);
     TBitmap24 dest(3, 1);
     TScanLines from;
     TScanLines to;
@@ -371,7 +373,23 @@ TEST(ApplyGroupList, AGroupWhoseWeightsSumToZeroOrLessGivesBlack) {
     list[2].Weights = {{0, 3}, {2, 1}}; // (600 + 90) / 4 = 172.5, cut to 172
     list[2].Count = 2;
     ApplyGroupList(1, 3, from, to, true, list);
-    EXPECT_EQ(GreyLevels(dest), (std::vector<int>{0, 0, 172}));
+    EXPECT_EQ(GreyLevels(dest), expected);
+    // The same groups down the columns of a picture: one pixel wide (the
+    // plain loop), 6 (SSE2) and 11 (AVX2 where the processor has it).
+    for (std::uint32_t width : {1u, 6u, 11u}) {
+        TBitmap24 column(width, 3);
+        for (std::uint32_t y = 0; y < 3; ++y) {
+            std::fill_n(column.Row(y), column.RowBytes(), static_cast<std::uint8_t>(levels[y]));
+        }
+        TBitmap24 rows(width, 3);
+        GetScanLines(column, from);
+        GetScanLines(rows, to);
+        ApplyGroupList(static_cast<std::int32_t>(width), 3, from, to, false, list);
+        for (std::uint32_t y = 0; y < 3; ++y) {
+            EXPECT_EQ(GreyLevels(rows, y), std::vector<int>(width, expected[y]))
+                << width << " pixels wide, row " << y;
+        }
+    }
 }
 
 TEST(ResampleBitmap, AConstantColourStaysExactlyThatColour) {

@@ -9,6 +9,7 @@
 
 #include <barrier>
 #include <filesystem>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -190,7 +191,8 @@ TEST_F(ConversionRunOriginal, AnErrorRaisedByProgressAborts) {
 }
 
 // What vorpane-convert's signal handler calls before it ends the program at
-// once: the hidden document goes, the old one stays.
+// once: the hidden document goes, the old one stays. Where the document is
+// written unnamed there is nothing to remove, and nothing to see beside it.
 TEST_F(ConversionRunOriginal, RemovingUnfinishedOutputsTakesOnlyTheHiddenDocument) {
     TOriginalRun run;
     std::vector<std::string> hidden;
@@ -200,7 +202,15 @@ TEST_F(ConversionRunOriginal, RemovingUnfinishedOutputsTakesOnlyTheHiddenDocumen
             RemoveUnfinishedOutputs();
         }
     };
-    EXPECT_EQ(run.Run(files, output), rcAborted); // the rename finds nothing to rename
+    const std::int32_t result = run.Run(files, output);
+    if (hidden.empty()) {
+        EXPECT_EQ(result, rcDone);
+        EXPECT_EQ(ReadFileBytes(output).substr(0, 8), "%PDF-1.2");
+        EXPECT_EQ(OtherFiles(dir, {"p0.jpg", "p1.jpg", "p2.jpg", "out.pdf"}),
+                  std::vector<std::string>{});
+        return;
+    }
+    EXPECT_EQ(result, rcAborted); // the rename finds nothing to rename
     ASSERT_EQ(hidden.size(), 1u);
     EXPECT_TRUE(hidden[0].starts_with(".out.pdf.")) << hidden[0];
     ExpectOldOutputAndNoStrays();
@@ -244,6 +254,26 @@ TEST_F(ConversionRunOriginal, AReplacedOutputKeepsItsPermissions) {
     EXPECT_EQ(std::filesystem::status(output).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                   std::filesystem::perms::group_read);
+}
+
+// A new output gets what the umask leaves of 0666, as a file made by any
+// other program would: under 077 no one else may read it, let alone write.
+TEST_F(ConversionRunOriginal, ANewOutputGetsTheModeTheUmaskLeaves) {
+    const struct {
+        mode_t mask;
+        mode_t mode;
+    } cases[] = {{022, 0644}, {077, 0600}};
+    for (const auto& c : cases) {
+        std::filesystem::remove(output);
+        const mode_t previous = ::umask(c.mask);
+        TOriginalRun run;
+        const std::int32_t result = run.Run(files, output);
+        ::umask(previous);
+        ASSERT_EQ(result, rcDone);
+        struct stat st {};
+        ASSERT_EQ(::stat(output.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.mode) << "umask " << std::oct << c.mask;
+    }
 }
 
 TEST_F(ConversionRunOriginal, AnOutputThroughASymlinkReplacesTheLinkedFile) {
