@@ -1,5 +1,7 @@
 #include "ConvertOptions.h"
 
+#include "pdf/DocumentInfo.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -137,6 +139,13 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
         kMargin,
         kDpi,
         kSkipBad,
+        kColourProfile,
+        kGrey,
+        kTitle,
+        kAuthor,
+        kSubject,
+        kKeywords,
+        kCreationDate,
     };
     static const option kOptions[] = {
         {"output", required_argument, nullptr, 'o'},
@@ -151,6 +160,13 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
         {"margin", required_argument, nullptr, kMargin},
         {"dpi", required_argument, nullptr, kDpi},
         {"skip-bad", no_argument, nullptr, kSkipBad},
+        {"colour-profile", no_argument, nullptr, kColourProfile},
+        {"grey", no_argument, nullptr, kGrey},
+        {"title", required_argument, nullptr, kTitle},
+        {"author", required_argument, nullptr, kAuthor},
+        {"subject", required_argument, nullptr, kSubject},
+        {"keywords", required_argument, nullptr, kKeywords},
+        {"creation-date", required_argument, nullptr, kCreationDate},
         {"null", no_argument, nullptr, '0'},
         {"quiet", no_argument, nullptr, 'q'},
         {"help", no_argument, nullptr, 'h'},
@@ -226,6 +242,32 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
             break;
         case kSkipBad:
             options.Run.Policy = TPagePolicy::ppSkipBad;
+            break;
+        case kColourProfile:
+            options.Run.ColourProfiles = true;
+            break;
+        case kGrey:
+            options.Run.Grey = true;
+            break;
+        case kTitle:
+            options.Run.DocumentInfo.Title = optarg;
+            break;
+        case kAuthor:
+            options.Run.DocumentInfo.Author = optarg;
+            break;
+        case kSubject:
+            options.Run.DocumentInfo.Subject = optarg;
+            break;
+        case kKeywords:
+            options.Run.DocumentInfo.Keywords = optarg;
+            break;
+        case kCreationDate:
+            if (!PdfDate(optarg)) {
+                throw EUsageError("--creation-date needs an ISO 8601 date such as "
+                                  "2026-12-08T21:30:00+01:00, or now, not '" +
+                                  std::string(optarg) + "'");
+            }
+            options.Run.DocumentInfo.CreationDate = optarg;
             break;
         case '0':
             options.NullSeparated = true;
@@ -334,6 +376,14 @@ std::string UsageText() {
            "  --skip-bad         leave out a file that can't be embedded or prepared, name it\n"
            "                     and why on standard error, and convert the rest (a fault\n"
            "                     of the machine, such as a full disk, skips nothing)\n"
+           "  --colour-profile   keep each photograph's ICC colour profile, so colour-managed\n"
+           "                     readers show its colours (Adobe RGB, Display P3 ...)\n"
+           "  --grey             embed grey (one-component) JPEG files as they are, rather\n"
+           "                     than refuse them, without --size\n"
+           "  --title T, --author A, --subject S, --keywords K\n"
+           "                     the document's properties (none by default)\n"
+           "  --creation-date D  the document's date, ISO 8601 (2026-12-08T21:30:00+01:00)\n"
+           "                     or now (none by default)\n"
            "  -q, --quiet        print nothing but errors\n"
            "  -h, --help         show this text\n"
            "  --version          show the version\n"

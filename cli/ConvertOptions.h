@@ -24,7 +24,8 @@ struct TConvertOptions {
     std::string FilesFrom;      // "-" for standard input; read by ReadFileList
     bool NullSeparated = false; // --null: FilesFrom separates names with NUL
     // --size, --quality, --triangle, -j, --auto-orient, --paper, --margin,
-    // --dpi, --skip-bad. A script must never get a document short of a page
+    // --dpi, --skip-bad, --colour-profile, --grey and the document's
+    // properties (--title ... --creation-date). A script must never get a document short of a page
     // with a status of success: every listed file gives its page, or no
     // document is written, unless --skip-bad asks to have the rest when some
     // can't.

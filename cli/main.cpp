@@ -152,7 +152,7 @@ int Convert(TConvertOptions& options) {
     // Their pages are in the document as far as their data went: said
     // also with -q, for a page may be grey or noise.
     for (const TSkippedFile& incomplete : report.Incomplete) {
-        PrintError(incomplete.File + ": the picture is incomplete (" + incomplete.Reason + ")");
+        PrintError(incomplete.File + ": " + incomplete.Reason);
     }
     switch (result) {
     case rcDone:

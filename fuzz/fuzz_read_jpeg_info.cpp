@@ -2,16 +2,19 @@
 // arbitrary bytes. Besides the sanitizers, the answers are compared with a
 // plain scan of the bytes in memory that follows the frame-header rules step
 // by step, so a slip of the file reader's window (segments that straddle
-// its 16 KiB, reads past the end) shows as a different answer. The Exif
-// segment the scan finds goes to libexif, whose orientation must be 1 to 8.
+// its 16 KiB, reads past the end) shows as a different answer, and so does
+// a different Exif segment, ICC profile or end of image. The Exif segment
+// goes to libexif, whose orientation must be 1 to 8.
 #include "FuzzSupport.h"
 
 #include "jpeg/ExifOrientation.h"
+#include "jpeg/IccSegments.h"
 #include "pdf/PdfWriter.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -20,7 +23,9 @@ using namespace vorpane;
 struct TScan {
     std::uint8_t const* data;
     std::int64_t size;
-    TJpegSegment exif{}; // the first APP1 segment with the Exif header
+    std::vector<std::uint8_t> exif{}; // the first APP1 segment with the Exif header
+    std::vector<std::vector<std::uint8_t>> icc{};
+    bool endOfImage = false;
 
     bool Byte(std::int64_t pos, std::uint8_t& value) const {
         if (pos < 0 || pos >= size) {
@@ -38,19 +43,24 @@ struct TScan {
         value = static_cast<std::uint16_t>(high << 8 | low);
         return true;
     }
-
-    bool IsExif(std::int64_t pos, std::uint16_t length) const {
-        static const char kHeader[] = {'E', 'x', 'i', 'f', 0, 0};
-        if (length < 8) {
-            return false;
+    // What the file holds of the segment contents at pos.
+    std::vector<std::uint8_t> Contents(std::int64_t pos, std::uint16_t length) const {
+        const std::int64_t end = std::min<std::int64_t>(size, pos + length - 2);
+        return pos >= end ? std::vector<std::uint8_t>()
+                          : std::vector<std::uint8_t>(data + pos, data + end);
+    }
+    void Collect(std::uint16_t marker, std::int64_t pos, std::uint16_t length) {
+        static const std::uint8_t kHeader[] = {'E', 'x', 'i', 'f', 0, 0};
+        if (length < 2) {
+            return;
         }
-        for (int i = 0; i < 6; ++i) {
-            std::uint8_t byte = 0;
-            if (!Byte(pos + i, byte) || byte != static_cast<std::uint8_t>(kHeader[i])) {
-                return false;
-            }
+        std::vector<std::uint8_t> contents = Contents(pos, length);
+        if (marker == 0xFFE1 && exif.empty() && length >= 8 && contents.size() >= 6 &&
+            std::equal(kHeader, kHeader + 6, contents.begin())) {
+            exif = std::move(contents);
+        } else if (marker == 0xFFE2 && IsIccSegment(contents.data(), contents.size())) {
+            icc.push_back(std::move(contents));
         }
-        return true;
     }
 
     TJpegCheck Check(TJpegInfo& info) {
@@ -66,17 +76,7 @@ struct TScan {
             }
             pos += 2;
             if (marker == 0xFFC0 || marker == 0xFFC2) {
-                std::uint16_t height = 0;
-                std::uint16_t width = 0;
-                std::uint8_t components = 0;
-                if (!Word(pos + 3, height) || !Word(pos + 5, width) || !Byte(pos + 7, components)) {
-                    return TJpegCheck::jcNoFrame;
-                }
-                if (components != 3 && components != 4) {
-                    return TJpegCheck::jcComponents;
-                }
-                info = {components == 4, width, height};
-                return TJpegCheck::jcEmbeddable;
+                break;
             }
             if (marker == 0xFFFF || marker == 0xFFD9) {
                 return TJpegCheck::jcNoFrame;
@@ -85,12 +85,63 @@ struct TScan {
             if (!Word(pos, length)) {
                 return TJpegCheck::jcNoFrame;
             }
-            if (marker == 0xFFE1 && exif.Length == 0 && IsExif(pos + 2, length)) {
-                exif = {pos + 2, length - 2};
-            }
+            Collect(marker, pos + 2, length);
             // The position after the length field, plus L - 2.
             pos = pos + 2 + (static_cast<std::int64_t>(length) - 2);
         }
+        std::uint16_t frameLength = 0;
+        std::uint16_t height = 0;
+        std::uint16_t width = 0;
+        std::uint8_t components = 0;
+        if (!Word(pos, frameLength) || !Word(pos + 3, height) || !Word(pos + 5, width) ||
+            !Byte(pos + 7, components)) {
+            return TJpegCheck::jcNoFrame;
+        }
+        if (components != 1 && components != 3 && components != 4) {
+            return TJpegCheck::jcComponents;
+        }
+        if (width == 0 || height == 0) {
+            return TJpegCheck::jcEmptyFrame;
+        }
+        if (frameLength < 2) {
+            return TJpegCheck::jcNoScan;
+        }
+        // After the frame: markers found past other bytes and fill bytes.
+        for (pos += frameLength;;) {
+            while (pos < size && data[pos] != 0xFF) {
+                ++pos;
+            }
+            while (pos < size && data[pos] == 0xFF) {
+                ++pos;
+            }
+            if (pos >= size) {
+                return TJpegCheck::jcNoScan;
+            }
+            const std::uint8_t code = data[pos++];
+            if (code == 0xDA) {
+                break;
+            }
+            if (code == 0xD8 || code == 0xD9) {
+                return TJpegCheck::jcNoScan;
+            }
+            if (code == 0x00 || code == 0x01 || (code >= 0xD0 && code <= 0xD7)) {
+                continue;
+            }
+            std::uint16_t length = 0;
+            if (!Word(pos, length) || length < 2) {
+                return TJpegCheck::jcNoScan;
+            }
+            Collect(static_cast<std::uint16_t>(0xFF00 | code), pos + 2, length);
+            pos += length;
+        }
+        for (std::int64_t at = pos; at + 1 < size; ++at) {
+            endOfImage = endOfImage || (data[at] == 0xFF && data[at + 1] == 0xD9);
+        }
+        info.IsCMYK = components == 4;
+        info.IsGrey = components == 1;
+        info.Width = width;
+        info.Height = height;
+        return components == 1 ? TJpegCheck::jcGrey : TJpegCheck::jcEmbeddable;
     }
 };
 
@@ -101,26 +152,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TJpegInfo info;
     const bool embeddable = ReadJpegInfo(path, info);
     TJpegInfo checked;
-    TJpegSegment exif;
-    const TJpegCheck check = CheckJpegFile(path, checked, &exif);
+    TJpegExtras extras;
+    extras.WantExif = extras.WantIccProfile = extras.WantEndOfImage = true;
+    const TJpegCheck check = CheckJpegFile(path, checked, &extras);
 
     TJpegInfo expected;
     TScan scan{data, static_cast<std::int64_t>(size)};
     const TJpegCheck expectedCheck = scan.Check(expected);
-    if (exif.Offset != scan.exif.Offset || exif.Length != scan.exif.Length) {
-        fuzz::Fail("Exif segment at " + std::to_string(exif.Offset) + " (" +
-                   std::to_string(exif.Length) + " bytes), the scan finds it at " +
-                   std::to_string(scan.exif.Offset) + " (" + std::to_string(scan.exif.Length) +
-                   " bytes)");
+    if (extras.Exif != scan.exif) {
+        fuzz::Fail("Exif segment of " + std::to_string(extras.Exif.size()) +
+                   " bytes, the scan finds " + std::to_string(scan.exif.size()));
     }
-    // What there is of the segment, in memory, against what the file gives.
+    const bool found = check == TJpegCheck::jcEmbeddable || check == TJpegCheck::jcGrey;
+    if (found &&
+        (extras.IccProfile != JoinIccSegments(scan.icc) || extras.EndOfImage != scan.endOfImage)) {
+        fuzz::Fail("the profile or the end of image differs from the scan's");
+    }
     const int orientation = ReadExifOrientation(path);
-    const std::int64_t available =
-        scan.exif.Length == 0 ? 0 : std::min(scan.exif.Length, scan.size - scan.exif.Offset);
     const int expectedOrientation =
-        scan.exif.Length == 0
-            ? 1
-            : ExifOrientationOf(data + scan.exif.Offset, static_cast<std::size_t>(available));
+        scan.exif.empty() ? 1 : ExifOrientationOf(scan.exif.data(), scan.exif.size());
     if (orientation != expectedOrientation || orientation < 1 || orientation > 8) {
         fuzz::Fail("orientation " + std::to_string(orientation) + ", from memory " +
                    std::to_string(expectedOrientation));

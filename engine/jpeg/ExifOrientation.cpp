@@ -1,13 +1,10 @@
 #include "jpeg/ExifOrientation.h"
 
-#include "FileHandle.h"
 #include "jpeg/JpegFrameScan.h"
 
 #include <libexif/exif-data.h>
 
 #include <memory>
-#include <unistd.h>
-#include <vector>
 
 namespace vorpane {
 
@@ -43,33 +40,16 @@ int ExifOrientationOf(const std::uint8_t* Contents, std::size_t Size) {
     return orientation >= 1 && orientation <= 8 ? orientation : 1;
 }
 
-int ReadExifOrientation(const std::string& FileName) {
-    TJpegInfo info;
-    TJpegSegment exif;
-    CheckJpegFile(FileName, info, &exif);
-    return ReadExifOrientation(FileName, exif);
+int ExifOrientationOf(const std::vector<std::uint8_t>& Contents) {
+    return Contents.empty() ? 1 : ExifOrientationOf(Contents.data(), Contents.size());
 }
 
-int ReadExifOrientation(const std::string& FileName, const TJpegSegment& Exif) {
-    if (Exif.Length == 0) {
-        return 1;
-    }
-    const TFileHandle file = TFileHandle::OpenForReading(FileName);
-    if (!file.Valid()) {
-        return 1;
-    }
-    // A file cut short inside the segment gives what there is of it.
-    std::vector<std::uint8_t> contents(static_cast<std::size_t>(Exif.Length));
-    std::size_t got = 0;
-    while (got < contents.size()) {
-        const ssize_t read = ::pread(file.Fd(), contents.data() + got, contents.size() - got,
-                                     Exif.Offset + static_cast<std::int64_t>(got));
-        if (read <= 0) {
-            break;
-        }
-        got += static_cast<std::size_t>(read);
-    }
-    return ExifOrientationOf(contents.data(), got);
+int ReadExifOrientation(const std::string& FileName) {
+    TJpegInfo info;
+    TJpegExtras extras;
+    extras.WantExif = true;
+    CheckJpegFile(FileName, info, &extras);
+    return ExifOrientationOf(extras.Exif);
 }
 
 } // namespace vorpane

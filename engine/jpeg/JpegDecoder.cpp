@@ -3,13 +3,16 @@
 #include "Errors.h"
 #include "FileHandle.h"
 #include "MessageQueue.h"
+#include "colour/ColourProfile.h"
 #include "jpeg/ExifOrientation.h"
+#include "jpeg/IccSegments.h"
 #include "jpeg/JpegErrorBridge.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <exception>
+#include <optional>
 #include <type_traits>
 #include <unistd.h>
 #include <vector>
@@ -165,24 +168,71 @@ struct TDrainMonitor {
 
 static_assert(std::is_standard_layout_v<TDrainMonitor>);
 
-// Adobe's CMYK (and YCCK, which libjpeg turns into it) stores every value
-// inverted: 255 means no ink. Red is then C * K / 255, rounded.
-void AdobeCmykToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, std::uint32_t width) {
-    for (std::uint32_t x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
-        const unsigned k = cmyk[3];
-        rgb[0] = static_cast<std::uint8_t>((cmyk[0] * k + 127) / 255);
-        rgb[1] = static_cast<std::uint8_t>((cmyk[1] * k + 127) / 255);
-        rgb[2] = static_cast<std::uint8_t>((cmyk[2] * k + 127) / 255);
-    }
-}
+// libjpeg's reader of APP2 segments: the pieces of an ICC profile are kept,
+// at most as many as a profile can have (libjpeg's own saving would keep
+// any number of any APP2 segments, a way to fill memory); more of them
+// make the profile damaged, and JoinIccSegments then refuses it.
+struct TIccCollector;
+TIccCollector& IccOf(j_decompress_ptr info);
 
-void PlainCmykToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, std::uint32_t width) {
-    for (std::uint32_t x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
-        const unsigned k = 255u - cmyk[3];
-        rgb[0] = static_cast<std::uint8_t>(((255u - cmyk[0]) * k + 127) / 255);
-        rgb[1] = static_cast<std::uint8_t>(((255u - cmyk[1]) * k + 127) / 255);
-        rgb[2] = static_cast<std::uint8_t>(((255u - cmyk[2]) * k + 127) / 255);
+struct TIccCollector {
+    std::vector<std::vector<std::uint8_t>> Segments;
+    bool TooMany = false;
+
+    static bool NextByte(j_decompress_ptr info, std::uint8_t& byte) {
+        jpeg_source_mgr* source = info->src;
+        if (source->bytes_in_buffer == 0 && !source->fill_input_buffer(info)) {
+            return false;
+        }
+        byte = *source->next_input_byte++;
+        --source->bytes_in_buffer;
+        return true;
     }
+
+    static boolean Read(j_decompress_ptr info) {
+        TIccCollector* self = &IccOf(info);
+        std::uint8_t high = 0;
+        std::uint8_t low = 0;
+        if (!NextByte(info, high) || !NextByte(info, low)) {
+            return FALSE;
+        }
+        const long length = (high << 8 | low) - 2;
+        if (length < static_cast<long>(kIccSegmentHeaderSize) || self->TooMany) {
+            if (length > 0) {
+                info->src->skip_input_data(info, length);
+            }
+            return TRUE;
+        }
+        std::vector<std::uint8_t> contents(static_cast<std::size_t>(length));
+        for (std::uint8_t& byte : contents) {
+            if (!NextByte(info, byte)) {
+                return FALSE;
+            }
+        }
+        if (IsIccSegment(contents.data(), contents.size())) {
+            if (self->Segments.size() == 255) {
+                self->TooMany = true;
+                self->Segments.clear();
+            } else {
+                self->Segments.push_back(std::move(contents));
+            }
+        }
+        return TRUE;
+    }
+
+    std::vector<std::uint8_t> Profile() const {
+        return TooMany ? std::vector<std::uint8_t>() : JoinIccSegments(Segments);
+    }
+};
+
+// What the marker readers keep, as libjpeg's client_data.
+struct TMarkerReaders {
+    TIccCollector Icc;
+    TExifKeeper Exif;
+};
+
+TIccCollector& IccOf(j_decompress_ptr info) {
+    return static_cast<TMarkerReaders*>(info->client_data)->Icc;
 }
 
 } // namespace
@@ -194,9 +244,10 @@ struct TJpegDecoder::TState {
     TFileSource source;
     TDrainMonitor monitor;
     std::function<bool()> stopRequested;
-    TExifKeeper exif;
+    TMarkerReaders markers;
     jpeg_decompress_struct info{};
     bool created = false;
+    std::vector<std::uint8_t> iccProfile; // joined when the header is read
 
     TState(std::string name, TFileHandle handle)
         : path(std::move(name)), file(std::move(handle)), source(file.Fd()) {}
@@ -274,7 +325,7 @@ struct TJpegDecoder::TState {
 };
 
 boolean TExifKeeper::Read(j_decompress_ptr info) {
-    auto* self = static_cast<TExifKeeper*>(info->client_data);
+    TExifKeeper* self = &static_cast<TMarkerReaders*>(info->client_data)->Exif;
     std::size_t length = static_cast<std::size_t>(NextByte(info)) << 8;
     length += NextByte(info);
     length = length >= 2 ? length - 2 : 0;
@@ -313,17 +364,22 @@ TJpegDecoder::TJpegDecoder(const std::string& FileName) {
         s.created = true;
         s.info.src = &s.source.Manager;
         s.info.progress = &s.monitor.Manager;
-        s.info.client_data = &s.exif;
+        // The Exif segment, for Orientation, and the pieces of an ICC
+        // profile, for IccProfile.
+        s.info.client_data = &s.markers;
         jpeg_set_marker_processor(&s.info, JPEG_APP0 + 1, &TExifKeeper::Read);
+        jpeg_set_marker_processor(&s.info, JPEG_APP0 + 2, &TIccCollector::Read);
         jpeg_read_header(&s.info, TRUE);
     });
     TBitmap24::CheckPictureSize(s.info.image_width, s.info.image_height);
+    s.iccProfile = s.markers.Icc.Profile();
+    s.markers.Icc.Segments.clear();
 }
 
 TJpegDecoder::~TJpegDecoder() = default;
 
 int TJpegDecoder::Orientation() const {
-    const TExifKeeper& exif = state_->exif;
+    const TExifKeeper& exif = state_->markers.Exif;
     return exif.Size == 0 ? 1 : ExifOrientationOf(exif.Contents, exif.Size);
 }
 
@@ -349,6 +405,10 @@ std::uint32_t TJpegDecoder::Width() const {
 }
 std::uint32_t TJpegDecoder::Height() const {
     return state_->info.image_height;
+}
+
+const std::vector<std::uint8_t>& TJpegDecoder::IccProfile() const {
+    return state_->iccProfile;
 }
 
 TBitmap24 TJpegDecoder::Decode() {
@@ -384,7 +444,12 @@ void TJpegDecoder::TState::ReadRows(RowAt rowAt, Filled filled) {
         // three bytes a pixel could be allocated.
         cmykRows.resize(static_cast<std::size_t>(width) * 4 * kBatch);
     }
-    const bool adobe = info.saw_Adobe_marker;
+    // Through the picture's own CMYK profile, or the standard one; Adobe's
+    // CMYK (and YCCK, which libjpeg turns into it) is stored inverted.
+    std::optional<TCmykToRgb> toRgb;
+    if (cmyk) {
+        toRgb.emplace(iccProfile, info.saw_Adobe_marker != 0);
+    }
     JSAMPROW rows[kBatch];
     while (info.output_scanline < info.output_height) {
         // libjpeg gives a row group (often two rows) per call; the batch is
@@ -402,7 +467,7 @@ void TJpegDecoder::TState::ReadRows(RowAt rowAt, Filled filled) {
             Run([this, &rows, &got, count] { got = jpeg_read_scanlines(&info, rows, count); });
             if (cmyk) {
                 for (JDIMENSION r = 0; r < got; ++r) {
-                    (adobe ? AdobeCmykToRgb : PlainCmykToRgb)(rows[r], rowAt(next + r), width);
+                    toRgb->Convert(rows[r], rowAt(next + r), width);
                 }
             }
             DrainMessageQueue();

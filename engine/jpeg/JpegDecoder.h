@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vorpane {
 
@@ -70,10 +71,15 @@ public:
     std::uint32_t Width() const;
     std::uint32_t Height() const;
 
+    // The ICC profile of the file's APP2 segments (JoinIccSegments); empty
+    // when it has none or it is damaged.
+    const std::vector<std::uint8_t>& IccProfile() const;
+
     // Decodes the pixels at full size with libjpeg's default settings into
     // RGB: a grey picture gives equal channels, a CMYK or YCCK one is
-    // converted to RGB (Adobe's inverted CMYK when the file carries Adobe's
-    // marker, plain CMYK otherwise). Drains the message queue all along, also
+    // converted to sRGB by TCmykToRgb from its own profile or the standard
+    // one (Adobe's inverted CMYK when the file carries Adobe's marker, plain
+    // CMYK otherwise). Drains the message queue all along, also
     // while libjpeg reads a progressive file; an error the drain raises comes
     // out of Decode as it is. A decoder decodes once: with Decode,
     // DecodeAtLeast or DecodeRows.

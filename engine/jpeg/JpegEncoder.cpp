@@ -108,9 +108,10 @@ TJpegEncoder::TJpegEncoder(TFileOutputStream& Stream) : state_(std::make_unique<
 
 TJpegEncoder::~TJpegEncoder() = default;
 
-void TJpegEncoder::Start(std::uint32_t Width, std::uint32_t Height, int Quality) {
+void TJpegEncoder::Start(std::uint32_t Width, std::uint32_t Height, int Quality,
+                         std::span<const std::uint8_t> IccProfile) {
     TState& s = *state_;
-    s.Run([&s, Width, Height, Quality] {
+    s.Run([&s, Width, Height, Quality, IccProfile] {
         jpeg_create_compress(&s.info);
         s.created = true;
         s.info.dest = &s.destination.Manager;
@@ -121,6 +122,10 @@ void TJpegEncoder::Start(std::uint32_t Width, std::uint32_t Height, int Quality)
         jpeg_set_defaults(&s.info);
         jpeg_set_quality(&s.info, Quality, TRUE);
         jpeg_start_compress(&s.info, TRUE);
+        if (!IccProfile.empty()) {
+            jpeg_write_icc_profile(&s.info, IccProfile.data(),
+                                   static_cast<unsigned int>(IccProfile.size()));
+        }
     });
 }
 
@@ -137,8 +142,9 @@ void TJpegEncoder::Finish() {
     s.Run([&s] { jpeg_finish_compress(&s.info); });
 }
 
-void TJpegEncoder::Encode(const TBitmap24& Bitmap, int Quality) {
-    Start(Bitmap.Width(), Bitmap.Height(), Quality);
+void TJpegEncoder::Encode(const TBitmap24& Bitmap, int Quality,
+                          std::span<const std::uint8_t> IccProfile) {
+    Start(Bitmap.Width(), Bitmap.Height(), Quality, IccProfile);
     ReadBands<16>(Bitmap, [this](const std::uint8_t* const* rows, std::uint32_t count) {
         WriteRows(rows, count);
     });

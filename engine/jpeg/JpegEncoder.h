@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,15 +27,18 @@ public:
     TJpegEncoder& operator=(TJpegEncoder&&) = delete;
 
     // A picture of Width x Height in three steps: Start, WriteRows until
-    // every row is in, Finish. Quality is 1 ... 100. Errors raise EJpegError,
-    // or the stream's own error when a write failed.
-    void Start(std::uint32_t Width, std::uint32_t Height, int Quality);
+    // every row is in, Finish. Quality is 1 ... 100. An IccProfile given is
+    // written in APP2 segments. Errors raise EJpegError, or the stream's own
+    // error when a write failed.
+    void Start(std::uint32_t Width, std::uint32_t Height, int Quality,
+               std::span<const std::uint8_t> IccProfile = {});
     // Draining the message queue after each band of rows.
     void WriteRows(const std::uint8_t* const* Rows, std::uint32_t Count);
     void Finish();
 
     // The whole bitmap, a band of rows at a time.
-    void Encode(const TBitmap24& Bitmap, int Quality);
+    void Encode(const TBitmap24& Bitmap, int Quality,
+                std::span<const std::uint8_t> IccProfile = {});
 
 private:
     struct TState;

@@ -1,7 +1,9 @@
 #include "jpeg/JpegFrameScan.h"
 
 #include "FileHandle.h"
+#include "jpeg/IccSegments.h"
 
+#include <algorithm>
 #include <array>
 #include <unistd.h>
 
@@ -41,6 +43,17 @@ public:
         return true;
     }
 
+    // Count bytes from pos, or as many as the file holds of them.
+    std::vector<std::uint8_t> Bytes(std::int64_t pos, std::size_t count) {
+        std::vector<std::uint8_t> bytes;
+        bytes.reserve(count);
+        std::uint8_t byte = 0;
+        for (std::size_t i = 0; i < count && Byte(pos + static_cast<std::int64_t>(i), byte); ++i) {
+            bytes.push_back(byte);
+        }
+        return bytes;
+    }
+
 private:
     const TFileHandle& file_;
     std::array<std::uint8_t, 16 * 1024> window_{};
@@ -48,37 +61,99 @@ private:
     std::int64_t length_ = 0;
 };
 
-// Whether the segment contents at pos, length - 2 bytes, begin with the
-// Exif header.
-bool IsExifHeader(TWindowReader& reader, std::int64_t pos, std::uint16_t length) {
-    static constexpr std::array<std::uint8_t, 6> kExif = {'E', 'x', 'i', 'f', 0, 0};
-    if (length < 2 + kExif.size()) {
+bool BeginsWith(TWindowReader& reader, std::int64_t pos, std::uint16_t length,
+                const std::uint8_t* header, std::size_t size) {
+    if (length < 2 + size) {
         return false;
     }
-    for (std::size_t i = 0; i < kExif.size(); ++i) {
+    for (std::size_t i = 0; i < size; ++i) {
         std::uint8_t byte = 0;
-        if (!reader.Byte(pos + static_cast<std::int64_t>(i), byte) || byte != kExif[i]) {
+        if (!reader.Byte(pos + static_cast<std::int64_t>(i), byte) || byte != header[i]) {
             return false;
         }
     }
     return true;
 }
 
+// Keeps what the caller asked for of the segment whose contents, length - 2
+// bytes, begin at pos.
+void Collect(TWindowReader& reader, std::uint16_t marker, std::int64_t pos, std::uint16_t length,
+             TJpegExtras* extras, std::vector<std::vector<std::uint8_t>>& icc) {
+    static constexpr std::uint8_t kExif[] = {'E', 'x', 'i', 'f', 0, 0};
+    if (extras == nullptr || length < 2) {
+        return;
+    }
+    const std::size_t size = length - 2u;
+    if (marker == 0xFFE1 && extras->WantExif && extras->Exif.empty() &&
+        BeginsWith(reader, pos, length, kExif, sizeof kExif)) {
+        extras->Exif = reader.Bytes(pos, size);
+    } else if (marker == 0xFFE2 && extras->WantIccProfile) {
+        // No profile has more than 255 pieces; a file with more (each up to
+        // 64 KiB, made to fill memory) has no usable profile, and one piece
+        // past them is enough for JoinIccSegments to say so.
+        if (icc.size() <= 255) {
+            std::vector<std::uint8_t> contents = reader.Bytes(pos, size);
+            if (IsIccSegment(contents.data(), contents.size())) {
+                icc.push_back(std::move(contents));
+            }
+        }
+    }
+}
+
+// Whether the bytes FF D9 stand anywhere from `from` to the end of the file.
+// Entropy-coded data never holds them, so after the first scan they are the
+// end-of-image marker; looked for from the end, where it is in a whole file.
+bool HasEndOfImage(const TFileHandle& file, std::int64_t from) {
+    constexpr std::int64_t kChunk = 64 * 1024;
+    const std::int64_t size = file.Size();
+    std::vector<std::uint8_t> chunk(kChunk + 1);
+    for (std::int64_t end = size; end - from >= 2;) {
+        const std::int64_t start = std::max(from, end - kChunk);
+        // One byte past the chunk, for a marker that straddles its end.
+        const std::int64_t count = std::min(end + 1, size) - start;
+        std::int64_t got = 0;
+        while (got < count) {
+            const ssize_t read = ::pread(file.Fd(), chunk.data() + got,
+                                         static_cast<std::size_t>(count - got), start + got);
+            if (read <= 0) {
+                return false;
+            }
+            got += read;
+        }
+        for (std::int64_t i = count - 2; i >= 0; --i) {
+            if (chunk[static_cast<std::size_t>(i)] == 0xFF &&
+                chunk[static_cast<std::size_t>(i) + 1] == 0xD9) {
+                return true;
+            }
+        }
+        end = start;
+    }
+    return false;
+}
+
 } // namespace
 
-TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info, TJpegSegment* Exif) {
-    if (Exif != nullptr) {
-        *Exif = {};
+TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info, TJpegExtras* Extras) {
+    if (Extras != nullptr) {
+        Extras->Exif.clear();
+        Extras->IccProfile.clear();
+        Extras->EndOfImage = false;
+        Extras->FileSize = 0;
     }
     const TFileHandle file = TFileHandle::OpenForReading(FileName);
     if (!file.Valid()) {
         return TJpegCheck::jcCannotOpen;
     }
+    if (Extras != nullptr) {
+        Extras->FileSize = std::max<std::int64_t>(file.Size(), 0);
+    }
     TWindowReader reader(file);
+    std::vector<std::vector<std::uint8_t>> icc;
     std::uint16_t word = 0;
     if (!reader.Word(0, word) || word != 0xFFD8) {
         return TJpegCheck::jcNotJpeg;
     }
+    // Up to the frame header, a marker is always the next two bytes.
     std::int64_t pos = 2;
     for (;;) {
         std::uint16_t marker = 0;
@@ -87,22 +162,7 @@ TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info, TJpegSegm
         }
         pos += 2;
         if (marker == 0xFFC0 || marker == 0xFFC2) {
-            // Skip the segment length (2) and the sample precision (1): a
-            // precision other than 8 is embedded all the same.
-            std::uint16_t height = 0;
-            std::uint16_t width = 0;
-            std::uint8_t components = 0;
-            if (!reader.Word(pos + 3, height) || !reader.Word(pos + 5, width) ||
-                !reader.Byte(pos + 7, components)) {
-                return TJpegCheck::jcNoFrame;
-            }
-            if (components != 3 && components != 4) {
-                return TJpegCheck::jcComponents;
-            }
-            Info.IsCMYK = components == 4;
-            Info.Width = width;
-            Info.Height = height;
-            return TJpegCheck::jcEmbeddable;
+            break;
         }
         if (marker == 0xFFFF || marker == 0xFFD9) {
             return TJpegCheck::jcNoFrame;
@@ -114,12 +174,73 @@ TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info, TJpegSegm
         if (!reader.Word(pos, length)) {
             return TJpegCheck::jcNoFrame;
         }
-        if (marker == 0xFFE1 && Exif != nullptr && Exif->Length == 0 &&
-            IsExifHeader(reader, pos + 2, length)) {
-            *Exif = {pos + 2, length - 2};
-        }
+        Collect(reader, marker, pos + 2, length, Extras, icc);
         pos += length;
     }
+    // The frame header: its length, then the sample precision (a precision
+    // other than 8 is embedded all the same), height, width, components.
+    std::uint16_t frameLength = 0;
+    std::uint16_t height = 0;
+    std::uint16_t width = 0;
+    std::uint8_t components = 0;
+    if (!reader.Word(pos, frameLength) || !reader.Word(pos + 3, height) ||
+        !reader.Word(pos + 5, width) || !reader.Byte(pos + 7, components)) {
+        return TJpegCheck::jcNoFrame;
+    }
+    if (components != 1 && components != 3 && components != 4) {
+        return TJpegCheck::jcComponents;
+    }
+    if (width == 0 || height == 0) {
+        return TJpegCheck::jcEmptyFrame;
+    }
+    // On to the first scan, finding markers as a decoder does: bytes before
+    // a 0xFF and fill bytes 0xFF are passed over.
+    if (frameLength < 2) {
+        return TJpegCheck::jcNoScan;
+    }
+    pos += frameLength;
+    for (;;) {
+        std::uint8_t byte = 0;
+        do {
+            if (!reader.Byte(pos++, byte)) {
+                return TJpegCheck::jcNoScan;
+            }
+        } while (byte != 0xFF);
+        do {
+            if (!reader.Byte(pos++, byte)) {
+                return TJpegCheck::jcNoScan;
+            }
+        } while (byte == 0xFF);
+        if (byte == 0xDA) {
+            break;
+        }
+        if (byte == 0xD8 || byte == 0xD9) {
+            return TJpegCheck::jcNoScan;
+        }
+        // A stuffed zero is no marker; the others named have no length.
+        if (byte == 0x00 || byte == 0x01 || (byte >= 0xD0 && byte <= 0xD7)) {
+            continue;
+        }
+        std::uint16_t length = 0;
+        if (!reader.Word(pos, length) || length < 2) {
+            return TJpegCheck::jcNoScan;
+        }
+        Collect(reader, static_cast<std::uint16_t>(0xFF00 | byte), pos + 2, length, Extras, icc);
+        pos += length;
+    }
+    Info.IsCMYK = components == 4;
+    Info.IsGrey = components == 1;
+    Info.Width = width;
+    Info.Height = height;
+    if (Extras != nullptr) {
+        if (Extras->WantIccProfile) {
+            Extras->IccProfile = JoinIccSegments(icc);
+        }
+        if (Extras->WantEndOfImage) {
+            Extras->EndOfImage = HasEndOfImage(file, pos);
+        }
+    }
+    return components == 1 ? TJpegCheck::jcGrey : TJpegCheck::jcEmbeddable;
 }
 
 const char* JpegCheckText(TJpegCheck Check) {
@@ -133,7 +254,12 @@ const char* JpegCheckText(TJpegCheck Check) {
     case TJpegCheck::jcNoFrame:
         return "no baseline or progressive JPEG frame";
     case TJpegCheck::jcComponents:
+    case TJpegCheck::jcGrey:
         return "a component count other than 3 (RGB) or 4 (CMYK)";
+    case TJpegCheck::jcEmptyFrame:
+        return "a JPEG frame of width or height 0";
+    case TJpegCheck::jcNoScan:
+        return "a JPEG frame header without picture data (no start-of-scan marker)";
     }
     return "";
 }

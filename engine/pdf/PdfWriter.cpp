@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <charconv>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -29,11 +30,13 @@ public:
                        const std::vector<TJpegInfo>& infos, std::int64_t total,
                        const TProgressProc& progress, bool deleteAfterUse,
                        const TStopTest& stopRequested,
-                       const std::vector<TPagePlacement>& placements)
+                       const std::vector<TPagePlacement>& placements, const TPdfExtras& extras)
         : stream_(stream), names_(names), infos_(infos), total_(total), progress_(progress),
           deleteAfterUse_(deleteAfterUse), stopRequested_(stopRequested), placements_(placements),
-          pages_(static_cast<std::int64_t>(infos.size())),
-          offsets_(static_cast<std::size_t>(3 * pages_ + 3), 0) {}
+          extras_(extras), pages_(static_cast<std::int64_t>(infos.size())),
+          profiles_(static_cast<std::int64_t>(extras.Profiles.size())),
+          lastObject_(3 * pages_ + 2 + profiles_ + (extras.Info.Empty() ? 0 : 1)),
+          offsets_(static_cast<std::size_t>(lastObject_ + 1), 0) {}
 
     TWriteResult Write();
 
@@ -69,7 +72,15 @@ private:
     void WritePage(std::int64_t k);
     void WriteImage(std::int64_t k);
     void CopyImageData(std::int64_t k);
+    void WriteProfile(std::int64_t p);
+    void WriteInfo(const std::string& creationDate);
     void WriteTrailer();
+    // The object number of the page's profile, 0 for none.
+    std::int64_t ProfileObject(std::int64_t k) const {
+        const std::int32_t index =
+            extras_.PageProfiles.empty() ? -1 : extras_.PageProfiles[static_cast<std::size_t>(k)];
+        return index < 0 ? 0 : 3 * pages_ + 3 + index;
+    }
 
     TOutputStream& stream_;
     const std::vector<std::string>& names_;
@@ -79,7 +90,10 @@ private:
     const bool deleteAfterUse_;
     const TStopTest& stopRequested_;
     const std::vector<TPagePlacement>& placements_;
+    const TPdfExtras& extras_;
     const std::int64_t pages_;
+    const std::int64_t profiles_;
+    const std::int64_t lastObject_;
     std::vector<std::int64_t> offsets_;
     std::int64_t objectCount_ = 0;
     std::int64_t done_ = 0;
@@ -135,7 +149,8 @@ void TPdfDocumentWriter::WritePage(std::int64_t k) {
     Put("/XObject << /Im0 ");
     Put(pages_ + 3 + k);
     Put(" 0 R >>\n");
-    Put("/ProcSet [ /PDF /ImageC ]\n");
+    Put(infos_[static_cast<std::size_t>(k)].IsGrey ? "/ProcSet [ /PDF /ImageB ]\n"
+                                                   : "/ProcSet [ /PDF /ImageC ]\n");
     Put(">>\n");
     Put("/MediaBox [ 0 0 ");
     Put(PdfNumber(page.Width));
@@ -163,11 +178,19 @@ void TPdfDocumentWriter::WriteImage(std::int64_t k) {
     Put("\n");
     Put("/BitsPerComponent 8\n");
     Put("/Filter [/DCTDecode]\n");
-    if (info.IsCMYK) {
-        Put("/ColorSpace /DeviceCMYK\n");
-        Put("/Decode[1 0 1 0 1 0 1 0]\n");
+    const std::int64_t profile = ProfileObject(k);
+    if (profile != 0) {
+        Put("/ColorSpace [/ICCBased ");
+        Put(profile);
+        Put(" 0 R]\n");
     } else {
-        Put("/ColorSpace /DeviceRGB\n");
+        Put(info.IsCMYK   ? "/ColorSpace /DeviceCMYK\n"
+            : info.IsGrey ? "/ColorSpace /DeviceGray\n"
+                          : "/ColorSpace /DeviceRGB\n");
+    }
+    // Adobe's CMYK is stored inverted, whatever the colour space.
+    if (info.IsCMYK) {
+        Put("/Decode[1 0 1 0 1 0 1 0]\n");
     }
     CopyImageData(k);
     Put("endstream\n");
@@ -211,24 +234,81 @@ void TPdfDocumentWriter::CopyImageData(std::int64_t k) {
     }
 }
 
+void TPdfDocumentWriter::WriteProfile(std::int64_t p) {
+    const TColourProfile& profile = extras_.Profiles[static_cast<std::size_t>(p)];
+    BeginObject(3 * pages_ + 3 + p);
+    Put("<<\n");
+    Put("/N ");
+    Put(profile.Components);
+    Put(profile.Components == 4   ? "\n/Alternate /DeviceCMYK\n"
+        : profile.Components == 1 ? "\n/Alternate /DeviceGray\n"
+                                  : "\n/Alternate /DeviceRGB\n");
+    CheckOffset(stream_.Position() + static_cast<std::int64_t>(profile.Bytes.size()));
+    Put("/Length ");
+    Put(static_cast<std::int64_t>(profile.Bytes.size()));
+    Put(" >>\n");
+    Put("stream\n");
+    stream_.Write(profile.Bytes.data(), profile.Bytes.size());
+    Put("\nendstream\n");
+    EndObject();
+}
+
+void TPdfDocumentWriter::WriteInfo(const std::string& creationDate) {
+    BeginObject(lastObject_);
+    Put("<<\n");
+    const std::pair<const char*, const std::string*> fields[] = {
+        {"/Title ", &extras_.Info.Title},
+        {"/Author ", &extras_.Info.Author},
+        {"/Subject ", &extras_.Info.Subject},
+        {"/Keywords ", &extras_.Info.Keywords},
+    };
+    for (const auto& [key, value] : fields) {
+        if (!value->empty()) {
+            Put(key);
+            Put(PdfTextString(*value));
+            Put("\n");
+        }
+    }
+    if (!creationDate.empty()) {
+        Put("/CreationDate (");
+        Put(creationDate);
+        Put(")\n");
+    }
+    Put(">>\n");
+    EndObject();
+}
+
 void TPdfDocumentWriter::WriteTrailer() {
-    MarkOffset(3 * pages_ + 2);
-    WriteXRef(stream_, offsets_, 3 * pages_ + 2);
+    MarkOffset(lastObject_);
+    WriteXRef(stream_, offsets_, lastObject_);
     Put("trailer\n");
     Put("<<\n");
     Put("/Size ");
-    Put(3 * pages_ + 3);
+    Put(lastObject_ + 1);
     Put("\n");
     Put("/Root 1 0 R\n");
+    if (!extras_.Info.Empty()) {
+        Put("/Info ");
+        Put(lastObject_);
+        Put(" 0 R\n");
+    }
     Put(">>\n");
     Put("startxref\n");
-    Put(offsets_[static_cast<std::size_t>(3 * pages_ + 2)]);
+    Put(offsets_[static_cast<std::size_t>(lastObject_)]);
     Put("\n");
     Put("%%EOF");
 }
 
 TWriteResult TPdfDocumentWriter::Write() {
-    Put("%PDF-1.2\n");
+    std::string creationDate;
+    if (!extras_.Info.CreationDate.empty()) {
+        const std::optional<std::string> date = PdfDate(extras_.Info.CreationDate);
+        if (!date) {
+            throw std::invalid_argument("Not an ISO 8601 date: " + extras_.Info.CreationDate);
+        }
+        creationDate = *date;
+    }
+    Put(profiles_ > 0 ? "%PDF-1.3\n" : "%PDF-1.2\n");
     WriteCatalog();
     if (WritePageTree() == TWriteResult::wrStopped) {
         return TWriteResult::wrStopped;
@@ -255,6 +335,16 @@ TWriteResult TPdfDocumentWriter::Write() {
         WriteContentsObject(stream_, 2 * pages_ + 3 + k, Placement(k));
         ++objectCount_;
         DrainMessageQueue();
+    }
+    for (std::int64_t p = 0; p < profiles_; ++p) {
+        if (Stop()) {
+            return TWriteResult::wrStopped;
+        }
+        WriteProfile(p);
+        DrainMessageQueue();
+    }
+    if (!extras_.Info.Empty()) {
+        WriteInfo(creationDate);
     }
     WriteTrailer();
     return TWriteResult::wrWritten;
@@ -347,14 +437,22 @@ TWriteResult WritePdfDocument(TOutputStream& Stream, const std::vector<std::stri
                               const std::vector<TJpegInfo>& Infos, std::int64_t Total,
                               const TProgressProc& Progress, bool DeleteAfterUse,
                               const TStopTest& StopRequested,
-                              const std::vector<TPagePlacement>& Placements) {
+                              const std::vector<TPagePlacement>& Placements,
+                              const TPdfExtras& Extras) {
     if (Names.size() != Infos.size() ||
-        (!Placements.empty() && Placements.size() != Infos.size())) {
+        (!Placements.empty() && Placements.size() != Infos.size()) ||
+        (!Extras.PageProfiles.empty() && Extras.PageProfiles.size() != Infos.size())) {
         throw std::invalid_argument(
-            "WritePdfDocument: one name (and placement) per page is needed");
+            "WritePdfDocument: one name (and placement and profile) per page is needed");
+    }
+    for (const std::int32_t index : Extras.PageProfiles) {
+        if (index >= static_cast<std::int64_t>(Extras.Profiles.size())) {
+            throw std::invalid_argument(
+                "WritePdfDocument: a page names a profile that isn't there");
+        }
     }
     TPdfDocumentWriter writer(Stream, Names, Infos, Total, Progress, DeleteAfterUse, StopRequested,
-                              Placements);
+                              Placements, Extras);
     return writer.Write();
 }
 

@@ -9,6 +9,7 @@
 
 #include "Progress.h"
 #include "jpeg/JpegFrameScan.h"
+#include "pdf/DocumentInfo.h"
 #include "pdf/OutputStream.h"
 #include "pdf/PagePlacement.h"
 
@@ -46,6 +47,26 @@ void WriteXRef(TOutputStream& Stream, const std::vector<std::int64_t>& Offsets, 
 
 enum class TWriteResult { wrWritten, wrStopped };
 
+// An ICC profile the document carries, for pictures of Components
+// components (1, 3 or 4).
+struct TColourProfile {
+    std::vector<std::uint8_t> Bytes;
+    int Components = 3;
+};
+
+// What a document carries beyond its pages, each only when asked for. Its
+// objects come after those of the pages, numbered on from 3N + 3: first the
+// profiles, each an /ICCBased stream, then the /Info dictionary. A default
+// TPdfExtras adds nothing.
+struct TPdfExtras {
+    std::vector<TColourProfile> Profiles;
+    // One entry per page, or none: the index of the page's profile in
+    // Profiles, which its image's /ColorSpace names ([/ICCBased K 0 R]);
+    // -1 for none.
+    std::vector<std::int32_t> PageProfiles;
+    TDocumentInfo Info;
+};
+
 using TStopTest = std::function<bool()>;
 
 // Writes the whole document to Stream, which the caller created at position
@@ -58,12 +79,17 @@ using TStopTest = std::function<bool()>;
 // short read, a failed write, a document too large for the cross-reference
 // table) leave as exceptions, the partial document likewise left behind.
 // Placements, when not empty, gives each page its box and its picture's
-// matrix (one entry per page); empty, every page is FixedPlacement's.
+// matrix (one entry per page); empty, every page is FixedPlacement's. A
+// grey picture (IsGrey) is drawn as /DeviceGray. Extras adds colour
+// profiles and the document's properties; a document with a profile is
+// PDF 1.3, the first version that has them. A CreationDate that is no date
+// (PdfDate) raises std::invalid_argument before anything is written.
 TWriteResult WritePdfDocument(TOutputStream& Stream, const std::vector<std::string>& Names,
                               const std::vector<TJpegInfo>& Infos, std::int64_t Total,
                               const TProgressProc& Progress, bool DeleteAfterUse,
                               const TStopTest& StopRequested,
-                              const std::vector<TPagePlacement>& Placements = {});
+                              const std::vector<TPagePlacement>& Placements = {},
+                              const TPdfExtras& Extras = {});
 
 // The largest offset a ten-digit cross-reference entry can hold.
 inline constexpr std::int64_t kMaxPdfOffset = 9'999'999'999;

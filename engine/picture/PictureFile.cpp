@@ -116,6 +116,10 @@ std::string TPictureFile::Incomplete() const {
     return jpeg_ ? jpeg_->Incomplete() : std::string();
 }
 
+std::vector<std::uint8_t> TPictureFile::IccProfile() const {
+    return jpeg_ ? jpeg_->IccProfile() : std::vector<std::uint8_t>();
+}
+
 TBitmap24 TPictureFile::ReadAll() {
     return jpeg_ ? jpeg_->Decode() : std::move(picture_);
 }

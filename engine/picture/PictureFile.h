@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vorpane {
 
@@ -24,6 +25,8 @@ public:
 
     std::uint32_t Width() const;
     std::uint32_t Height() const;
+    // A JPEG's ICC profile (TJpegDecoder::IccProfile); empty for a PNG.
+    std::vector<std::uint8_t> IccProfile() const;
 
     // TJpegDecoder's, for a JPEG; a PNG is decoded already when opened.
     void SetStopTest(std::function<bool()> StopRequested);

@@ -8,6 +8,7 @@
 #include "FileHandle.h"
 #include "GuardMessage.h"
 #include "MessageQueue.h"
+#include "colour/ColourProfile.h"
 #include "jpeg/JpegEncoder.h"
 #include "jpeg/JpegFrameScan.h"
 #include "picture/PictureFile.h"
@@ -79,12 +80,13 @@ std::uint32_t RoundedQuotient(std::uint32_t numerator, std::uint32_t denominator
 // A picture source (TPictureFile, TUprightPicture) encoded a band of rows
 // at a time as it is read.
 template <typename TSource>
-bool SaveRowsAsJpeg(TSource& source, const std::string& fileName, std::uint8_t quality) {
+bool SaveRowsAsJpeg(TSource& source, const std::string& fileName, std::uint8_t quality,
+                    const std::vector<std::uint8_t>& profile) {
     if (source.Width() == 0 || source.Height() == 0) {
         return false;
     }
-    WriteJpegFile(fileName, [&source, quality](TJpegEncoder& encoder) {
-        encoder.Start(source.Width(), source.Height(), std::clamp<int>(quality, 1, 100));
+    WriteJpegFile(fileName, [&source, quality, &profile](TJpegEncoder& encoder) {
+        encoder.Start(source.Width(), source.Height(), std::clamp<int>(quality, 1, 100), profile);
         source.ReadRows([&encoder](const std::uint8_t* const* rows, std::uint32_t count) {
             encoder.WriteRows(rows, count);
         });
@@ -109,11 +111,12 @@ TBitmap24 ScaleWhileReading(TSource& source, std::uint32_t width, std::uint32_t 
 }
 
 // PrepareImage for a picture source: scaled to Width x Height (a side 0
-// following the aspect ratio) or encoded again as it is.
+// following the aspect ratio) or encoded again as it is, with profile.
 template <typename TSource>
 bool PreparePicture(TSource& source, const std::string& tempName, std::uint8_t quality,
                     std::uint16_t width, std::uint16_t height, bool useTriangle,
-                    TPrepareNotes& notes, bool spareThread) {
+                    TPrepareNotes& notes, bool spareThread,
+                    const std::vector<std::uint8_t>& profile) {
     // A picture side above 65535 (only a PNG can have one) is cut here too;
     // the size check below refuses such a picture anyway.
     const auto pictureWidth = static_cast<std::uint16_t>(source.Width());
@@ -138,7 +141,7 @@ bool PreparePicture(TSource& source, const std::string& tempName, std::uint8_t q
     // No size asked, or the picture's own: encoded again as it is.
     if ((width == 0 && height == 0) ||
         (source.Width() == newWidth && source.Height() == newHeight)) {
-        return SaveRowsAsJpeg(source, tempName, quality);
+        return SaveRowsAsJpeg(source, tempName, quality, profile);
     }
     // Sizes the resampler refuses give no file rather than a page of
     // whatever the output bitmap held.
@@ -162,7 +165,7 @@ bool PreparePicture(TSource& source, const std::string& tempName, std::uint8_t q
     return SaveAsJpeg(spareThread
                           ? ScaleWhileReading<TResampleThread>(source, newWidth, newHeight, filter)
                           : ScaleWhileReading<TBandResampler>(source, newWidth, newHeight, filter),
-                      tempName, quality);
+                      tempName, quality, profile);
 }
 
 } // namespace
@@ -183,34 +186,43 @@ std::uint32_t WidthForHeight(std::uint16_t SourceHeight, std::uint16_t SourceWid
     return RoundedQuotient(std::uint32_t{SourceWidth} * Height, SourceHeight);
 }
 
-bool SaveAsJpeg(const TBitmap24& Bitmap, const std::string& FileName, std::uint8_t Quality) {
+bool SaveAsJpeg(const TBitmap24& Bitmap, const std::string& FileName, std::uint8_t Quality,
+                std::span<const std::uint8_t> IccProfile) {
     if (Bitmap.Empty()) {
         return false;
     }
-    WriteJpegFile(FileName, [&Bitmap, Quality](TJpegEncoder& encoder) {
-        encoder.Encode(Bitmap, std::clamp<int>(Quality, 1, 100));
+    WriteJpegFile(FileName, [&Bitmap, Quality, IccProfile](TJpegEncoder& encoder) {
+        encoder.Encode(Bitmap, std::clamp<int>(Quality, 1, 100), IccProfile);
     });
     return true;
 }
 
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
                   std::uint16_t Width, std::uint16_t Height, bool UseTriangle, TPrepareNotes* Notes,
-                  bool SpareThread, bool AutoOrient) {
+                  bool SpareThread, bool AutoOrient, bool KeepProfile) {
     TPrepareNotes own;
     TPrepareNotes& notes = Notes != nullptr ? *Notes : own;
     TPictureFile file(FileName);
     file.SetStopTest([] { return StopPreparing.load(); });
     const int orientation = AutoOrient ? file.Orientation() : 1;
+    // The picture is encoded in RGB: only an RGB profile still describes it.
+    std::vector<std::uint8_t> profile;
+    if (KeepProfile) {
+        profile = file.IccProfile();
+        if (!ProfileFits(profile, 3)) {
+            profile.clear();
+        }
+    }
     bool written = false;
     if (orientation == 1) {
-        written =
-            PreparePicture(file, TempName, Quality, Width, Height, UseTriangle, notes, SpareThread);
+        written = PreparePicture(file, TempName, Quality, Width, Height, UseTriangle, notes,
+                                 SpareThread, profile);
     } else {
         // Turning needs the whole picture: its first upright row may be the
         // stored picture's last column.
         TUprightPicture upright(file.ReadAll(), orientation);
         written = PreparePicture(upright, TempName, Quality, Width, Height, UseTriangle, notes,
-                                 SpareThread);
+                                 SpareThread, profile);
     }
     notes.Incomplete = file.Incomplete();
     return written;
@@ -283,7 +295,7 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
             try {
                 if (PrepareImage(source, tempName, Options.Quality, Options.Width, Options.Height,
                                  Options.UseTriangle, &notes, spareThread,
-                                 Options.Layout.AutoOrient)) {
+                                 Options.Layout.AutoOrient, Options.ColourProfiles)) {
                     prepared.File = tempName;
                 } else if (everyPage) {
                     throw EPictureError(notes.NoPage);
@@ -344,7 +356,8 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
                 }
                 if (Report != nullptr && !notes.Incomplete.empty()) {
                     Report->Incomplete.push_back(
-                        {source, notes.Incomplete, TReasonKind::rkIncomplete});
+                        {source, "the picture is incomplete (" + notes.Incomplete + ")",
+                         TReasonKind::rkIncomplete});
                 }
             } else if (Report != nullptr) {
                 Report->Skipped.push_back({source, notes.NoPage, notes.NoPageKind});

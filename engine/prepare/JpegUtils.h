@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -63,9 +64,9 @@ extern std::atomic<bool> StopPreparing;
 // first failing file's in list order; it leaves once every worker has
 // stopped, and deletes what they made after that file. The file the
 // calling thread waits for is always started before any other, so the
-// file at a stop is the one finished. Quality, Width,
-// Height, UseTriangle and Layout.AutoOrient are PrepareImage's, Policy and
-// Jobs as above; the other fields of Options are not read here.
+// file at a stop is the one finished. Quality, Width, Height, UseTriangle,
+// Layout.AutoOrient and ColourProfiles (KeepProfile) are PrepareImage's,
+// Policy and Jobs as above; the other fields of Options are not read here.
 bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
                    const TRunOptions& Options, TRunReport* Report = nullptr);
@@ -102,7 +103,9 @@ struct TPrepareNotes {
 // second thread scales while this one decodes. With AutoOrient a picture
 // whose EXIF orientation is not 1 is decoded whole and turned upright
 // first (TUprightPicture), and the sizes are the upright picture's; the
-// file written carries no orientation. True when the file was written; false, and
+// file written carries no orientation. With KeepProfile the file written
+// carries the picture's ICC profile when it is an RGB one (ProfileFits).
+// True when the file was written; false, and
 // no file written, when the page would have no pixels or a side (of the
 // page or of the picture) is beyond what the resampler scales (32767);
 // Notes, when given, then says which. A page of a size the resampler
@@ -112,8 +115,8 @@ struct TPrepareNotes {
 // abandoned with EStoppedError.
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
                   std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
-                  TPrepareNotes* Notes = nullptr, bool SpareThread = false,
-                  bool AutoOrient = false);
+                  TPrepareNotes* Notes = nullptr, bool SpareThread = false, bool AutoOrient = false,
+                  bool KeepProfile = false);
 
 // The side that keeps the source's aspect ratio: round(SourceHeight * Width
 // / SourceWidth) and round(SourceWidth * Height / SourceHeight), exact, a
@@ -128,8 +131,10 @@ std::uint32_t WidthForHeight(std::uint16_t SourceHeight, std::uint16_t SourceWid
 // default compression settings at Quality (held to 1 ... 100) and writes it
 // to FileName, replacing its contents; a symlink at FileName is refused.
 // False when the bitmap has no pixels; errors raise EJpegError or
-// EFileError, and a partly written regular file is removed.
-bool SaveAsJpeg(const TBitmap24& Bitmap, const std::string& FileName, std::uint8_t Quality);
+// EFileError, and a partly written regular file is removed. An IccProfile
+// given goes into the file's APP2 segments.
+bool SaveAsJpeg(const TBitmap24& Bitmap, const std::string& FileName, std::uint8_t Quality,
+                std::span<const std::uint8_t> IccProfile = {});
 
 // Decodes a picture by its file name's extension, letters in any case: "jpg"
 // and "jpeg" through TJpegDecoder at full size, "png" with its transparent

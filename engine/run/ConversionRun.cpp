@@ -8,6 +8,7 @@
 #include "pdf/PdfWriter.h"
 #include "prepare/JpegUtils.h"
 #include "prepare/RunFolder.h"
+#include "run/ProfileTable.h"
 
 #include <cerrno>
 #include <memory>
@@ -39,6 +40,7 @@ private:
     std::int32_t FinishRun(std::int32_t result) {
         infos_.clear();
         placements_.clear();
+        extras_ = {};
         Report("Finished!", 0, 0);
         return result;
     }
@@ -61,6 +63,9 @@ private:
     std::vector<std::string> embed_;
     std::vector<TJpegInfo> infos_;
     std::vector<TPagePlacement> placements_;
+    std::int64_t total_ = 0; // the sizes of the files to embed
+    TProfileTable profiles_;
+    TPdfExtras extras_;
     std::unique_ptr<TAtomicOutputFile> output_;
 };
 
@@ -76,11 +81,18 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
             return false;
         }
         TJpegInfo info;
-        // The scan that tests the file also finds where its orientation lies.
+        // The scan that tests the file also hands over its orientation and
+        // its profile, and finds whether its data is whole.
         const bool orient = layout_.AutoOrient && !sameSize;
-        TJpegSegment exif;
-        const TJpegCheck check = name.empty() ? TJpegCheck::jcCannotOpen
-                                              : CheckJpegFile(name, info, orient ? &exif : nullptr);
+        TJpegExtras extras;
+        extras.WantExif = orient;
+        extras.WantIccProfile = options_.ColourProfiles;
+        extras.WantEndOfImage = !sameSize;
+        TJpegCheck check =
+            name.empty() ? TJpegCheck::jcCannotOpen : CheckJpegFile(name, info, &extras);
+        if (check == TJpegCheck::jcGrey && options_.Grey && !sameSize) {
+            check = TJpegCheck::jcEmbeddable;
+        }
         if (check != TJpegCheck::jcEmbeddable) {
             const TReasonKind kind = check == TJpegCheck::jcCannotOpen
                                          ? OpenFailureKind(OpenError(name))
@@ -98,7 +110,20 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
             }
             return false;
         }
-        const int orientation = orient ? ReadExifOrientation(name, exif) : 1;
+        // A prepared file is always whole; a source cut short keeps its
+        // page, as far as its data goes, but is named.
+        if (!sameSize && !extras.EndOfImage && report_ != nullptr) {
+            report_->Incomplete.push_back(
+                {name, "the picture is incomplete (no end-of-image marker)"});
+        }
+        const int orientation = orient ? ExifOrientationOf(extras.Exif) : 1;
+        if (options_.ColourProfiles) {
+            const int components = info.IsCMYK ? 4 : info.IsGrey ? 1 : 3;
+            extras_.PageProfiles.push_back(profiles_.Add(std::move(extras.IccProfile), components));
+        }
+        // The files are measured as they are tested, so each is opened once
+        // before its bytes are copied.
+        total_ += extras.FileSize;
         kept.push_back(name);
         infos_.push_back(info);
         placements_.push_back(PlacePage(layout_, info.Width, info.Height, orientation));
@@ -198,19 +223,13 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         embed_ = files;
     }
 
-    const std::size_t listed = embed_.size();
-    std::int64_t total = TotalFileSize(embed_);
     bool stopped = false;
     if (!TestEmbedList(sameSize, stopped)) {
         return FinishRun(stopped ? rcStopped : rcNoFiles);
     }
-    // Skipping every file leaves nothing worth a document; skipping some
-    // leaves less to embed than was measured.
+    // Skipping every file leaves nothing worth a document.
     if (policy_ == TPagePolicy::ppSkipBad && embed_.empty()) {
         return FinishRun(rcNoFiles);
-    }
-    if (embed_.size() != listed) {
-        total = TotalFileSize(embed_);
     }
     // One page for every file, or no document: whatever left a file out.
     if (policy_ == TPagePolicy::ppEveryPage && embed_.size() != files.size()) {
@@ -224,6 +243,8 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     if (StopConverting.load()) {
         return FinishRun(rcStopped);
     }
+    extras_.Profiles = profiles_.Release();
+    extras_.Info = options_.DocumentInfo;
 
     RefuseOutputAmongInputs(files, outputFile);
     const auto stopRequested = [] { return StopConverting.load(); };
@@ -235,8 +256,8 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
 
     try {
         const TWriteResult result =
-            WritePdfDocument(output_->Stream(), embed_, infos_, total, progress_, sameSize,
-                             stopRequested, placements_);
+            WritePdfDocument(output_->Stream(), embed_, infos_, total_, progress_, sameSize,
+                             stopRequested, placements_, extras_);
         if (result == TWriteResult::wrStopped || StopConverting.load()) {
             return AbortRun(rcStopped);
         }

@@ -5,6 +5,7 @@
 // fixed layout.
 #pragma once
 
+#include "pdf/DocumentInfo.h"
 #include "pdf/PageLayout.h"
 #include "run/PagePolicy.h"
 
@@ -25,10 +26,15 @@ struct TRunOptions {
     unsigned Jobs = 0; // images prepared at once; 0: one per online processor
     TPageLayout Layout;
     // Each picture's embedded ICC colour profile goes into the document
-    // with it, so a colour-managed reader shows the photograph's colours.
+    // with it, so a colour-managed reader shows the photograph's colours;
+    // "Same size" keeps an RGB picture's profile in the prepared JPEG.
     bool ColourProfiles = false;
-    // A one-component (grey) JPEG is embedded as it is, as /DeviceGray.
+    // "Original size": a one-component (grey) JPEG is embedded as it is,
+    // as /DeviceGray, rather than refused.
     bool Grey = false;
+    // The document's properties; none by default, so that the same files
+    // always give the same document.
+    TDocumentInfo DocumentInfo;
     // An existing output that is not a PDF document is refused rather than
     // replaced: on a command line a forgotten output name turns the first
     // photograph into one (-o *.jpg). The window's save dialog asks first.

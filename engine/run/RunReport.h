@@ -48,8 +48,8 @@ struct TRunReport {
     std::vector<TSkippedFile> Skipped;
     // The listed files whose picture data was incomplete or damaged, in
     // list order, each with rkIncomplete: their pages are in the document,
-    // as far as the data went. Reason says what is wrong in a few words,
-    // such as "premature end of data" or "corrupt data".
+    // as far as the data went. Reason says so and what is wrong, such as
+    // "the picture is incomplete (premature end of data)".
     std::vector<TSkippedFile> Incomplete;
     // "Same size" with ppLeaveOut: the listed files whose page side, as
     // computed to keep the aspect ratio, passed 65535 and was cut to its

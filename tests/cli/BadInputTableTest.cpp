@@ -238,6 +238,7 @@ const std::string kComponents = "a component count other than 3 (RGB) or 4 (CMYK
 const std::string kCannotOpen = "missing or not a readable file";
 // Named on standard error, the page kept.
 const std::string kEndsEarly = "the picture is incomplete (premature end of data)";
+const std::string kNoEnd = "the picture is incomplete (no end-of-image marker)";
 
 const std::vector<TRow>& Rows() {
     static const std::vector<TRow> rows = {
@@ -248,14 +249,14 @@ const std::vector<TRow>& Rows() {
          {4, "empty.jpg: JPEG error #42 (Empty input file)"}},
         {"TruncatedProgressive",
          [](TRowContext& c) { c.Input("cut.jpg", Data("bad_pil_truncated_prog.jpg")); },
-         {0, ""},
+         {0, "cut.jpg: " + kNoEnd},
          {0, "cut.jpg: " + kEndsEarly}},
         {"TruncatedHalfway",
          [](TRowContext& c) {
              const std::string photo = Data("orient_landscape_1.jpg");
              c.Input("cut.jpg", photo.substr(0, photo.size() / 2));
          },
-         {0, ""},
+         {0, "cut.jpg: " + kNoEnd},
          {0, "cut.jpg: " + kEndsEarly}},
         {"TruncatedInsideTheHeader",
          [](TRowContext& c) { c.Input("cut.jpg", Data("ijg_testorig.jpg").substr(0, 150)); },
@@ -267,7 +268,7 @@ const std::vector<TRow>& Rows() {
          {4, "max.jpg: Picture too large (65535 x 65535 pixels"}},
         {"FrameWithoutScan",
          [](TRowContext& c) { c.Input("nosos.jpg", Data("bad_missing_sos.jpg")); },
-         {1, "nosos.jpg: " + kComponents},
+         {1, "nosos.jpg: a JPEG frame header without picture data (no start-of-scan marker)"},
          {4, "nosos.jpg: JPEG error #59 (Invalid JPEG file structure: missing SOS marker)"}},
         {"JunkInsideTheScan",
          [](TRowContext& c) {

@@ -124,6 +124,37 @@ TEST(ConvertCommand, SameSizePreparesEveryPageAtTheGivenSize) {
     EXPECT_EQ(PageSizes(pdf), std::vector<std::string>{"454 x 298"});
 }
 
+// The document's properties as pdfinfo reads them back: ASCII, and text
+// beyond it (UTF-16); without them the document is the default one.
+TEST(ConvertCommand, DocumentPropertiesReadBackWithPdfinfo) {
+    TTempDir dir;
+    const std::string pdf = dir.File("out.pdf");
+    const std::string photo = Quote(DataFile(kPhotos[0]));
+    for (const std::string title : {"Summer (2026) \\ Lake", "Été à Zürich — 夏 😀"}) {
+        const TCommandResult run =
+            Convert("--title " + Quote(title) + " --author 'A. Person' --subject Holidays " +
+                    "--keywords 'lake, summer' --creation-date 2026-12-08T21:30:00+01:00 -o " +
+                    Quote(pdf) + " --grey --colour-profile " + photo);
+        ASSERT_EQ(run.status, 0) << run.output;
+        ExpectValidPdf(pdf);
+        const std::string info = RunShell("pdfinfo -isodates " + Quote(pdf)).output;
+        EXPECT_NE(info.find("Title:           " + title + "\n"), std::string::npos) << info;
+        EXPECT_NE(info.find("Author:          A. Person\n"), std::string::npos) << info;
+        EXPECT_NE(info.find("Subject:         Holidays\n"), std::string::npos) << info;
+        EXPECT_NE(info.find("Keywords:        lake, summer\n"), std::string::npos) << info;
+        EXPECT_NE(info.find("CreationDate:    2026-12-08T21:30:00+01\n"), std::string::npos)
+            << info;
+    }
+    const TCommandResult plain = Convert("-o " + Quote(pdf) + " " + photo);
+    ASSERT_EQ(plain.status, 0) << plain.output;
+    EXPECT_EQ(ReadFileBytes(pdf).find("/Info"), std::string::npos);
+    const TCommandResult badDate =
+        Convert("--creation-date 2026-02-30 -o " + Quote(pdf) + " " + photo);
+    EXPECT_EQ(badDate.status, 64);
+    EXPECT_NE(badDate.output.find("--creation-date needs an ISO 8601 date"), std::string::npos)
+        << badDate.output;
+}
+
 TEST(ConvertCommand, PagesForPrintingInBothModes) {
     TTempDir dir;
     const std::string pdf = dir.File("out.pdf");
@@ -262,7 +293,7 @@ TEST(ConvertCommand, ExitStatusAndMessageTellWhatWentWrong) {
 TEST(ConvertCommand, InterruptStopsCleanlyAndKeepsTheOldFile) {
     TTempDir dir;
     const std::string pdf = dir.File("out.pdf");
-    test::WriteFileBytes(pdf, "%PDF-old");
+    test::WriteFileBytes(pdf, "%PDF-1.2 old");
     // A list long enough that the run is still testing it when the signal comes.
     const std::string list = dir.File("list.txt");
     {
@@ -318,7 +349,7 @@ TEST(ConvertCommand, InterruptStopsCleanlyAndKeepsTheOldFile) {
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         ASSERT_TRUE(WIFEXITED(status)) << "the signals ended it instead of stopping it";
         EXPECT_EQ(WEXITSTATUS(status), 3);
-        EXPECT_EQ(ReadFileBytes(pdf), "%PDF-old");
+        EXPECT_EQ(ReadFileBytes(pdf), "%PDF-1.2 old");
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3)
             << "no stray file beside the output";
     }

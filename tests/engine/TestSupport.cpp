@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -134,11 +135,39 @@ std::string MakeJpegHeader(std::uint16_t sofMarker, int width, int height, int c
         bytes += '\x11';
         bytes += '\x00';
     }
+    // The start of a scan: one component, the full spectrum.
+    bytes += "\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00";
     if (bytes.size() + 2 < totalSize) {
         bytes.append(totalSize - bytes.size() - 2, '\x5A');
     }
     bytes += "\xFF\xD9";
     return bytes;
+}
+
+std::string WithIccProfile(const std::string& jpeg, const std::string& profile, int pieces,
+                           bool reversed) {
+    std::vector<std::string> segments;
+    const std::size_t step =
+        (profile.size() + static_cast<std::size_t>(pieces) - 1) / static_cast<std::size_t>(pieces);
+    for (int k = 0; k < pieces; ++k) {
+        const std::string piece = profile.substr(static_cast<std::size_t>(k) * step, step);
+        const std::size_t length = 2 + 12 + 2 + piece.size();
+        std::string segment = "\xFF\xE2";
+        segment += static_cast<char>(length >> 8);
+        segment += static_cast<char>(length & 0xFF);
+        segment += std::string("ICC_PROFILE\0", 12);
+        segment += static_cast<char>(k + 1);
+        segment += static_cast<char>(pieces);
+        segments.push_back(segment + piece);
+    }
+    if (reversed) {
+        std::reverse(segments.begin(), segments.end());
+    }
+    std::string bytes = jpeg.substr(0, 2);
+    for (const std::string& segment : segments) {
+        bytes += segment;
+    }
+    return bytes + jpeg.substr(2);
 }
 
 std::string DataFile(const std::string& name) {

@@ -27,9 +27,9 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // A JPEG-like byte string: SOI, then `before` (raw segments), then a frame
-// header with the given marker, size and component count, padded with filler
-// bytes to totalSize when that is larger. Only the header is meaningful; the
-// writer never decodes.
+// header with the given marker, size and component count and the header of
+// a scan, padded with filler bytes to totalSize when that is larger, and EOI. Only the header is
+// meaningful; the writer never decodes.
 std::string MakeJpegHeader(std::uint16_t sofMarker, int width, int height, int components,
                            std::size_t totalSize = 0, const std::string& before = "",
                            int precision = 8);
@@ -43,6 +43,12 @@ std::string MakeFlatProgressiveJpeg(int width, int height, bool grey = false);
 // in all: a hostile file that libjpeg decodes with a warning, passing over
 // the whole picture once for each scan.
 std::string WithScans(const std::string& jpeg, int scans);
+
+// A JPEG file's bytes with an ICC profile put in after its SOI, cut into
+// the given number of APP2 "ICC_PROFILE" segments of about equal size, in
+// sequence order unless reversed.
+std::string WithIccProfile(const std::string& jpeg, const std::string& profile, int pieces,
+                           bool reversed = false);
 
 // Path of a file in tests/data.
 std::string DataFile(const std::string& name);

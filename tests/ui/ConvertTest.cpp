@@ -388,7 +388,7 @@ TEST_F(ConvertTest, ASuccessNamesIncompletePicturesAndSquashedPages) {
     EXPECT_EQ(shown[0].Text, "\nCongratulation! Converting Successed!\n\n"
                              "The picture of this listed file is incomplete:\n" +
                                  cut +
-                                 ": premature end of data\n\n"
+                                 ": the picture is incomplete (premature end of data)\n\n"
                                  "The page of this listed file is squashed:\n" +
                                  tall +
                                  ": its page would be 1000 x 66000 pixels; it is 1000 x 464");

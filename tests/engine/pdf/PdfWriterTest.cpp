@@ -384,6 +384,12 @@ std::string Truncated(const std::string& bytes, std::size_t size) {
     return bytes.substr(0, size);
 }
 
+// The bytes with `insert` put in before the start of the scan.
+std::string BeforeScan(const std::string& bytes, const std::string& insert) {
+    const std::size_t scan = bytes.find("\xFF\xDA"s);
+    return bytes.substr(0, scan) + insert + bytes.substr(scan);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Headers, ReadJpegInfoTable,
     ::testing::Values(
@@ -407,7 +413,16 @@ INSTANTIATE_TEST_SUITE_P(
                   MakeJpegHeader(0xFFC0, 4, 5, 3, 0, "\xFF\xE0\x00\x01\x00\x00\x02"s),
                   true,
                   {false, 4, 5}},
+        TInfoCase{"tables_and_fill_bytes_before_the_scan",
+                  BeforeScan(MakeJpegHeader(0xFFC0, 8, 8, 3), "\xFF\xDB\x00\x03\x00\xFF\xFF"s),
+                  true,
+                  {false, 8, 8}},
         TInfoCase{"grey", MakeJpegHeader(0xFFC0, 8, 8, 1), false, {}},
+        TInfoCase{"width_0", MakeJpegHeader(0xFFC0, 0, 8, 3), false, {}},
+        TInfoCase{"height_0", MakeJpegHeader(0xFFC2, 8, 0, 3), false, {}},
+        TInfoCase{"no_scan", MakeJpegHeader(0xFFC0, 8, 8, 3).substr(0, 21) + "\xFF\xD9", false, {}},
+        TInfoCase{
+            "cut_short_before_the_scan", MakeJpegHeader(0xFFC0, 8, 8, 3).substr(0, 21), false, {}},
         TInfoCase{"two_components", MakeJpegHeader(0xFFC0, 8, 8, 2), false, {}},
         TInfoCase{"extended_sof1_only", MakeJpegHeader(0xFFC1, 8, 8, 3), false, {}},
         TInfoCase{"lossless_sof3_only", MakeJpegHeader(0xFFC3, 8, 8, 3), false, {}},
@@ -459,6 +474,94 @@ TEST(ReadJpegInfo, RealPhotographs) {
             EXPECT_EQ(info.IsCMYK, photo.info.IsCMYK) << photo.file;
         }
     }
+}
+
+// The scan hands over the Exif segment and the pieces of a profile also
+// when they follow the frame header, and tells a file cut short.
+TEST(CheckJpegFile, HandsOverSegmentsAfterTheFrameAndFindsTheEnd) {
+    TTempDir dir;
+    const std::string exif = "Exif\0\0MM\0\x2A"s;
+    const std::string profile = test::ReadFileBytes(test::DataFile("icc_compatible_adobe_rgb.icc"));
+    std::string app1 = "\xFF\xE1\x00"s + static_cast<char>(exif.size() + 2) + exif;
+    const std::string jpeg =
+        BeforeScan(test::WithIccProfile(MakeJpegHeader(0xFFC0, 8, 8, 3, 100), profile, 3), app1);
+    // The profile's segments stand before the frame here; after it too.
+    const std::string frameFirst =
+        BeforeScan(MakeJpegHeader(0xFFC0, 8, 8, 3, 100),
+                   test::WithIccProfile("\xFF\xD8"s, profile, 2).substr(2) + app1);
+    for (const std::string& bytes : {jpeg, frameFirst}) {
+        WriteFileBytes(dir.File("a.jpg"), bytes);
+        TJpegInfo info;
+        TJpegExtras extras;
+        extras.WantExif = extras.WantIccProfile = extras.WantEndOfImage = true;
+        ASSERT_EQ(CheckJpegFile(dir.File("a.jpg"), info, &extras), TJpegCheck::jcEmbeddable);
+        EXPECT_EQ(std::string(extras.Exif.begin(), extras.Exif.end()), exif);
+        EXPECT_EQ(std::string(extras.IccProfile.begin(), extras.IccProfile.end()), profile);
+        EXPECT_TRUE(extras.EndOfImage);
+        WriteFileBytes(dir.File("a.jpg"), bytes.substr(0, bytes.size() - 1));
+        ASSERT_EQ(CheckJpegFile(dir.File("a.jpg"), info, &extras), TJpegCheck::jcEmbeddable);
+        EXPECT_FALSE(extras.EndOfImage);
+    }
+}
+
+// The document's properties come after the fixed objects (the worked
+// example's 5, here 6) and the trailer names them; all before is the
+// default document's, byte for byte.
+TEST(PdfWriterLayout, DocumentPropertiesFollowTheFixedObjects) {
+    TTempDir dir;
+    const std::string image = dir.File("a.jpg");
+    WriteFileBytes(image, MakeJpegHeader(0xFFC0, 800, 600, 3, 10000));
+    TJpegInfo info;
+    ASSERT_TRUE(ReadJpegInfo(image, info));
+    TPdfExtras extras;
+    extras.Info.Title = "Album (1) \\ 2026";
+    extras.Info.CreationDate = "2026-12-08T21:30:00Z";
+    TMemoryOutputStream stream;
+    ASSERT_EQ(WritePdfDocument(stream, {image}, {info}, 10000, {}, false, {}, {}, extras),
+              TWriteResult::wrWritten);
+    const std::string& pdf = stream.Data();
+    EXPECT_EQ(pdf.substr(0, 10578), TWriteRun({image}).Pdf().substr(0, 10578));
+    EXPECT_EQ(pdf.substr(10578),
+              "6 0 obj\n<<\n/Title (Album \\(1\\) \\\\ 2026)\n/CreationDate (D:20261208213000Z)\n"
+              ">>\nendobj\nxref\n0 7\n0000000000 65535 f \n0000000009 00000 n \n"
+              "0000000100 00000 n \n0000000159 00000 n \n0000000317 00000 n \n"
+              "0000010498 00000 n \n0000010578 00000 n \ntrailer\n<<\n/Size 7\n/Root 1 0 R\n"
+              "/Info 6 0 R\n>>\nstartxref\n10662\n%%EOF");
+    extras.Info.CreationDate = "yesterday";
+    EXPECT_THROW(WritePdfDocument(stream, {image}, {info}, 10000, {}, false, {}, {}, extras),
+                 std::invalid_argument);
+}
+
+TEST(PdfWriterLayout, TextStringsAndDates) {
+    EXPECT_EQ(PdfTextString("a(b)\\c\td"), "(a\\(b\\)\\\\c\\011d)");
+    // UTF-16BE after a byte order mark, every byte outside ASCII escaped: é
+    // and a character beyond the first plane (a surrogate pair); a stray
+    // byte stands for U+FFFD.
+    EXPECT_EQ(PdfTextString("\xC3\xA9(\xF0\x9F\x98\x80\xFF"),
+              "(\\376\\377\\000\\351\\000\\(\\330=\\336\\000\\377\\375)");
+    const std::pair<const char*, const char*> dates[] = {
+        {"2026-12-08", "D:20261208000000"},
+        {"2026-12-08T21:30", "D:20261208213000"},
+        {"2026-12-08 21:30:59.25+01:00", "D:20261208213059+01'00'"},
+        {"2024-02-29T00:00:00-0530", "D:20240229000000-05'30'"},
+        {"2026-12-08T21:30:00Z", "D:20261208213000Z"},
+        {"2026-02-29", nullptr},
+        {"2026-13-01", nullptr},
+        {"2026-12-08T24:00", nullptr},
+        {"2026-12-08T21:30:00+1", nullptr},
+        {"08/12/2026", nullptr},
+        {"", nullptr},
+    };
+    for (const auto& [iso, pdf] : dates) {
+        const std::optional<std::string> date = PdfDate(iso);
+        EXPECT_EQ(date.has_value(), pdf != nullptr) << iso;
+        if (date && pdf) {
+            EXPECT_EQ(*date, pdf) << iso;
+        }
+    }
+    const std::optional<std::string> now = PdfDate("now");
+    ASSERT_TRUE(now.has_value());
+    EXPECT_EQ(now->size() == 17 || now->size() == 23, true) << *now;
 }
 
 } // namespace

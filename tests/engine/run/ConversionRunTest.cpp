@@ -510,5 +510,146 @@ TEST_F(ConversionRunSameSize, AnUndecodableImageLeavesTheRunAsAnError) {
     EXPECT_EQ(ReadFileBytes(output), "old document");
 }
 
+// Colour profiles, grey pictures and incomplete files, in either mode:
+// each case's folder, TMPDIR and run of its own.
+class ConversionRunColour : public ::testing::Test {
+protected:
+    std::string Pdf(const std::vector<std::string>& list, const TRunOptions& options,
+                    bool whole = true) {
+        const std::string output = dir.File("out.pdf");
+        report = {};
+        EXPECT_EQ(ConversionRun(list, output, {}, options, &report), rcDone);
+        // Every new kind of document passes qpdf's check, which decodes the
+        // pictures too.
+        if (whole) {
+            EXPECT_NO_THROW(test::CommandOutput("qpdf --check '" + output + "' >/dev/null"));
+        }
+        return ReadFileBytes(output);
+    }
+    std::string Write(const std::string& name, const std::string& bytes) {
+        WriteFileBytes(dir.File(name), bytes);
+        return dir.File(name);
+    }
+    // One APP2 segment with a piece of a profile.
+    static std::string IccSegment(int sequence, int count, const std::string& piece) {
+        const std::size_t length = 2 + 12 + 2 + piece.size();
+        return "\xFF\xE2" + std::string{static_cast<char>(length >> 8)} +
+               static_cast<char>(length & 0xFF) + std::string("ICC_PROFILE\0", 12) +
+               static_cast<char>(sequence) + static_cast<char>(count) + piece;
+    }
+    std::string WithSegments(const std::vector<std::string>& segments) const {
+        std::string bytes = photo.substr(0, 2);
+        for (const std::string& segment : segments) {
+            bytes += segment;
+        }
+        return bytes + photo.substr(2);
+    }
+    static std::size_t Count(const std::string& text, const std::string& needle) {
+        std::size_t count = 0;
+        for (std::size_t at = text.find(needle); at != std::string::npos;
+             at = text.find(needle, at + 1)) {
+            ++count;
+        }
+        return count;
+    }
+
+    TTempDir dir;
+    test::TScopedTmpDir scopedTmp{dir.Path().string()};
+    TRunReport report;
+    const std::string photo = ReadFileBytes(test::DataFile("ijg_testorig.jpg"));
+    const std::string profile = ReadFileBytes(test::DataFile("icc_compatible_adobe_rgb.icc"));
+};
+
+// Three pages, two with the same Adobe RGB profile (in two segments, in
+// either order in the file): one /ICCBased object after the fixed ones
+// (3N + 3 = 12), named by both images, its stream the profile's bytes.
+TEST_F(ConversionRunColour, AProfileInTwoSegmentsBecomesOneSharedIccBasedStream) {
+    const std::vector<std::string> list = {
+        Write("a.jpg", test::WithIccProfile(photo, profile, 2)),
+        Write("b.jpg", photo),
+        Write("c.jpg", test::WithIccProfile(photo, profile, 2, true)),
+    };
+    TRunOptions options;
+    options.ColourProfiles = true;
+    const std::string pdf = Pdf(list, options);
+    EXPECT_EQ(pdf.substr(0, 9), "%PDF-1.3\n");
+    EXPECT_NE(pdf.find("12 0 obj\n<<\n/N 3\n/Alternate /DeviceRGB\n/Length " +
+                       std::to_string(profile.size()) + " >>\nstream\n" + profile +
+                       "\nendstream\nendobj\nxref\n0 13\n"),
+              std::string::npos);
+    EXPECT_EQ(Count(pdf, "/ColorSpace [/ICCBased 12 0 R]\n"), 2u);
+    // As a reader sees the pages: colours of an ICC profile on the first
+    // and the last.
+    const std::string images =
+        test::CommandOutput("pdfimages -list '" + dir.File("out.pdf") + "' 2>&1");
+    EXPECT_EQ(Count(images, " icc "), 2u) << images;
+    EXPECT_EQ(Count(images, " rgb "), 1u) << images;
+    EXPECT_EQ(Count(pdf, "/ColorSpace /DeviceRGB\n"), 1u);
+    EXPECT_NE(pdf.find("/Size 13\n/Root 1 0 R\n>>"), std::string::npos);
+
+    // "Same size" keeps the profile in the prepared JPEG, so the page still
+    // names it; without the option neither mode writes it.
+    options.SameSize = true;
+    const std::string same = Pdf({list[0]}, options);
+    EXPECT_NE(same.find("/ColorSpace [/ICCBased 6 0 R]\n"), std::string::npos);
+    EXPECT_NE(same.find("stream\n" + profile + "\nendstream"), std::string::npos);
+    options.ColourProfiles = false;
+    EXPECT_EQ(Pdf({list[0]}, options).find("/N 3"), std::string::npos);
+    EXPECT_EQ(Pdf({list[0]}, {}).find("/N 3"), std::string::npos);
+}
+
+// A damaged profile is left out: the document is the one the run writes
+// without the option, byte for byte.
+TEST_F(ConversionRunColour, ADamagedProfileFallsBackToDeviceRgb) {
+    const std::string twoPieces = test::WithIccProfile(photo, profile, 2);
+    std::string wrongSize = profile;
+    wrongSize[3] = static_cast<char>(wrongSize[3] + 1);
+    std::string notAProfile(profile.size(), '\x5A');
+    notAProfile.replace(0, 4, profile.substr(0, 4));
+    const std::string cmykProfile = ReadFileBytes("/usr/share/color/icc/ghostscript/ps_cmyk.icc");
+    const std::string first = profile.substr(0, profile.size() / 2);
+    const std::string second = profile.substr(profile.size() / 2);
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"missing_piece", WithSegments({IccSegment(1, 2, first)})},
+        {"sequence_twice", WithSegments({IccSegment(1, 2, first), IccSegment(1, 2, second)})},
+        {"count_differs", WithSegments({IccSegment(1, 2, first), IccSegment(2, 3, second)})},
+        {"size_not_the_header's", test::WithIccProfile(photo, wrongSize, 2)},
+        {"not_a_profile", test::WithIccProfile(photo, notAProfile, 1)},
+        {"cmyk_profile_in_rgb", test::WithIccProfile(photo, cmykProfile, 3)},
+    };
+    for (const auto& c : cases) {
+        const std::string file = Write(std::string(c.name) + ".jpg", c.bytes);
+        TRunOptions options;
+        options.ColourProfiles = true;
+        EXPECT_EQ(Pdf({file}, options), Pdf({file}, {})) << c.name;
+    }
+}
+
+TEST_F(ConversionRunColour, GreyIsEmbeddedUnchangedAsDeviceGrayWhenAsked) {
+    const std::string grey = test::DataFile("pil_hopper_gray.jpg");
+    TRunOptions options;
+    options.Grey = true;
+    const std::string pdf = Pdf({grey}, options);
+    EXPECT_NE(pdf.find("/ProcSet [ /PDF /ImageB ]\n"), std::string::npos);
+    EXPECT_NE(pdf.find("/ColorSpace /DeviceGray\n/Length"), std::string::npos);
+    EXPECT_NE(pdf.find("stream\n" + ReadFileBytes(grey) + "endstream"), std::string::npos);
+    EXPECT_EQ(pdf.find("/Decode"), std::string::npos);
+    options.Grey = false;
+    EXPECT_EQ(ConversionRun({grey}, dir.File("no.pdf"), {}, options), rcNoFiles);
+}
+
+// "Original size" keeps the page of a file cut short and names the file.
+TEST_F(ConversionRunColour, AFileWithoutItsEndOfImageIsNamedIncomplete) {
+    const std::string cut = test::DataFile("bad_pil_truncated_prog.jpg");
+    const std::string whole = Write("whole.jpg", photo + "trailing bytes");
+    Pdf({whole, cut}, {}, false);
+    ASSERT_EQ(report.Incomplete.size(), 1u);
+    EXPECT_EQ(report.Incomplete[0].File, cut);
+    EXPECT_EQ(report.Incomplete[0].Reason, "the picture is incomplete (no end-of-image marker)");
+}
+
 } // namespace
 } // namespace vorpane
