@@ -25,7 +25,7 @@ packages=(
   qt6-base-dev libgl-dev fonts-dejavu-core fp-utils
   qpdf poppler-utils libjpeg-turbo-progs imagemagick
   dpkg-dev file desktop-file-utils appstream groff-base python3-debian
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format
 )
 
 missing=()

@@ -2,7 +2,8 @@
 # Prepares one photograph the way "Same size" does (decode, Lanczos3 to
 # 800 x 600, encode at quality 100) and prints, from one run:
 #   - wall time against ImageMagick's convert doing the same and against
-#     djpeg's bare full-size decode of the file (the floor), with ratios:
+#     djpeg's bare full-size decode of the file (the floor), with ratios and
+#     milliseconds per megapixel of the photograph:
 #     as a conversion of one photograph does it (a spare thread scaling while
 #     the photograph decodes) and on one thread alone (as each worker of a
 #     batch does);
@@ -17,7 +18,7 @@
 # tools taking turns so that a busy moment hits them alike; the best run is
 # shown too.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+source "$(dirname "$0")/common.sh"
 photo=${1:-../shared/corpus/photo_42_IndexError_4032x3024.jpg}
 rounds=${2:-9}
 [ -f "$photo" ] || { echo "no photograph at $photo" >&2; exit 66; }
@@ -25,8 +26,7 @@ rounds=${2:-9}
 convert=/usr/bin/convert
 [ -x "$convert" ] || convert=$(command -v convert)
 
-[ -f build/CMakeCache.txt ] || cmake -S . -B build -G Ninja >/dev/null
-cmake --build build --target vorpane_prepare_bench vorpane_prepare_bench_nodrain >/dev/null
+build_targets vorpane_prepare_bench vorpane_prepare_bench_nodrain
 bench=build/bench/vorpane_prepare_bench
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -47,7 +47,7 @@ summary() {
     printf "%.4f %.4f\n", m / 1e6, v[1] / 1e6 }'
 }
 
-echo "Machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p'); $(uptime | sed 's/.*load/load/')"
+machine
 
 ours=() single=() magick=() floor=()
 for ((round = 0; round < rounds; round++)); do
@@ -61,9 +61,9 @@ read -r ours_median ours_best < <(summary "${ours[@]}")
 read -r single_median single_best < <(summary "${single[@]}")
 read -r magick_median magick_best < <(summary "${magick[@]}")
 read -r floor_median floor_best < <(summary "${floor[@]}")
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+mp=$(megapixels "$photo")
 
-echo "Photograph: $photo ($(identify -format '%w x %h' "$photo" 2>/dev/null || echo '?')), to 800 x 600, quality 100"
+echo "Photograph: $photo ($(identify -ping -format '%w x %h' "$photo" 2>/dev/null || echo '?'), $mp megapixels), to 800 x 600, quality 100"
 echo "Wall time, median (best) of $rounds runs:"
 printf '  vorpane PrepareImage, spare thread  %s s (%s s)\n' "$ours_median" "$ours_best"
 printf '  vorpane PrepareImage, one thread    %s s (%s s)\n' "$single_median" "$single_best"
@@ -72,6 +72,7 @@ printf '  djpeg -outfile /dev/null            %s s (%s s)\n' "$floor_median" "$f
 echo "Ratios (medians):"
 echo "  vorpane / djpeg    $(ratio "$ours_median" "$floor_median") spare thread, $(ratio "$single_median" "$floor_median") one thread   (goal <= 1.3, moonshot <= 1.15)"
 echo "  vorpane / convert  $(ratio "$ours_median" "$magick_median") spare thread, $(ratio "$single_median" "$magick_median") one thread"
+echo "Per megapixel (medians): vorpane $(per_megapixel "$ours_median" "$mp") ms spare thread, $(per_megapixel "$single_median" "$mp") ms one thread; convert $(per_megapixel "$magick_median" "$mp") ms; djpeg $(per_megapixel "$floor_median" "$mp") ms"
 
 peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
 echo "Peak memory (maximum resident set, /usr/bin/time):"
@@ -99,4 +100,4 @@ printf '  with drains, no hook         %s s (%s s)\n' "$with_median" "$with_best
 printf '  with drains, idle hook       %s s (%s s)\n' "$hooked_median" "$hooked_best"
 printf '  drains compiled out          %s s (%s s)\n' "$without_median" "$without_best"
 echo "  drain cost: $(share "$with_median" "$without_median") without a hook, $(share "$hooked_median" "$without_median") with an idle hook (goal < 5 %; best runs: $(share "$with_best" "$without_best"))"
-echo "Load at the end: $(uptime | sed 's/.*load/load/')"
+load_now

@@ -15,13 +15,12 @@
 # links to the corpus's photographs, so it costs no disk space. Each figure
 # is the median of ROUNDS (default 5) runs.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+source "$(dirname "$0")/common.sh"
 photo=${1:-../shared/corpus/art_Elephants_5640x3172_prog.jpg}
 rounds=${2:-5}
 [ -f "$photo" ] || { echo "no photograph at $photo" >&2; exit 66; }
 
-[ -f build/CMakeCache.txt ] || cmake -S . -B build -G Ninja >/dev/null
-cmake --build build --target vorpane_window_bench >/dev/null
+build_targets vorpane_window_bench
 bench=build/bench/vorpane_window_bench
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -44,16 +43,17 @@ median() { # name
   awk -v n="$1" '$1 == n { print $2 }' "$work/figures" | sort -g |
     awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.0f", a / b }'; }
 
+machine
 echo "Photograph: $photo; folder: 2000 photographs; medians of $rounds runs, seconds"
 echo "Preview:"
 echo "  decode on the GUI thread (the old freeze)   $(median preview_decode)"
 echo "  ShowPreview's own time on the GUI thread    $(median preview_call)"
 echo "  longest GUI-thread gap while it decodes     $(median preview_stall)"
 echo "  until the picture shows                     $(median preview_shown)"
-echo "  old freeze / longest gap now                $(ratio "$(median preview_decode)" "$(median preview_stall)") x"
+echo "  old freeze / longest gap now                $(ratio "$(median preview_decode)" "$(median preview_stall)" %.0f) x"
 echo "Folder of $(median list_items) photographs:"
 echo "  until the file list has them all            $(median list_shown)"
 echo "  large icons: until the thumbnails in sight  $(median thumbnails_shown)"
 echo "  longest GUI-thread gap meanwhile            $(median thumbnails_stall)"
+load_now

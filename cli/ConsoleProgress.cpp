@@ -14,26 +14,25 @@ std::string Megabytes(std::int64_t bytes) {
 }
 } // namespace
 
-TConsoleProgress::TConsoleProgress(const std::vector<std::string>& files, bool sameSize,
-                                   bool enabled, std::FILE* out)
-    : files_(files), sameSize_(sameSize), enabled_(enabled), out_(out) {}
+TConsoleProgress::TConsoleProgress(bool enabled, std::FILE* out) : enabled_(enabled), out_(out) {}
 
-void TConsoleProgress::Report(const std::string& text, std::int64_t total, std::int64_t done) {
-    if (text == "converting.." || text == "Finished!") {
-        return;
-    }
-    // The preparation reports (source path, files - 1, position from 1);
-    // every other report is an embedded image (name, total bytes, bytes so far).
-    const auto count = static_cast<std::int64_t>(files_.size());
-    if (sameSize_ && !writing_ && total == count - 1 && done >= 1 && done <= count &&
-        files_[static_cast<std::size_t>(done - 1)] == text) {
+void TConsoleProgress::Report(const std::string&, std::int64_t total, std::int64_t done) {
+    switch (phase_) {
+    case TRunPhase::rpPreparing: {
+        // (source path, files - 1, position from 1)
+        const std::int64_t count = total + 1;
         Draw("Preparing", std::to_string(done) + "/" + std::to_string(count) + " images", count,
              done);
-        return;
+        break;
     }
-    writing_ = true;
-    ++embedded_;
-    Draw("Embedding", Megabytes(done) + " of " + Megabytes(total), total, done);
+    case TRunPhase::rpEmbedding: // (file name, total bytes, bytes so far)
+        ++embedded_;
+        Draw("Embedding", Megabytes(done) + " of " + Megabytes(total), total, done);
+        break;
+    case TRunPhase::rpStarting: // "converting.."
+    case TRunPhase::rpFinished: // "Finished!"
+        break;
+    }
 }
 
 void TConsoleProgress::Draw(const char* phase, const std::string& count, std::int64_t total,

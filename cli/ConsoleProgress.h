@@ -2,19 +2,21 @@
 // "Same size" mode, then bytes embedded, each with its percentage.
 #pragma once
 
+#include "Progress.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 namespace vorpane {
 
 class TConsoleProgress {
 public:
-    // Files are the sources of the run; draws only when enabled.
-    TConsoleProgress(const std::vector<std::string>& files, bool sameSize, bool enabled,
-                     std::FILE* out = stderr);
+    // Draws only when enabled.
+    explicit TConsoleProgress(bool enabled, std::FILE* out = stderr);
 
+    // The run's phase callback: says what the reports that follow count.
+    void Phase(TRunPhase phase) { phase_ = phase; }
     // The run's progress callback.
     void Report(const std::string& text, std::int64_t total, std::int64_t done);
 
@@ -26,11 +28,9 @@ public:
 private:
     void Draw(const char* phase, const std::string& count, std::int64_t total, std::int64_t done);
 
-    const std::vector<std::string>& files_;
-    bool sameSize_;
     bool enabled_;
     std::FILE* out_;
-    bool writing_ = false;
+    TRunPhase phase_ = TRunPhase::rpStarting;
     bool lineOpen_ = false;
     std::int64_t embedded_ = 0;
 };

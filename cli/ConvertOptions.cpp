@@ -1,6 +1,7 @@
 #include "ConvertOptions.h"
 
 #include "pdf/DocumentInfo.h"
+#include "resample/Resampler.h"
 
 #include <array>
 #include <charconv>
@@ -357,8 +358,9 @@ std::string UsageText() {
            "\n"
            "  -o, --output OUT   the PDF to write (replaced only when the new one is complete)\n"
            "  --original         embed the files unchanged (\"Original size\"; the default)\n"
-           "  --size WxH         \"Same size\": prepare every image at W x H pixels, each 0 to "
-           "32767\n"
+           "  --size WxH         \"Same size\": prepare every image at W x H pixels, each 0 to " +
+           std::to_string(kMaxSide) +
+           "\n"
            "                     (0 for one side keeps the aspect ratio; 0x0 re-encodes as is)\n"
            "  --quality Q        JPEG quality 1 to 100 for --size (default 100)\n"
            "  --triangle         the triangle filter instead of Lanczos3 for --size\n"

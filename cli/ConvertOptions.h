@@ -39,9 +39,6 @@ struct TConvertOptions {
     bool Version = false;
 };
 
-// The largest side the resampler accepts.
-inline constexpr int kMaxSide = 32767;
-
 // The most images -j prepares at once: far beyond any machine's processors,
 // each holding a picture in memory.
 inline constexpr int kMaxJobs = 1024;

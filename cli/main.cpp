@@ -124,8 +124,8 @@ int Convert(TConvertOptions& options) {
             return ecUsage;
         }
     }
-    TConsoleProgress progress(options.Files, options.Run.SameSize,
-                              !options.Quiet && ::isatty(STDERR_FILENO) != 0);
+    TConsoleProgress progress(!options.Quiet && ::isatty(STDERR_FILENO) != 0);
+    options.Run.Phase = [&progress](TRunPhase phase) { progress.Phase(phase); };
     TRunReport report;
     std::int32_t result = 0;
     try {

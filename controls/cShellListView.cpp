@@ -277,9 +277,9 @@ QAbstractItemView* TShellListView::CurrentView() const {
 
 void TShellListView::DragSelection(QWidget* Source) {
     auto* drag = new QDrag(Source);
-    auto* data = new QMimeData;
-    data->setData(QString::fromLatin1(kDragFormat), {});
-    drag->setMimeData(data);
+    auto* mime = new QMimeData;
+    mime->setData(QString::fromLatin1(kDragFormat), {});
+    drag->setMimeData(mime);
     const QModelIndex current = SelectionModel()->currentIndex();
     const auto icon = current.data(Qt::DecorationRole).value<QIcon>();
     if (!icon.isNull()) {

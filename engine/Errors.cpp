@@ -16,6 +16,10 @@ EJpegError::EJpegError(int code, std::string detail)
     : std::runtime_error("JPEG error #" + std::to_string(code)), code_(code),
       detail_(std::move(detail)) {}
 
+void ThrowSizeError() {
+    throw ERangeError("Error size!");
+}
+
 std::string ErrorMessage(const std::exception& Error) {
     std::string message = Error.what();
     if (const auto* jpeg = dynamic_cast<const EJpegError*>(&Error);

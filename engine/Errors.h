@@ -48,6 +48,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Raises the resampler's ERangeError "Error size!".
+[[noreturn]] void ThrowSizeError();
+
 // A picture that cannot be loaded: unknown extension, unsupported format,
 // too large to decode safely.
 class EPictureError : public std::runtime_error {

@@ -21,6 +21,11 @@ thread_local bool drainsHere = true;
 // but the flag, so the engine's state stays single-threaded.
 class TDrainTicker {
 public:
+    TDrainTicker() = default;
+    ~TDrainTicker() { Stop(); }
+    TDrainTicker(const TDrainTicker&) = delete;
+    TDrainTicker& operator=(const TDrainTicker&) = delete;
+
     void Start() {
         if (!thread_.joinable()) {
             thread_ = std::jthread([this](std::stop_token stop) { Tick(stop); });
@@ -33,7 +38,6 @@ public:
             thread_ = std::jthread();
         }
     }
-    ~TDrainTicker() { Stop(); }
 
 private:
     void Tick(std::stop_token stop) {

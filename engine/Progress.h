@@ -12,4 +12,14 @@ namespace vorpane {
 using TProgressProc =
     std::function<void(const std::string& Text, std::int64_t Total, std::int64_t Done)>;
 
+// What a conversion run is doing, told beside its progress texts so that a
+// caller knows what the reports that follow count without reading them:
+// rpStarting before "converting..", rpPreparing before the preparation's
+// reports (source path, files - 1, position from 1), rpEmbedding before the
+// writer's (file name, total bytes, bytes so far), rpFinished before
+// "Finished!" as the run ends with a result code.
+enum class TRunPhase { rpStarting, rpPreparing, rpEmbedding, rpFinished };
+
+using TPhaseProc = std::function<void(TRunPhase Phase)>;
+
 } // namespace vorpane

@@ -5,6 +5,7 @@
 #include "OutcomeMessage.h"
 #include "WholeNumber.h"
 #include "prepare/JpegUtils.h"
+#include "resample/Resampler.h"
 #include "run/ConversionRun.h"
 
 #include <QCloseEvent>
@@ -90,8 +91,9 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
             std::int32_t Largest;
             const char* Field;
         };
-        for (const TRange& range : {TRange{quality, 255, "quality"}, TRange{width, 32767, "width"},
-                                    TRange{height, 32767, "height"}}) {
+        for (const TRange& range :
+             {TRange{quality, 255, "quality"}, TRange{width, kMaxSide, "width"},
+              TRange{height, kMaxSide, "height"}}) {
             if (range.Value < 0 || range.Value > range.Largest) {
                 ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
                             QStringLiteral("\nThe %1 must be a whole number from 0 to %2.")

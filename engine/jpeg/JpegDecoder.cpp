@@ -114,7 +114,7 @@ static_assert(std::is_standard_layout_v<TExifKeeper>);
 static_assert(kMaxPicturePixels * 3 < kMaxDecodeBytes, "the largest bitmap leaves libjpeg room");
 
 // The rows read in one go, and the band DecodeRows hands over.
-constexpr JDIMENSION kBatch = TJpegDecoder::kBandRows;
+constexpr JDIMENSION kBatch = kBandRows;
 
 // A progressive file is read whole inside jpeg_start_decompress, seconds for
 // a large one; libjpeg's progress monitor lets us drain the message queue
@@ -252,6 +252,8 @@ struct TJpegDecoder::TState {
     TState(std::string name, TFileHandle handle)
         : path(std::move(name)), file(std::move(handle)), source(file.Fd()) {}
     ~TState() { Destroy(); }
+    TState(const TState&) = delete;
+    TState& operator=(const TState&) = delete;
 
     void Destroy() {
         if (created) {

@@ -41,9 +41,6 @@ using TRowsProc = std::function<void(const std::uint8_t* const* Rows, std::uint3
 
 class TJpegDecoder {
 public:
-    // The most rows DecodeRows hands over at once.
-    static constexpr std::uint32_t kBandRows = 16;
-
     // Opens FileName and reads its header.
     explicit TJpegDecoder(const std::string& FileName);
     ~TJpegDecoder();

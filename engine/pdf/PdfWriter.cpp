@@ -390,11 +390,6 @@ std::string PdfNumber(double Value) {
     return number == "-0" ? "0" : number;
 }
 
-void WriteContentsObject(TOutputStream& Stream, std::int64_t ObjectNumber, std::int32_t Width,
-                         std::int32_t Height) {
-    WriteContentsObject(Stream, ObjectNumber, FixedPlacement(Width, Height));
-}
-
 void WriteContentsObject(TOutputStream& Stream, std::int64_t ObjectNumber,
                          const TPagePlacement& Page) {
     // Built first: its /Length goes before it.

@@ -29,10 +29,7 @@ std::int64_t TotalFileSize(const std::vector<std::string>& Names);
 
 void WriteStr(TOutputStream& Stream, std::string_view Text);
 
-// One page's content stream: draws /Im0 over the whole W x H page.
-void WriteContentsObject(TOutputStream& Stream, std::int64_t ObjectNumber, std::int32_t Width,
-                         std::int32_t Height);
-// The same with /Im0 where Page's matrix puts it.
+// One page's content stream: draws /Im0 where Page's matrix puts it.
 void WriteContentsObject(TOutputStream& Stream, std::int64_t ObjectNumber,
                          const TPagePlacement& Page);
 

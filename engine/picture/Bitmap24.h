@@ -19,6 +19,11 @@ namespace vorpane {
 // picture stays within 512 MiB.
 inline constexpr std::uint64_t kMaxPicturePixels = std::uint64_t{1} << 27;
 
+// The rows of a picture handed over at once, by the decoder and the other
+// readers of a picture as they read it, and the rows the resampler's
+// horizontal pass works on together.
+inline constexpr std::int32_t kBandRows = 16;
+
 namespace detail {
 // Frees pixel memory: Mapped bytes mapped from the system, or from calloc
 // when Mapped is 0 (see Bitmap24.cpp).

@@ -36,6 +36,9 @@ std::string LowerAscii(std::string text) {
 struct TPngRead {
     png_image Image{};
     std::FILE* Stream = nullptr;
+    TPngRead() = default;
+    TPngRead(const TPngRead&) = delete;
+    TPngRead& operator=(const TPngRead&) = delete;
     ~TPngRead() {
         png_image_free(&Image);
         if (Stream != nullptr) {

@@ -39,8 +39,6 @@ public:
     TBitmap24 ReadAll();
     void ReadRows(const TRowsProc& Take);
 
-    static constexpr std::uint32_t kBandRows = TJpegDecoder::kBandRows;
-
 private:
     std::unique_ptr<TJpegDecoder> jpeg_;
     TBitmap24 picture_;

@@ -51,7 +51,7 @@ void TUprightPicture::ReadRows(const TRowsProc& Take) const {
     const std::uint8_t* rows[kBandRows];
     const std::uint8_t* base = stored_.Row(0);
     for (std::uint32_t top = 0; top < height_; top += kBandRows) {
-        const std::uint32_t count = std::min(kBandRows, height_ - top);
+        const std::uint32_t count = std::min<std::uint32_t>(kBandRows, height_ - top);
         // Across first, the band's rows inside: a sideways picture's band
         // is a few neighbouring stored columns, read a stored row at a time.
         for (std::uint32_t x = 0; x < width_; ++x) {

@@ -25,8 +25,6 @@ public:
     // only at the end).
     void ReadRows(const TRowsProc& Take) const;
 
-    static constexpr std::uint32_t kBandRows = TJpegDecoder::kBandRows;
-
 private:
     TBitmap24 stored_;
     std::uint32_t width_ = 0;

@@ -57,7 +57,10 @@ int MissingFileError(const std::string& path) {
 
 // Whether the resampler scales from or to a side of this size.
 bool FitsResampler(std::uint32_t width, std::uint32_t height) {
-    return width >= 1 && width <= 32767 && height >= 1 && height <= 32767;
+    const auto fits = [](std::uint32_t side) {
+        return side >= 1 && side <= static_cast<std::uint32_t>(kMaxSide);
+    };
+    return fits(width) && fits(height);
 }
 
 std::string SizeText(std::uint32_t width, std::uint32_t height) {
@@ -102,7 +105,6 @@ bool SaveRowsAsJpeg(TSource& source, const std::string& fileName, std::uint8_t q
 template <typename TResampler, typename TSource>
 TBitmap24 ScaleWhileReading(TSource& source, std::uint32_t width, std::uint32_t height,
                             int filter) {
-    static_assert(TSource::kBandRows <= kBandRows);
     TResampler resampler(source.Width(), source.Height(), width, height, filter);
     source.ReadRows([&resampler](const std::uint8_t* const* rows, std::uint32_t count) {
         resampler.AddRows(rows, static_cast<std::int32_t>(count));
@@ -147,14 +149,15 @@ bool PreparePicture(TSource& source, const std::string& tempName, std::uint8_t q
     // whatever the output bitmap held.
     if (!FitsResampler(newWidth, newHeight)) {
         notes.NoPage = "its page would be " + SizeText(newWidth, newHeight) +
-                       " pixels; each side must be 1 to 32767";
+                       " pixels; each side must be 1 to " + std::to_string(kMaxSide);
         notes.NoPageKind = newWidth > 0xFFFF || newHeight > 0xFFFF ? TReasonKind::rkPageTooLarge
                                                                    : TReasonKind::rkNoPixels;
         return false;
     }
     if (!FitsResampler(source.Width(), source.Height())) {
         notes.NoPage = "it is " + SizeText(source.Width(), source.Height()) +
-                       " pixels; only pictures with sides of 1 to 32767 can be scaled";
+                       " pixels; only pictures with sides of 1 to " + std::to_string(kMaxSide) +
+                       " can be scaled";
         notes.NoPageKind = TReasonKind::rkTooLarge;
         return false;
     }

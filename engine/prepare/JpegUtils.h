@@ -107,7 +107,7 @@ struct TPrepareNotes {
 // carries the picture's ICC profile when it is an RGB one (ProfileFits).
 // True when the file was written; false, and
 // no file written, when the page would have no pixels or a side (of the
-// page or of the picture) is beyond what the resampler scales (32767);
+// page or of the picture) is beyond what the resampler scales (kMaxSide);
 // Notes, when given, then says which. A page of a size the resampler
 // takes that still can't be made (no memory for it) raises ENoMemoryError.
 // The source is opened once: its orientation comes from the decoder. A

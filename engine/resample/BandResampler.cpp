@@ -60,13 +60,13 @@ TBandResampler::TBandResampler(std::uint32_t SourceWidth, std::uint32_t SourceHe
 } catch (const std::bad_alloc&) {
     throw NoMemoryFor(NewWidth, NewHeight);
 } catch (const EPictureError&) {
-    // With both sizes within 32767, only memory can fail the bitmaps.
+    // With both sizes within kMaxSide, only memory can fail the bitmaps.
     throw NoMemoryFor(NewWidth, NewHeight);
 }
 
 void TBandResampler::AddRows(const std::uint8_t* const* Rows, std::int32_t Count) {
     if (Count < 1 || Count > static_cast<std::int32_t>(middleRows_.size()) - rowsIn_) {
-        throw ERangeError("Error size!");
+        ThrowSizeError();
     }
     HorizontalPass(Rows, Count, middleRows_.data() + rowsIn_, across_, scratch_);
     rowsIn_ += Count;
@@ -86,7 +86,7 @@ void TBandResampler::MakeReadyRows() {
 
 TBitmap24 TBandResampler::Finish() {
     if (rowsIn_ != static_cast<std::int32_t>(middleRows_.size()) || rowsOut_ != down_.Count) {
-        throw ERangeError("Error size!");
+        ThrowSizeError();
     }
     middle_ = TBitmap24();
     return std::move(result_);

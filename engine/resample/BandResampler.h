@@ -17,7 +17,7 @@ class TBandResampler {
 public:
     // From SourceWidth x SourceHeight to NewWidth x NewHeight with the filter
     // FilterIndex. Raises ERangeError "Error size!" unless every side is
-    // within 1 ... 32767, and EPictureError "Not enough memory for a page of
+    // within 1 ... kMaxSide, and EPictureError "Not enough memory for a page of
     // W x H pixels" when the pictures can't be held.
     TBandResampler(std::uint32_t SourceWidth, std::uint32_t SourceHeight, std::uint32_t NewWidth,
                    std::uint32_t NewHeight, int FilterIndex);

@@ -63,7 +63,7 @@ void HorizontalPass(const std::uint8_t* const* Source, std::int32_t RowCount,
                     std::uint8_t* const* Dest, const TPassGroups& Groups,
                     THorizontalScratch& Scratch) {
     if (RowCount < 1 || RowCount > kBandRows) {
-        throw ERangeError("Error size!");
+        ThrowSizeError();
     }
     // A short band repeats its last row; the results of the repeats are
     // thrown away.
@@ -102,7 +102,7 @@ void VerticalPass(const std::uint8_t* const* Source, std::int32_t Width, std::in
 void HorizontalPass(const std::uint8_t* const* Source, std::int32_t RowCount,
                     std::uint8_t* const* Dest, const TPassGroups& Groups, THorizontalScratch&) {
     if (RowCount < 1 || RowCount > kBandRows) {
-        throw ERangeError("Error size!");
+        ThrowSizeError();
     }
     for (std::int32_t r = 0; r < RowCount; ++r) {
         for (std::int32_t k = 0; k < Groups.Count; ++k) {
@@ -128,11 +128,11 @@ void VerticalPass(const std::uint8_t* const* Source, std::int32_t Width, std::in
 
 #endif
 
-TPassGroups::TPassGroups(const TGroupList& List, std::int32_t Count) : Count(Count) {
-    if (Count < 0) {
-        throw ERangeError("Error size!");
+TPassGroups::TPassGroups(const TGroupList& List, std::int32_t GroupCount) : Count(GroupCount) {
+    if (GroupCount < 0) {
+        ThrowSizeError();
     }
-    const std::size_t count = std::size_t(Count);
+    const std::size_t count = std::size_t(GroupCount);
     std::vector<std::int32_t> lowest(count, 0);
     Start.resize(count);
     Total.resize(count);
@@ -145,7 +145,7 @@ TPassGroups::TPassGroups(const TGroupList& List, std::int32_t Count) : Count(Cou
         for (std::int32_t n = 0; n < group.Count; ++n) {
             const TPixelWeight& entry = group.Weights.at(std::size_t(n));
             if (entry.Pixel < 0 || entry.Weight < -32767 || entry.Weight > 32767) {
-                throw ERangeError("Error size!");
+                ThrowSizeError();
             }
             total += entry.Weight;
             magnitude += std::abs(entry.Weight);
@@ -153,7 +153,7 @@ TPassGroups::TPassGroups(const TGroupList& List, std::int32_t Count) : Count(Cou
             high = std::max(high, entry.Pixel);
         }
         if (magnitude * 255 > INT32_MAX) {
-            throw ERangeError("Error size!");
+            ThrowSizeError();
         }
         // A group without entries gets an empty window at pixel 0.
         lowest[k] = high < 0 ? 0 : low;
@@ -163,7 +163,7 @@ TPassGroups::TPassGroups(const TGroupList& List, std::int32_t Count) : Count(Cou
     }
     PairSpan = Span + Span % 2;
     if (std::int64_t{Count} * PairSpan > kMaxWindowWeights) {
-        throw ERangeError("Error size!");
+        ThrowSizeError();
     }
     Weight.assign(count * std::size_t(PairSpan), 0);
     for (std::size_t k = 0; k < count; ++k) {
@@ -176,7 +176,7 @@ TPassGroups::TPassGroups(const TGroupList& List, std::int32_t Count) : Count(Cou
             std::int16_t& slot = weight[entry.Pixel - Start[k]];
             const std::int32_t sum = slot + entry.Weight;
             if (sum < -32767 || sum > 32767) {
-                throw ERangeError("Error size!");
+                ThrowSizeError();
             }
             slot = std::int16_t(sum);
         }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "MessageQueue.h"
+#include "picture/Bitmap24.h"
 #include "resample/Resampler.h"
 
 #include <cstdint>
@@ -29,9 +30,6 @@ static inline void DrainInPass() {
 #endif
 }
 
-// The rows the horizontal pass works on together.
-inline constexpr std::int32_t kBandRows = 16;
-
 // A group list in the form the passes work on. Each group is a window of
 // Span consecutive pixels from Start[k], with one weight per pixel (0 for a
 // pixel the group doesn't name, the weights of a pixel named twice added);
@@ -47,12 +45,12 @@ struct TPassGroups {
     std::vector<std::int16_t> Weight;
     std::vector<std::int32_t> Total;
 
-    // The first Count groups of List. Raises ERangeError for a negative
+    // The first GroupCount groups of List. Raises ERangeError for a negative
     // pixel, a weight (or two weights of one pixel added) beyond +-32767,
     // weights whose magnitudes, times 255, could overflow a 32-bit sum, or
     // windows of more than kMaxWindowWeights weights in all (BuildGroupList's
     // lists need a few hundred thousand at most).
-    TPassGroups(const TGroupList& List, std::int32_t Count);
+    TPassGroups(const TGroupList& List, std::int32_t GroupCount);
 
     // The last source pixel the window of group k reaches.
     std::int32_t LastPixel(std::int32_t k) const { return Start[k] + Span - 1; }

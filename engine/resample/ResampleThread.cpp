@@ -78,7 +78,7 @@ void TResampleThread::Work() {
 
 void TResampleThread::AddRows(const std::uint8_t* const* Rows, std::int32_t Count) {
     if (Count < 1 || Count > kBandRows) {
-        throw ERangeError("Error size!");
+        ThrowSizeError();
     }
     TBand* band = nullptr;
     {

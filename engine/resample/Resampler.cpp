@@ -1,4 +1,4 @@
-// The resampler of JpegUtils.h: the weights (BuildGroupList) and the steps
+// The resampler of Resampler.h: the weights (BuildGroupList) and the steps
 // that run the passes of ResamplePasses.cpp over whole pictures.
 
 #include "resample/Resampler.h"
@@ -63,21 +63,17 @@ std::int32_t Mirror(std::int64_t j, std::int64_t size) {
 // ---- The steps -------------------------------------------------------------------
 
 void CheckSize(std::int64_t Value) {
-    if (Value < 1 || Value > 32767) {
-        throw ERangeError("Error size!");
+    if (Value < 1 || Value > kMaxSide) {
+        ThrowSizeError();
     }
 }
 
 void PrepareSource(const TBitmap24* Bitmap) {
     if (Bitmap == nullptr) {
-        throw ERangeError("Error size!");
+        ThrowSizeError();
     }
     CheckSize(Bitmap->Width());
     CheckSize(Bitmap->Height());
-}
-
-void SetBitmap24(TBitmap24& Bitmap, std::uint32_t Width, std::uint32_t Height) {
-    Bitmap.SetSize(Width, Height);
 }
 
 void GetScanLines(TBitmap24& Bitmap, TScanLines& Lines) {
@@ -158,7 +154,7 @@ TGroupList BuildGroupList(std::int32_t SourceSize, std::int32_t DestSize, int Fi
 void ApplyGroupList(std::int32_t OuterCount, std::int32_t InnerCount, const TScanLines& SourceLines,
                     const TScanLines& DestLines, bool Horizontal, const TGroupList& List) {
     if (OuterCount < 0 || InnerCount < 0) {
-        throw ERangeError("Error size!");
+        ThrowSizeError();
     }
     const TPassGroups groups(List, InnerCount);
     // The tables must hold every row the pass reaches (columns within a row
@@ -170,7 +166,7 @@ void ApplyGroupList(std::int32_t OuterCount, std::int32_t InnerCount, const TSca
                           ? rows(SourceLines) >= OuterCount && rows(DestLines) >= OuterCount
                           : rows(SourceLines) > groups.MaxPixel && rows(DestLines) >= InnerCount;
     if (!fits) {
-        throw ERangeError("Error size!");
+        ThrowSizeError();
     }
     if (Horizontal) {
         THorizontalScratch scratch;

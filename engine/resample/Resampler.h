@@ -38,15 +38,16 @@ using TGroupList = std::vector<TPixelGroup>;
 inline constexpr int kTriangleFilter = 0;
 inline constexpr int kLanczos3Filter = 1;
 
-// Raises ERangeError "Error size!" unless 1 <= Value <= 32767.
+// The largest width or height the resampler scales from or to, and so the
+// largest side of a "Same size" page.
+inline constexpr std::int32_t kMaxSide = 32767;
+
+// Raises ERangeError "Error size!" unless 1 <= Value <= kMaxSide.
 void CheckSize(std::int64_t Value);
 
 // The size error when Bitmap is null, else CheckSize on its width and height.
 // (Our bitmaps are always 24-bit: there is nothing to convert.)
 void PrepareSource(const TBitmap24* Bitmap);
-
-// Gives Bitmap the size Width x Height.
-void SetBitmap24(TBitmap24& Bitmap, std::uint32_t Width, std::uint32_t Height);
 
 // One entry per row of Bitmap, top row first.
 void GetScanLines(TBitmap24& Bitmap, TScanLines& Lines);
@@ -67,7 +68,7 @@ void ApplyGroupList(std::int32_t OuterCount, std::int32_t InnerCount, const TSca
 // Scales Source to NewWidth x NewHeight into Dest, or into Source itself
 // when Dest is null or Source. The same size only copies (even a size the
 // filter passes would refuse). False, Dest untouched, when a side is outside
-// 1 ... 32767 or Source is null; false also when a later step fails (Dest
+// 1 ... kMaxSide or Source is null; false also when a later step fails (Dest
 // then holds what it reached).
 bool ResampleBitmap(TBitmap24* Source, TBitmap24* Dest, std::uint16_t NewWidth,
                     std::uint16_t NewHeight, int FilterIndex);

@@ -37,10 +37,16 @@ private:
             progress_(text, total, done);
         }
     }
+    void EnterPhase(TRunPhase phase) const {
+        if (options_.Phase) {
+            options_.Phase(phase);
+        }
+    }
     std::int32_t FinishRun(std::int32_t result) {
         infos_.clear();
         placements_.clear();
         extras_ = {};
+        EnterPhase(TRunPhase::rpFinished);
         Report("Finished!", 0, 0);
         return result;
     }
@@ -196,6 +202,7 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     if (outputFile.empty() || files.empty()) {
         return rcNoFiles;
     }
+    EnterPhase(TRunPhase::rpStarting);
     Report("converting..", 0, 0);
 
     // A stop asked for at any point ends the run without a document, also
@@ -213,6 +220,7 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         RefuseOutputAmongInputs(files, outputFile);
         TAtomicOutputFile::Check(outputFile, options_.ReplaceOnlyPdf);
         folder_.emplace();
+        EnterPhase(TRunPhase::rpPreparing);
         if (!PrepareImages(files, *folder_, embed_, progress_, options_, report_)) {
             return FinishRun(rcNoFiles);
         }
@@ -254,6 +262,7 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         return AbortRun(rcStopped);
     }
 
+    EnterPhase(TRunPhase::rpEmbedding);
     try {
         const TWriteResult result =
             WritePdfDocument(output_->Stream(), embed_, infos_, total_, progress_, sameSize,

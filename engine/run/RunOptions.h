@@ -5,6 +5,7 @@
 // fixed layout.
 #pragma once
 
+#include "Progress.h"
 #include "pdf/DocumentInfo.h"
 #include "pdf/PageLayout.h"
 #include "run/PagePolicy.h"
@@ -39,6 +40,8 @@ struct TRunOptions {
     // replaced: on a command line a forgotten output name turns the first
     // photograph into one (-o *.jpg). The window's save dialog asks first.
     bool ReplaceOnlyPdf = false;
+    // Told each phase of the run as it begins, when given.
+    TPhaseProc Phase;
 };
 
 } // namespace vorpane

@@ -707,10 +707,10 @@ std::vector<TCase> AllCases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, BadInputTable, ::testing::ValuesIn(AllCases()),
-                         [](const ::testing::TestParamInfo<TCase>& info) {
-                             return Rows()[info.param.Row].Name +
-                                    (info.param.SameSize ? "_Size800x600" : "_Original") +
-                                    (info.param.SkipBad ? "_SkipBad" : "");
+                         [](const ::testing::TestParamInfo<TCase>& testInfo) {
+                             return Rows()[testInfo.param.Row].Name +
+                                    (testInfo.param.SameSize ? "_Size800x600" : "_Original") +
+                                    (testInfo.param.SkipBad ? "_SkipBad" : "");
                          });
 
 } // namespace

@@ -16,6 +16,26 @@
 
 namespace vorpane::test {
 
+void PrintTo(const TReport& report, std::ostream* out) {
+    *out << "(" << report.text << ", " << report.total << ", " << report.done << ")";
+}
+
+TProgressProc RecordReports(std::vector<TReport>& Reports) {
+    return [&Reports](const std::string& text, std::int64_t total, std::int64_t done) {
+        Reports.push_back({text, total, done});
+    };
+}
+
+TProgressProc RecordReports(std::vector<TReport>& Reports,
+                            const std::function<void(const TReport&)>& OnReport) {
+    return [&Reports, &OnReport](const std::string& text, std::int64_t total, std::int64_t done) {
+        Reports.push_back({text, total, done});
+        if (OnReport) {
+            OnReport(Reports.back());
+        }
+    };
+}
+
 TTempDir::TTempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "vorpane-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {

@@ -2,12 +2,32 @@
 // whole-file reads and writes, and hand-made JPEG headers.
 #pragma once
 
+#include "Progress.h"
+
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace vorpane::test {
+
+// One call of a progress callback.
+struct TReport {
+    std::string text;
+    std::int64_t total;
+    std::int64_t done;
+    bool operator==(const TReport&) const = default;
+};
+void PrintTo(const TReport& report, std::ostream* out);
+
+// A progress callback that appends each report to Reports, then hands it to
+// OnReport when that is set at the time, which may act in the middle of the
+// operation. Both must outlive the callback.
+TProgressProc RecordReports(std::vector<TReport>& Reports);
+TProgressProc RecordReports(std::vector<TReport>& Reports,
+                            const std::function<void(const TReport&)>& OnReport);
 
 class TTempDir {
 public:

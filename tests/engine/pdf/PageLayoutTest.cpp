@@ -142,9 +142,9 @@ std::vector<TOrientCase> OrientCases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Orientations, UprightPhotographs, ::testing::ValuesIn(OrientCases()),
-                         [](const ::testing::TestParamInfo<TOrientCase>& info) {
-                             return "Orientation" + std::to_string(info.param.Orientation) +
-                                    (info.param.SameSize ? "_SameSize" : "_OriginalSize");
+                         [](const ::testing::TestParamInfo<TOrientCase>& testInfo) {
+                             return "Orientation" + std::to_string(testInfo.param.Orientation) +
+                                    (testInfo.param.SameSize ? "_SameSize" : "_OriginalSize");
                          });
 
 // The box of the pixels that aren't white.

@@ -15,15 +15,11 @@ namespace vorpane {
 namespace {
 
 using test::MakeJpegHeader;
+using test::RecordReports;
+using test::TReport;
 using test::TTempDir;
 using test::WriteFileBytes;
 using namespace std::string_literals;
-
-struct TReport {
-    std::string text;
-    std::int64_t total;
-    std::int64_t done;
-};
 
 // Writes a document from the given files into memory.
 struct TWriteRun {
@@ -40,12 +36,8 @@ struct TWriteRun {
             infos.push_back(info);
         }
         const std::int64_t total = TotalFileSize(names);
-        result = WritePdfDocument(
-            stream, names, infos, total,
-            [this](const std::string& text, std::int64_t t, std::int64_t d) {
-                reports.push_back({text, t, d});
-            },
-            deleteAfterUse, stop);
+        result = WritePdfDocument(stream, names, infos, total, RecordReports(reports),
+                                  deleteAfterUse, stop);
     }
     const std::string& Pdf() const { return stream.Data(); }
 };
@@ -432,7 +424,7 @@ INSTANTIATE_TEST_SUITE_P(
         TInfoCase{"truncated_in_frame", Truncated(MakeJpegHeader(0xFFC0, 8, 8, 3), 8), false, {}},
         TInfoCase{"truncated_before_frame", "\xFF\xD8\xFF\xE0\x00\x10"s, false, {}},
         TInfoCase{"not_a_jpeg", "GIF89a", false, {}}, TInfoCase{"empty", "", false, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(ReadJpegInfo, MissingFilesAndFoldersAreRejected) {
     TTempDir dir;

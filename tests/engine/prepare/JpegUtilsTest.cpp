@@ -30,6 +30,8 @@ namespace fs = std::filesystem;
 using test::CommandOutput;
 using test::DataFile;
 using test::ReadFileBytes;
+using test::RecordReports;
+using test::TReport;
 using test::TTempDir;
 using test::WriteFileBytes;
 
@@ -126,17 +128,6 @@ TDifference Compare(const std::string& a, const std::string& b) {
     return result;
 }
 
-struct TReport {
-    std::string text;
-    std::int64_t total;
-    std::int64_t done;
-    bool operator==(const TReport&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const TReport& report) {
-    return out << "(" << report.text << ", " << report.total << ", " << report.done << ")";
-}
-
 // Every test of a batch gets its own TMPDIR, so the private folder and the
 // run folder in it are its own.
 class PrepareImagesTest : public ::testing::Test {
@@ -158,12 +149,7 @@ protected:
         options.Height = height;
         options.Policy = policy;
         options.Jobs = jobs;
-        return PrepareImages(
-            sources, folder, prepared,
-            [this](const std::string& text, std::int64_t total, std::int64_t done) {
-                reports.push_back({text, total, done});
-            },
-            options, &details);
+        return PrepareImages(sources, folder, prepared, RecordReports(reports), options, &details);
     }
     std::string Temp(int position) const { return folder.FileFor(position); }
 };

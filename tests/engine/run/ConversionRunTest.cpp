@@ -19,19 +19,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::MakeJpegHeader;
 using test::ReadFileBytes;
+using test::RecordReports;
+using test::TReport;
 using test::TTempDir;
 using test::WriteFileBytes;
-
-struct TReport {
-    std::string text;
-    std::int64_t total;
-    std::int64_t done;
-    bool operator==(const TReport&) const = default;
-};
-
-void PrintTo(const TReport& r, std::ostream* out) {
-    *out << "(" << r.text << ", " << r.total << ", " << r.done << ")";
-}
 
 // A run in "Original size" mode, recording its reports; onReport may act in
 // the middle of the run, as the window's handlers do.
@@ -45,15 +36,7 @@ struct TOriginalRun {
         TRunOptions options;
         options.Width = 800;
         options.Height = 600;
-        result = ConversionRun(
-            files, output,
-            [this](const std::string& text, std::int64_t total, std::int64_t done) {
-                reports.push_back({text, total, done});
-                if (onReport) {
-                    onReport(reports.back());
-                }
-            },
-            options, &details);
+        result = ConversionRun(files, output, RecordReports(reports, onReport), options, &details);
         return result;
     }
 };
@@ -307,15 +290,8 @@ protected:
         options.Width = width;
         options.Height = height;
         options.Jobs = jobs;
-        return ConversionRun(
-            list, output,
-            [this](const std::string& text, std::int64_t total, std::int64_t done) {
-                reports.push_back({text, total, done});
-                if (onReport) {
-                    onReport(reports.back());
-                }
-            },
-            options);
+        options.Phase = [this](TRunPhase phase) { phases.push_back({phase, reports.size()}); };
+        return ConversionRun(list, output, RecordReports(reports, onReport), options);
     }
     // Whether a report names the prepared copy of the k-th source, in a run
     // folder inside the private folder.
@@ -335,6 +311,8 @@ protected:
     std::string output;
     std::vector<TReport> reports;
     std::function<void(const TReport&)> onReport;
+    // Each phase told, with the number of reports before it.
+    std::vector<std::pair<TRunPhase, std::size_t>> phases;
 };
 
 TEST_F(ConversionRunSameSize, ReportsPreparationThenEmbeddingAndLeavesNoTemporaryFile) {
@@ -349,6 +327,17 @@ TEST_F(ConversionRunSameSize, ReportsPreparationThenEmbeddingAndLeavesNoTemporar
     EXPECT_EQ(reports[5], (TReport{"Finished!", 0, 0}));
     EXPECT_NE(ReadFileBytes(output).find("/MediaBox [ 0 0 64 48 ]"), std::string::npos);
     EXPECT_TRUE(NothingLeft());
+}
+
+// vorpane-convert's bar knows what a report counts from the phase before it.
+TEST_F(ConversionRunSameSize, TellsEachPhaseBeforeItsReports) {
+    ASSERT_EQ(Run({files[0], files[1]}), rcDone);
+    ASSERT_EQ(reports.size(), 6u); // "converting..", two prepared, two embedded, "Finished!"
+    const std::vector<std::pair<TRunPhase, std::size_t>> expected = {{TRunPhase::rpStarting, 0},
+                                                                     {TRunPhase::rpPreparing, 1},
+                                                                     {TRunPhase::rpEmbedding, 3},
+                                                                     {TRunPhase::rpFinished, 5}};
+    EXPECT_EQ(phases, expected);
 }
 
 // Two conversions at once, each preparing the same photographs at a size of
