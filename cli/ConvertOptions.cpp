@@ -359,7 +359,8 @@ std::string UsageText() {
            "  --dpi N            pages as large as the picture at N pixels per inch (not with\n"
            "                     --paper; default 72, one pixel to one point)\n"
            "  --skip-bad         leave out a file that can't be embedded or prepared, name it\n"
-           "                     and why on standard error, and convert the rest\n"
+           "                     and why on standard error, and convert the rest (a fault\n"
+           "                     of the machine, such as a full disk, skips nothing)\n"
            "  --colour-profile   keep each photograph's ICC colour profile, so colour-managed\n"
            "                     readers show its colours (Adobe RGB, Display P3 ...)\n"
            "  --grey             embed grey (one-component) JPEG files as they are, rather\n"
@@ -382,8 +383,9 @@ std::string UsageText() {
            "Exit status: 0 done, one page for every file (with --skip-bad: at least one\n"
            "page); 1 no document (a file is missing or can't be embedded; with --skip-bad:\n"
            "no file gave a page); 2 aborted while writing; 3 stopped (SIGINT, SIGTERM,\n"
-           "SIGHUP and the like); 4 an image could not be read or made into its page, or\n"
-           "the output could not be created or was refused; 64 bad usage.\n";
+           "SIGHUP and the like); 4 an image could not be read or made into its page, the\n"
+           "machine failed (no space, memory or file descriptors), or the output could not\n"
+           "be created or was refused; 64 bad usage.\n";
 }
 
 } // namespace vorpane

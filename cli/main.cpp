@@ -149,6 +149,11 @@ int Convert(TConvertOptions& options) {
     for (const TSkippedFile& skipped : report.Skipped) {
         PrintError("skipped " + skipped.File + ": " + skipped.Reason);
     }
+    // Their pages are in the document as far as their data went: said
+    // also with -q, for a page may be grey or noise.
+    for (const TSkippedFile& incomplete : report.Incomplete) {
+        PrintError(incomplete.File + ": " + incomplete.Reason);
+    }
     switch (result) {
     case rcDone:
         if (!options.Quiet && ::isatty(STDERR_FILENO) != 0) {
@@ -156,10 +161,11 @@ int Convert(TConvertOptions& options) {
         }
         return ecDone;
     case rcNoFiles:
-        if (!report.Skipped.empty() && report.FailedFile.empty()) {
-            PrintError("no PDF written: every file was skipped");
-        } else if (report.FailedFile.empty() && report.Reason.empty()) {
-            PrintError("no PDF written: no files to convert");
+        if (report.Kind == TReasonKind::rkNone) {
+            PrintError(report.Skipped.empty() ? "no PDF written: no files to convert"
+                                              : "no PDF written: every file was skipped");
+        } else if (report.FailedFile.empty()) {
+            PrintError("no PDF written: " + report.Reason);
         } else {
             PrintError("no PDF written: " + report.FailedFile + ": " + report.Reason);
         }

@@ -1,7 +1,14 @@
 #include "Errors.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <new>
 #include <utility>
+
+#include <jpeglib.h>
+
+#include <jerror.h>
 
 namespace vorpane {
 
@@ -20,6 +27,38 @@ std::string ErrorMessage(const std::exception& Error) {
         message += " (" + jpeg->Detail() + ")";
     }
     return message;
+}
+
+bool IsMachineErrno(int Errno) {
+    switch (Errno) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+    case EIO:
+    case EMFILE:
+    case ENFILE:
+    case ENOMEM:
+    case ENOBUFS:
+    case EROFS:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsMachineFault(const std::exception& Error) {
+    if (dynamic_cast<const std::bad_alloc*>(&Error) != nullptr ||
+        dynamic_cast<const ENoMemoryError*>(&Error) != nullptr ||
+        dynamic_cast<const EWriteError*>(&Error) != nullptr) {
+        return true;
+    }
+    if (const auto* file = dynamic_cast<const EFileError*>(&Error)) {
+        return IsMachineErrno(file->Errno());
+    }
+    if (const auto* jpeg = dynamic_cast<const EJpegError*>(&Error)) {
+        return jpeg->Code() == JERR_OUT_OF_MEMORY;
+    }
+    return false;
 }
 
 std::string SystemErrorText(const std::string& path, int err) {

@@ -4,8 +4,6 @@
 #include "PrintableText.h"
 #include "run/ConversionRun.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QMessageBox>
 
 namespace vorpane {
@@ -14,10 +12,6 @@ namespace {
 
 // More names than this would make the box taller than the screen.
 constexpr std::size_t kNamedSkippedFiles = 10;
-
-QString FileText(const std::string& Path) {
-    return QFile::decodeName(QByteArray::fromStdString(Path));
-}
 
 // A file name or an engine's message naming one, as the box may show it: a
 // newline or a control character in a name is spelt out, not obeyed.
@@ -29,13 +23,13 @@ QString FileAndReason(const std::string& Path, const std::string& Reason) {
     return ShownText(Path) + QStringLiteral(": ") + ShownText(Reason);
 }
 
-// Files of the run, one line each under One or Many, for a message that
-// would otherwise speak of success alone.
-QString FilesText(const std::vector<TSkippedFile>& Files, const QString& One, const QString& Many) {
+// Listed files, one line each under a heading for one file or for more,
+// for a message that would otherwise speak of success alone.
+QString FilesText(const std::vector<TSkippedFile>& Files, const QString& One, const QString& More) {
     if (Files.empty()) {
         return {};
     }
-    QString text = QStringLiteral("\n\n") + (Files.size() == 1 ? One : Many);
+    QString text = QStringLiteral("\n\n") + (Files.size() == 1 ? One : More);
     const std::size_t named = std::min(Files.size(), kNamedSkippedFiles);
     for (std::size_t i = 0; i < named; ++i) {
         text += QLatin1Char('\n') + FileAndReason(Files[i].File, Files[i].Reason);
@@ -46,16 +40,18 @@ QString FilesText(const std::vector<TSkippedFile>& Files, const QString& One, co
     return text;
 }
 
-// The listed files that gave no page, and the photos whose pages show only
-// as much as their data held.
-QString ReportedFilesText(const TRunReport& Report) {
+// The files that gave no page, the photos whose pages show only as much as
+// their data held, and those whose pages are squashed.
+QString NamedFilesText(const TRunReport& Report) {
     return FilesText(Report.Skipped, QStringLiteral("This listed file gave no page:"),
                      QStringLiteral("These listed files gave no page:")) +
            FilesText(
                Report.Incomplete,
                QStringLiteral("This photo's data was incomplete; its page shows what there was:"),
                QStringLiteral(
-                   "These photos' data was incomplete; their pages show what there was:"));
+                   "These photos' data was incomplete; their pages show what there was:")) +
+           FilesText(Report.Squashed, QStringLiteral("The page of this listed file is squashed:"),
+                     QStringLiteral("The pages of these listed files are squashed:"));
 }
 
 // "No files existing!" was written for a listed file that is gone. A file
@@ -64,13 +60,13 @@ QString NoFilesText(const TRunReport& Report) {
     // Every file left out by "Skip photos that can't be converted".
     if (Report.FailedFile.empty() && !Report.Skipped.empty()) {
         return QStringLiteral("\nNo PDF written: no listed file could be converted.") +
-               ReportedFilesText(Report);
+               NamedFilesText(Report);
     }
-    if (Report.FailedFile.empty()) {
+    if (Report.Kind == TReasonKind::rkNone) {
         return QStringLiteral("\nNo files existing!");
     }
     const QString file = FileAndReason(Report.FailedFile, Report.Reason);
-    if (!QFileInfo::exists(FileText(Report.FailedFile))) {
+    if (Report.Kind == TReasonKind::rkMissing) {
         return QStringLiteral("\nNo files existing!\n") + file;
     }
     return QStringLiteral("\nNo PDF written: a listed file can't be embedded as it is.\n") + file;
@@ -85,8 +81,7 @@ TOutcomeMessage OutcomeMessage(std::int32_t Result, const TRunReport& Report) {
         return {QMessageBox::Information, information, NoFilesText(Report)};
     case rcDone:
         return {QMessageBox::Information, information,
-                QStringLiteral("\nCongratulation! Converting Successed!") +
-                    ReportedFilesText(Report)};
+                QStringLiteral("\nCongratulation! Converting Successed!") + NamedFilesText(Report)};
     case rcAborted: {
         QString text = QStringLiteral("\nAborted!");
         if (!Report.Reason.empty()) {

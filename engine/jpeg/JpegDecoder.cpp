@@ -4,11 +4,13 @@
 #include "FileHandle.h"
 #include "MessageQueue.h"
 #include "colour/ColourProfile.h"
+#include "jpeg/ExifOrientation.h"
 #include "jpeg/IccSegments.h"
 #include "jpeg/JpegErrorBridge.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <exception>
 #include <optional>
 #include <type_traits>
@@ -83,6 +85,32 @@ struct TFileSource {
 };
 
 static_assert(std::is_standard_layout_v<TFileSource>);
+
+// The first Exif APP1 segment before the frame header, read by libjpeg's
+// marker reader into a buffer of ours: the orientation lies in it, and the
+// file need not be opened again to find it. A segment after the frame
+// header is skipped, as the frame-header scan leaves it.
+struct TExifKeeper {
+    static constexpr std::size_t kMaxContents = 0xFFFF;
+    static constexpr std::uint8_t kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
+
+    std::size_t Size = 0; // 0: none kept
+    JOCTET Contents[kMaxContents];
+
+    static JOCTET NextByte(j_decompress_ptr info) {
+        jpeg_source_mgr* source = info->src;
+        if (source->bytes_in_buffer == 0) {
+            (*source->fill_input_buffer)(info);
+        }
+        --source->bytes_in_buffer;
+        return *source->next_input_byte++;
+    }
+
+    // libjpeg's marker processor for APP1; our source never suspends.
+    static boolean Read(j_decompress_ptr info);
+};
+
+static_assert(std::is_standard_layout_v<TExifKeeper>);
 static_assert(kMaxPicturePixels * 3 < kMaxDecodeBytes, "the largest bitmap leaves libjpeg room");
 
 // The rows read in one go, and the band DecodeRows hands over.
@@ -92,22 +120,43 @@ constexpr JDIMENSION kBatch = kBandRows;
 // a large one; libjpeg's progress monitor lets us drain the message queue
 // meanwhile. Whatever the drain raises is kept, libjpeg is stopped, and the
 // error is raised again once we are out of its frames.
+// The same monitor caps the number of scans (libjpeg counts them as it
+// reads) and ends a decode that goes on too long after a stop.
 struct TDrainMonitor {
+    static constexpr auto kStopGrace = std::chrono::milliseconds(500);
+
     jpeg_progress_mgr Manager{};
     std::exception_ptr Failure;
+    // The decoder's stop test, when it has one.
+    const std::function<bool()>* StopRequested = nullptr;
+    bool StopSeen = false;
+    std::chrono::steady_clock::time_point StopSeenAt{};
 
     TDrainMonitor() { Manager.progress_monitor = &Monitor; }
 
     static void Monitor(j_common_ptr info) {
         auto* self = reinterpret_cast<TDrainMonitor*>(info->progress);
-        if (!self->Drain()) {
-            // The message number is never shown: Failure is raised instead.
+        // The message number is never shown: Failure is raised instead.
+        if (!self->Check(reinterpret_cast<j_decompress_ptr>(info)->input_scan_number)) {
             ERREXIT(info, JERR_NOTIMPL);
         }
     }
 
-    bool Drain() noexcept {
+    bool Check(int scan) noexcept {
         try {
+            if (scan > kMaxScans) {
+                throw EPictureError("Too many scans (more than " + std::to_string(kMaxScans) +
+                                    "): no photograph has as many");
+            }
+            if (StopRequested != nullptr && (*StopRequested)()) {
+                const auto now = std::chrono::steady_clock::now();
+                if (!StopSeen) {
+                    StopSeen = true;
+                    StopSeenAt = now;
+                } else if (now - StopSeenAt >= kStopGrace) {
+                    throw EStoppedError("Stopped while decoding");
+                }
+            }
             DrainMessageQueue();
             return true;
         } catch (...) {
@@ -123,6 +172,9 @@ static_assert(std::is_standard_layout_v<TDrainMonitor>);
 // at most as many as a profile can have (libjpeg's own saving would keep
 // any number of any APP2 segments, a way to fill memory); more of them
 // make the profile damaged, and JoinIccSegments then refuses it.
+struct TIccCollector;
+TIccCollector& IccOf(j_decompress_ptr info);
+
 struct TIccCollector {
     std::vector<std::vector<std::uint8_t>> Segments;
     bool TooMany = false;
@@ -138,7 +190,7 @@ struct TIccCollector {
     }
 
     static boolean Read(j_decompress_ptr info) {
-        auto* self = static_cast<TIccCollector*>(info->client_data);
+        TIccCollector* self = &IccOf(info);
         std::uint8_t high = 0;
         std::uint8_t low = 0;
         if (!NextByte(info, high) || !NextByte(info, low)) {
@@ -173,6 +225,16 @@ struct TIccCollector {
     }
 };
 
+// What the marker readers keep, as libjpeg's client_data.
+struct TMarkerReaders {
+    TIccCollector Icc;
+    TExifKeeper Exif;
+};
+
+TIccCollector& IccOf(j_decompress_ptr info) {
+    return static_cast<TMarkerReaders*>(info->client_data)->Icc;
+}
+
 } // namespace
 
 struct TJpegDecoder::TState {
@@ -181,9 +243,10 @@ struct TJpegDecoder::TState {
     TJpegErrorBridge bridge;
     TFileSource source;
     TDrainMonitor monitor;
+    std::function<bool()> stopRequested;
+    TMarkerReaders markers;
     jpeg_decompress_struct info{};
     bool created = false;
-    TIccCollector icc;
     std::vector<std::uint8_t> iccProfile; // joined when the header is read
 
     TState(std::string name, TFileHandle handle)
@@ -216,12 +279,13 @@ struct TJpegDecoder::TState {
         // libjpeg asks for backing store only when its arrays would pass the
         // limit LimitMemory set (it has none to offer).
         if (code == JERR_NO_BACKING_STORE) {
-            throw EPictureError("Picture too large to decode (" + std::to_string(width) + " x " +
-                                std::to_string(height) + " pixels would need more than " +
-                                std::to_string(kMaxDecodeBytes >> 20) + " MiB)");
+            throw ETooLargeError("Picture too large to decode (" + std::to_string(width) + " x " +
+                                 std::to_string(height) + " pixels would need more than " +
+                                 std::to_string(kMaxDecodeBytes >> 20) + " MiB)");
         }
         if (source.ReadErrno != 0) {
-            throw EFileError("Cannot read file " + SystemErrorText(path, source.ReadErrno));
+            throw EFileError("Cannot read file " + SystemErrorText(path, source.ReadErrno),
+                             source.ReadErrno);
         }
         throw EJpegError(code, bridge.Text());
     }
@@ -262,10 +326,37 @@ struct TJpegDecoder::TState {
     TBitmap24 ReadPixels();
 };
 
+boolean TExifKeeper::Read(j_decompress_ptr info) {
+    TExifKeeper* self = &static_cast<TMarkerReaders*>(info->client_data)->Exif;
+    std::size_t length = static_cast<std::size_t>(NextByte(info)) << 8;
+    length += NextByte(info);
+    length = length >= 2 ? length - 2 : 0;
+    // The frame header sets the picture's size: a segment after it is not
+    // taken, nor one after the first kept.
+    std::size_t taken = 0;
+    if (self->Size == 0 && info->image_width == 0 && length >= sizeof kExif) {
+        for (; taken < length; ++taken) {
+            self->Contents[taken] = NextByte(info);
+            if (taken < sizeof kExif && self->Contents[taken] != kExif[taken]) {
+                ++taken;
+                break;
+            }
+        }
+        if (taken == length) {
+            self->Size = length;
+        }
+    }
+    if (length > taken) {
+        (*info->src->skip_input_data)(info, static_cast<long>(length - taken));
+    }
+    return TRUE;
+}
+
 TJpegDecoder::TJpegDecoder(const std::string& FileName) {
     TFileHandle file = TFileHandle::OpenForReading(FileName);
     if (!file.Valid()) {
-        throw EFileError("Cannot open file " + SystemErrorText(FileName, errno));
+        const int err = errno;
+        throw EFileError("Cannot open file " + SystemErrorText(FileName, err), err);
     }
     state_ = std::make_unique<TState>(FileName, std::move(file));
     TState& s = *state_;
@@ -275,17 +366,41 @@ TJpegDecoder::TJpegDecoder(const std::string& FileName) {
         s.created = true;
         s.info.src = &s.source.Manager;
         s.info.progress = &s.monitor.Manager;
-        // The pieces of an ICC profile, for IccProfile.
-        s.info.client_data = &s.icc;
+        // The Exif segment, for Orientation, and the pieces of an ICC
+        // profile, for IccProfile.
+        s.info.client_data = &s.markers;
+        jpeg_set_marker_processor(&s.info, JPEG_APP0 + 1, &TExifKeeper::Read);
         jpeg_set_marker_processor(&s.info, JPEG_APP0 + 2, &TIccCollector::Read);
         jpeg_read_header(&s.info, TRUE);
     });
     TBitmap24::CheckPictureSize(s.info.image_width, s.info.image_height);
-    s.iccProfile = s.icc.Profile();
-    s.icc.Segments.clear();
+    s.iccProfile = s.markers.Icc.Profile();
+    s.markers.Icc.Segments.clear();
 }
 
 TJpegDecoder::~TJpegDecoder() = default;
+
+int TJpegDecoder::Orientation() const {
+    const TExifKeeper& exif = state_->markers.Exif;
+    return exif.Size == 0 ? 1 : ExifOrientationOf(exif.Contents, exif.Size);
+}
+
+void TJpegDecoder::SetStopTest(std::function<bool()> StopRequested) {
+    state_->stopRequested = std::move(StopRequested);
+    state_->monitor.StopRequested = state_->stopRequested ? &state_->stopRequested : nullptr;
+}
+
+std::string TJpegDecoder::Incomplete() const {
+    switch (state_->bridge.DataWarning()) {
+    case 0:
+        return "";
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+        return "premature end of data";
+    default:
+        return "corrupt data";
+    }
+}
 
 std::uint32_t TJpegDecoder::Width() const {
     return state_->info.image_width;

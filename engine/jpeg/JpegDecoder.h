@@ -8,9 +8,10 @@
 // and a device are refused); EJpegError "JPEG error #N" with libjpeg's
 // message number when libjpeg refuses the data; EPictureError when the header
 // claims more than kMaxPicturePixels pixels, raised before anything large is
-// allocated, or when decoding would need more than kMaxDecodeBytes. libjpeg's
-// warnings are not errors: a truncated or damaged file decodes as far as its
-// data goes, as libjpeg decodes it.
+// allocated, or when decoding would need more than kMaxDecodeBytes, and when
+// a file has more than kMaxScans scans. libjpeg's warnings are not errors: a
+// truncated or damaged file decodes as far as its data goes, as libjpeg
+// decodes it, and Incomplete() then says so.
 #pragma once
 
 #include "picture/Bitmap24.h"
@@ -29,6 +30,11 @@ namespace vorpane {
 // a size near the pixel limit would otherwise need gigabytes for them.
 inline constexpr std::uint64_t kMaxDecodeBytes = std::uint64_t{512} << 20;
 
+// The most scans a file may have. Each scan of a progressive file passes
+// over the whole picture again: a small file of thousands of scans would
+// take minutes to decode, while a photograph has about ten.
+inline constexpr int kMaxScans = 1000;
+
 // Receives Count rows of a picture, top to bottom, as pointers valid until
 // it returns.
 using TRowsProc = std::function<void(const std::uint8_t* const* Rows, std::uint32_t Count)>;
@@ -40,6 +46,23 @@ public:
     ~TJpegDecoder();
     TJpegDecoder(const TJpegDecoder&) = delete;
     TJpegDecoder& operator=(const TJpegDecoder&) = delete;
+
+    // Asks the decoding to end early: a decode still going on half a
+    // second after StopRequested first answered true is abandoned with
+    // EStoppedError, so that a picture that takes long doesn't hold up a
+    // stop, while one that is nearly done is finished. StopRequested is
+    // asked from the decoding thread and must not throw.
+    void SetStopTest(std::function<bool()> StopRequested);
+
+    // After decoding: what is wrong with the data when libjpeg had to warn
+    // of it, "premature end of data" or "corrupt data"; "" when nothing.
+    std::string Incomplete() const;
+
+    // The EXIF orientation (1 to 8) of the file's first Exif APP1 segment
+    // before its frame header, kept while the header was read; 1 when it
+    // has none. As ReadExifOrientation gives it, without opening the file
+    // again.
+    int Orientation() const;
 
     // Full size, from the header.
     std::uint32_t Width() const;

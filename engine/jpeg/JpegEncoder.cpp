@@ -60,6 +60,9 @@ struct TStreamDestination {
         try {
             Stream->Write(Buffer, size);
             return true;
+        } catch (const EFileError& error) {
+            Failure = std::make_exception_ptr(EWriteError(error.what(), error.Errno()));
+            return false;
         } catch (...) {
             Failure = std::current_exception();
             return false;

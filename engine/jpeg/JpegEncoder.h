@@ -3,11 +3,13 @@
 // default compression settings and the standard IJG quality scaling.
 #pragma once
 
+#include "Errors.h"
 #include "pdf/FileOutputStream.h"
 #include "picture/Bitmap24.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <sys/stat.h>
@@ -46,12 +48,27 @@ private:
 // Creates FileName and writes what Encode puts through the encoder into
 // it. A half-written picture is of no use to anyone: on failure a regular
 // file at FileName goes, while a device or FIFO named as the target stays.
+// The file is ours, so its failures are the machine's (EWriteError); what
+// Encode raises otherwise comes out as it is.
 template <typename F> void WriteJpegFile(const std::string& FileName, F&& Encode) {
-    TFileOutputStream stream = TFileOutputStream::Create(FileName);
+    const auto ours = [](const EFileError& error) {
+        return EWriteError(error.what(), error.Errno());
+    };
+    std::optional<TFileOutputStream> created;
+    try {
+        created.emplace(TFileOutputStream::Create(FileName));
+    } catch (const EFileError& error) {
+        throw ours(error);
+    }
+    TFileOutputStream& stream = *created;
     try {
         TJpegEncoder encoder(stream);
         Encode(encoder);
-        stream.Close();
+        try {
+            stream.Close();
+        } catch (const EFileError& error) {
+            throw ours(error);
+        }
     } catch (...) {
         struct stat st {};
         if (::lstat(FileName.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {

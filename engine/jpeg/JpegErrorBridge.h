@@ -7,7 +7,8 @@
 // handed to RunGuarded must hold nothing that needs destroying.
 //
 // Warnings (a truncated file, corrupt data) are not errors: libjpeg carries
-// on and decodes as far as the data goes. Nothing is printed.
+// on and decodes as far as the data goes. Nothing is printed; the first
+// warning that tells of damaged data is kept for the caller to name.
 #pragma once
 
 #include <csetjmp>
@@ -29,6 +30,9 @@ public:
     // values filled in, taken before the jump.
     int Code() const { return manager_.msg_code; }
     const char* Text() const { return text_; }
+    // libjpeg's message number of the first warning about the data itself
+    // (it ends early, or is corrupt), 0 when there was none.
+    int DataWarning() const { return dataWarning_; }
 
     template <typename F> bool RunGuarded(F&& calls) {
         // No object with a destructor lives in this frame: a jump back here
@@ -43,11 +47,13 @@ public:
 private:
     static void ExitByJump(j_common_ptr info);
     static void Silent(j_common_ptr info);
+    static void Emit(j_common_ptr info, int level);
 
     // First member: libjpeg hands its address back as j_common_ptr->err.
     jpeg_error_mgr manager_;
     std::jmp_buf jump_;
     char text_[JMSG_LENGTH_MAX] = {};
+    int dataWarning_ = 0;
 };
 
 } // namespace vorpane

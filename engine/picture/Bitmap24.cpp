@@ -26,9 +26,9 @@ TBitmap24& TBitmap24::operator=(const TBitmap24& other) {
 void TBitmap24::CheckPictureSize(std::uint64_t Width, std::uint64_t Height) {
     // Both sides come from 16- or 32-bit header fields: the product fits.
     if (Width * Height > kMaxPicturePixels) {
-        throw EPictureError("Picture too large (" + std::to_string(Width) + " x " +
-                            std::to_string(Height) + " pixels; at most " +
-                            std::to_string(kMaxPicturePixels) + " pixels)");
+        throw ETooLargeError("Picture too large (" + std::to_string(Width) + " x " +
+                             std::to_string(Height) + " pixels; at most " +
+                             std::to_string(kMaxPicturePixels) + " pixels)");
     }
 }
 
@@ -37,15 +37,15 @@ void TBitmap24::SetSize(std::uint32_t Width, std::uint32_t Height) {
     if (__builtin_mul_overflow(static_cast<std::size_t>(Width), static_cast<std::size_t>(Height),
                                &bytes) ||
         __builtin_mul_overflow(bytes, std::size_t{3}, &bytes)) {
-        throw EPictureError("Picture too large (" + std::to_string(Width) + " x " +
-                            std::to_string(Height) + " pixels)");
+        throw ETooLargeError("Picture too large (" + std::to_string(Width) + " x " +
+                             std::to_string(Height) + " pixels)");
     }
     TPixels pixels;
     if (bytes > 0) {
         pixels = Allocate(bytes);
         if (!pixels) {
-            throw EPictureError("Not enough memory for a picture of " + std::to_string(Width) +
-                                " x " + std::to_string(Height) + " pixels");
+            throw ENoMemoryError("Not enough memory for a picture of " + std::to_string(Width) +
+                                 " x " + std::to_string(Height) + " pixels");
         }
     }
     pixels_ = std::move(pixels);

@@ -52,7 +52,8 @@ struct TPngRead {
 TBitmap24 LoadPng(const std::string& fileName) {
     TFileHandle file = TFileHandle::OpenForReading(fileName);
     if (!file.Valid()) {
-        throw EFileError("Cannot open file " + SystemErrorText(fileName, errno));
+        const int err = errno;
+        throw EFileError("Cannot open file " + SystemErrorText(fileName, err), err);
     }
     // The stream gets a descriptor of its own; ours closes with the handle.
     TPngRead read;
@@ -62,7 +63,7 @@ TBitmap24 LoadPng(const std::string& fileName) {
         if (fd >= 0) {
             ::close(fd);
         }
-        throw EFileError("Cannot open file " + SystemErrorText(fileName, err));
+        throw EFileError("Cannot open file " + SystemErrorText(fileName, err), err);
     }
     read.Image.version = PNG_IMAGE_VERSION;
     if (png_image_begin_read_from_stdio(&read.Image, read.Stream) == 0) {
@@ -102,6 +103,20 @@ std::uint32_t TPictureFile::Width() const {
 
 std::uint32_t TPictureFile::Height() const {
     return jpeg_ ? jpeg_->Height() : picture_.Height();
+}
+
+void TPictureFile::SetStopTest(std::function<bool()> StopRequested) {
+    if (jpeg_) {
+        jpeg_->SetStopTest(std::move(StopRequested));
+    }
+}
+
+int TPictureFile::Orientation() const {
+    return jpeg_ ? jpeg_->Orientation() : 1;
+}
+
+std::string TPictureFile::Incomplete() const {
+    return jpeg_ ? jpeg_->Incomplete() : std::string();
 }
 
 std::vector<std::uint8_t> TPictureFile::IccProfile() const {

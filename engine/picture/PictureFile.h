@@ -12,6 +12,7 @@
 #include "picture/Bitmap24.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +27,12 @@ public:
     std::uint32_t Height() const;
     // A JPEG's ICC profile (TJpegDecoder::IccProfile); empty for a PNG.
     std::vector<std::uint8_t> IccProfile() const;
+
+    // TJpegDecoder's, for a JPEG; a PNG is decoded already when opened.
+    void SetStopTest(std::function<bool()> StopRequested);
+    std::string Incomplete() const;
+    // A JPEG's EXIF orientation (TJpegDecoder::Orientation); 1 for a PNG.
+    int Orientation() const;
 
     // The pixels, once: ReadAll or ReadRows (kBandRows rows at a time at
     // most).

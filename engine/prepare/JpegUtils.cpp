@@ -9,7 +9,6 @@
 #include "GuardMessage.h"
 #include "MessageQueue.h"
 #include "colour/ColourProfile.h"
-#include "jpeg/ExifOrientation.h"
 #include "jpeg/JpegEncoder.h"
 #include "jpeg/JpegFrameScan.h"
 #include "picture/PictureFile.h"
@@ -39,7 +38,7 @@ namespace {
 struct TPrepared {
     int Missing = 0;
     std::string File;
-    std::string NoPage;
+    TPrepareNotes Notes;
 };
 
 unsigned OnlineProcessors() {
@@ -118,19 +117,28 @@ TBitmap24 ScaleWhileReading(TSource& source, std::uint32_t width, std::uint32_t 
 template <typename TSource>
 bool PreparePicture(TSource& source, const std::string& tempName, std::uint8_t quality,
                     std::uint16_t width, std::uint16_t height, bool useTriangle,
-                    std::string* noPageReason, bool spareThread,
+                    TPrepareNotes& notes, bool spareThread,
                     const std::vector<std::uint8_t>& profile) {
     // A picture side above 65535 (only a PNG can have one) is cut here too;
     // the size check below refuses such a picture anyway.
     const auto pictureWidth = static_cast<std::uint16_t>(source.Width());
     const auto pictureHeight = static_cast<std::uint16_t>(source.Height());
-    std::uint16_t newWidth = width;
-    std::uint16_t newHeight = height;
-    // A computed side keeps its low 16 bits.
+    std::uint32_t newWidth = width;
+    std::uint32_t newHeight = height;
     if (height == 0) {
-        newHeight = static_cast<std::uint16_t>(HeightForWidth(pictureHeight, pictureWidth, width));
+        newHeight = HeightForWidth(pictureHeight, pictureWidth, width);
     } else if (width == 0) {
-        newWidth = static_cast<std::uint16_t>(WidthForHeight(pictureHeight, pictureWidth, height));
+        newWidth = WidthForHeight(pictureHeight, pictureWidth, height);
+    }
+    // In the window's design a computed side keeps its low 16 bits: the
+    // page is squashed, which its caller is told.
+    if (notes.CutComputedSide && (newWidth > 0xFFFF || newHeight > 0xFFFF)) {
+        const std::uint32_t cutWidth = newWidth & 0xFFFF;
+        const std::uint32_t cutHeight = newHeight & 0xFFFF;
+        notes.Squashed = "its page would be " + SizeText(newWidth, newHeight) + " pixels; it is " +
+                         SizeText(cutWidth, cutHeight);
+        newWidth = cutWidth;
+        newHeight = cutHeight;
     }
     // No size asked, or the picture's own: encoded again as it is.
     if ((width == 0 && height == 0) ||
@@ -139,19 +147,18 @@ bool PreparePicture(TSource& source, const std::string& tempName, std::uint8_t q
     }
     // Sizes the resampler refuses give no file rather than a page of
     // whatever the output bitmap held.
-    std::string noPage;
     if (!FitsResampler(newWidth, newHeight)) {
-        noPage = "its page would be " + SizeText(newWidth, newHeight) +
-                 " pixels; each side must be 1 to " + std::to_string(kMaxSide);
-    } else if (!FitsResampler(source.Width(), source.Height())) {
-        noPage = "it is " + SizeText(source.Width(), source.Height()) +
-                 " pixels; only pictures with sides of 1 to " + std::to_string(kMaxSide) +
-                 " can be scaled";
+        notes.NoPage = "its page would be " + SizeText(newWidth, newHeight) +
+                       " pixels; each side must be 1 to " + std::to_string(kMaxSide);
+        notes.NoPageKind = newWidth > 0xFFFF || newHeight > 0xFFFF ? TReasonKind::rkPageTooLarge
+                                                                   : TReasonKind::rkNoPixels;
+        return false;
     }
-    if (!noPage.empty()) {
-        if (noPageReason != nullptr) {
-            *noPageReason = noPage;
-        }
+    if (!FitsResampler(source.Width(), source.Height())) {
+        notes.NoPage = "it is " + SizeText(source.Width(), source.Height()) +
+                       " pixels; only pictures with sides of 1 to " + std::to_string(kMaxSide) +
+                       " can be scaled";
+        notes.NoPageKind = TReasonKind::rkTooLarge;
         return false;
     }
     // With every size checked, what is left to fail is memory: the
@@ -194,10 +201,13 @@ bool SaveAsJpeg(const TBitmap24& Bitmap, const std::string& FileName, std::uint8
 }
 
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
-                  std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
-                  std::string* NoPageReason, bool SpareThread, bool AutoOrient, bool KeepProfile) {
+                  std::uint16_t Width, std::uint16_t Height, bool UseTriangle, TPrepareNotes* Notes,
+                  bool SpareThread, bool AutoOrient, bool KeepProfile) {
+    TPrepareNotes own;
+    TPrepareNotes& notes = Notes != nullptr ? *Notes : own;
     TPictureFile file(FileName);
-    const int orientation = AutoOrient ? ReadExifOrientation(FileName) : 1;
+    file.SetStopTest([] { return StopPreparing.load(); });
+    const int orientation = AutoOrient ? file.Orientation() : 1;
     // The picture is encoded in RGB: only an RGB profile still describes it.
     std::vector<std::uint8_t> profile;
     if (KeepProfile) {
@@ -206,15 +216,19 @@ bool PrepareImage(const std::string& FileName, const std::string& TempName, std:
             profile.clear();
         }
     }
+    bool written = false;
     if (orientation == 1) {
-        return PreparePicture(file, TempName, Quality, Width, Height, UseTriangle, NoPageReason,
-                              SpareThread, profile);
+        written = PreparePicture(file, TempName, Quality, Width, Height, UseTriangle, notes,
+                                 SpareThread, profile);
+    } else {
+        // Turning needs the whole picture: its first upright row may be the
+        // stored picture's last column.
+        TUprightPicture upright(file.ReadAll(), orientation);
+        written = PreparePicture(upright, TempName, Quality, Width, Height, UseTriangle, notes,
+                                 SpareThread, profile);
     }
-    // Turning needs the whole picture: its first upright row may be the
-    // stored picture's last column.
-    TUprightPicture upright(file.ReadAll(), orientation);
-    return PreparePicture(upright, TempName, Quality, Width, Height, UseTriangle, NoPageReason,
-                          SpareThread, profile);
+    notes.Incomplete = file.Incomplete();
+    return written;
 }
 
 bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
@@ -257,34 +271,48 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
         [&](std::size_t i) {
             const std::string& source = SourceFiles[i];
             TPrepared prepared;
+            TPrepareNotes& notes = prepared.Notes;
+            notes.CutComputedSide = Options.Policy == TPagePolicy::ppLeaveOut;
             if (skipBad) {
                 // A file that can't be read is left out in the words of
-                // "Original size", whatever the reason.
+                // "Original size"; a machine that can't open it ends the
+                // batch.
                 if (!TFileHandle::OpenForReading(source).Valid()) {
-                    prepared.NoPage = JpegCheckText(TJpegCheck::jcCannotOpen);
+                    const int err = errno;
+                    if (IsMachineErrno(err)) {
+                        throw EFileError("Cannot open file " + SystemErrorText(source, err), err);
+                    }
+                    notes.NoPage = JpegCheckText(TJpegCheck::jcCannotOpen);
+                    notes.NoPageKind = OpenFailureKind(err);
                     return prepared;
                 }
             } else if ((prepared.Missing = MissingFileError(source)) != 0) {
-                if (everyPage) {
+                if (everyPage || IsMachineErrno(prepared.Missing)) {
                     throw EFileError("Cannot open file " +
-                                     SystemErrorText(source, prepared.Missing));
+                                         SystemErrorText(source, prepared.Missing),
+                                     prepared.Missing);
                 }
                 return prepared;
             }
             const std::string tempName = Folder.FileFor(i);
             try {
                 if (PrepareImage(source, tempName, Options.Quality, Options.Width, Options.Height,
-                                 Options.UseTriangle, &prepared.NoPage, spareThread,
+                                 Options.UseTriangle, &notes, spareThread,
                                  Options.Layout.AutoOrient, Options.ColourProfiles)) {
                     prepared.File = tempName;
                 } else if (everyPage) {
-                    throw EPictureError(prepared.NoPage);
+                    throw EPictureError(notes.NoPage);
                 }
             } catch (const std::exception& error) {
-                if (!skipBad) {
+                // Only a fault of the file itself is skipped: a machine
+                // short of space, memory or descriptors would otherwise
+                // drop good photographs.
+                if (!skipBad || IsMachineFault(error) ||
+                    dynamic_cast<const EStoppedError*>(&error) != nullptr) {
                     throw;
                 }
-                prepared.NoPage = ErrorMessage(error);
+                notes.NoPage = ErrorMessage(error);
+                notes.NoPageKind = ReasonKindOf(error);
             }
             return prepared;
         },
@@ -299,6 +327,14 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
         std::optional<TPrepared> prepared;
         try {
             prepared = batch.Take(i);
+        } catch (const EStoppedError&) {
+            break; // a stop cut the decoding of this file short
+        } catch (const std::exception& error) {
+            if (Report != nullptr) {
+                Report->FailedFile = source;
+                Report->Kind = ReasonKindOf(error);
+            }
+            throw;
         } catch (...) {
             if (Report != nullptr) {
                 Report->FailedFile = source;
@@ -308,15 +344,26 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
         if (!prepared) {
             break; // stopped before this file was started
         }
+        const TPrepareNotes& notes = prepared->Notes;
         if (prepared->Missing != 0) {
             if (Report != nullptr) {
-                Report->Skipped.push_back({source, std::strerror(prepared->Missing)});
+                Report->Skipped.push_back(
+                    {source, std::strerror(prepared->Missing), OpenFailureKind(prepared->Missing)});
             }
         } else {
             if (!prepared->File.empty()) {
                 PreparedFiles.push_back(prepared->File);
+                if (Report != nullptr && !notes.Squashed.empty()) {
+                    Report->Squashed.push_back(
+                        {source, notes.Squashed, TReasonKind::rkPageTooLarge});
+                }
+                if (Report != nullptr && !notes.Incomplete.empty()) {
+                    Report->Incomplete.push_back(
+                        {source, "the picture is incomplete (" + notes.Incomplete + ")",
+                         TReasonKind::rkIncomplete});
+                }
             } else if (Report != nullptr) {
-                Report->Skipped.push_back({source, prepared->NoPage});
+                Report->Skipped.push_back({source, notes.NoPage, notes.NoPageKind});
             }
             if (Progress) {
                 Progress(source, static_cast<std::int64_t>(count) - 1,

@@ -38,10 +38,14 @@ extern std::atomic<bool> StopPreparing;
 // under which no file exists (or a folder), or whose page would have no
 // pixels, gives no page: with ppLeaveOut it is skipped (without a report when
 // there is no file), with ppEveryPage it ends the batch with an error. With
-// ppSkipBad every file that can't be prepared, whatever the error, is
+// ppSkipBad every file that can't be prepared for a fault of its own is
 // skipped and reported in Skipped: one that can't be opened as "missing or
 // not a readable file", as CheckJpegFile says it, the others with the
-// error's message. Gives
+// error's message; a fault of the machine (IsMachineFault) leaves as an
+// error with every policy. With ppLeaveOut a computed side beyond 65535 is
+// cut to 16 bits and the file named in Squashed; with the others such a
+// page is refused. A picture whose data libjpeg found incomplete or
+// damaged is prepared as far as it goes and named in Incomplete. Gives
 // false only for an empty SourceFiles (after the "No Files." guard message);
 // errors of loading, decoding, encoding and writing end the batch and leave
 // as exceptions, the first failing file's in list order. Report, when given,
@@ -58,10 +62,11 @@ extern std::atomic<bool> StopPreparing;
 // is started; the batch ends after the file being reported, and files the
 // workers had started beyond it are finished and deleted. An error is the
 // first failing file's in list order; it leaves once every worker has
-// stopped, and deletes what they made after that file. Quality, Width,
-// Height, UseTriangle, Layout.AutoOrient and ColourProfiles (KeepProfile)
-// are PrepareImage's, Policy and Jobs as above; the other fields of Options
-// are not read here.
+// stopped, and deletes what they made after that file. The file the
+// calling thread waits for is always started before any other, so the
+// file at a stop is the one finished. Quality, Width, Height, UseTriangle,
+// Layout.AutoOrient and ColourProfiles (KeepProfile) are PrepareImage's,
+// Policy and Jobs as above; the other fields of Options are not read here.
 bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
                    const TRunOptions& Options, TRunReport* Report = nullptr);
@@ -72,6 +77,22 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
                    std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,
                    bool UseTriangle);
+
+// What PrepareImage is told and finds besides its answer.
+struct TPrepareNotes {
+    // In: a side computed to keep the aspect ratio that passes 65535 is cut
+    // to its low 16 bits, as the window's design has it (the page is then
+    // squashed, and Squashed says so); false: such a page is refused.
+    bool CutComputedSide = true;
+    // Out: why no file was written, and its kind.
+    std::string NoPage;
+    TReasonKind NoPageKind = TReasonKind::rkNone;
+    // Out: the page's size as computed and as cut, when it was cut.
+    std::string Squashed;
+    // Out: what is wrong with the picture's data when libjpeg warned of it
+    // (TJpegDecoder::Incomplete); the page holds what there was.
+    std::string Incomplete;
+};
 
 // Loads FileName (as LoadPicture), scales it when Width or Height is given
 // (one of them 0: the other follows the picture's aspect ratio; both given:
@@ -87,12 +108,15 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
 // True when the file was written; false, and
 // no file written, when the page would have no pixels or a side (of the
 // page or of the picture) is beyond what the resampler scales (kMaxSide);
-// NoPageReason, when given, then says which. A page of a size the resampler
-// takes that still can't be made (no memory for it) raises EPictureError.
+// Notes, when given, then says which. A page of a size the resampler
+// takes that still can't be made (no memory for it) raises ENoMemoryError.
+// The source is opened once: its orientation comes from the decoder. A
+// decode still going on half a second after StopPreparing was set is
+// abandoned with EStoppedError.
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
                   std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
-                  std::string* NoPageReason = nullptr, bool SpareThread = false,
-                  bool AutoOrient = false, bool KeepProfile = false);
+                  TPrepareNotes* Notes = nullptr, bool SpareThread = false, bool AutoOrient = false,
+                  bool KeepProfile = false);
 
 // The side that keeps the source's aspect ratio: round(SourceHeight * Width
 // / SourceWidth) and round(SourceWidth * Height / SourceHeight), exact, a

@@ -5,10 +5,13 @@
 // message queue, so a window served from it stays as responsive as when it
 // did the work itself. The workers leave the queue alone.
 //
-// "About list order": of the next items not yet started, twice as many as
-// there are workers, the one of largest Effort (the caller's estimate, such
-// as a file's size) starts first, so that a large item late in the list
-// doesn't end up running alone while the other workers have nothing left.
+// "About list order": the item the calling thread waits for (or takes
+// next) starts before any other, so that at a stop the item being waited
+// for is the one finished. Of the later items not yet started, twice as
+// many as there are workers, the one of largest Effort (the caller's
+// estimate, such as a file's size) starts first, so that a large item late
+// in the list doesn't end up running alone while the other workers have
+// nothing left.
 //
 // Once a stop is asked for (StopRequested answers true) no item is started;
 // Take gives the items already started, then "none" for the first item in
@@ -86,8 +89,10 @@ public:
         std::unique_lock lock(mutex_);
         for (;;) {
             TSlot& slot = slots_.at(Index);
+            wanted_ = Index;
             if (slot.Done) {
                 slot.Taken = true;
+                wanted_ = Index + 1;
                 if (slot.Failure) {
                     closed_ = true;
                     while (running_ > 0) {
@@ -135,6 +140,10 @@ private:
         }
         while (front_ < limit_ && slots_[front_].Started) {
             ++front_;
+        }
+        if (wanted_ < limit_ && !slots_[wanted_].Started) {
+            slots_[wanted_].Started = true;
+            return wanted_;
         }
         std::optional<std::size_t> next;
         std::size_t seen = 0;
@@ -208,8 +217,9 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<TSlot> slots_;
-    std::size_t front_ = 0; // every item before it has started
-    std::size_t limit_;     // no item from here on starts: one has failed
+    std::size_t front_ = 0;  // every item before it has started
+    std::size_t wanted_ = 0; // the item the calling thread takes next
+    std::size_t limit_;      // no item from here on starts: one has failed
     std::size_t window_ = 0;
     std::size_t running_ = 0;
     bool closed_ = false;

@@ -17,9 +17,9 @@ TPassGroups GroupsFor(std::uint32_t sourceSize, std::uint32_t newSize, int filte
     return TPassGroups(BuildGroupList(static_cast<std::int32_t>(sourceSize), to, filterIndex), to);
 }
 
-EPictureError NoMemoryFor(std::uint32_t width, std::uint32_t height) {
-    return EPictureError("Not enough memory for a page of " + std::to_string(width) + " x " +
-                         std::to_string(height) + " pixels");
+ENoMemoryError NoMemoryFor(std::uint32_t width, std::uint32_t height) {
+    return ENoMemoryError("Not enough memory for a page of " + std::to_string(width) + " x " +
+                          std::to_string(height) + " pixels");
 }
 
 // How many rows of the horizontal pass's result to keep. New row k is made

@@ -10,6 +10,7 @@
 #include "prepare/RunFolder.h"
 #include "run/ProfileTable.h"
 
+#include <cerrno>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
@@ -55,6 +56,7 @@ private:
     }
     bool TestEmbedList(bool sameSize, bool& stopped);
     bool TestSourcesOpen(const std::vector<std::string>& files);
+    static int OpenError(const std::string& file);
     void RefuseOutputAmongInputs(const std::vector<std::string>& files,
                                  const std::string& outputFile) const;
 
@@ -98,15 +100,19 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
             check = TJpegCheck::jcEmbeddable;
         }
         if (check != TJpegCheck::jcEmbeddable) {
+            const TReasonKind kind = check == TJpegCheck::jcCannotOpen
+                                         ? OpenFailureKind(OpenError(name))
+                                         : TReasonKind::rkNotEmbeddable;
             if (policy_ == TPagePolicy::ppSkipBad) {
                 if (report_ != nullptr) {
-                    report_->Skipped.push_back({name, JpegCheckText(check)});
+                    report_->Skipped.push_back({name, JpegCheckText(check), kind});
                 }
                 continue;
             }
             if (report_ != nullptr) {
                 report_->FailedFile = name;
                 report_->Reason = JpegCheckText(check);
+                report_->Kind = kind;
             }
             return false;
         }
@@ -138,15 +144,33 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
 // been prepared.
 bool TConversion::TestSourcesOpen(const std::vector<std::string>& files) {
     for (const std::string& file : files) {
-        if (!TFileHandle::OpenForReading(file).Valid()) {
+        if (const int err = OpenError(file); err != 0) {
             if (report_ != nullptr) {
                 report_->FailedFile = file;
                 report_->Reason = JpegCheckText(TJpegCheck::jcCannotOpen);
+                report_->Kind = OpenFailureKind(err);
             }
             return false;
         }
     }
     return true;
+}
+
+// 0 when a file can be opened for reading; else why not, as an errno
+// value. A machine that can't open it (too many open files, no memory, an
+// I/O error) says nothing of the file: that is an error of the run.
+int TConversion::OpenError(const std::string& file) {
+    if (file.empty()) {
+        return ENOENT;
+    }
+    if (TFileHandle::OpenForReading(file).Valid()) {
+        return 0;
+    }
+    const int err = errno;
+    if (IsMachineErrno(err)) {
+        throw EFileError("Cannot open file " + SystemErrorText(file, err), err);
+    }
+    return err;
 }
 
 // Writing the document over one of its own images would destroy that image
@@ -181,9 +205,15 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     EnterPhase(TRunPhase::rpStarting);
     Report("converting..", 0, 0);
 
+    // A stop asked for at any point ends the run without a document, also
+    // when nothing was prepared before it: an empty document must not
+    // replace the old one.
     if (sameSize) {
         if (policy_ == TPagePolicy::ppEveryPage && !TestSourcesOpen(files)) {
             return FinishRun(rcNoFiles);
+        }
+        if (StopConverting.load()) {
+            return FinishRun(rcStopped);
         }
         // Preparing takes long; an output that can't be created is worth
         // knowing first.
@@ -193,6 +223,9 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         EnterPhase(TRunPhase::rpPreparing);
         if (!PrepareImages(files, *folder_, embed_, progress_, options_, report_)) {
             return FinishRun(rcNoFiles);
+        }
+        if (StopConverting.load()) {
+            return FinishRun(rcStopped);
         }
     } else {
         embed_ = files;
@@ -205,6 +238,18 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     // Skipping every file leaves nothing worth a document.
     if (policy_ == TPagePolicy::ppSkipBad && embed_.empty()) {
         return FinishRun(rcNoFiles);
+    }
+    // One page for every file, or no document: whatever left a file out.
+    if (policy_ == TPagePolicy::ppEveryPage && embed_.size() != files.size()) {
+        if (report_ != nullptr) {
+            report_->Reason = "only " + std::to_string(embed_.size()) + " of " +
+                              std::to_string(files.size()) + " files gave a page";
+            report_->Kind = TReasonKind::rkMissing;
+        }
+        return FinishRun(rcNoFiles);
+    }
+    if (StopConverting.load()) {
+        return FinishRun(rcStopped);
     }
     extras_.Profiles = profiles_.Release();
     extras_.Info = options_.DocumentInfo;
@@ -222,13 +267,15 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         const TWriteResult result =
             WritePdfDocument(output_->Stream(), embed_, infos_, total_, progress_, sameSize,
                              stopRequested, placements_, extras_);
-        if (result == TWriteResult::wrStopped) {
+        if (result == TWriteResult::wrStopped || StopConverting.load()) {
             return AbortRun(rcStopped);
         }
         output_->Commit();
     } catch (const std::exception& error) {
         if (report_ != nullptr) {
             report_->Reason = error.what();
+            report_->Kind =
+                IsMachineFault(error) ? TReasonKind::rkMachineFault : TReasonKind::rkWriteFailed;
         }
         return AbortRun(rcAborted);
     } catch (...) {

@@ -40,8 +40,13 @@ void RequestStop();
 // leave the run; errors while writing become rcAborted. Options.Policy says
 // what becomes of a listed file that gives no page in "Same size" mode;
 // with ppEveryPage a file that can't be opened ends the run rcNoFiles
-// before any is prepared; with ppSkipBad every file that can't be prepared
-// or embedded is left out, in both modes. "Same size" prepares up to
+// before any is prepared, and the run never writes fewer pages than files;
+// with ppSkipBad every file that can't be prepared or embedded for a fault
+// of its own is left out, in both modes. A fault of the machine (no space,
+// no memory, too many open files) raises an error with every policy, or
+// ends the run rcAborted while writing. A stop seen at any point ends the
+// run rcStopped with OutputFile untouched, also one before anything was
+// prepared. "Same size" prepares up to
 // Options.Jobs images at once (0: one per online processor; PrepareImages),
 // with the same document for any Jobs. Options.Layout turns pictures
 // upright and sizes the pages; the default is the fixed layout. Report,

@@ -13,10 +13,12 @@ enum class TPagePolicy {
     // ends the run like one that can't be decoded. For scripts, where
     // success must mean that no page is missing.
     ppEveryPage,
-    // Every listed file that can't be embedded or prepared, whatever the
-    // reason, is left out and named in the run report's Skipped with why;
-    // the document holds the rest. With nothing left no document is written
-    // (rcNoFiles). For scripts that would rather have most pages than none.
+    // Every listed file that can't be embedded or prepared for a fault of
+    // its own is left out and named in the run report's Skipped with why;
+    // the document holds the rest. A fault of the machine (IsMachineFault)
+    // is no file's: it ends the run as with the other policies. With
+    // nothing left no document is written (rcNoFiles). For scripts that
+    // would rather have most pages than none.
     ppSkipBad,
 };
 

@@ -49,6 +49,8 @@ struct TChildOptions {
     // The largest file the converter may write (ulimit -f); SIGXFSZ keeps
     // its default action, as in a user's shell.
     rlim_t FileSizeLimit = RLIM_INFINITY;
+    // The most files the converter may have open at once (ulimit -n).
+    rlim_t OpenFilesLimit = RLIM_INFINITY;
     std::string TmpDir;
 };
 
@@ -90,6 +92,13 @@ TChildResult RunConvert(const std::vector<std::string>& args, const TChildOption
         if (options.FileSizeLimit != RLIM_INFINITY) {
             const rlimit limit{options.FileSizeLimit, options.FileSizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (options.OpenFilesLimit != RLIM_INFINITY) {
+            // Only the three standard descriptors, as from a shell: the
+            // limit then counts the converter's own files alone.
+            ::close_range(3, ~0U, 0);
+            const rlimit limit{options.OpenFilesLimit, options.OpenFilesLimit};
+            ::setrlimit(RLIMIT_NOFILE, &limit);
         }
         ::setenv("TMPDIR", options.TmpDir.c_str(), 1);
         ::execv(pointers[0], pointers.data());
@@ -218,7 +227,8 @@ struct TRow {
     std::function<void(TRowContext&)> Setup;
     TOutcome Original;
     TOutcome SameSize;
-    // The output fails, not an input: --skip-bad changes nothing.
+    // The output or the machine fails, not an input: --skip-bad changes
+    // nothing.
     bool OutputFault = false;
 };
 
@@ -226,6 +236,9 @@ const std::string kNotJpeg = "not a JPEG file";
 const std::string kNoFrame = "no baseline or progressive JPEG frame";
 const std::string kComponents = "a component count other than 3 (RGB) or 4 (CMYK)";
 const std::string kCannotOpen = "missing or not a readable file";
+// Named on standard error, the page kept.
+const std::string kEndsEarly = "the picture is incomplete (premature end of data)";
+const std::string kNoEnd = "the picture is incomplete (no end-of-image marker)";
 
 const std::vector<TRow>& Rows() {
     static const std::vector<TRow> rows = {
@@ -236,15 +249,15 @@ const std::vector<TRow>& Rows() {
          {4, "empty.jpg: JPEG error #42 (Empty input file)"}},
         {"TruncatedProgressive",
          [](TRowContext& c) { c.Input("cut.jpg", Data("bad_pil_truncated_prog.jpg")); },
-         {0, ""},
-         {0, ""}},
+         {0, "cut.jpg: " + kNoEnd},
+         {0, "cut.jpg: " + kEndsEarly}},
         {"TruncatedHalfway",
          [](TRowContext& c) {
              const std::string photo = Data("orient_landscape_1.jpg");
              c.Input("cut.jpg", photo.substr(0, photo.size() / 2));
          },
-         {0, ""},
-         {0, ""}},
+         {0, "cut.jpg: " + kNoEnd},
+         {0, "cut.jpg: " + kEndsEarly}},
         {"TruncatedInsideTheHeader",
          [](TRowContext& c) { c.Input("cut.jpg", Data("ijg_testorig.jpg").substr(0, 150)); },
          {1, "cut.jpg: " + kNoFrame},
@@ -265,7 +278,7 @@ const std::vector<TRow>& Rows() {
              c.Input("junk.jpg", photo);
          },
          {0, ""},
-         {0, ""}},
+         {0, "junk.jpg: " + kEndsEarly}},
         {"FillByteBeforeTheFrame",
          [](TRowContext& c) {
              std::string photo = Data("ijg_testorig.jpg");
@@ -315,7 +328,7 @@ const std::vector<TRow>& Rows() {
              c.Input("big.jpg", WithClaimedSize(Data("ijg_testorig.jpg"), 16384, 8192));
          },
          {0, ""},
-         {0, ""}},
+         {0, "big.jpg: " + kEndsEarly}},
         {"HeaderBeyondThePixelLimit",
          [](TRowContext& c) {
              c.Input("huge.jpg", WithClaimedSize(Data("ijg_testorig.jpg"), 16384, 16384));
@@ -332,6 +345,14 @@ const std::vector<TRow>& Rows() {
          [](TRowContext& c) { c.Input("picture.png", Data("gen_rgba8.png")); },
          {1, "picture.png: " + kNotJpeg},
          {0, ""}},
+        {"MoreScansThanAnyPhotograph",
+         [](TRowContext& c) {
+             // One more than the decoder takes; embedded as it is, it is
+             // the reader's business.
+             c.Input("scans.jpg", test::WithScans(test::MakeFlatProgressiveJpeg(64, 48), 1001));
+         },
+         {0, ""},
+         {4, "scans.jpg: Too many scans (more than 1000)"}},
         {"UnknownExtension",
          [](TRowContext& c) { c.Input("photo.txt", Data("ijg_testorig.jpg")); },
          {0, ""},
@@ -509,6 +530,36 @@ const std::vector<TRow>& Rows() {
          },
          {2, "album.pdf: No space left on device"},
          {2, "album.pdf: No space left on device"},
+         true},
+        // The machine fails while the pictures are prepared: no input is
+        // to blame, so --skip-bad must not leave good photographs out.
+        {"TooFewFileDescriptors",
+         [](TRowContext& c) {
+    // Enough to embed one file at a time, too few to decode one
+    // and write its prepared copy.
+#if defined(__SANITIZE_ADDRESS__)
+             c.SkipReason = "the sanitizers' own files count against the limit";
+             return;
+#endif
+             c.Child.OpenFilesLimit = 5;
+             c.Inputs.assign(9, DataFile("ijg_testorig.jpg"));
+         },
+         {0, ""},
+         {4, "Too many open files"},
+         true},
+        {"TemporaryFolderFillsUp",
+         [](TRowContext& c) {
+             // The prepared pictures on a file system of 64 KB.
+             if (::mount("vorpane-test", c.Child.TmpDir.c_str(), "tmpfs", 0, "size=64k") != 0) {
+                 c.SkipReason =
+                     std::string("can't mount a small tmpfs (needs root): ") + std::strerror(errno);
+                 return;
+             }
+             c.Undo.push_back([folder = c.Child.TmpDir] { ::umount2(folder.c_str(), MNT_DETACH); });
+             c.Inputs.assign(9, DataFile("orient_landscape_1.jpg"));
+         },
+         {0, ""},
+         {4, "No space left on device"},
          true},
         {"FileSizeLimitWhileWriting",
          [](TRowContext& c) {

@@ -219,6 +219,9 @@ TEST(ConvertCommand, ExitStatusAndMessageTellWhatWentWrong) {
     // At width 10 its height rounds to 0: a page of no pixels.
     const std::string wide = dir.File("wide.jpg");
     ASSERT_TRUE(SaveAsJpeg(TBitmap24(300, 2), wide, 90));
+    // At width 1000 its height would be 66000, which 16 bits can't hold.
+    const std::string tall = dir.File("tall.jpg");
+    ASSERT_TRUE(SaveAsJpeg(TBitmap24(100, 6600), tall, 90));
     const std::string grey = Quote(DataFile("pil_hopper_gray.jpg"));
     const std::string tryHelp = "\nTry 'vorpane-convert --help'.\n";
     struct TCase {
@@ -240,7 +243,13 @@ TEST(ConvertCommand, ExitStatusAndMessageTellWhatWentWrong) {
         // One page for every file, or no document.
         {"--size 10x0 -o " + Quote(pdf) + " " + Quote(DataFile(kPhotos[0])) + " " + Quote(wide), 4,
          "wide.jpg: its page would be 10 x 0 pixels"},
+        {"--size 1000x0 -o " + Quote(pdf) + " " + Quote(tall), 4,
+         "tall.jpg: its page would be 1000 x 66000 pixels"},
         {"--size 20000x20000 -o " + Quote(pdf) + " " + Quote(DataFile(kPhotos[0])), 4,
+         "ijg_testorig.jpg: Not enough memory for a page of 20000 x 20000 pixels",
+         "ulimit -v 1000000; "},
+        // Memory is the machine's: no photograph is skipped for it.
+        {"--skip-bad --size 20000x20000 -o " + Quote(pdf) + " " + Quote(DataFile(kPhotos[0])), 4,
          "ijg_testorig.jpg: Not enough memory for a page of 20000 x 20000 pixels",
          "ulimit -v 1000000; "},
         {"-o " + Quote(dir.File("nowhere/out.pdf")) + " " + Quote(DataFile(kPhotos[0])), 4,
@@ -273,7 +282,7 @@ TEST(ConvertCommand, ExitStatusAndMessageTellWhatWentWrong) {
         EXPECT_EQ(run.output.find("usage:"), std::string::npos) << "one line, not the usage text";
         EXPECT_EQ(ReadFileBytes(pdf), "%PDF-old") << c.args;
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3)
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 4)
         << "no stray file beside the output";
 }
 
@@ -455,6 +464,37 @@ TEST(ConvertCommand, AKilledRunLeavesNoFileBesideTheOutput) {
     EXPECT_EQ(ReadFileBytes(pdf), "%PDF-old");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2)
         << "a file left beside the output";
+}
+
+// A picture of a thousand scans over 36 megapixels takes half a minute to
+// decode; a stop must not wait for it.
+TEST(ConvertCommand, AnInterruptEndsALongDecodeAtOnce) {
+    TTempDir dir;
+    const std::string pdf = dir.File("out.pdf");
+    test::WriteFileBytes(pdf, "%PDF-old");
+    const std::string slow = dir.File("slow.jpg");
+    test::WriteFileBytes(slow,
+                         test::WithScans(test::MakeFlatProgressiveJpeg(6000, 6000, true), 1000));
+    const std::string program = VORPANE_CONVERT;
+    const char* argv[] = {program.c_str(), "--size",     "800x0", "-o",
+                          pdf.c_str(),     slow.c_str(), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(
+        ::posix_spawn(&pid, program.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ),
+        0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto signalled = std::chrono::steady_clock::now();
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    const auto took = std::chrono::steady_clock::now() - signalled;
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    // Half a second of grace, then the decode is abandoned; ten seconds
+    // leave room for a loaded machine and still tell a stop from the end
+    // of the decode.
+    EXPECT_LT(took, std::chrono::seconds(10));
+    EXPECT_EQ(ReadFileBytes(pdf), "%PDF-old");
 }
 
 } // namespace

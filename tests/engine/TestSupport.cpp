@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
+
 #include <fstream>
 #include <iterator>
+#include <jpeglib.h>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -61,6 +65,74 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     if (!out) {
         throw std::runtime_error("cannot write " + path);
     }
+}
+
+std::string MakeFlatProgressiveJpeg(int width, int height, bool grey) {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = grey ? 1 : 3;
+    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * info.input_components, 128);
+    JSAMPROW rows[1] = {row.data()};
+    while (info.next_scanline < info.image_height) {
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::string bytes(reinterpret_cast<const char*>(buffer), size);
+    std::free(buffer);
+    return bytes;
+}
+
+std::string WithScans(const std::string& jpeg, int scans) {
+    // Segments up to each scan, and each scan's entropy-coded data up to
+    // the next marker that is no stuffed byte and no restart marker.
+    std::size_t pos = 2;
+    std::size_t lastScan = std::string::npos;
+    std::size_t lastEnd = 0;
+    int found = 0;
+    while (pos + 4 <= jpeg.size()) {
+        const auto marker = static_cast<unsigned char>(jpeg[pos + 1]);
+        if (marker == 0xD9) {
+            break;
+        }
+        const std::size_t length = static_cast<unsigned char>(jpeg[pos + 2]) << 8 |
+                                   static_cast<unsigned char>(jpeg[pos + 3]);
+        std::size_t end = pos + 2 + length;
+        if (marker == 0xDA) {
+            while (end + 1 < jpeg.size()) {
+                const auto next = static_cast<unsigned char>(jpeg[end + 1]);
+                if (static_cast<unsigned char>(jpeg[end]) == 0xFF && next != 0 &&
+                    (next < 0xD0 || next > 0xD7)) {
+                    break;
+                }
+                ++end;
+            }
+            lastScan = pos;
+            lastEnd = end;
+            ++found;
+        }
+        pos = end;
+    }
+    if (lastScan == std::string::npos || found > scans) {
+        throw std::runtime_error("WithScans: no scan to repeat");
+    }
+    const std::string scan = jpeg.substr(lastScan, lastEnd - lastScan);
+    std::string bytes = jpeg.substr(0, lastEnd);
+    for (int k = found; k < scans; ++k) {
+        bytes += scan;
+    }
+    return bytes + jpeg.substr(lastEnd);
 }
 
 std::string MakeJpegHeader(std::uint16_t sofMarker, int width, int height, int components,

@@ -54,6 +54,16 @@ std::string MakeJpegHeader(std::uint16_t sofMarker, int width, int height, int c
                            std::size_t totalSize = 0, const std::string& before = "",
                            int precision = 8);
 
+// A progressive JPEG of width x height in one flat colour (grey when
+// grey), encoded by libjpeg in memory: small, yet as costly to decode per
+// scan as any picture of its size.
+std::string MakeFlatProgressiveJpeg(int width, int height, bool grey = false);
+
+// A multi-scan JPEG with its last scan repeated until it has scans scans
+// in all: a hostile file that libjpeg decodes with a warning, passing over
+// the whole picture once for each scan.
+std::string WithScans(const std::string& jpeg, int scans);
+
 // A JPEG file's bytes with an ICC profile put in after its SOI, cut into
 // the given number of APP2 "ICC_PROFILE" segments of about equal size, in
 // sequence order unless reversed.

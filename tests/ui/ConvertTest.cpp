@@ -429,32 +429,59 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
 }
 
 TEST(OutcomeMessageTest, PhotosLeftOutAndIncompleteAreNamedWithWhy) {
-    const TSkippedFile bad{"/p/bad.jpg", "JPEG error #53"};
-    const TSkippedFile cut{"/p/cut.jpg", "Premature end of JPEG file"};
+    const TSkippedFile bad{"/p/bad.jpg", "JPEG error #53", TReasonKind::rkUndecodable};
+    const TSkippedFile cut{"/p/cut.jpg", "Premature end of JPEG file", TReasonKind::rkNone};
     const struct {
         std::int32_t result;
         TRunReport report;
         QString text;
     } rows[] = {
         {rcDone,
-         {{}, {}, {bad}, {cut}},
+         {{}, {}, {}, {bad}, {cut}, {}},
          "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n/p/bad.jpg: "
          "JPEG error #53\n\nThis photo's data was incomplete; its page shows what there was:\n"
          "/p/cut.jpg: Premature end of JPEG file"},
         {rcDone,
-         {{}, {}, {}, {cut, cut}},
+         {{}, {}, {}, {}, {cut, cut}, {}},
          "\nCongratulation! Converting Successed!\n\nThese photos' data was incomplete; their "
          "pages show what there was:\n/p/cut.jpg: Premature end of JPEG file\n/p/cut.jpg: "
          "Premature end of JPEG file"},
         // Skipping left nothing to write.
         {rcNoFiles,
-         {{}, {}, {bad}, {}},
+         {{}, {}, {}, {bad}, {}, {}},
          "\nNo PDF written: no listed file could be converted.\n\nThis listed file gave no "
          "page:\n/p/bad.jpg: JPEG error #53"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(OutcomeMessage(row.result, row.report).Text, row.text);
     }
+}
+
+// Pages that are in the document but not as the photograph is: a picture
+// whose data ends early, and a page whose computed height 16 bits can't
+// hold (1000 x 66000, made 1000 x 464 in the window's way).
+TEST_F(ConvertTest, ASuccessNamesIncompletePicturesAndSquashedPages) {
+    QFile photo(QStringLiteral(VORPANE_TEST_DATA "/orient_landscape_1.jpg"));
+    ASSERT_TRUE(photo.open(QIODevice::ReadOnly));
+    const QByteArray bytes = photo.readAll();
+    const QString cut = photos.Text(QStringLiteral("cut.jpg"), bytes.left(bytes.size() / 2));
+    const QString tall = photos.Jpeg(QStringLiteral("tall.jpg"), 100, 6600);
+    form->AppendEntry(cut, false);
+    form->AppendEntry(tall, false);
+    form->ComboBox2->setCurrentIndex(0);
+    form->Edit1->setText(QStringLiteral("1000"));
+    form->Edit2->setText(QStringLiteral("0"));
+    answer = out.File(QStringLiteral("album.pdf"));
+    Click(form->ImgBtnConvert);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].Text, "\nCongratulation! Converting Successed!\n\n"
+                             "This photo's data was incomplete; its page shows what there was:\n" +
+                                 cut +
+                                 ": the picture is incomplete (premature end of data)\n\n"
+                                 "The page of this listed file is squashed:\n" +
+                                 tall +
+                                 ": its page would be 1000 x 66000 pixels; it is 1000 x 464");
+    ExpectIdleLook();
 }
 
 TEST_F(ConvertTest, AFieldThatIsNoNumberNamesItselfAndRestoresTheIdleLook) {

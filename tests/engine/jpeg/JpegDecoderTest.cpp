@@ -253,6 +253,72 @@ TEST(JpegDecoder, FilesThatCannotBeReadAreFileErrors) {
     EXPECT_THROW(TJpegDecoder(dir.Path().string()), EFileError);
 }
 
+// Each scan passes over the whole picture again: past kMaxScans a file is
+// refused, by the preview's and the thumbnails' scaled decoding too.
+TEST(JpegDecoder, FilesOfMoreScansThanAnyPhotographAreRefused) {
+    TTempDir dir;
+    const std::string picture = test::MakeFlatProgressiveJpeg(64, 48);
+    const std::string most = dir.File("most.jpg");
+    const std::string more = dir.File("more.jpg");
+    WriteFileBytes(most, test::WithScans(picture, kMaxScans));
+    WriteFileBytes(more, test::WithScans(picture, kMaxScans + 1));
+    TJpegDecoder decoder(most);
+    EXPECT_EQ(decoder.Decode().Width(), 64u);
+    EXPECT_EQ(decoder.Incomplete(), "corrupt data") << "the scans repeat one another";
+    for (const bool scaled : {false, true}) {
+        TJpegDecoder hostile(more);
+        try {
+            scaled ? hostile.DecodeAtLeast(8, 6) : hostile.Decode();
+            ADD_FAILURE() << "decoded " << kMaxScans + 1 << " scans";
+        } catch (const EPictureError& e) {
+            EXPECT_STREQ(e.what(), "Too many scans (more than 1000): no photograph has as many");
+        }
+    }
+}
+
+// A picture nearly done when a stop comes is finished; one that would go
+// on for seconds more is abandoned half a second after.
+TEST(JpegDecoder, AStopAbandonsOnlyADecodeThatGoesOnTooLong) {
+    TTempDir dir;
+    const std::string small = dir.File("small.jpg");
+    const std::string slow = dir.File("slow.jpg");
+    WriteFileBytes(small, test::MakeFlatProgressiveJpeg(64, 48));
+    WriteFileBytes(slow,
+                   test::WithScans(test::MakeFlatProgressiveJpeg(4000, 4000, true), kMaxScans));
+    TJpegDecoder done(small);
+    done.SetStopTest([] { return true; });
+    EXPECT_EQ(done.Decode().Height(), 48u);
+    TJpegDecoder stopped(slow);
+    stopped.SetStopTest([] { return true; });
+    EXPECT_THROW(stopped.DecodeRows([](const std::uint8_t* const*, std::uint32_t) {}),
+                 EStoppedError);
+}
+
+// The orientation comes from the header the decoder has read, as the
+// frame-header scan finds it: an Exif segment after the frame header
+// doesn't count.
+TEST(JpegDecoder, TheOrientationIsTheFirstExifSegmentsBeforeTheFrame) {
+    for (int k = 1; k <= 8; ++k) {
+        const std::string name = "orient_small_" + std::to_string(k) + ".jpg";
+        EXPECT_EQ(TJpegDecoder(DataFile(name)).Orientation(), k) << name;
+    }
+    std::string bytes = ReadFileBytes(DataFile("orient_small_6.jpg"));
+    const std::size_t app1 = bytes.find("\xFF\xE1");
+    ASSERT_NE(app1, std::string::npos);
+    const std::size_t length = static_cast<unsigned char>(bytes[app1 + 2]) << 8 |
+                               static_cast<unsigned char>(bytes[app1 + 3]);
+    const std::string segment = bytes.substr(app1, 2 + length);
+    bytes.erase(app1, 2 + length);
+    const std::size_t sof = bytes.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    const std::size_t sofLength = static_cast<unsigned char>(bytes[sof + 2]) << 8 |
+                                  static_cast<unsigned char>(bytes[sof + 3]);
+    bytes.insert(sof + 2 + sofLength, segment);
+    TTempDir dir;
+    WriteFileBytes(dir.File("late.jpg"), bytes);
+    EXPECT_EQ(TJpegDecoder(dir.File("late.jpg")).Orientation(), 1);
+}
+
 // A real JPEG whose frame header claims another size.
 std::string WithClaimedSize(const std::string& jpeg, int width, int height) {
     std::string bytes = jpeg;

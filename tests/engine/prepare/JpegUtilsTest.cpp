@@ -230,10 +230,24 @@ TEST_F(PrepareImagesTest, ASizeTheResamplerRefusesWritesNoFile) {
               "its page would be 40000 x 10 pixels; each side must be 1 to 32767");
     // A panorama wider than the resampler scales from.
     const std::string panorama = WriteJpeg(dir.File("panorama.jpg"), 40000, 100);
-    std::string reason;
-    EXPECT_FALSE(PrepareImage(panorama, dir.File("p.jpg"), 90, 800, 0, false, &reason));
-    EXPECT_EQ(reason,
+    TPrepareNotes notes;
+    EXPECT_FALSE(PrepareImage(panorama, dir.File("p.jpg"), 90, 800, 0, false, &notes));
+    EXPECT_EQ(notes.NoPage,
               "it is 40000 x 100 pixels; only pictures with sides of 1 to 32767 can be scaled");
+    EXPECT_EQ(notes.NoPageKind, TReasonKind::rkTooLarge);
+    // A computed side beyond 16 bits: 1000 x 66000, cut to 1000 x 464 in
+    // the window's way, and named; refused otherwise.
+    const std::string tall = WriteJpeg(dir.File("tall.jpg"), 100, 6600);
+    TPrepareNotes cut;
+    EXPECT_TRUE(PrepareImage(tall, dir.File("cut.jpg"), 90, 1000, 0, false, &cut));
+    EXPECT_EQ(cut.Squashed, "its page would be 1000 x 66000 pixels; it is 1000 x 464");
+    TPrepareNotes refused;
+    refused.CutComputedSide = false;
+    EXPECT_FALSE(PrepareImage(tall, dir.File("refused.jpg"), 90, 1000, 0, false, &refused));
+    EXPECT_EQ(refused.NoPage,
+              "its page would be 1000 x 66000 pixels; each side must be 1 to 32767");
+    EXPECT_EQ(refused.NoPageKind, TReasonKind::rkPageTooLarge);
+    EXPECT_FALSE(fs::exists(dir.File("refused.jpg")));
 }
 
 // vorpane-convert's way: a file that gives no page ends the batch with an

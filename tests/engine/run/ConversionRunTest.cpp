@@ -1,5 +1,6 @@
 #include "run/ConversionRun.h"
 #include "Errors.h"
+#include "MessageQueue.h"
 #include "TestSupport.h"
 #include "pdf/AtomicOutputFile.h"
 #include "prepare/JpegUtils.h"
@@ -410,6 +411,35 @@ TEST_F(ConversionRunSameSize, StopWhileTheFirstSourceIsPreparedEndsAtTheFirstTes
         EXPECT_EQ(reports, expected) << jobs << " workers";
         EXPECT_TRUE(NothingLeft());
         EXPECT_EQ(ReadFileBytes(output), "old document");
+    }
+}
+
+// A stop at the batch's first drain, while the workers prepare: the first
+// file is the smallest, the others take a while, and each worker would
+// rather start a large file first. The
+// run ends stopped, never with an empty document over the old one, and the
+// only file the batch may have finished and reported is the first.
+TEST_F(ConversionRunSameSize, StopBeforeAnythingIsPreparedKeepsTheOldFile) {
+    WriteFileBytes(files[0], test::MakeFlatProgressiveJpeg(16, 16));
+    WriteFileBytes(files[1], test::MakeFlatProgressiveJpeg(3000, 2000));
+    WriteFileBytes(files[2], ReadFileBytes(files[1]));
+    for (unsigned jobs : {1u, 2u}) {
+        reports.clear();
+        onReport = [](const TReport& r) {
+            if (r.text == "converting..") {
+                SetDrainHook(&RequestStop);
+                detail::drainDue.store(true);
+            }
+        };
+        const std::int32_t result = Run(files, jobs);
+        SetDrainHook(nullptr);
+        EXPECT_EQ(result, rcStopped) << jobs << " workers";
+        EXPECT_EQ(ReadFileBytes(output), "old document");
+        EXPECT_TRUE(NothingLeft());
+        for (const TReport& r : reports) {
+            EXPECT_TRUE(r.text == files[0] || r.text == "converting.." || r.text == "Finished!")
+                << r.text << ", " << jobs << " workers";
+        }
     }
 }
 
