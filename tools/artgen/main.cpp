@@ -59,6 +59,27 @@ const QColor kFieldBorder(0xC5, 0xD0, 0xDE);
 
 enum TState { stNormal, stHover, stPressed, stGreyed };
 
+// The look of a white card control in state St: its pen and brush are set
+// on P, and the colour its glyph takes is the answer.
+QColor SetCardLook(QPainter& P, TState St) {
+    QColor fill = kCard, border = kNeutralBorder, ink = kText;
+    if (St == stHover) {
+        fill = kAccentTint;
+        border = kAccentBorder;
+        ink = kAccent;
+    } else if (St == stPressed) {
+        fill = kAccent;
+        border = kAccentDark;
+        ink = Qt::white;
+    } else if (St == stGreyed) {
+        fill = kGreyFill;
+        ink = kGrey;
+    }
+    P.setPen(QPen(border, 1));
+    P.setBrush(fill);
+    return ink;
+}
+
 QString outDir;
 // Device pixels a window pixel in the pictures drawn now: 1, or 2 for @2x.
 int scale = 1;
@@ -517,21 +538,7 @@ void DrawSheets() {
                 shape.lineTo(box.left(), box.bottom());
             }
             shape.closeSubpath();
-            QColor fill = kCard, border = kNeutralBorder, ink = kText;
-            if (st == stHover) {
-                fill = kAccentTint;
-                border = kAccentBorder;
-                ink = kAccent;
-            } else if (st == stPressed) {
-                fill = kAccent;
-                border = kAccentDark;
-                ink = Qt::white;
-            } else if (st == stGreyed) {
-                fill = kGreyFill;
-                ink = kGrey;
-            }
-            p.setPen(QPen(border, 1));
-            p.setBrush(fill);
+            const QColor ink = SetCardLook(p, st);
             p.drawPath(shape);
             glyph(p, QPointF(box.center().x(), box.center().y() + (st == stPressed ? 1 : 0)), ink);
         };
@@ -549,21 +556,8 @@ void DrawSheets() {
     // look, rounded on both sides, with three sliders.
     SpriteSheet(QStringLiteral("ImageOptions"), 24, 22, kBody, [](QPainter& p, QSize s, TState st) {
         const QRectF box(0.5, 0.5, s.width() - 1, s.height() - 2);
-        QColor fill = kCard, border = kNeutralBorder, ink = kText;
-        if (st == stHover) {
-            fill = kAccentTint;
-            border = kAccentBorder;
-            ink = kAccent;
-        } else if (st == stPressed) {
-            fill = kAccent;
-            border = kAccentDark;
-            ink = Qt::white;
-        } else if (st == stGreyed) {
-            fill = kGreyFill;
-            ink = kGrey;
-        }
-        p.setPen(QPen(border, 1));
-        p.setBrush(fill);
+        const QColor ink = SetCardLook(p, st);
+        const QBrush fill = p.brush();
         p.drawRoundedRect(box, 6, 6);
         const double y0 = box.center().y() + (st == stPressed ? 1 : 0);
         const double knobs[] = {8.5, 15.5, 11};
