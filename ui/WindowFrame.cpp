@@ -4,6 +4,7 @@
 #include "Unit1.h"
 
 #include "PageOptionsDialog.h"
+#include "WindowLayout.h"
 
 #include <QBitmap>
 #include <QCheckBox>
@@ -89,29 +90,33 @@ void TForm1::FormCreate() {
     SkinButton(ImgBtnHome, 498, 48, ImageHome);
     SkinButton(ImgBtnHelp, 537, 48, ImageHelp);
 
-    ImageLists2->move(213, 84);
-    ImageBig2->move(278, 84);
-    ImageSmall2->move(364, 84);
-    ImageDetails2->move(472, 84);
+    ImageLists2->move(layout::kViewTabLeft[0], layout::kViewTabTop);
+    ImageBig2->move(layout::kViewTabLeft[1], layout::kViewTabTop);
+    ImageSmall2->move(layout::kViewTabLeft[2], layout::kViewTabTop);
+    ImageDetails2->move(layout::kViewTabLeft[3], layout::kViewTabTop);
     ImageLists2->show();
     ImageBig2->hide();
     ImageSmall2->hide();
     ImageDetails2->hide();
 
-    Edit1->move(602, 245);
-    SkinButton(ImgBtnWidth1, 712, 245, ImageJia);
-    SkinButton(ImgBtnWidth2, 712, 255, ImageJian);
-    Edit2->move(602, 293);
-    SkinButton(ImgBtnHeight1, 712, 293, ImageJia);
-    SkinButton(ImgBtnHeight2, 712, 303, ImageJian);
-    Edit3->move(602, 341);
-    SkinButton(ImgBtnQ1, 712, 341, ImageJia);
-    SkinButton(ImgBtnQ2, 712, 351, ImageJian);
+    const struct {
+        QLineEdit* Field;
+        TImgBtn* Up;
+        TImgBtn* Down;
+    } fields[] = {{Edit1, ImgBtnWidth1, ImgBtnWidth2},
+                  {Edit2, ImgBtnHeight1, ImgBtnHeight2},
+                  {Edit3, ImgBtnQ1, ImgBtnQ2}};
+    for (int i = 0; i < 3; ++i) {
+        const int top = layout::kFieldTop[i];
+        fields[i].Field->move(layout::kFieldLeft, top);
+        SkinButton(fields[i].Up, layout::kSpinLeft, top, ImageJia);
+        SkinButton(fields[i].Down, layout::kSpinLeft, top + layout::kSpinStep, ImageJian);
+    }
 
-    Panel3->move(711, 201);
+    Panel3->move(layout::kDropDown.Left, layout::kDropDown.Top);
     SkinButton(ImgBtnDropDown, 0, 0, ImageDropDown);
 
-    ImageProgress->move(578, 378);
+    ImageProgress->move(layout::kProgressStrip.Left, layout::kProgressStrip.Top);
     ImageProgress->resize(1, ImageProgress->height());
     CheckBox1->move(600, 409);
     SkinButton(ImgBtnOptions, 722, 406, ImageOptions);

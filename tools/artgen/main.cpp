@@ -15,6 +15,8 @@
 // size as Name@2x for screens of two device pixels a pixel. Both are drawn
 // from the same strokes in the window's pixels, so the large one is as sharp
 // as its screen and lines up with the small one pixel for pixel.
+#include "WindowLayout.h"
+
 #include <QDir>
 #include <QFont>
 #include <QFontMetrics>
@@ -637,12 +639,12 @@ struct TTab {
 // The list tab's control is smaller than its picture; its highlight fits
 // the part that shows.
 const TTab kTabs[] = {
-    {"ImageLists2", "List", 213, 73, 23, 65},
-    {"ImageBig2", "Large icons", 278, 86, 23, 86},
-    {"ImageSmall2", "Small icons", 364, 101, 23, 101},
-    {"ImageDetails2", "Details", 472, 97, 23, 97},
+    {"ImageLists2", "List", vorpane::layout::kViewTabLeft[0], 73, 23, 65},
+    {"ImageBig2", "Large icons", vorpane::layout::kViewTabLeft[1], 86, 23, 86},
+    {"ImageSmall2", "Small icons", vorpane::layout::kViewTabLeft[2], 101, 23, 101},
+    {"ImageDetails2", "Details", vorpane::layout::kViewTabLeft[3], 97, 23, 97},
 };
-constexpr int kTabTop = 84;
+constexpr int kTabTop = vorpane::layout::kViewTabTop;
 constexpr int kTabPill = 17;
 
 QFont TabFont() {
@@ -809,13 +811,17 @@ void DrawBackground() {
         const char* label;
         int top;
         const char* unit;
-    } fields[] = {{"Width", 245, "px"}, {"Height", 293, "px"}, {"Quality", 341, "1-100"}};
+    } fields[] = {{"Width", vorpane::layout::kFieldTop[0], "px"},
+                  {"Height", vorpane::layout::kFieldTop[1], "px"},
+                  {"Quality", vorpane::layout::kFieldTop[2], "1-100"}};
     for (const auto& field : fields) {
-        Text(p, QPointF(600, field.top - 8), QString::fromLatin1(field.label), Font(11, true),
-             kMuted);
-        FieldBox(p, QRectF(599.5, field.top - 2.5, 135, 24));
+        // Each box reaches 2.5 pixels past its field on the left and the top.
+        const double left = vorpane::layout::kFieldLeft - 2.5;
+        Text(p, QPointF(left + 0.5, field.top - 8), QString::fromLatin1(field.label),
+             Font(11, true), kMuted);
+        FieldBox(p, QRectF(left, field.top - 2.5, 135, 24));
         Text(p,
-             QPointF(600 + 135 -
+             QPointF(left + 0.5 + 135 -
                          QFontMetricsF(Font(10, false))
                              .horizontalAdvance(QString::fromLatin1(field.unit)),
                      field.top - 8),
@@ -823,7 +829,7 @@ void DrawBackground() {
     }
 
     // The trough of the progress strip.
-    Trough(p, QPointF(578, 378));
+    Trough(p, QPointF(vorpane::layout::kProgressStrip.Left, vorpane::layout::kProgressStrip.Top));
 
     // The window's outline, following its rounded corners.
     p.setPen(QPen(QColor(0x9A, 0xA8, 0xBC), 1));
