@@ -235,13 +235,8 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
                    std::uint8_t Quality, std::uint16_t Width, std::uint16_t Height,
                    bool UseTriangle) {
-    TRunOptions options;
-    options.SameSize = true;
-    options.Quality = Quality;
-    options.Width = Width;
-    options.Height = Height;
-    options.UseTriangle = UseTriangle;
-    return PrepareImages(SourceFiles, Folder, PreparedFiles, Progress, options);
+    return PrepareImages(SourceFiles, Folder, PreparedFiles, Progress,
+                         SizeOptions(true, Quality, Width, Height, UseTriangle));
 }
 
 bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,

@@ -175,22 +175,20 @@ int TConversion::OpenError(const std::string& file) {
 
 // Writing the document over one of its own images would destroy that image
 // the moment the finished document is renamed into place. In "Same size"
-// mode the embed list names the prepared copies, so the sources are looked
-// at too: the document would replace a photograph it holds only a copy of.
+// mode the document would replace a photograph it holds only a copy of, so
+// it is the listed files that are looked at, in both modes.
 void TConversion::RefuseOutputAmongInputs(const std::vector<std::string>& files,
                                           const std::string& outputFile) const {
     struct stat target {};
     if (::stat(outputFile.c_str(), &target) != 0) {
         return;
     }
-    for (const auto* names : {&files, &embed_}) {
-        for (const std::string& name : *names) {
-            struct stat input {};
-            if (::stat(name.c_str(), &input) == 0 && input.st_dev == target.st_dev &&
-                input.st_ino == target.st_ino) {
-                throw EFileError("Cannot create file " + outputFile +
-                                 ": it is one of the files to embed");
-            }
+    for (const std::string& name : files) {
+        struct stat input {};
+        if (::stat(name.c_str(), &input) == 0 && input.st_dev == target.st_dev &&
+            input.st_ino == target.st_ino) {
+            throw EFileError("Cannot create file " + outputFile +
+                             ": it is one of the files to embed");
         }
     }
 }
@@ -254,7 +252,11 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     extras_.Profiles = profiles_.Release();
     extras_.Info = options_.DocumentInfo;
 
-    RefuseOutputAmongInputs(files, outputFile);
+    // "Same size" looked before preparing; its embed list holds only the
+    // run's own copies.
+    if (!sameSize) {
+        RefuseOutputAmongInputs(files, outputFile);
+    }
     const auto stopRequested = [] { return StopConverting.load(); };
     output_ =
         std::make_unique<TAtomicOutputFile>(outputFile, options_.ReplaceOnlyPdf, stopRequested);
@@ -302,13 +304,8 @@ std::int32_t ConversionRun(const std::vector<std::string>& Files, const std::str
 std::int32_t ConversionRun(const std::vector<std::string>& Files, const std::string& OutputFile,
                            const TProgressProc& Progress, bool SameSize, std::uint8_t Quality,
                            std::uint16_t Width, std::uint16_t Height, bool UseTriangle) {
-    TRunOptions options;
-    options.SameSize = SameSize;
-    options.Quality = Quality;
-    options.Width = Width;
-    options.Height = Height;
-    options.UseTriangle = UseTriangle;
-    return ConversionRun(Files, OutputFile, Progress, options);
+    return ConversionRun(Files, OutputFile, Progress,
+                         SizeOptions(SameSize, Quality, Width, Height, UseTriangle));
 }
 
 } // namespace vorpane

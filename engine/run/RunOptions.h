@@ -44,4 +44,18 @@ struct TRunOptions {
     TPhaseProc Phase;
 };
 
+// The options as the window's design hands them over one by one: the size
+// mode and what "Same size" makes of each picture, everything else at its
+// default.
+inline TRunOptions SizeOptions(bool SameSize, std::uint8_t Quality, std::uint16_t Width,
+                               std::uint16_t Height, bool UseTriangle) {
+    TRunOptions options;
+    options.SameSize = SameSize;
+    options.Quality = Quality;
+    options.Width = Width;
+    options.Height = Height;
+    options.UseTriangle = UseTriangle;
+    return options;
+}
+
 } // namespace vorpane

@@ -142,11 +142,7 @@ protected:
     bool Run(const std::vector<std::string>& sources, std::uint16_t width = 800,
              std::uint16_t height = 600, std::uint8_t quality = 100,
              TPagePolicy policy = TPagePolicy::ppLeaveOut, unsigned jobs = 0) {
-        TRunOptions options;
-        options.SameSize = true;
-        options.Quality = quality;
-        options.Width = width;
-        options.Height = height;
+        TRunOptions options = SizeOptions(true, quality, width, height, false);
         options.Policy = policy;
         options.Jobs = jobs;
         return PrepareImages(sources, folder, prepared, RecordReports(reports), options, &details);
@@ -330,12 +326,7 @@ TEST_F(PrepareImagesTest, AStopDuringAFileFinishesThatFileOnly) {
                     SetDrainHook(&StopWhileTheFileIsOpen);
                     detail::drainDue.store(true);
                 }
-                TRunOptions options;
-                options.SameSize = true;
-                options.Quality = 90;
-                options.Width = 10;
-                options.Height = 10;
-                options.UseTriangle = true;
+                TRunOptions options = SizeOptions(true, 90, 10, 10, true);
                 options.Jobs = jobs;
                 const bool result = PrepareImages(
                     sources, own, prepared,
@@ -384,11 +375,7 @@ TEST_F(PrepareImagesTest, OnlyTheCallingThreadDrainsAndReports) {
     while (hookThreads.empty() && std::chrono::steady_clock::now() < deadline) {
         const TRunFolder own;
         prepared.clear();
-        TRunOptions options;
-        options.SameSize = true;
-        options.Quality = 90;
-        options.Width = 1200;
-        options.Height = 900;
+        TRunOptions options = SizeOptions(true, 90, 1200, 900, false);
         options.Jobs = 2;
         ASSERT_TRUE(PrepareImages(
             photos, own, prepared,

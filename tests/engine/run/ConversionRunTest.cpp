@@ -284,11 +284,7 @@ protected:
     }
     std::int32_t Run(const std::vector<std::string>& list, unsigned jobs = 0,
                      std::uint16_t width = 64, std::uint16_t height = 48) {
-        TRunOptions options;
-        options.SameSize = true;
-        options.Quality = 90;
-        options.Width = width;
-        options.Height = height;
+        TRunOptions options = SizeOptions(true, 90, width, height, false);
         options.Jobs = jobs;
         options.Phase = [this](TRunPhase phase) { phases.push_back({phase, reports.size()}); };
         return ConversionRun(list, output, RecordReports(reports, onReport), options);
