@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,7 +41,7 @@ std::string PdfNumber(double Value);
 
 // The cross-reference section of objects 1..Count, their offsets taken from
 // Offsets[0..Count-1].
-void WriteXRef(TOutputStream& Stream, const std::vector<std::int64_t>& Offsets, std::int64_t Count);
+void WriteXRef(TOutputStream& Stream, std::span<const std::int64_t> Offsets, std::int64_t Count);
 
 enum class TWriteResult { wrWritten, wrStopped };
 
