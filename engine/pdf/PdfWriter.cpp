@@ -83,16 +83,13 @@ private:
 // offset of each object, filed under its number.
 class TPdfDocumentWriter {
 public:
-    TPdfDocumentWriter(TOutputStream& stream, const std::vector<std::string>& names,
-                       const std::vector<TJpegInfo>& infos, std::int64_t total,
-                       const TProgressProc& progress, bool deleteAfterUse,
-                       const TStopTest& stopRequested,
-                       const std::vector<TPagePlacement>& placements, const TPdfExtras& extras)
-        : stream_(stream), names_(names), infos_(infos), total_(total), progress_(progress),
-          deleteAfterUse_(deleteAfterUse), stopRequested_(stopRequested), placements_(placements),
-          extras_(extras), pages_(static_cast<std::int64_t>(infos.size())),
-          profiles_(static_cast<std::int64_t>(extras.Profiles.size())),
-          numbers_(pages_, profiles_, !extras.Info.Empty()),
+    TPdfDocumentWriter(TOutputStream& stream, const TPdfDocumentParams& params)
+        : stream_(stream), names_(params.Names), infos_(params.Infos), total_(params.Total),
+          progress_(params.Progress), deleteAfterUse_(params.DeleteAfterUse),
+          stopRequested_(params.StopRequested), placements_(params.Placements),
+          extras_(params.Extras), pages_(static_cast<std::int64_t>(infos_.size())),
+          profiles_(static_cast<std::int64_t>(extras_.Profiles.size())),
+          numbers_(pages_, profiles_, !extras_.Info.Empty()),
           offsets_(static_cast<std::size_t>(numbers_.Last() + 1), 0) {}
 
     TWriteResult Write();
@@ -506,27 +503,39 @@ void WriteXRef(TOutputStream& Stream, std::span<const std::int64_t> Offsets, std
     }
 }
 
+TWriteResult WritePdfDocument(TOutputStream& Stream, const TPdfDocumentParams& Params) {
+    const std::size_t pages = Params.Infos.size();
+    const TPdfExtras& extras = Params.Extras;
+    if (Params.Names.size() != pages ||
+        (!Params.Placements.empty() && Params.Placements.size() != pages) ||
+        (!extras.PageProfiles.empty() && extras.PageProfiles.size() != pages)) {
+        throw std::invalid_argument(
+            "WritePdfDocument: one name (and placement and profile) per page is needed");
+    }
+    for (const std::int32_t index : extras.PageProfiles) {
+        if (index >= static_cast<std::int64_t>(extras.Profiles.size())) {
+            throw std::invalid_argument(
+                "WritePdfDocument: a page names a profile that isn't there");
+        }
+    }
+    TPdfDocumentWriter writer(Stream, Params);
+    return writer.Write();
+}
+
 TWriteResult WritePdfDocument(TOutputStream& Stream, const std::vector<std::string>& Names,
                               const std::vector<TJpegInfo>& Infos, std::int64_t Total,
                               const TProgressProc& Progress, bool DeleteAfterUse,
                               const TStopTest& StopRequested,
                               const std::vector<TPagePlacement>& Placements,
                               const TPdfExtras& Extras) {
-    if (Names.size() != Infos.size() ||
-        (!Placements.empty() && Placements.size() != Infos.size()) ||
-        (!Extras.PageProfiles.empty() && Extras.PageProfiles.size() != Infos.size())) {
-        throw std::invalid_argument(
-            "WritePdfDocument: one name (and placement and profile) per page is needed");
-    }
-    for (const std::int32_t index : Extras.PageProfiles) {
-        if (index >= static_cast<std::int64_t>(Extras.Profiles.size())) {
-            throw std::invalid_argument(
-                "WritePdfDocument: a page names a profile that isn't there");
-        }
-    }
-    TPdfDocumentWriter writer(Stream, Names, Infos, Total, Progress, DeleteAfterUse, StopRequested,
-                              Placements, Extras);
-    return writer.Write();
+    return WritePdfDocument(Stream, {.Names = Names,
+                                     .Infos = Infos,
+                                     .Total = Total,
+                                     .Progress = Progress,
+                                     .DeleteAfterUse = DeleteAfterUse,
+                                     .StopRequested = StopRequested,
+                                     .Placements = Placements,
+                                     .Extras = Extras});
 }
 
 } // namespace vorpane
