@@ -72,7 +72,7 @@ void TImgBtn::WMLButtonDown(TWMMouse& Msg) {
 void TImgBtn::WMLButtonUp(TWMMouse& Msg) {
     try {
         TImage::WMLButtonUp(Msg);
-    } catch (...) {
+    } catch (...) { // the press ends, whatever the click raised; on it goes
         Released(Msg);
         throw;
     }

@@ -1,5 +1,7 @@
 #include "PageOptionsDialog.h"
 
+#include "Application.h"
+
 #include "pdf/PaperSize.h"
 
 #include <QCheckBox>
@@ -96,7 +98,7 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     SkipBad->setChecked(Options.SkipBad);
     ColourProfiles->setChecked(Options.ColourProfiles);
     Grey->setChecked(Options.Grey);
-    connect(Paper, &QComboBox::currentIndexChanged, this, [this] { PaperChanged(); });
+    connect(Paper, &QComboBox::currentIndexChanged, this, Guarded([this] { PaperChanged(); }));
 }
 
 void TPageOptionsDialog::PaperChanged() {

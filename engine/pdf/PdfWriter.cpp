@@ -267,7 +267,7 @@ void TPdfDocumentWriter::CopyImageData(std::int64_t k) {
     const std::string& name = names_[static_cast<std::size_t>(k)];
     TFileHandle file = TFileHandle::OpenForReading(name);
     if (!file.Valid()) {
-        throw EFileError("Cannot open file " + SystemErrorText(name, errno));
+        throw CannotOpenFile(name, errno);
     }
     // From here on the file is open: whatever leaves, it is closed (by the
     // handle) and, when asked, deleted.
@@ -275,7 +275,7 @@ void TPdfDocumentWriter::CopyImageData(std::int64_t k) {
         // The length is the size now, not the size measured before writing.
         const std::int64_t length = file.Size();
         if (length < 0) {
-            throw EFileError("Cannot read file " + SystemErrorText(name, errno));
+            throw FileError("Cannot read file", name, errno);
         }
         CheckOffset(stream_.Position() + length);
         Put("/Length ");
@@ -287,7 +287,7 @@ void TPdfDocumentWriter::CopyImageData(std::int64_t k) {
         if (progress_) {
             progress_(name, total_, done_);
         }
-    } catch (...) {
+    } catch (...) { // closed and, when asked, deleted; then on its way
         file.Reset();
         if (deleteAfterUse_) {
             ::unlink(name.c_str());

@@ -53,7 +53,7 @@ TBitmap24 LoadPng(const std::string& fileName) {
     TFileHandle file = TFileHandle::OpenForReading(fileName);
     if (!file.Valid()) {
         const int err = errno;
-        throw EFileError("Cannot open file " + SystemErrorText(fileName, err), err);
+        throw CannotOpenFile(fileName, err);
     }
     // The stream gets a descriptor of its own; ours closes with the handle.
     TPngRead read;
@@ -63,7 +63,7 @@ TBitmap24 LoadPng(const std::string& fileName) {
         if (fd >= 0) {
             ::close(fd);
         }
-        throw EFileError("Cannot open file " + SystemErrorText(fileName, err), err);
+        throw CannotOpenFile(fileName, err);
     }
     read.Image.version = PNG_IMAGE_VERSION;
     if (png_image_begin_read_from_stdio(&read.Image, read.Stream) == 0) {

@@ -168,7 +168,7 @@ int TConversion::OpenError(const std::string& file) {
     }
     const int err = errno;
     if (IsMachineErrno(err)) {
-        throw EFileError("Cannot open file " + SystemErrorText(file, err), err);
+        throw CannotOpenFile(file, err);
     }
     return err;
 }
@@ -291,6 +291,12 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         }
         return AbortRun(rcAborted);
     } catch (...) {
+        // Nothing of ours throws anything else, but a progress callback
+        // may: the run still ends without a document, and says so.
+        if (report_ != nullptr) {
+            report_->Reason = "an unknown error";
+            report_->Kind = TReasonKind::rkWriteFailed;
+        }
         return AbortRun(rcAborted);
     }
     output_.reset();
