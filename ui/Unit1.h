@@ -14,7 +14,7 @@
 #include "cShellTreeView.h"
 
 #include "Progress.h"
-#include "run/RunReport.h"
+#include "rundata/RunReport.h"
 
 #include <QRegion>
 #include <QWidget>

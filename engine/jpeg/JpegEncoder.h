@@ -4,8 +4,8 @@
 #pragma once
 
 #include "Errors.h"
-#include "pdf/FileOutputStream.h"
-#include "picture/Bitmap24.h"
+#include "bitmap/Bitmap24.h"
+#include "io/FileOutputStream.h"
 
 #include <cstdint>
 #include <memory>

@@ -8,8 +8,8 @@
 // (.%s)".
 #pragma once
 
+#include "bitmap/Bitmap24.h"
 #include "jpeg/JpegDecoder.h"
-#include "picture/Bitmap24.h"
 
 #include <cstdint>
 #include <functional>

@@ -3,11 +3,11 @@
 #include "Errors.h"
 #include "FileHandle.h"
 #include "MessageQueue.h"
+#include "io/AtomicOutputFile.h"
+#include "io/RunFolder.h"
 #include "jpeg/ExifOrientation.h"
-#include "pdf/AtomicOutputFile.h"
 #include "pdf/PdfWriter.h"
 #include "prepare/JpegUtils.h"
-#include "prepare/RunFolder.h"
 #include "run/ProfileTable.h"
 
 #include <cerrno>

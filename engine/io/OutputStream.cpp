@@ -1,4 +1,4 @@
-#include "pdf/OutputStream.h"
+#include "io/OutputStream.h"
 
 #include "Errors.h"
 #include "FileHandle.h"

@@ -1,4 +1,4 @@
-#include "prepare/RunFolder.h"
+#include "io/RunFolder.h"
 
 #include "Errors.h"
 

@@ -1,4 +1,4 @@
-#include "pdf/AtomicOutputFile.h"
+#include "io/AtomicOutputFile.h"
 
 #include "Errors.h"
 #include "MessageQueue.h"

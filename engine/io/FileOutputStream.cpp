@@ -1,4 +1,4 @@
-#include "pdf/FileOutputStream.h"
+#include "io/FileOutputStream.h"
 
 #include "Errors.h"
 #include "FileHandle.h"
