@@ -4,6 +4,8 @@
 #include "MessageQueue.h"
 
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QSettings>
 
@@ -61,7 +63,7 @@ bool TApplication::notify(QObject* Receiver, QEvent* Event) {
     } catch (const std::exception& error) {
         ShowException(QString::fromUtf8(error.what()));
     } catch (...) {
-        ShowException(QStringLiteral("Unknown error"));
+        ShowException(tr("Unknown error"));
     }
     return false;
 }
@@ -69,6 +71,25 @@ bool TApplication::notify(QObject* Receiver, QEvent* Event) {
 void TApplication::ShowException(const QString& Message) {
     // The box runs its own event loop; an error inside it lands here again.
     ErrorBox(title_, ErrorBoxText(Message));
+}
+
+void TApplication::LoadTranslations(const QLocale& Locale) {
+    for (const auto& translator : translators_) {
+        removeTranslator(translator.get());
+    }
+    translators_.clear();
+    // The window's words are built in; Qt's come with Qt's translations
+    // package, where it is installed.
+    const QString qtFolder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const auto& [name, folder] :
+         {std::pair{QStringLiteral("vorpane"), QStringLiteral(":/i18n")},
+          std::pair{QStringLiteral("qtbase"), qtFolder}}) {
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(Locale, name, QStringLiteral("_"), folder) &&
+            installTranslator(translator.get())) {
+            translators_.push_back(std::move(translator));
+        }
+    }
 }
 
 void TApplication::InstallEngineHooks() {

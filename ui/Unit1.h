@@ -15,6 +15,7 @@
 
 #include "run/RunReport.h"
 
+#include <QCoreApplication>
 #include <QRegion>
 #include <QWidget>
 
@@ -69,6 +70,8 @@ QRegion RoundRectRegion(int Left, int Top, int Right, int Bottom, int EllipseWid
                         int EllipseHeight);
 
 class TForm1 : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(vorpane::TForm1)
+
 public:
     explicit TForm1(QWidget* Owner = nullptr);
     ~TForm1() override;

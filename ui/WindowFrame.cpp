@@ -205,19 +205,19 @@ void TForm1::ImgBtnHelpClick(QObject*) {
     if (viewer && OpenUrl(QUrl::fromLocalFile(HelpPath(kHelpFile)))) {
         return;
     }
-    OpenOrTell(QUrl::fromLocalFile(HelpPath(kHtmlHelp)), QStringLiteral("the help"));
+    OpenOrTell(QUrl::fromLocalFile(HelpPath(kHtmlHelp)), tr("the help"));
 }
 
 // Without a web address of its own, the homepage is the help's first page.
 void TForm1::ImgBtnHomeClick(QObject*) {
     OpenOrTell(Homepage.isEmpty() ? QUrl::fromLocalFile(HelpPath(kHtmlHelp)) : QUrl(Homepage),
-               QStringLiteral("the homepage"));
+               tr("the homepage"));
 }
 
 void TForm1::OpenOrTell(const QUrl& Url, const QString& What) {
     if (!OpenUrl(Url)) {
-        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
-                    QStringLiteral("\nCould not open %1:\n%2")
+        ShowMessage(QMessageBox::Critical, tr("Error"),
+                    tr("\nCould not open %1:\n%2")
                         .arg(What, Url.isLocalFile() ? Url.toLocalFile() : Url.toString()));
     }
 }

@@ -4,6 +4,7 @@
 #include "Unit1.h"
 
 #include <QCommandLineParser>
+#include <QLocale>
 #include <QTimer>
 
 #include <cstdio>
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
         return AnswerText(argc, argv);
     }
     vorpane::TApplication application(argc, argv);
+    application.LoadTranslations(QLocale());
     QCommandLineParser parser;
     DescribeCommandLine(parser);
     parser.process(application);
