@@ -48,6 +48,8 @@ QString ErrorBoxText(const QString& Message) {
 TApplication::TApplication(int& argc, char** argv)
     : QApplication(argc, argv), title_(ApplicationTitle(QString::fromLocal8Bit(argv[0]))) {
     setApplicationName(title_);
+    // Docks and task bars tie the window to its desktop entry by this name.
+    setDesktopFileName(QStringLiteral("org.vorpane.Vorpane"));
     // Vorpane keeps no settings, but Qt's file dialog saves its folder
     // history and view to the user's QtProject.conf whenever one is
     // destroyed. The user's settings are pointed where no file can be made.

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -86,6 +87,13 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     layout->addWidget(Grey);
     layout->addWidget(Buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // A frame cuts a title longer than the dialog is wide; the dialog is
+    // made wide enough for its own, in a bold title font a fifth larger than
+    // the text's, with room for the frame's buttons.
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
+    Buttons->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + 140);
 
     Paper->setCurrentIndex(std::clamp(Options.Paper, 0, Paper->count() - 1));
     PaperChanged();

@@ -20,6 +20,7 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTimer>
@@ -170,7 +171,7 @@ TForm1::TForm1(QWidget* Owner) : QWidget(Owner, Qt::Window | Qt::FramelessWindow
 // events. FormCreate then places and skins them.
 void TForm1::CreateDesign() {
     setFixedSize(kClientWidth, kClientHeight);
-    move(331, 99);
+    move(StartPosition(screen()->availableGeometry(), size()));
     setFont(WindowFont());
     setWindowIcon(SkinPicture(QStringLiteral("vorpane.png")));
     setWindowTitle(QCoreApplication::applicationName());

@@ -69,6 +69,16 @@ QPixmap SkinPicture(const QString& Name);
 QRegion RoundRectRegion(int Left, int Top, int Right, int Bottom, int EllipseWidth,
                         int EllipseHeight);
 
+// Picture with every pixel outside Shape, and every pixel of the key colour,
+// made see-through: the window's shape as alpha, for platforms that clip a
+// window by its alpha rather than by a mask.
+QPixmap CutToShape(const QPixmap& Picture, const QRegion& Shape);
+
+// Where a window of Size first shows on a screen whose free area is
+// Available: at the design's place where the window fits there whole, else
+// centred (from the top-left corner when it is larger than the screen).
+QPoint StartPosition(const QRect& Available, QSize Size);
+
 class TForm1 : public QWidget {
     Q_DECLARE_TR_FUNCTIONS(vorpane::TForm1)
 
