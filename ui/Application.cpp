@@ -2,6 +2,7 @@
 
 #include "GuardMessage.h"
 #include "MessageQueue.h"
+#include "Unit1.h"
 
 #include <QFileInfo>
 #include <QLibraryInfo>
@@ -80,6 +81,7 @@ void TApplication::LoadTranslations(const QLocale& Locale) {
         removeTranslator(translator.get());
     }
     translators_.clear();
+    SetSkinLanguage({});
     // The window's words are built in; Qt's come with Qt's translations
     // package, where it is installed.
     const QString qtFolder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
@@ -89,6 +91,12 @@ void TApplication::LoadTranslations(const QLocale& Locale) {
         auto translator = std::make_unique<QTranslator>();
         if (translator->load(Locale, name, QStringLiteral("_"), folder) &&
             installTranslator(translator.get())) {
+            if (name == QLatin1String("vorpane")) {
+                // ":/i18n/vorpane_de.qm": the skin's words in German too.
+                SetSkinLanguage(QFileInfo(translator->filePath())
+                                    .completeBaseName()
+                                    .section(QLatin1Char('_'), 1));
+            }
             translators_.push_back(std::move(translator));
         }
     }

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -89,8 +90,19 @@ QFont WindowFont() {
 
 } // namespace
 
+namespace {
+QString skinLanguage;
+} // namespace
+
+void SetSkinLanguage(const QString& Language) {
+    skinLanguage = Language;
+}
+
 QPixmap SkinPicture(const QString& Name) {
-    const QString path = QStringLiteral(":/skin/") + Name;
+    const QString translated = QStringLiteral(":/skin/%1/%2").arg(skinLanguage, Name);
+    const QString path = !skinLanguage.isEmpty() && QFile::exists(translated)
+                             ? translated
+                             : QStringLiteral(":/skin/") + Name;
     // On a screen of more device pixels than pixels the picture drawn at
     // twice the size stands in, as sharp as the screen is.
     if (qGuiApp->devicePixelRatio() > 1) {

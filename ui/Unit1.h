@@ -64,6 +64,10 @@ void UpdateProgressStrip(const std::string& Text, std::int64_t Total, std::int64
 // Name@2x, where the screen has more device pixels than pixels.
 QPixmap SkinPicture(const QString& Name);
 
+// The language of the skin's painted words: "de" takes ":/skin/de/Name"
+// where there is one; empty, the words as drawn (English).
+void SetSkinLanguage(const QString& Language);
+
 // The rounded-rectangle region from (Left, Top) to (Right, Bottom), right and
 // bottom edges excluded, with corner ellipses EllipseWidth x EllipseHeight.
 QRegion RoundRectRegion(int Left, int Top, int Right, int Bottom, int EllipseWidth,

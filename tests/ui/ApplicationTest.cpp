@@ -148,6 +148,7 @@ TEST(TApplication, AFileDialogLeavesNoSettingsFile) {
 
 TEST(TApplication, TheWindowAndQtSpeakTheLocalesLanguage) {
     App().LoadTranslations(QLocale(QLocale::German, QLocale::Germany));
+    const QImage german = SkinPicture(QStringLiteral("ImageConvert.png")).toImage();
     {
         const TForm1 form;
         EXPECT_EQ(form.ComboBox2->itemText(0), QStringLiteral("Gleiche Größe"));
@@ -156,6 +157,9 @@ TEST(TApplication, TheWindowAndQtSpeakTheLocalesLanguage) {
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
     App().LoadTranslations(QLocale::c());
     EXPECT_EQ(TForm1().ComboBox2->itemText(0), QStringLiteral("Same size"));
+    // The skin's painted words: "Umwandeln" on the button, not "Convert".
+    EXPECT_FALSE(german.isNull());
+    EXPECT_NE(german, SkinPicture(QStringLiteral("ImageConvert.png")).toImage());
 }
 
 } // namespace

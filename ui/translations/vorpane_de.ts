@@ -2,6 +2,93 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>vorpane::Artwork</name>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>Pfad</translation>
+    </message>
+    <message>
+        <source>Convert</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>List</source>
+        <translation>Liste</translation>
+    </message>
+    <message>
+        <source>Large icons</source>
+        <translation>Groß</translation>
+    </message>
+    <message>
+        <source>Small icons</source>
+        <translation>Klein</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>Conversion list</source>
+        <translation>Umwandlungsliste</translation>
+    </message>
+    <message>
+        <source>one page per photo, top to bottom</source>
+        <translation>eine Seite je Foto</translation>
+    </message>
+    <message>
+        <source>JPEG photos to one PDF</source>
+        <translation>JPEG-Fotos zu einem PDF</translation>
+    </message>
+    <message>
+        <source>Choose photos</source>
+        <translation>Fotos wählen</translation>
+    </message>
+    <message>
+        <source>pick a folder, then add its JPEG files to the list</source>
+        <translation>Ordner wählen, dann seine JPEG-Dateien zur Liste hinzufügen</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>Folders</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>Double-click a photo, or drag it onto the list, to add it.</source>
+        <translation>Foto doppelklicken oder auf die Liste ziehen, um es hinzuzufügen.</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>Breite</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>Höhe</translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation>Qualität</translation>
+    </message>
+    <message>
+        <source>No preview</source>
+        <translation>Keine Vorschau</translation>
+    </message>
+    <message>
+        <source>click a photo to see it</source>
+        <translation>ein Foto anklicken</translation>
+    </message>
+</context>
+<context>
     <name>vorpane::OutcomeMessage</name>
     <message>
         <source>

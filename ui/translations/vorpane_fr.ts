@@ -2,6 +2,93 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr_FR">
 <context>
+    <name>vorpane::Artwork</name>
+    <message>
+        <source>Name</source>
+        <translation>Nom</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>Chemin</translation>
+    </message>
+    <message>
+        <source>Convert</source>
+        <translation>Créer</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Arrêt</translation>
+    </message>
+    <message>
+        <source>List</source>
+        <translation>Liste</translation>
+    </message>
+    <message>
+        <source>Large icons</source>
+        <translation>Grandes</translation>
+    </message>
+    <message>
+        <source>Small icons</source>
+        <translation>Petites</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>Détails</translation>
+    </message>
+    <message>
+        <source>Conversion list</source>
+        <translation>Liste à convertir</translation>
+    </message>
+    <message>
+        <source>one page per photo, top to bottom</source>
+        <translation>une page par photo</translation>
+    </message>
+    <message>
+        <source>JPEG photos to one PDF</source>
+        <translation>Des photos JPEG en un PDF</translation>
+    </message>
+    <message>
+        <source>Choose photos</source>
+        <translation>Choisir les photos</translation>
+    </message>
+    <message>
+        <source>pick a folder, then add its JPEG files to the list</source>
+        <translation>choisissez un dossier, puis ajoutez ses JPEG à la liste</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Aperçu</translation>
+    </message>
+    <message>
+        <source>Folders</source>
+        <translation>Dossiers</translation>
+    </message>
+    <message>
+        <source>Double-click a photo, or drag it onto the list, to add it.</source>
+        <translation>Double-cliquez sur une photo ou glissez-la sur la liste pour l&apos;ajouter.</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>Largeur</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>Hauteur</translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation>Qualité</translation>
+    </message>
+    <message>
+        <source>No preview</source>
+        <translation>Pas d&apos;aperçu</translation>
+    </message>
+    <message>
+        <source>click a photo to see it</source>
+        <translation>cliquez sur une photo</translation>
+    </message>
+</context>
+<context>
     <name>vorpane::OutcomeMessage</name>
     <message>
         <source>
@@ -233,7 +320,7 @@ La hauteur doit être un nombre entier de 0 à %1.</translation>
     </message>
     <message>
         <source>Upright (EXIF)</source>
-        <translation>Redressée (EXIF)</translation>
+        <translation>Droite (EXIF)</translation>
     </message>
     <message>
         <source>Show each photo upright, as the camera&apos;s orientation tag says</source>
