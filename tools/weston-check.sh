@@ -4,12 +4,16 @@
 # desktop entry's id and a buffer of the window's size, attached after the
 # compositor's first configure.
 #
-#   tools/weston-check.sh build/ui/vorpane
+#   tools/weston-check.sh build/ui/vorpane [SHOT.png]
+#
+# With SHOT.png it also takes a screenshot of weston's screen into it
+# (weston-screenshooter, allowed by weston's --debug).
 #
 # Status 0: it does; 1: it doesn't (the log's relevant lines are shown);
 # 77: weston isn't installed (ctest counts that as skipped).
 set -eu
 program=$1
+shot=${2:-}
 
 command -v weston >/dev/null 2>&1 || {
   echo "weston is missing: skipped"
@@ -30,8 +34,11 @@ trap finish EXIT
 # A runtime folder of its own: the compositor's socket and the window's
 # one-window-per-person socket meet no other test's.
 export XDG_RUNTIME_DIR="$scratch" WAYLAND_DISPLAY=vorpane-check
-weston --backend=headless-backend.so --socket="$WAYLAND_DISPLAY" --width=1280 --height=800 \
-  --idle-time=0 >"$scratch/weston.log" 2>&1 &
+debug=
+[ -z "$shot" ] || debug=--debug
+# The pixman renderer draws the screen (the headless default draws nothing).
+weston --backend=headless-backend.so --use-pixman --socket="$WAYLAND_DISPLAY" --width=1000 \
+  --height=660 --idle-time=0 $debug >"$scratch/weston.log" 2>&1 &
 weston_pid=$!
 tries=0
 until [ -S "$scratch/$WAYLAND_DISPLAY" ]; do
@@ -63,3 +70,12 @@ until mapped; do
   sleep 0.1
 done
 echo "the window mapped under weston: 767 x 547, app id org.vorpane.Vorpane"
+if [ -n "$shot" ]; then
+  sleep 1 # its first frames drawn
+  (cd "$scratch" && timeout 10 weston-screenshooter) || {
+    echo "weston-screenshooter failed"
+    exit 1
+  }
+  mv "$scratch"/wayland-screenshot-*.png "$shot"
+  echo "screenshot: $shot"
+fi
