@@ -7,6 +7,7 @@
 #include "pdf/AtomicOutputFile.h"
 #include "pdf/PdfWriter.h"
 #include "prepare/JpegUtils.h"
+#include "prepare/OtherPictures.h"
 #include "prepare/RunFolder.h"
 #include "run/ProfileTable.h"
 
@@ -65,7 +66,9 @@ private:
     TRunReport* report_;
     TPagePolicy policy_;
     const TPageLayout& layout_;
-    std::optional<TRunFolder> folder_; // "Same size": the prepared images
+    // "Same size": the prepared images; "Original size": the pictures of
+    // other kinds than JPEG, made JPEGs.
+    std::optional<TRunFolder> folder_;
     std::vector<std::string> embed_;
     std::vector<TJpegInfo> infos_;
     std::vector<TPagePlacement> placements_;
@@ -227,6 +230,13 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         }
     } else {
         embed_ = files;
+        // Pictures of other kinds become JPEGs of the run's own first; a
+        // list of JPEG files makes no run folder.
+        if (!PrepareOtherPictures(embed_, folder_, progress_, options_, report_,
+                                  [] { return StopConverting.load(); }) ||
+            StopConverting.load()) {
+            return FinishRun(rcStopped);
+        }
     }
 
     bool stopped = false;

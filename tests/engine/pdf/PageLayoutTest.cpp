@@ -147,6 +147,24 @@ INSTANTIATE_TEST_SUITE_P(Orientations, UprightPhotographs, ::testing::ValuesIn(O
                                     (testInfo.param.SameSize ? "_SameSize" : "_OriginalSize");
                          });
 
+// The photograph tagged 6 made a HEIC (without a rotation of its own, as
+// heif-enc writes it): its Exif tag turns it upright as a JPEG's does, in
+// both modes, and not at all unless asked.
+TEST(UprightHeic, TheExifTagTurnsAPictureWithoutATransformOfItsOwn) {
+    const std::string photo = DataFile("heic_small_6.heic");
+    const TBitmap24 upright = LoadPicture(DataFile("upright_small_6.png"));
+    TTempDir dir;
+    const std::string pdf = dir.File("album.pdf");
+    for (const bool sameSize : {false, true}) {
+        SCOPED_TRACE(sameSize);
+        ASSERT_EQ(Convert(photo, pdf, sameSize, Upright()), rcDone);
+        ExpectLooksAlike(RenderFirstPage(pdf, 4), upright);
+        EXPECT_NE(ReadFileBytes(pdf).find("/MediaBox [ 0 0 64 96 ]"), std::string::npos);
+        ASSERT_EQ(Convert(photo, pdf, sameSize, TPageLayout()), rcDone);
+        EXPECT_NE(ReadFileBytes(pdf).find("/MediaBox [ 0 0 96 64 ]"), std::string::npos);
+    }
+}
+
 // The box of the pixels that aren't white.
 struct TInkBox {
     int Left = 1 << 30, Top = 1 << 30, Right = -1, Bottom = -1;

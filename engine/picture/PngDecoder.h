@@ -1,0 +1,30 @@
+// A PNG through libpng: the header and the chunks before the pixels (the
+// colour profile, the EXIF orientation) when opened, the pixels whole.
+#pragma once
+
+#include "picture/PictureDecoder.h"
+
+namespace vorpane {
+
+class TPngDecoder : public TPictureDecoder {
+public:
+    // Reads the header and the chunks before the image data; a picture
+    // beyond the decoders' size is refused here.
+    explicit TPngDecoder(const std::string& FileName);
+
+    std::uint32_t Width() const override { return width_; }
+    std::uint32_t Height() const override { return height_; }
+    int Orientation() const override { return orientation_; }
+    std::vector<std::uint8_t> IccProfile() const override { return profile_; }
+    // Transparent parts laid over white, 16-bit samples reduced to 8.
+    TBitmap24 ReadAll() override;
+
+private:
+    std::string fileName_;
+    std::uint32_t width_ = 0;
+    std::uint32_t height_ = 0;
+    int orientation_ = 1;
+    std::vector<std::uint8_t> profile_;
+};
+
+} // namespace vorpane
