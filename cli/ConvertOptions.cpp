@@ -174,7 +174,6 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
     };
 
     TConvertOptions options;
-    bool qualityGiven = false;
     bool marginGiven = false;
     optind = 0; // a new scan, also when a test parses twice
     opterr = 0; // our messages, not getopt's
@@ -198,7 +197,6 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
         case kQuality:
             options.Run.Quality =
                 static_cast<std::uint8_t>(ParseNumber(optarg, 1, 100, "The quality"));
-            qualityGiven = true;
             break;
         case kTriangle:
             options.Run.UseTriangle = true;
@@ -291,10 +289,10 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
     if (options.NullSeparated && options.FilesFrom.empty()) {
         throw EUsageError("--null needs --files-from");
     }
-    // Without --size the files are embedded as they are: a quality or a
-    // filter would be silently ignored.
-    if (!options.Run.SameSize && (qualityGiven || options.Run.UseTriangle)) {
-        throw EUsageError(std::string(qualityGiven ? "--quality" : "--triangle") + " needs --size");
+    // Without --size nothing is scaled: a filter would be silently
+    // ignored. A quality is that of the pictures made JPEGs.
+    if (!options.Run.SameSize && options.Run.UseTriangle) {
+        throw EUsageError("--triangle needs --size");
     }
     const TPageLayout& layout = options.Run.Layout;
     if (layout.Dpi != 0 && layout.PaperWidth > 0) {
@@ -337,7 +335,8 @@ std::vector<std::string> ReadFileList(std::istream& in, bool NullSeparated) {
 
 std::string UsageText() {
     return "usage: vorpane-convert [options] -o OUT.pdf FILE...\n"
-           "Turns JPEG files into one PDF, one image per page, in the order given.\n"
+           "Turns photographs into one PDF, one image per page, in the order given: JPEG\n"
+           "files as they are; HEIC, AVIF, PNG and WebP files made baseline JPEGs first.\n"
            "\n"
            "  -o, --output OUT   the PDF to write (replaced only when the new one is complete)\n"
            "  --original         embed the files unchanged (\"Original size\"; the default)\n"
@@ -345,7 +344,8 @@ std::string UsageText() {
            std::to_string(kMaxSide) +
            "\n"
            "                     (0 for one side keeps the aspect ratio; 0x0 re-encodes as is)\n"
-           "  --quality Q        JPEG quality 1 to 100 for --size (default 100)\n"
+           "  --quality Q        JPEG quality 1 to 100 for --size and for the pictures that\n"
+           "                     are not JPEG (default 100)\n"
            "  --triangle         the triangle filter instead of Lanczos3 for --size\n"
            "  --files-from F     read the paths from F ('-' for standard input), one per line\n"
            "  -0, --null         the paths in F end with a NUL byte instead (find -print0)\n"
