@@ -73,6 +73,9 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     Grey = new QCheckBox(QStringLiteral("Black-and-white JPEGs as they are"), this);
     Grey->setToolTip(
         QStringLiteral("\"Original size\" embeds grey JPEGs unchanged instead of refusing them"));
+    OtherKinds = new QCheckBox(tr("Also list HEIC, PNG and WebP pictures"), this);
+    OtherKinds->setToolTip(tr("The file list shows HEIC, AVIF, PNG and WebP pictures beside the "
+                              "JPEG files; they are made JPEGs for the document"));
     Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -86,6 +89,7 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     layout->addWidget(SkipBad);
     layout->addWidget(ColourProfiles);
     layout->addWidget(Grey);
+    layout->addWidget(OtherKinds);
     layout->addWidget(Buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -96,6 +100,7 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     SkipBad->setChecked(Options.SkipBad);
     ColourProfiles->setChecked(Options.ColourProfiles);
     Grey->setChecked(Options.Grey);
+    OtherKinds->setChecked(Options.OtherKinds);
     connect(Paper, &QComboBox::currentIndexChanged, this, [this] { PaperChanged(); });
 }
 
@@ -119,6 +124,7 @@ TPageOptions TPageOptionsDialog::Options() const {
     options.SkipBad = SkipBad->isChecked();
     options.ColourProfiles = ColourProfiles->isChecked();
     options.Grey = Grey->isChecked();
+    options.OtherKinds = OtherKinds->isChecked();
     return options;
 }
 
