@@ -336,7 +336,8 @@ std::vector<std::string> ReadFileList(std::istream& in, bool NullSeparated) {
 std::string UsageText() {
     return "usage: vorpane-convert [options] -o OUT.pdf FILE...\n"
            "Turns photographs into one PDF, one image per page, in the order given: JPEG\n"
-           "files as they are; HEIC, AVIF, PNG and WebP files made baseline JPEGs first.\n"
+           "files as they are, PNG and lossless WebP pixel for pixel, HEIC, AVIF and lossy\n"
+           "WebP made baseline JPEGs first.\n"
            "\n"
            "  -o, --output OUT   the PDF to write (replaced only when the new one is complete)\n"
            "  --original         embed the files unchanged (\"Original size\"; the default)\n"

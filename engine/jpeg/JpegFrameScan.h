@@ -16,6 +16,10 @@ struct TJpegInfo {
     std::int32_t Width = 0; // from the frame header, 1 to 65535
     std::int32_t Height = 0;
     bool IsGrey = false; // 1 component (jcGrey)
+    // The file holds no JPEG but 8-bit RGB samples, row by row, compressed
+    // with zlib (FlateDecode): a lossless picture made ready for the
+    // document. Never set by the scan.
+    bool IsFlate = false;
 };
 
 // Why a file can or can't be embedded, as the frame-header scan found it.

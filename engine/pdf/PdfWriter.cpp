@@ -177,7 +177,7 @@ void TPdfDocumentWriter::WriteImage(std::int64_t k) {
     Put(info.Height);
     Put("\n");
     Put("/BitsPerComponent 8\n");
-    Put("/Filter [/DCTDecode]\n");
+    Put(info.IsFlate ? "/Filter [/FlateDecode]\n" : "/Filter [/DCTDecode]\n");
     const std::int64_t profile = ProfileObject(k);
     if (profile != 0) {
         Put("/ColorSpace [/ICCBased ");

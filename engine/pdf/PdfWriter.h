@@ -77,7 +77,8 @@ using TStopTest = std::function<bool()>;
 // table) leave as exceptions, the partial document likewise left behind.
 // Placements, when not empty, gives each page its box and its picture's
 // matrix (one entry per page); empty, every page is FixedPlacement's. A
-// grey picture (IsGrey) is drawn as /DeviceGray. Extras adds colour
+// grey picture (IsGrey) is drawn as /DeviceGray; a file of deflated RGB
+// samples (IsFlate) is embedded under FlateDecode. Extras adds colour
 // profiles and the document's properties; a document with a profile is
 // PDF 1.3, the first version that has them. A CreationDate that is no date
 // (PdfDate) raises std::invalid_argument before anything is written.

@@ -4,11 +4,14 @@
 #include "MessageQueue.h"
 #include "colour/ColourProfile.h"
 #include "jpeg/JpegEncoder.h"
+#include "pdf/FileOutputStream.h"
 #include "picture/PictureFile.h"
 #include "picture/UprightPicture.h"
 #include "prepare/JpegUtils.h"
 
 #include <algorithm>
+#include <unistd.h>
+#include <zlib.h>
 
 namespace vorpane {
 
@@ -30,7 +33,85 @@ void Encode(TSource& source, const std::string& tempName, int quality,
     });
 }
 
+// zlib's deflate into a file of ours, its state freed on every path.
+class TDeflateFile {
+public:
+    explicit TDeflateFile(const std::string& fileName)
+        : stream_(TFileOutputStream::Create(fileName)) {
+        if (deflateInit(&zlib_, Z_DEFAULT_COMPRESSION) != Z_OK) {
+            throw ENoMemoryError("No memory for zlib's compressor");
+        }
+    }
+    TDeflateFile(const TDeflateFile&) = delete;
+    TDeflateFile& operator=(const TDeflateFile&) = delete;
+    ~TDeflateFile() { deflateEnd(&zlib_); }
+
+    void Write(const std::uint8_t* data, std::size_t size) { Run(data, size, Z_NO_FLUSH); }
+    void Finish() {
+        Run(nullptr, 0, Z_FINISH);
+        stream_.Close();
+    }
+
+private:
+    void Run(const std::uint8_t* data, std::size_t size, int flush) {
+        zlib_.next_in = const_cast<Bytef*>(data); // zlib only reads it
+        zlib_.avail_in = static_cast<uInt>(size);
+        int status = Z_OK;
+        do {
+            zlib_.next_out = out_;
+            zlib_.avail_out = sizeof out_;
+            status = deflate(&zlib_, flush);
+            if (status == Z_STREAM_ERROR) {
+                throw EPictureError("zlib's compressor failed");
+            }
+            stream_.Write(out_, sizeof out_ - zlib_.avail_out);
+        } while (zlib_.avail_out == 0 || (flush == Z_FINISH && status != Z_STREAM_END));
+    }
+
+    TFileOutputStream stream_;
+    z_stream zlib_{};
+    Bytef out_[65536];
+};
+
+template <typename TSource> void Deflate(TSource& source, const std::string& tempName) {
+    try {
+        TDeflateFile file(tempName);
+        const std::size_t rowBytes = std::size_t{source.Width()} * 3;
+        source.ReadRows([&file, rowBytes](const std::uint8_t* const* rows, std::uint32_t count) {
+            for (std::uint32_t r = 0; r < count; ++r) {
+                file.Write(rows[r], rowBytes);
+            }
+            DrainMessageQueue();
+        });
+        file.Finish();
+    } catch (...) {
+        ::unlink(tempName.c_str());
+        throw;
+    }
+}
+
 } // namespace
+
+TFlatePicture PrepareFlatePicture(const std::string& FileName, const std::string& TempName,
+                                  bool AutoOrient) {
+    TPictureFile file(FileName);
+    file.SetStopTest([] { return StopPreparing.load(); });
+    TFlatePicture made;
+    made.IccProfile = file.IccProfile();
+    made.Info.IsFlate = true;
+    const int orientation = AutoOrient ? file.Orientation() : 1;
+    if (orientation == 1) {
+        made.Info.Width = static_cast<std::int32_t>(file.Width());
+        made.Info.Height = static_cast<std::int32_t>(file.Height());
+        Deflate(file, TempName);
+    } else {
+        TUprightPicture upright(file.ReadAll(), orientation);
+        made.Info.Width = static_cast<std::int32_t>(upright.Width());
+        made.Info.Height = static_cast<std::int32_t>(upright.Height());
+        Deflate(upright, TempName);
+    }
+    return made;
+}
 
 bool IsOtherPicture(const std::string& FileName) {
     const TPictureKind kind = ReadPictureKind(FileName);
@@ -63,6 +144,7 @@ void PrepareOtherPicture(const std::string& FileName, const std::string& TempNam
 }
 
 bool PrepareOtherPictures(std::vector<std::string>& Files, std::optional<TRunFolder>& Folder,
+                          std::map<std::string, TFlatePicture>& Flate,
                           const TProgressProc& Progress, const TRunOptions& Options,
                           TRunReport* Report, const std::function<bool()>& Stop) {
     std::vector<std::string> kept;
@@ -82,8 +164,12 @@ bool PrepareOtherPictures(std::vector<std::string>& Files, std::optional<TRunFol
         const std::string tempName = Folder->FileFor(i);
         std::string incomplete;
         try {
-            PrepareOtherPicture(source, tempName, Options.Quality, Options.Layout.AutoOrient,
-                                Options.ColourProfiles, &incomplete);
+            if (IsLosslessPicture(source, ReadPictureKind(source))) {
+                Flate[tempName] = PrepareFlatePicture(source, tempName, Options.Layout.AutoOrient);
+            } else {
+                PrepareOtherPicture(source, tempName, Options.Quality, Options.Layout.AutoOrient,
+                                    Options.ColourProfiles, &incomplete);
+            }
             kept.push_back(tempName);
             if (Report != nullptr && !incomplete.empty()) {
                 Report->Incomplete.push_back({source,

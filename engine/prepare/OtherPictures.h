@@ -1,15 +1,19 @@
 // "Original size" for pictures a PDF can't carry as they are (HEIC, AVIF,
-// WebP, PNG): each is decoded and written into the run folder as a
-// baseline JPEG, which the document then embeds as it embeds a listed
-// JPEG, on a page of the picture's own size.
+// WebP, PNG): each is decoded and written into the run folder, a lossy one
+// (HEIC, AVIF, lossy WebP) as a baseline JPEG, a lossless one (PNG,
+// lossless WebP) as its 8-bit RGB samples deflated, which the document
+// embeds under FlateDecode, every sample as decoded. Either is then
+// embedded as a listed JPEG is, on a page of the picture's own size.
 #pragma once
 
 #include "Progress.h"
+#include "jpeg/JpegFrameScan.h"
 #include "prepare/RunFolder.h"
 #include "run/RunOptions.h"
 #include "run/RunReport.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,8 +35,24 @@ void PrepareOtherPicture(const std::string& FileName, const std::string& TempNam
                          std::uint8_t Quality, bool AutoOrient, bool KeepProfile,
                          std::string* Incomplete = nullptr);
 
-// Replaces in Files every entry IsOtherPicture names by the JPEG
-// PrepareOtherPicture makes of it, in Folder (created when first needed)
+// A lossless picture made ready for the document: what the PDF writer is
+// told of it (IsFlate set) and the profile its file carried.
+struct TFlatePicture {
+    TJpegInfo Info;
+    std::vector<std::uint8_t> IccProfile;
+};
+
+// Decodes FileName (TPictureFile) and writes its 8-bit RGB samples to
+// TempName, row by row, compressed with zlib; upright first with
+// AutoOrient. Transparent parts lie over white; 16-bit samples are reduced
+// to 8, a palette and grey give RGB. Errors leave as exceptions, and no
+// file is left at TempName.
+TFlatePicture PrepareFlatePicture(const std::string& FileName, const std::string& TempName,
+                                  bool AutoOrient);
+
+// Replaces in Files every entry IsOtherPicture names by the file
+// PrepareOtherPicture or, for a lossless picture, PrepareFlatePicture makes
+// of it (the latter also in Flate, by the file made), in Folder (created when first needed)
 // under the entry's position; Progress gets (source, N - 1, position + 1)
 // for each. With ppSkipBad a picture that fails for a fault of its own is
 // left out of Files and named in Report's Skipped; otherwise its error
@@ -40,6 +60,7 @@ void PrepareOtherPicture(const std::string& FileName, const std::string& TempNam
 // picture, ends the work early: false then. Quality, Layout.AutoOrient,
 // ColourProfiles and Policy are read of Options.
 bool PrepareOtherPictures(std::vector<std::string>& Files, std::optional<TRunFolder>& Folder,
+                          std::map<std::string, TFlatePicture>& Flate,
                           const TProgressProc& Progress, const TRunOptions& Options,
                           TRunReport* Report, const std::function<bool()>& Stop);
 

@@ -12,6 +12,7 @@
 #include "run/ProfileTable.h"
 
 #include <cerrno>
+#include <map>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
@@ -69,6 +70,8 @@ private:
     // "Same size": the prepared images; "Original size": the pictures of
     // other kinds than JPEG, made JPEGs.
     std::optional<TRunFolder> folder_;
+    // "Original size": the lossless pictures' deflated samples, by file.
+    std::map<std::string, TFlatePicture> flate_;
     std::vector<std::string> embed_;
     std::vector<TJpegInfo> infos_;
     std::vector<TPagePlacement> placements_;
@@ -97,8 +100,16 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
         extras.WantExif = orient;
         extras.WantIccProfile = options_.ColourProfiles;
         extras.WantEndOfImage = !sameSize;
-        TJpegCheck check =
-            name.empty() ? TJpegCheck::jcCannotOpen : CheckJpegFile(name, info, &extras);
+        TJpegCheck check = TJpegCheck::jcEmbeddable;
+        if (const auto made = flate_.find(name); made != flate_.end()) {
+            // Made by this run, whole and upright: nothing to scan.
+            info = made->second.Info;
+            extras.IccProfile = std::move(made->second.IccProfile);
+            extras.EndOfImage = true;
+            extras.FileSize = FileSizeOf(name);
+        } else {
+            check = name.empty() ? TJpegCheck::jcCannotOpen : CheckJpegFile(name, info, &extras);
+        }
         if (check == TJpegCheck::jcGrey && options_.Grey && !sameSize) {
             check = TJpegCheck::jcEmbeddable;
         }
@@ -232,7 +243,7 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         embed_ = files;
         // Pictures of other kinds become JPEGs of the run's own first; a
         // list of JPEG files makes no run folder.
-        if (!PrepareOtherPictures(embed_, folder_, progress_, options_, report_,
+        if (!PrepareOtherPictures(embed_, folder_, flate_, progress_, options_, report_,
                                   [] { return StopConverting.load(); }) ||
             StopConverting.load()) {
             return FinishRun(rcStopped);

@@ -224,7 +224,8 @@ TEST_F(ConversionListTest, CommandLineAndDroppedFilesAreAppendedInOrderOthersNam
     const QStringList named = {z, notes, album, missing, scan};
     const QStringList entries = {"z.jpg", "a.JPEG", "b.jpg", "img9.jpg", "img10.jpg", "scan"};
     const QString leftOut =
-        "\nOnly JPEG files can be added. These were left out:\n" + notes + "\n" + missing;
+        "\nOnly JPEG, HEIC, AVIF, PNG and WebP files can be added. These were left out:\n" + notes +
+        "\n" + missing;
 
     form->AppendFiles(named); // vorpane FILE...
     EXPECT_EQ(EntryNames(*form), entries);

@@ -165,6 +165,31 @@ TEST(UprightHeic, TheExifTagTurnsAPictureWithoutATransformOfItsOwn) {
     }
 }
 
+// A lossless picture's page in "Original size" holds every sample as
+// decoded: drawn at one pixel per point it is the picture, exactly (a
+// PNG, and a lossless WebP whose decode by libwebp is the reference).
+TEST(LosslessPictures, PagesInOriginalSizeAreThePictureExactly) {
+    TTempDir dir;
+    const std::string pdf = dir.File("album.pdf");
+    for (const char* name : {"upright_small_6.png", "webp_lossless_1.webp"}) {
+        SCOPED_TRACE(name);
+        const TBitmap24 picture = LoadPicture(DataFile(name));
+        ASSERT_EQ(Convert(DataFile(name), pdf, false, TPageLayout()), rcDone);
+        // mupdf draws an image at one pixel per point sample for sample;
+        // poppler smooths it.
+        const TPnmImage page = test::ParsePnm(
+            CommandOutput("mutool draw -q -r 72 -c rgb -F pnm -o - '" + pdf + "' 1 2>/dev/null"));
+        ASSERT_EQ(page.Width, static_cast<int>(picture.Width()));
+        ASSERT_EQ(page.Height, static_cast<int>(picture.Height()));
+        std::string samples;
+        for (std::uint32_t y = 0; y < picture.Height(); ++y) {
+            samples.append(reinterpret_cast<const char*>(picture.Row(y)), picture.RowBytes());
+        }
+        EXPECT_TRUE(page.Samples == samples);
+        EXPECT_NE(ReadFileBytes(pdf).find("/Filter [/FlateDecode]"), std::string::npos);
+    }
+}
+
 // The box of the pixels that aren't white.
 struct TInkBox {
     int Left = 1 << 30, Top = 1 << 30, Right = -1, Bottom = -1;
