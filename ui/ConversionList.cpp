@@ -225,7 +225,9 @@ void TForm1::AppendFiles(const QStringList& Paths) {
         names += QStringLiteral("\nand %1 more").arg(leftOut.size() - kNamesShown);
     }
     ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
-                QStringLiteral("\nOnly JPEG files can be added. These were left out:\n") + names);
+                tr("\nOnly JPEG, HEIC, AVIF, PNG and WebP files can be added. These were left "
+                   "out:\n") +
+                    names);
 }
 
 // The JPEG files the file list would show for Folder, in its order.
