@@ -87,6 +87,10 @@ struct TPdfDocumentParams {
     std::vector<TPagePlacement> Placements;
     // The colour profiles and the document's properties.
     TPdfExtras Extras;
+    // One entry per page, or none: a file of the page's alpha, 8 bits a
+    // pixel of its image deflated, that becomes the image's /SMask; "" for
+    // none. Its objects come last, and a document with one is PDF 1.4.
+    std::vector<std::string> SoftMasks;
 };
 
 // Writes the whole document to Stream, which the caller created at position

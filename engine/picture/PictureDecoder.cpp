@@ -136,6 +136,18 @@ int ExifOrientationOfTiff(const std::vector<std::uint8_t>& Exif) {
     return ExifOrientationOf(segment);
 }
 
+void SplitRgba(const std::uint8_t* Pixels, TBitmap24& Bitmap, std::vector<std::uint8_t>& Alpha) {
+    Alpha.resize(std::size_t{Bitmap.Width()} * Bitmap.Height());
+    std::uint8_t* alpha = Alpha.data();
+    for (std::uint32_t y = 0; y < Bitmap.Height(); ++y) {
+        std::uint8_t* out = Bitmap.Row(y);
+        for (std::uint32_t x = 0; x < Bitmap.Width(); ++x, Pixels += 4, out += 3) {
+            std::copy_n(Pixels, 3, out);
+            *alpha++ = Pixels[3];
+        }
+    }
+}
+
 std::vector<std::uint8_t> ReadWholeFile(const std::string& FileName) {
     const TFileHandle file = TFileHandle::OpenForReading(FileName);
     if (!file.Valid()) {

@@ -68,6 +68,16 @@ public:
     // ReadAll or ReadRows (kBandRows rows at a time at most).
     virtual TBitmap24 ReadAll() = 0;
     virtual void ReadRows(const TRowsProc& Take);
+
+    // Whether the picture has an alpha channel (or a transparent colour).
+    virtual bool HasAlpha() const { return false; }
+    // Instead of ReadAll, for a picture that HasAlpha: its colour as it
+    // is stored (straight, not laid over anything) and its alpha, Width x
+    // Height bytes row by row, in Alpha.
+    virtual TBitmap24 ReadWithAlpha(std::vector<std::uint8_t>& Alpha) {
+        Alpha.clear();
+        return ReadAll();
+    }
 };
 
 // The decoder for FileName by its first bytes, Fallback when they are of
@@ -85,6 +95,10 @@ void CheckDecodedSize(std::uint64_t Width, std::uint64_t Height);
 // alpha) over white into Bitmap, which has their size already.
 void RgbaOverWhite(const std::uint8_t* Pixels, std::size_t Stride, bool Premultiplied,
                    TBitmap24& Bitmap);
+
+// Splits 8-bit straight RGBA pixels, row by row without padding, into
+// Bitmap (which has their size already) and Alpha.
+void SplitRgba(const std::uint8_t* Pixels, TBitmap24& Bitmap, std::vector<std::uint8_t>& Alpha);
 
 // The EXIF orientation of Exif data as PNG, WebP and HEIF files hold it: a
 // TIFF header and its directories, with or without the "Exif" and two zero

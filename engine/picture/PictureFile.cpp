@@ -74,6 +74,14 @@ TBitmap24 TPictureFile::ReadAll() {
     return decoder_->ReadAll();
 }
 
+bool TPictureFile::HasAlpha() const {
+    return decoder_->HasAlpha();
+}
+
+TBitmap24 TPictureFile::ReadWithAlpha(std::vector<std::uint8_t>& Alpha) {
+    return decoder_->ReadWithAlpha(Alpha);
+}
+
 void TPictureFile::ReadRows(const TRowsProc& Take) {
     decoder_->ReadRows(Take);
 }

@@ -40,6 +40,9 @@ public:
     // most).
     TBitmap24 ReadAll();
     void ReadRows(const TRowsProc& Take);
+    // The decoder's (TPictureDecoder::HasAlpha, ReadWithAlpha).
+    bool HasAlpha() const;
+    TBitmap24 ReadWithAlpha(std::vector<std::uint8_t>& Alpha);
 
 private:
     std::unique_ptr<TPictureDecoder> decoder_;

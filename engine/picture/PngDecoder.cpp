@@ -83,6 +83,7 @@ TPngDecoder::TPngDecoder(const std::string& FileName) : fileName_(FileName) {
     CheckDecodedSize(read.Image.width, read.Image.height);
     width_ = read.Image.width;
     height_ = read.Image.height;
+    alpha_ = (read.Image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
     // A second pass over the first chunks; a damaged one costs the profile
     // and the orientation, not the picture.
     std::rewind(file.Stream);
@@ -110,6 +111,23 @@ TBitmap24 TPngDecoder::ReadAll() {
                               static_cast<png_int_32>(bitmap.RowBytes()), nullptr) == 0) {
         throw EPictureError(fileName_ + ": " + read.Image.message);
     }
+    return bitmap;
+}
+
+TBitmap24 TPngDecoder::ReadWithAlpha(std::vector<std::uint8_t>& Alpha) {
+    TStdioFile file(fileName_);
+    TPngImage read;
+    if (png_image_begin_read_from_stdio(&read.Image, file.Stream) == 0) {
+        throw EPictureError(fileName_ + ": " + read.Image.message);
+    }
+    CheckDecodedSize(read.Image.width, read.Image.height);
+    read.Image.format = PNG_FORMAT_RGBA;
+    std::vector<std::uint8_t> rgba(std::size_t{read.Image.width} * read.Image.height * 4);
+    if (png_image_finish_read(&read.Image, nullptr, rgba.data(), 0, nullptr) == 0) {
+        throw EPictureError(fileName_ + ": " + read.Image.message);
+    }
+    TBitmap24 bitmap(read.Image.width, read.Image.height);
+    SplitRgba(rgba.data(), bitmap, Alpha);
     return bitmap;
 }
 

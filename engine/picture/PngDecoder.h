@@ -18,12 +18,15 @@ public:
     std::vector<std::uint8_t> IccProfile() const override { return profile_; }
     // Transparent parts laid over white, 16-bit samples reduced to 8.
     TBitmap24 ReadAll() override;
+    bool HasAlpha() const override { return alpha_; }
+    TBitmap24 ReadWithAlpha(std::vector<std::uint8_t>& Alpha) override;
 
 private:
     std::string fileName_;
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;
     int orientation_ = 1;
+    bool alpha_ = false;
     std::vector<std::uint8_t> profile_;
 };
 

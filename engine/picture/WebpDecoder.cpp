@@ -42,6 +42,7 @@ TWebpDecoder::TWebpDecoder(const std::string& FileName) : bytes_(ReadWholeFile(F
     frameSize_ = frame.fragment.size;
     const int width = frame.width;
     const int height = frame.height;
+    alpha_ = frame.has_alpha != 0;
     WebPDemuxReleaseIterator(&frame);
     CheckDecodedSize(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
     width_ = static_cast<std::uint32_t>(width);
@@ -55,15 +56,27 @@ TWebpDecoder::TWebpDecoder(const std::string& FileName) : bytes_(ReadWholeFile(F
     }
 }
 
-TBitmap24 TWebpDecoder::ReadAll() {
-    TBitmap24 bitmap(width_, height_);
+std::vector<std::uint8_t> TWebpDecoder::DecodeRgba() {
     std::vector<std::uint8_t> rgba(std::size_t{width_} * height_ * 4);
     if (WebPDecodeRGBAInto(bytes_.data() + frameOffset_, frameSize_, rgba.data(), rgba.size(),
                            static_cast<int>(width_) * 4) == nullptr) {
         throw EPictureError("The WebP data is damaged or incomplete");
     }
     bytes_ = {};
+    return rgba;
+}
+
+TBitmap24 TWebpDecoder::ReadAll() {
+    const std::vector<std::uint8_t> rgba = DecodeRgba();
+    TBitmap24 bitmap(width_, height_);
     RgbaOverWhite(rgba.data(), std::size_t{width_} * 4, false, bitmap);
+    return bitmap;
+}
+
+TBitmap24 TWebpDecoder::ReadWithAlpha(std::vector<std::uint8_t>& Alpha) {
+    const std::vector<std::uint8_t> rgba = DecodeRgba();
+    TBitmap24 bitmap(width_, height_);
+    SplitRgba(rgba.data(), bitmap, Alpha);
     return bitmap;
 }
 

@@ -90,6 +90,41 @@ template <typename TSource> void Deflate(TSource& source, const std::string& tem
     }
 }
 
+// The alpha of a picture, Width x Height bytes, turned upright as its
+// colour is: through a grey bitmap, as TUprightPicture turns pictures.
+std::vector<std::uint8_t> UprightAlpha(const std::vector<std::uint8_t>& alpha, std::uint32_t width,
+                                       std::uint32_t height, int orientation) {
+    TBitmap24 grey(width, height);
+    for (std::uint32_t y = 0; y < height; ++y) {
+        std::uint8_t* row = grey.Row(y);
+        for (std::uint32_t x = 0; x < width; ++x) {
+            std::fill_n(row + 3 * x, 3, alpha[std::size_t{y} * width + x]);
+        }
+    }
+    const TUprightPicture upright(std::move(grey), orientation);
+    std::vector<std::uint8_t> turned;
+    turned.reserve(alpha.size());
+    upright.ReadRows([&](const std::uint8_t* const* rows, std::uint32_t count) {
+        for (std::uint32_t r = 0; r < count; ++r) {
+            for (std::uint32_t x = 0; x < upright.Width(); ++x) {
+                turned.push_back(rows[r][3 * x]);
+            }
+        }
+    });
+    return turned;
+}
+
+void DeflateBytes(const std::vector<std::uint8_t>& bytes, const std::string& name) {
+    try {
+        TDeflateFile file(name);
+        file.Write(bytes.data(), bytes.size());
+        file.Finish();
+    } catch (...) {
+        ::unlink(name.c_str());
+        throw;
+    }
+}
+
 } // namespace
 
 TFlatePicture PrepareFlatePicture(const std::string& FileName, const std::string& TempName,
@@ -100,15 +135,19 @@ TFlatePicture PrepareFlatePicture(const std::string& FileName, const std::string
     made.IccProfile = file.IccProfile();
     made.Info.IsFlate = true;
     const int orientation = AutoOrient ? file.Orientation() : 1;
-    if (orientation == 1) {
-        made.Info.Width = static_cast<std::int32_t>(file.Width());
-        made.Info.Height = static_cast<std::int32_t>(file.Height());
-        Deflate(file, TempName);
-    } else {
-        TUprightPicture upright(file.ReadAll(), orientation);
-        made.Info.Width = static_cast<std::int32_t>(upright.Width());
-        made.Info.Height = static_cast<std::int32_t>(upright.Height());
-        Deflate(upright, TempName);
+    std::vector<std::uint8_t> alpha;
+    TBitmap24 stored = file.HasAlpha() ? file.ReadWithAlpha(alpha) : file.ReadAll();
+    const std::uint32_t width = stored.Width();
+    const std::uint32_t height = stored.Height();
+    const TUprightPicture upright(std::move(stored), orientation);
+    made.Info.Width = static_cast<std::int32_t>(upright.Width());
+    made.Info.Height = static_cast<std::int32_t>(upright.Height());
+    Deflate(upright, TempName);
+    // A mask only where something shows through.
+    if (std::any_of(alpha.begin(), alpha.end(), [](std::uint8_t a) { return a != 255; })) {
+        made.SoftMask = TempName + ".mask";
+        DeflateBytes(orientation == 1 ? alpha : UprightAlpha(alpha, width, height, orientation),
+                     made.SoftMask);
     }
     return made;
 }

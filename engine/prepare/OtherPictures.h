@@ -2,7 +2,8 @@
 // WebP, PNG): each is decoded and written into the run folder, a lossy one
 // (HEIC, AVIF, lossy WebP) as a baseline JPEG, a lossless one (PNG,
 // lossless WebP) as its 8-bit RGB samples deflated, which the document
-// embeds under FlateDecode, every sample as decoded. Either is then
+// embeds under FlateDecode, every sample as decoded, its alpha beside them
+// for a soft mask. Either is then
 // embedded as a listed JPEG is, on a page of the picture's own size.
 #pragma once
 
@@ -40,13 +41,17 @@ void PrepareOtherPicture(const std::string& FileName, const std::string& TempNam
 struct TFlatePicture {
     TJpegInfo Info;
     std::vector<std::uint8_t> IccProfile;
+    // The file of its alpha, 8 bits a pixel deflated, for the page's soft
+    // mask; "" when the picture is opaque.
+    std::string SoftMask;
 };
 
 // Decodes FileName (TPictureFile) and writes its 8-bit RGB samples to
 // TempName, row by row, compressed with zlib; upright first with
-// AutoOrient. Transparent parts lie over white; 16-bit samples are reduced
-// to 8, a palette and grey give RGB. Errors leave as exceptions, and no
-// file is left at TempName.
+// AutoOrient. A picture that is transparent somewhere keeps its colour as
+// stored, and its alpha goes to TempName + ".mask" (SoftMask) in the same
+// way; 16-bit samples are reduced to 8, a palette and grey give RGB. Errors
+// leave as exceptions.
 TFlatePicture PrepareFlatePicture(const std::string& FileName, const std::string& TempName,
                                   bool AutoOrient);
 

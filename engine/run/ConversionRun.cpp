@@ -72,6 +72,7 @@ private:
     std::optional<TRunFolder> folder_;
     // "Original size": the lossless pictures' deflated samples, by file.
     std::map<std::string, TFlatePicture> flate_;
+    std::vector<std::string> softMasks_; // one per entry kept; "" for none
     std::vector<std::string> embed_;
     std::vector<TJpegInfo> infos_;
     std::vector<TPagePlacement> placements_;
@@ -101,7 +102,9 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
         extras.WantIccProfile = options_.ColourProfiles;
         extras.WantEndOfImage = !sameSize;
         TJpegCheck check = TJpegCheck::jcEmbeddable;
+        std::string softMask;
         if (const auto made = flate_.find(name); made != flate_.end()) {
+            softMask = made->second.SoftMask;
             // Made by this run, whole and upright: nothing to scan.
             info = made->second.Info;
             extras.IccProfile = std::move(made->second.IccProfile);
@@ -145,6 +148,7 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
         // before its bytes are copied.
         total_ += extras.FileSize;
         kept.push_back(name);
+        softMasks_.push_back(softMask);
         infos_.push_back(info);
         placements_.push_back(PlacePage(layout_, info.Width, info.Height, orientation));
         DrainMessageQueue();
@@ -298,6 +302,9 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     document.StopRequested = stopRequested;
     document.Placements = std::move(placements_);
     document.Extras = std::move(extras_);
+    if (!flate_.empty()) {
+        document.SoftMasks = std::move(softMasks_);
+    }
     try {
         const TWriteResult result = WritePdfDocument(output_->Stream(), document);
         if (result == TWriteResult::wrStopped || StopConverting.load()) {

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "jpeg/ExifOrientation.h"
 #include "pdf/PdfWriter.h"
+#include "picture/PictureFile.h"
 #include "prepare/JpegUtils.h"
 #include "run/ConversionRun.h"
 
@@ -187,6 +188,35 @@ TEST(LosslessPictures, PagesInOriginalSizeAreThePictureExactly) {
         }
         EXPECT_TRUE(page.Samples == samples);
         EXPECT_NE(ReadFileBytes(pdf).find("/Filter [/FlateDecode]"), std::string::npos);
+    }
+    // A transparent one keeps its colour under a soft mask of its alpha:
+    // drawn over white it is its colour and white mixed by its alpha, but
+    // for rounding.
+    std::vector<std::uint8_t> alpha;
+    TBitmap24 overWhite = TPictureFile(DataFile("gen_rgba8.png")).ReadWithAlpha(alpha);
+    ASSERT_EQ(alpha.size(), std::size_t{overWhite.Width()} * overWhite.Height());
+    for (std::uint32_t y = 0; y < overWhite.Height(); ++y) {
+        for (std::uint32_t x = 0; x < overWhite.Width(); ++x) {
+            const int a = alpha[y * overWhite.Width() + x];
+            for (int c = 0; c < 3; ++c) {
+                std::uint8_t& sample = overWhite.Row(y)[3 * x + c];
+                sample = static_cast<std::uint8_t>((sample * a + 255 * (255 - a) + 127) / 255);
+            }
+        }
+    }
+    ASSERT_EQ(Convert(DataFile("gen_rgba8.png"), pdf, false, TPageLayout()), rcDone);
+    const std::string document = ReadFileBytes(pdf);
+    EXPECT_EQ(document.rfind("%PDF-1.4\n", 0), 0u);
+    EXPECT_NE(document.find("/SMask "), std::string::npos);
+    const TPnmImage page = test::ParsePnm(
+        CommandOutput("mutool draw -q -r 72 -c rgb -F pnm -o - '" + pdf + "' 1 2>/dev/null"));
+    ASSERT_EQ(page.Width, static_cast<int>(overWhite.Width()));
+    ASSERT_EQ(page.Height, static_cast<int>(overWhite.Height()));
+    for (std::uint32_t y = 0; y < overWhite.Height(); ++y) {
+        for (std::size_t i = 0; i < overWhite.RowBytes(); ++i) {
+            const int seen = static_cast<unsigned char>(page.Samples[y * overWhite.RowBytes() + i]);
+            EXPECT_NEAR(seen, overWhite.Row(y)[i], 1) << "row " << y << ", byte " << i;
+        }
     }
 }
 
