@@ -26,7 +26,7 @@ for k in 0 1 2 3 4; do
   convert -size 1080x2340 "xc:#f4f4f4" -fill "#$((k + 2))0$((k + 3))0a0" -draw "rectangle 0,0 1080,220" \
     -fill black -pointsize 44 -draw "text 60,400 'Screenshot $k: settings, messages, maps'" \
     -draw "text 60,520 'Wi-Fi  Bluetooth  Battery  Display'" -fill "#3070d0" \
-    -draw "circle 540,1300 540,$((1000 + 40 * k))" "$work/shot$k.png"
+    -draw "circle 540,1300 540,$((1000 + 40 * k))" -alpha off -depth 8 "$work/shot$k.png"
 done
 for i in $(seq 0 99); do
   cp "$work/shot$((i % 5)).png" "$work/$i.png"
