@@ -20,6 +20,9 @@ struct TJpegInfo {
     // with zlib (FlateDecode): a lossless picture made ready for the
     // document. Never set by the scan.
     bool IsFlate = false;
+    // With IsFlate: the samples are a PNG's image data, each row after its
+    // filter type byte (PNG's predictors), grey when IsGrey.
+    bool PngPredictors = false;
 };
 
 // Why a file can or can't be embedded, as the frame-header scan found it.

@@ -262,6 +262,13 @@ void TPdfDocumentWriter::WriteImage(std::int64_t k) {
     Put("\n");
     Put("/BitsPerComponent 8\n");
     Put(info.IsFlate ? "/Filter [/FlateDecode]\n" : "/Filter [/DCTDecode]\n");
+    if (info.PngPredictors) {
+        Put("/DecodeParms [<< /Predictor 15 /Colors ");
+        Put(info.IsGrey ? 1 : 3);
+        Put(" /BitsPerComponent 8 /Columns ");
+        Put(info.Width);
+        Put(" >>]\n");
+    }
     const std::int64_t profile = ProfileObject(k);
     if (profile != 0) {
         Put("/ColorSpace [/ICCBased ");

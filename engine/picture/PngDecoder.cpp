@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <png.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace vorpane {
 
@@ -129,6 +130,47 @@ TBitmap24 TPngDecoder::ReadWithAlpha(std::vector<std::uint8_t>& Alpha) {
     TBitmap24 bitmap(read.Image.width, read.Image.height);
     SplitRgba(rgba.data(), bitmap, Alpha);
     return bitmap;
+}
+
+std::optional<TPngImageData> ReadPngImageData(const std::string& FileName) {
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(FileName);
+    const auto bigEndian = [&bytes](std::size_t at) {
+        return std::uint32_t{bytes[at]} << 24 | std::uint32_t{bytes[at + 1]} << 16 |
+               std::uint32_t{bytes[at + 2]} << 8 | bytes[at + 3];
+    };
+    TPngImageData data;
+    bool header = false;
+    for (std::size_t at = 8; at + 12 <= bytes.size();) {
+        const std::uint32_t length = bigEndian(at);
+        if (length > bytes.size() - at - 12) {
+            return std::nullopt;
+        }
+        const std::string type(reinterpret_cast<const char*>(&bytes[at + 4]), 4);
+        const std::uint8_t* body = &bytes[at + 8];
+        if (crc32(crc32(0, &bytes[at + 4], 4), body, length) != bigEndian(at + 8 + length)) {
+            return std::nullopt;
+        }
+        if (type == "IHDR" && length == 13) {
+            // 8 bits, grey (0) or RGB (2), deflate, adaptive filters, not
+            // interlaced.
+            if (body[8] != 8 || (body[9] != 0 && body[9] != 2) || body[10] != 0 || body[11] != 0 ||
+                body[12] != 0) {
+                return std::nullopt;
+            }
+            data.Width = bigEndian(at + 8);
+            data.Height = bigEndian(at + 12);
+            data.Colours = body[9] == 0 ? 1 : 3;
+            header = true;
+        } else if (type == "tRNS" || !header) {
+            return std::nullopt;
+        } else if (type == "IDAT") {
+            data.Deflated.insert(data.Deflated.end(), body, body + length);
+        } else if (type == "IEND") {
+            return data.Deflated.empty() ? std::nullopt : std::optional(std::move(data));
+        }
+        at += std::size_t{length} + 12;
+    }
+    return std::nullopt;
 }
 
 } // namespace vorpane

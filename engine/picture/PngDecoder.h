@@ -4,6 +4,8 @@
 
 #include "picture/PictureDecoder.h"
 
+#include <optional>
+
 namespace vorpane {
 
 class TPngDecoder : public TPictureDecoder {
@@ -29,5 +31,20 @@ private:
     bool alpha_ = false;
     std::vector<std::uint8_t> profile_;
 };
+
+// A PNG's own compressed image data, where a PDF reader can take it as it
+// is (FlateDecode with PNG's predictors): 8 bits a sample, grey or RGB
+// without a transparent colour, not interlaced.
+struct TPngImageData {
+    std::uint32_t Width = 0;
+    std::uint32_t Height = 0;
+    int Colours = 3;                    // 1 for grey
+    std::vector<std::uint8_t> Deflated; // the IDAT chunks' data joined
+};
+
+// FileName's image data when it is such a PNG and its chunks are whole
+// (their checksums right); nothing otherwise. Errors of reading leave as
+// EFileError.
+std::optional<TPngImageData> ReadPngImageData(const std::string& FileName);
 
 } // namespace vorpane

@@ -6,6 +6,7 @@
 #include "jpeg/JpegEncoder.h"
 #include "pdf/FileOutputStream.h"
 #include "picture/PictureFile.h"
+#include "picture/PngDecoder.h"
 #include "picture/UprightPicture.h"
 #include "prepare/JpegUtils.h"
 
@@ -114,11 +115,20 @@ std::vector<std::uint8_t> UprightAlpha(const std::vector<std::uint8_t>& alpha, s
     return turned;
 }
 
-void DeflateBytes(const std::vector<std::uint8_t>& bytes, const std::string& name) {
+// Bytes deflated into the file name, or written as they are (already
+// deflated) when not compress.
+void DeflateBytes(const std::vector<std::uint8_t>& bytes, const std::string& name,
+                  bool compress = true) {
     try {
-        TDeflateFile file(name);
-        file.Write(bytes.data(), bytes.size());
-        file.Finish();
+        if (compress) {
+            TDeflateFile file(name);
+            file.Write(bytes.data(), bytes.size());
+            file.Finish();
+        } else {
+            TFileOutputStream file = TFileOutputStream::Create(name);
+            file.Write(bytes.data(), bytes.size());
+            file.Close();
+        }
     } catch (...) {
         ::unlink(name.c_str());
         throw;
@@ -135,6 +145,19 @@ TFlatePicture PrepareFlatePicture(const std::string& FileName, const std::string
     made.IccProfile = file.IccProfile();
     made.Info.IsFlate = true;
     const int orientation = AutoOrient ? file.Orientation() : 1;
+    // A PNG whose data a reader takes as it is goes in as it is, once
+    // libpng has decoded it whole: what can't be decoded is refused here.
+    if (orientation == 1 && ReadPictureKind(FileName) == TPictureKind::pkPng) {
+        if (std::optional<TPngImageData> data = ReadPngImageData(FileName)) {
+            file.ReadAll();
+            made.Info.Width = static_cast<std::int32_t>(data->Width);
+            made.Info.Height = static_cast<std::int32_t>(data->Height);
+            made.Info.IsGrey = data->Colours == 1;
+            made.Info.PngPredictors = true;
+            DeflateBytes(data->Deflated, TempName, false);
+            return made;
+        }
+    }
     std::vector<std::uint8_t> alpha;
     TBitmap24 stored = file.HasAlpha() ? file.ReadWithAlpha(alpha) : file.ReadAll();
     const std::uint32_t width = stored.Width();

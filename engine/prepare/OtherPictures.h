@@ -48,7 +48,10 @@ struct TFlatePicture {
 
 // Decodes FileName (TPictureFile) and writes its 8-bit RGB samples to
 // TempName, row by row, compressed with zlib; upright first with
-// AutoOrient. A picture that is transparent somewhere keeps its colour as
+// AutoOrient. An 8-bit grey or RGB PNG without transparency, not
+// interlaced, goes in as its own compressed data instead (PngPredictors),
+// once libpng has decoded it without fault. A picture that is transparent
+// somewhere keeps its colour as
 // stored, and its alpha goes to TempName + ".mask" (SoftMask) in the same
 // way; 16-bit samples are reduced to 8, a palette and grey give RGB. Errors
 // leave as exceptions.

@@ -167,8 +167,9 @@ TEST(UprightHeic, TheExifTagTurnsAPictureWithoutATransformOfItsOwn) {
 }
 
 // A lossless picture's page in "Original size" holds every sample as
-// decoded: drawn at one pixel per point it is the picture, exactly (a
-// PNG, and a lossless WebP whose decode by libwebp is the reference).
+// decoded (a PNG's own compressed data where a reader takes it as it is): drawn at one pixel per
+// point it is the picture, exactly (a PNG, and a lossless WebP whose decode by libwebp is the
+// reference).
 TEST(LosslessPictures, PagesInOriginalSizeAreThePictureExactly) {
     TTempDir dir;
     const std::string pdf = dir.File("album.pdf");
@@ -187,7 +188,12 @@ TEST(LosslessPictures, PagesInOriginalSizeAreThePictureExactly) {
             samples.append(reinterpret_cast<const char*>(picture.Row(y)), picture.RowBytes());
         }
         EXPECT_TRUE(page.Samples == samples);
-        EXPECT_NE(ReadFileBytes(pdf).find("/Filter [/FlateDecode]"), std::string::npos);
+        const std::string document = ReadFileBytes(pdf);
+        EXPECT_NE(document.find("/Filter [/FlateDecode]"), std::string::npos);
+        // An 8-bit RGB PNG's own data goes in, with its predictors.
+        EXPECT_EQ(document.find("/DecodeParms [<< /Predictor 15 /Colors 3 /BitsPerComponent 8 "
+                                "/Columns 64 >>]") != std::string::npos,
+                  std::string(name).ends_with(".png"));
     }
     // A transparent one keeps its colour under a soft mask of its alpha:
     // drawn over white it is its colour and white mixed by its alpha, but
