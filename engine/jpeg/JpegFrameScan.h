@@ -21,8 +21,12 @@ struct TJpegInfo {
     // document. Never set by the scan.
     bool IsFlate = false;
     // With IsFlate: the samples are a PNG's image data, each row after its
-    // filter type byte (PNG's predictors), grey when IsGrey.
+    // filter type byte (PNG's predictors), grey when IsGrey, indices into
+    // Palette when it has colours, of BitsPerComponent bits each.
     bool PngPredictors = false;
+    int BitsPerComponent = 8;
+    // Red, green, blue of each colour of an indexed picture's palette.
+    std::vector<std::uint8_t> Palette{};
 };
 
 // Why a file can or can't be embedded, as the frame-header scan found it.

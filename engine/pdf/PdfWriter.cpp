@@ -260,17 +260,42 @@ void TPdfDocumentWriter::WriteImage(std::int64_t k) {
     Put("\n/Height ");
     Put(info.Height);
     Put("\n");
-    Put("/BitsPerComponent 8\n");
+    Put("/BitsPerComponent ");
+    Put(info.BitsPerComponent);
+    Put("\n");
     Put(info.IsFlate ? "/Filter [/FlateDecode]\n" : "/Filter [/DCTDecode]\n");
     if (info.PngPredictors) {
         Put("/DecodeParms [<< /Predictor 15 /Colors ");
-        Put(info.IsGrey ? 1 : 3);
-        Put(" /BitsPerComponent 8 /Columns ");
+        Put(info.IsGrey || !info.Palette.empty() ? 1 : 3);
+        Put(" /BitsPerComponent ");
+        Put(info.BitsPerComponent);
+        Put(" /Columns ");
         Put(info.Width);
         Put(" >>]\n");
     }
     const std::int64_t profile = ProfileObject(k);
-    if (profile != 0) {
+    if (!info.Palette.empty()) {
+        // The palette's colours, three bytes each, in hexadecimal.
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        std::string colours;
+        for (const std::uint8_t byte : info.Palette) {
+            colours += kHex[byte >> 4];
+            colours += kHex[byte & 15];
+        }
+        Put("/ColorSpace [/Indexed ");
+        if (profile != 0) {
+            Put("[/ICCBased ");
+            Put(profile);
+            Put(" 0 R]");
+        } else {
+            Put("/DeviceRGB");
+        }
+        Put(" ");
+        Put(static_cast<std::int64_t>(info.Palette.size() / 3) - 1);
+        Put(" <");
+        Put(colours);
+        Put(">]\n");
+    } else if (profile != 0) {
         Put("/ColorSpace [/ICCBased ");
         Put(profile);
         Put(" 0 R]\n");

@@ -140,6 +140,7 @@ std::optional<TPngImageData> ReadPngImageData(const std::string& FileName) {
     };
     TPngImageData data;
     bool header = false;
+    bool indexed = false;
     for (std::size_t at = 8; at + 12 <= bytes.size();) {
         const std::uint32_t length = bigEndian(at);
         if (length > bytes.size() - at - 12) {
@@ -151,19 +152,31 @@ std::optional<TPngImageData> ReadPngImageData(const std::string& FileName) {
             return std::nullopt;
         }
         if (type == "IHDR" && length == 13) {
-            // 8 bits, grey (0) or RGB (2), deflate, adaptive filters, not
-            // interlaced.
-            if (body[8] != 8 || (body[9] != 0 && body[9] != 2) || body[10] != 0 || body[11] != 0 ||
-                body[12] != 0) {
+            // Grey (0) or indices (3) of 1 to 8 bits, RGB (2) of 8;
+            // deflate, adaptive filters, not interlaced.
+            const int bits = body[8];
+            const int kind = body[9];
+            const bool fewBits = bits == 1 || bits == 2 || bits == 4 || bits == 8;
+            if (!((kind == 2 && bits == 8) || ((kind == 0 || kind == 3) && fewBits)) ||
+                body[10] != 0 || body[11] != 0 || body[12] != 0) {
                 return std::nullopt;
             }
             data.Width = bigEndian(at + 8);
             data.Height = bigEndian(at + 12);
-            data.Colours = body[9] == 0 ? 1 : 3;
+            data.Colours = kind == 2 ? 3 : 1;
+            data.Bits = bits;
             header = true;
+            indexed = kind == 3;
         } else if (type == "tRNS" || !header) {
             return std::nullopt;
+        } else if (type == "PLTE" && indexed) {
+            data.Palette.assign(body, body + length);
         } else if (type == "IDAT") {
+            // A palette a reader can index: 1 to 2^bits colours.
+            if (indexed && (data.Palette.empty() || data.Palette.size() % 3 != 0 ||
+                            data.Palette.size() > (std::size_t{3} << data.Bits))) {
+                return std::nullopt;
+            }
             data.Deflated.insert(data.Deflated.end(), body, body + length);
         } else if (type == "IEND") {
             return data.Deflated.empty() ? std::nullopt : std::optional(std::move(data));

@@ -33,12 +33,15 @@ private:
 };
 
 // A PNG's own compressed image data, where a PDF reader can take it as it
-// is (FlateDecode with PNG's predictors): 8 bits a sample, grey or RGB
-// without a transparent colour, not interlaced.
+// is (FlateDecode with PNG's predictors): grey of 1 to 8 bits, RGB of 8,
+// or a palette's indices of 1 to 8 bits, without a transparent colour,
+// not interlaced.
 struct TPngImageData {
     std::uint32_t Width = 0;
     std::uint32_t Height = 0;
-    int Colours = 3;                    // 1 for grey
+    int Colours = 3; // 1 for grey and for indices
+    int Bits = 8;
+    std::vector<std::uint8_t> Palette;  // red, green, blue of each colour
     std::vector<std::uint8_t> Deflated; // the IDAT chunks' data joined
 };
 

@@ -152,7 +152,9 @@ TFlatePicture PrepareFlatePicture(const std::string& FileName, const std::string
             file.ReadAll();
             made.Info.Width = static_cast<std::int32_t>(data->Width);
             made.Info.Height = static_cast<std::int32_t>(data->Height);
-            made.Info.IsGrey = data->Colours == 1;
+            made.Info.IsGrey = data->Colours == 1 && data->Palette.empty();
+            made.Info.BitsPerComponent = data->Bits;
+            made.Info.Palette = std::move(data->Palette);
             made.Info.PngPredictors = true;
             DeflateBytes(data->Deflated, TempName, false);
             return made;

@@ -48,8 +48,9 @@ struct TFlatePicture {
 
 // Decodes FileName (TPictureFile) and writes its 8-bit RGB samples to
 // TempName, row by row, compressed with zlib; upright first with
-// AutoOrient. An 8-bit grey or RGB PNG without transparency, not
-// interlaced, goes in as its own compressed data instead (PngPredictors),
+// AutoOrient. A PNG a reader takes as it is (ReadPngImageData: RGB, grey
+// or a palette, no transparency, not interlaced) goes in as its own
+// compressed data instead (PngPredictors, a palette as Palette),
 // once libpng has decoded it without fault. A picture that is transparent
 // somewhere keeps its colour as
 // stored, and its alpha goes to TempName + ".mask" (SoftMask) in the same
