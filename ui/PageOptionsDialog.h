@@ -10,6 +10,7 @@
 
 #include "run/RunOptions.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 
 class QCheckBox;
@@ -44,6 +45,8 @@ extern TPageOptions PageOptions;
 void ApplyPageOptions(const TPageOptions& Options, TRunOptions& Run);
 
 class TPageOptionsDialog : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(vorpane::TPageOptionsDialog)
+
 public:
     TPageOptionsDialog(const TPageOptions& Options, QWidget* Owner);
 
