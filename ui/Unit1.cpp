@@ -484,6 +484,7 @@ void TForm1::CreateDesign() {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
     ShellTreeView1->setFocus();
+    NameControls();
 
     // The skin is for the window's own controls. Set on each of them rather
     // than on the window, it never reaches a dialog or message box opened

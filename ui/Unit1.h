@@ -277,6 +277,9 @@ protected:
 
 private:
     void CreateDesign();
+    // Every control's accessible name and, where the design gives no tool
+    // tip, its description (AccessibleNames.cpp).
+    void NameControls();
     TImage* Sheet(const QString& Name);
     void SkinButton(TImgBtn* Button, int Left, int Top, TImage* FromSheet);
     void SelectViewTab(TImage* Tab);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -659,6 +660,87 @@ TEST_F(FormTest, TabReachesEveryControlInTheOrderOfTheWorkAndButtonsShowIt) {
     const QImage unmarked = form->ImgBtnConvert->grab().toImage();
     form->ImgBtnConvert->setFocus(Qt::TabFocusReason);
     EXPECT_NE(form->ImgBtnConvert->grab().toImage(), unmarked);
+}
+
+// What a screen reader is told of each control: its name and role, through
+// the same interfaces AT-SPI reads; and no control the keyboard reaches goes
+// unnamed. Pressing Convert through its interface runs the command.
+TEST_F(FormTest, ControlsHaveAccessibleNamesAndRoles) {
+    ShowForm();
+    const struct {
+        QWidget* control;
+        const char* name;
+        QAccessible::Role role;
+    } rows[] = {
+        {form->ShellTreeView1, "Folders", QAccessible::Tree},
+        {form->ShellListView1->IconView(), "Files", QAccessible::List},
+        {form->ShellListView1->ReportView(), "Files", QAccessible::Tree},
+        {form->Image7, "Preview", QAccessible::Graphic},
+        {form->ListView1, "Conversion list", QAccessible::Tree},
+        {form->ImgBtnAdd, "Add", QAccessible::PushButton},
+        {form->ImgBtnAdds, "Add all", QAccessible::PushButton},
+        {form->ImgBtnDel, "Remove", QAccessible::PushButton},
+        {form->ImgBtnDels, "Remove all", QAccessible::PushButton},
+        {form->ImgBtnName, "Sort by name", QAccessible::PushButton},
+        {form->ImgBtnPath, "Sort by folder", QAccessible::PushButton},
+        {form->ImgBtnUp, "Move up", QAccessible::PushButton},
+        {form->ImgBtnDown, "Move down", QAccessible::PushButton},
+        // On Linux Qt names an editable box by its text (its accessible name
+        // is what a label relation would give).
+        {form->ComboBox2, "Same size", QAccessible::ComboBox},
+        {form->ImgBtnDropDown, "Size modes", QAccessible::PushButton},
+        {form->Edit1, "Width", QAccessible::EditableText},
+        {form->Edit2, "Height", QAccessible::EditableText},
+        {form->Edit3, "Quality", QAccessible::EditableText},
+        {form->ImgBtnWidth1, "Width up", QAccessible::PushButton},
+        {form->ImgBtnWidth2, "Width down", QAccessible::PushButton},
+        {form->ImgBtnHeight1, "Height up", QAccessible::PushButton},
+        {form->ImgBtnHeight2, "Height down", QAccessible::PushButton},
+        {form->ImgBtnQ1, "Quality up", QAccessible::PushButton},
+        {form->ImgBtnQ2, "Quality down", QAccessible::PushButton},
+        {form->CheckBox1, "Upright (EXIF)", QAccessible::CheckBox},
+        {form->ImgBtnOptions, "Page and photo options", QAccessible::PushButton},
+        {form->ImgBtnConvert, "Convert", QAccessible::PushButton},
+        {form->ImgBtnStop, "Stop", QAccessible::PushButton},
+        {form->ImgBtnHome, "Homepage", QAccessible::PushButton},
+        {form->ImgBtnHelp, "Help", QAccessible::PushButton},
+        {form->ImgBtnMin, "Minimise", QAccessible::PushButton},
+        {form->ImgBtnClose, "Close", QAccessible::PushButton},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QAccessibleInterface* control = QAccessible::queryAccessibleInterface(row.control);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->text(QAccessible::Name).toStdString(), row.name);
+        EXPECT_EQ(control->role(), row.role);
+    }
+    // The design's tool tips stay, as the descriptions; a button without
+    // one has a description of its own.
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(form->ImgBtnAdd)->text(QAccessible::Description),
+        QStringLiteral("Add selected jpg"));
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(form->ImgBtnConvert)
+                     ->text(QAccessible::Description)
+                     .isEmpty());
+    for (QWidget* control : form->findChildren<QWidget*>()) {
+        if ((control->focusPolicy() & Qt::TabFocus) != 0 && control->isVisibleTo(form.get()) &&
+            control->focusProxy() == nullptr) {
+            EXPECT_FALSE(
+                QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty())
+                << control->metaObject()->className() << " at " << control->x() << ","
+                << control->y();
+        }
+    }
+
+    QStringList messages;
+    form->ShowMessage = [&](int, const QString&, const QString& Text) { messages << Text; };
+    QAccessibleActionInterface* convert =
+        QAccessible::queryAccessibleInterface(form->ImgBtnConvert)->actionInterface();
+    ASSERT_NE(convert, nullptr);
+    ASSERT_TRUE(convert->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    convert->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(messages,
+              QStringList{QStringLiteral("\nPlease add jpg files to the left blank first!")});
 }
 
 TEST_F(FormTest, CloseHidesTheWindowAndMinimiseMinimises) {
