@@ -1,5 +1,7 @@
 #include "cImgBtn.h"
 
+#include "cFocusMark.h"
+
 #include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QPainter>
@@ -9,9 +11,6 @@
 namespace vorpane {
 
 namespace {
-
-// The focus mark's colour: the skin's blue.
-const QColor kFocusMark(0x2F, 0x80, 0xED);
 
 // The button as assistive technology sees it: its role, its state and the
 // one action, a press. Name and description come from the widget (its
@@ -149,8 +148,7 @@ void TImgBtn::paintEvent(QPaintEvent* Event) {
     TImage::paintEvent(Event);
     if (hasFocus()) {
         QPainter painter(this);
-        painter.setPen(QPen(kFocusMark, 1, Qt::DotLine));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        DrawFocusMark(painter, rect());
     }
 }
 

@@ -171,7 +171,11 @@ void TListView::keyPressEvent(QKeyEvent* Event) {
         Event->accept();
         return;
     }
+    const QTreeWidgetItem* before = currentItem();
     QTreeWidget::keyPressEvent(Event);
+    if (currentItem() != before && currentItem() != nullptr && OnCurrentKeyed) {
+        OnCurrentKeyed(this);
+    }
 }
 
 void TListView::dragEnterEvent(QDragEnterEvent* Event) {

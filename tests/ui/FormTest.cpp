@@ -630,21 +630,18 @@ TEST_F(FormTest, TabReachesEveryControlInTheOrderOfTheWorkAndButtonsShowIt) {
     ShowForm();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    const std::vector<QWidget*> order = {form->ShellTreeView1, form->ShellListView1->IconView(),
-                                         form->ImgBtnAdd,      form->ImgBtnAdds,
-                                         form->ImgBtnName,     form->ImgBtnPath,
-                                         form->ImgBtnUp,       form->ImgBtnDown,
-                                         form->ListView1,      form->ImgBtnDel,
-                                         form->ImgBtnDels,     form->ComboBox2,
-                                         form->ImgBtnDropDown, form->Edit1,
-                                         form->ImgBtnWidth1,   form->ImgBtnWidth2,
-                                         form->Edit2,          form->ImgBtnHeight1,
-                                         form->ImgBtnHeight2,  form->Edit3,
-                                         form->ImgBtnQ1,       form->ImgBtnQ2,
-                                         form->CheckBox1,      form->ImgBtnOptions,
-                                         form->ImgBtnConvert,  form->ImgBtnHome,
-                                         form->ImgBtnHelp,     form->ImgBtnMin,
-                                         form->ImgBtnClose,    form->ShellTreeView1};
+    const std::vector<QWidget*> order = {
+        form->ShellTreeView1, form->TabLists,       form->ShellListView1->IconView(),
+        form->ImgBtnAdd,      form->ImgBtnAdds,     form->ImgBtnName,
+        form->ImgBtnPath,     form->ImgBtnUp,       form->ImgBtnDown,
+        form->ListView1,      form->ImgBtnDel,      form->ImgBtnDels,
+        form->ComboBox2,      form->ImgBtnDropDown, form->Edit1,
+        form->ImgBtnWidth1,   form->ImgBtnWidth2,   form->Edit2,
+        form->ImgBtnHeight1,  form->ImgBtnHeight2,  form->Edit3,
+        form->ImgBtnQ1,       form->ImgBtnQ2,       form->CheckBox1,
+        form->ImgBtnOptions,  form->ImgBtnConvert,  form->ImgBtnHome,
+        form->ImgBtnHelp,     form->ImgBtnMin,      form->ImgBtnClose,
+        form->ShellTreeView1};
     // The focus may sit in a part of the control (the size-mode box's text).
     const auto focused = [](QWidget* Control) {
         QWidget* focus = QApplication::focusWidget();
@@ -660,6 +657,26 @@ TEST_F(FormTest, TabReachesEveryControlInTheOrderOfTheWorkAndButtonsShowIt) {
     const QImage unmarked = form->ImgBtnConvert->grab().toImage();
     form->ImgBtnConvert->setFocus(Qt::TabFocusReason);
     EXPECT_NE(form->ImgBtnConvert->grab().toImage(), unmarked);
+    EXPECT_FALSE(form->FocusMark->isVisible());
+    // Any other control is framed by the window's focus mark.
+    form->Edit2->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(form->FocusMark->Target(), form->Edit2);
+    EXPECT_TRUE(form->FocusMark->isVisible());
+    EXPECT_TRUE(form->FocusMark->geometry().contains(form->Edit2->geometry()));
+
+    // The arrow keys choose the tab beside, round the row; the chosen tab
+    // alone is the Tab key's stop.
+    form->TabLists->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(form->TabLists, Qt::Key_Right);
+    EXPECT_TRUE(form->TabBig->hasFocus());
+    EXPECT_EQ(VisibleTab(), form->ImageBig2);
+    EXPECT_EQ(form->ShellListView1->ViewStyle(), vsIcon);
+    EXPECT_EQ(form->TabLists->focusPolicy(), Qt::NoFocus);
+    QTest::keyClick(form->TabBig, Qt::Key_Left);
+    QTest::keyClick(form->TabLists, Qt::Key_Left);
+    EXPECT_TRUE(form->TabDetails->hasFocus());
+    EXPECT_EQ(form->ShellListView1->ViewStyle(), vsReport);
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(form->TabDetails)->state().selected);
 }
 
 // What a screen reader is told of each control: its name and role, through
@@ -675,6 +692,10 @@ TEST_F(FormTest, ControlsHaveAccessibleNamesAndRoles) {
         {form->ShellTreeView1, "Folders", QAccessible::Tree},
         {form->ShellListView1->IconView(), "Files", QAccessible::List},
         {form->ShellListView1->ReportView(), "Files", QAccessible::Tree},
+        {form->TabLists, "List", QAccessible::PageTab},
+        {form->TabBig, "Large icons", QAccessible::PageTab},
+        {form->TabSmall, "Small icons", QAccessible::PageTab},
+        {form->TabDetails, "Details", QAccessible::PageTab},
         {form->Image7, "Preview", QAccessible::Graphic},
         {form->ListView1, "Conversion list", QAccessible::Tree},
         {form->ImgBtnAdd, "Add", QAccessible::PushButton},
