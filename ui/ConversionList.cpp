@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeDatabase>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -257,21 +258,30 @@ void TForm1::ClearEntryMarks() {
         for (int column = 0; column < ListView1->columnCount(); ++column) {
             entry->setData(column, Qt::BackgroundRole, QVariant());
             entry->setData(column, Qt::ToolTipRole, QVariant());
+            entry->setData(column, Qt::AccessibleDescriptionRole, QVariant());
         }
+        // The file's own icon again in place of the mark's.
+        ListView1->SetImageIndex(entry, TListView::ImageIndex(entry));
     }
 }
 
 void TForm1::MarkReportedEntries(const std::vector<TSkippedFile>& Skipped,
                                  const std::vector<TSkippedFile>& Incomplete) {
-    // Only this run's files. Left out: the skin's danger tint; incomplete:
-    // amber. A file listed twice is marked twice.
+    // Only this run's files. Left out: the skin's danger tint and an error
+    // icon; incomplete: amber and a warning icon. The design draws every
+    // entry's text red, so the tint alone could pass for an ordinary entry
+    // and says nothing to whoever can't tell the colours apart: the icon
+    // and the reason (the tip, and what a screen reader reads) say it. A
+    // file listed twice is marked twice.
     ClearEntryMarks();
     const struct {
         const std::vector<TSkippedFile>& Files;
         QColor Colour;
+        QStyle::StandardPixmap Icon;
         const char* Why;
-    } kinds[] = {{Skipped, QColor(0xFD, 0xDC, 0xDC), "Left out: "},
-                 {Incomplete, QColor(0xFF, 0xEE, 0xC2), "Data incomplete: "}};
+    } kinds[] = {
+        {Skipped, QColor(0xFD, 0xDC, 0xDC), QStyle::SP_MessageBoxCritical, "Left out: "},
+        {Incomplete, QColor(0xFF, 0xEE, 0xC2), QStyle::SP_MessageBoxWarning, "Data incomplete: "}};
     const std::vector<std::string> paths = EntryPaths();
     for (const auto& kind : kinds) {
         for (const TSkippedFile& file : kind.Files) {
@@ -280,12 +290,14 @@ void TForm1::MarkReportedEntries(const std::vector<TSkippedFile>& Skipped,
                     continue;
                 }
                 QTreeWidgetItem* entry = ListView1->topLevelItem(static_cast<int>(row));
+                const QString why =
+                    QLatin1String(kind.Why) + QString::fromStdString(PrintableText(file.Reason));
                 for (int column = 0; column < ListView1->columnCount(); ++column) {
                     entry->setData(column, Qt::BackgroundRole, kind.Colour);
-                    entry->setData(column, Qt::ToolTipRole,
-                                   QLatin1String(kind.Why) +
-                                       QString::fromStdString(PrintableText(file.Reason)));
+                    entry->setData(column, Qt::ToolTipRole, why);
+                    entry->setData(column, Qt::AccessibleDescriptionRole, why);
                 }
+                entry->setIcon(0, ListView1->style()->standardIcon(kind.Icon));
                 entriesMarked_ = true;
             }
         }

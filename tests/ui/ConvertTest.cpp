@@ -779,10 +779,18 @@ TEST_F(ConvertTest, SkippedFilesAreNamedOnceAndMarkedInTheListUntilItChanges) {
     EXPECT_FALSE(text.contains(photos.File(QStringLiteral("a.jpg"))));
     EXPECT_EQ(PageSizes(answer).size(), 2);
 
+    // A mark is more than a colour: an icon other than the file's, and the
+    // reason as the tip and as what a screen reader reads.
+    const qint64 fileIcon = form->ListView1->topLevelItem(0)->icon(0).cacheKey();
     const auto marked = [&] {
         QList<bool> rows;
         for (int row = 0; row < form->EntryCount(); ++row) {
-            rows << form->ListView1->topLevelItem(row)->data(0, Qt::BackgroundRole).isValid();
+            const QTreeWidgetItem* entry = form->ListView1->topLevelItem(row);
+            const bool tinted = entry->data(0, Qt::BackgroundRole).isValid();
+            EXPECT_EQ(entry->icon(0).cacheKey() != fileIcon, tinted) << row;
+            EXPECT_EQ(entry->data(0, Qt::AccessibleDescriptionRole).toString(), entry->toolTip(0))
+                << row;
+            rows << tinted;
         }
         return rows;
     };
