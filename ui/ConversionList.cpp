@@ -15,6 +15,8 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 namespace vorpane {
 
@@ -69,9 +71,19 @@ QIcon FileTypeIcon(const QString& Path) {
 // A file named on the command line or dropped is taken for its type, found
 // by its name and content, as a file manager does: a photograph named
 // "scan.jpe" or with no extension at all counts.
-bool IsJpegFile(const QFileInfo& File) {
+// The name may be in any bytes, so the file is read by them.
+bool IsJpegFile(const QString& Path) {
     static const QMimeDatabase types;
-    return File.isFile() && types.mimeTypeForFile(File).inherits(QStringLiteral("image/jpeg"));
+    if (!IsRegularFile(Path)) {
+        return false;
+    }
+    std::ifstream file(EncodePathName(Path).toStdString(), std::ios::binary);
+    // Enough for every content rule of the picture types.
+    QByteArray head(4096, '\0');
+    file.read(head.data(), head.size());
+    head.resize(file.gcount());
+    return types.mimeTypeForFileNameAndData(Path.mid(NameStart(Path)), head)
+        .inherits(QStringLiteral("image/jpeg"));
 }
 
 // Longer lists of what was left out end in a count.
@@ -96,7 +108,7 @@ std::vector<std::string> TForm1::EntryPaths() const {
     std::vector<std::string> paths;
     paths.reserve(static_cast<std::size_t>(EntryCount()));
     for (int row = 0; row < EntryCount(); ++row) {
-        paths.push_back(QFile::encodeName(EntryPath(ListView1->topLevelItem(row))).toStdString());
+        paths.push_back(EncodePathName(EntryPath(ListView1->topLevelItem(row))).toStdString());
     }
     return paths;
 }
@@ -198,11 +210,12 @@ void TForm1::ImgBtnDelsClick(QObject*) {
 void TForm1::AppendFiles(const QStringList& Paths) {
     QStringList leftOut;
     for (const QString& path : Paths) {
-        const QFileInfo info(path);
-        if (info.isDir()) {
-            AppendFolder(info.absoluteFilePath());
-        } else if (IsJpegFile(info)) {
-            AppendEntry(info.absoluteFilePath(), true);
+        // Only text: a name in other bytes than UTF-8 is no name to Qt.
+        const QString absolute = QDir::current().absoluteFilePath(path);
+        if (IsFolder(path)) {
+            AppendFolder(absolute);
+        } else if (IsJpegFile(path)) {
+            AppendEntry(absolute, true);
         } else {
             leftOut << path;
         }
@@ -220,20 +233,29 @@ void TForm1::AppendFiles(const QStringList& Paths) {
 
 // The JPEG files the file list would show for Folder, in its order.
 void TForm1::AppendFolder(const QString& Folder) {
-    QFileInfoList files;
-    for (const QFileInfo& file : QDir(Folder).entryInfoList(QDir::Files, QDir::Unsorted)) {
+    // Read by bytes: Qt's listings leave out names that aren't UTF-8.
+    QStringList files;
+    std::error_code error;
+    for (const auto& item :
+         std::filesystem::directory_iterator(EncodePathName(Folder).toStdString(),
+                                             std::filesystem::directory_options::none, error)) {
+        const QString path = DecodePathName(QByteArray::fromStdString(item.path().native()));
+        // Hidden files stay out, as in the file list.
+        if (!item.is_regular_file(error) || path[NameStart(path)] == QLatin1Char('.')) {
+            continue;
+        }
         bool canAdd = true;
-        ShellListView1AddFolder(ListView1, file, canAdd);
+        ShellListView1AddFolder(ListView1, QFileInfo(path), canAdd);
         if (canAdd) {
-            files << file;
+            files << path;
         }
     }
     const QCollator collator = NaturalCollator();
-    std::sort(files.begin(), files.end(), [&](const QFileInfo& Left, const QFileInfo& Right) {
-        return NameLess(collator, Left.fileName(), Right.fileName());
+    std::sort(files.begin(), files.end(), [&](const QString& Left, const QString& Right) {
+        return NameLess(collator, Left.mid(NameStart(Left)), Right.mid(NameStart(Right)));
     });
-    for (const QFileInfo& file : files) {
-        AppendEntry(file.absoluteFilePath(), true);
+    for (const QString& file : files) {
+        AppendEntry(file, true);
     }
 }
 
