@@ -56,6 +56,8 @@ void TForm1::NameControls() {
         {ImgBtnUp, QT_TRANSLATE_NOOP("vorpane::TForm1", "Move up"), nullptr},
         {ImgBtnDown, QT_TRANSLATE_NOOP("vorpane::TForm1", "Move down"), nullptr},
         {ComboBox2, QT_TRANSLATE_NOOP("vorpane::TForm1", "Size mode"), nullptr},
+        // The box's text field is a control of its own to AT-SPI.
+        {ComboBox2->lineEdit(), QT_TRANSLATE_NOOP("vorpane::TForm1", "Size mode"), nullptr},
         {ImgBtnDropDown, QT_TRANSLATE_NOOP("vorpane::TForm1", "Size modes"),
          QT_TRANSLATE_NOOP("vorpane::TForm1", "Open the list of size modes")},
         {Edit1, QT_TRANSLATE_NOOP("vorpane::TForm1", "Width"),
