@@ -21,6 +21,7 @@
 
 #include <QIcon>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include <functional>
 #include <vector>
@@ -55,6 +56,9 @@ public:
     std::function<void(QObject* Sender)> OnCurrentKeyed;
     // The local files dropped, in the drop's order.
     std::function<void(QObject* Sender, const QStringList& Files)> OnDropFiles;
+    // A dropped file's address as its path; without it, Qt's local file
+    // path, which keeps only names in UTF-8.
+    std::function<QString(const QUrl& Url)> LocalPath;
 
 protected:
     bool edit(const QModelIndex& Index, EditTrigger Trigger, QEvent* Event) override;

@@ -4,6 +4,7 @@
 
 #include "JpegPicture.h"
 #include "PageOptionsDialog.h"
+#include "PathName.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -296,6 +297,8 @@ void TForm1::CreateDesign() {
     ListView1->OnDropFiles = [this](QObject* Sender, const QStringList& Files) {
         ListView1DropFiles(Sender, Files);
     };
+    // The address's escapes are the name's bytes, whatever they are.
+    ListView1->LocalPath = [](const QUrl& Url) { return PathArgument(Url.toEncoded()); };
 
     Panel2 = new QWidget(this);
     Panel2->resize(489, 40);
