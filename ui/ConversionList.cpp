@@ -197,6 +197,16 @@ void TForm1::ImgBtnAddsClick(QObject*) {
     for (int i = 0; i < ShellListView1->ItemCount(); ++i) {
         AppendEntry(ShellListView1->ItemPath(i), true);
     }
+    // The folder's files whose names aren't UTF-8, which the file list
+    // can't show, after the rest.
+    if (ShellListView1->Root().isEmpty()) {
+        return;
+    }
+    for (const QString& file : FolderJpegFiles(ShellListView1->Root())) {
+        if (QString::fromUtf8(EncodePathName(file)) != file) {
+            AppendEntry(file, true);
+        }
+    }
 }
 
 void TForm1::ImgBtnDelClick(QObject*) {
@@ -231,8 +241,13 @@ void TForm1::AppendFiles(const QStringList& Paths) {
                 QStringLiteral("\nOnly JPEG files can be added. These were left out:\n") + names);
 }
 
-// The JPEG files the file list would show for Folder, in its order.
 void TForm1::AppendFolder(const QString& Folder) {
+    for (const QString& file : FolderJpegFiles(Folder)) {
+        AppendEntry(file, true);
+    }
+}
+
+QStringList TForm1::FolderJpegFiles(const QString& Folder) {
     // Read by bytes: Qt's listings leave out names that aren't UTF-8.
     QStringList files;
     std::error_code error;
@@ -254,9 +269,7 @@ void TForm1::AppendFolder(const QString& Folder) {
     std::sort(files.begin(), files.end(), [&](const QString& Left, const QString& Right) {
         return NameLess(collator, Left.mid(NameStart(Left)), Right.mid(NameStart(Right)));
     });
-    for (const QString& file : files) {
-        AppendEntry(file, true);
-    }
+    return files;
 }
 
 void TForm1::ListView1DropFiles(QObject*, const QStringList& Files) {

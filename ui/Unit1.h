@@ -301,6 +301,9 @@ private:
     void SortEntries();
     void MoveSelectedEntry(int By);
     void AppendFolder(const QString& Folder);
+    // The JPEG files the file list would show for Folder, in its order,
+    // and those it can't show, whose names aren't UTF-8.
+    QStringList FolderJpegFiles(const QString& Folder);
     void DragByHand();
     void ClearEntryMarks();
     void StartSpin(int Action);
