@@ -235,10 +235,10 @@ void TForm1::AppendFiles(const QStringList& Paths) {
     }
     QString names = leftOut.mid(0, kNamesShown).join(QLatin1Char('\n'));
     if (leftOut.size() > kNamesShown) {
-        names += QStringLiteral("\nand %1 more").arg(leftOut.size() - kNamesShown);
+        names += tr("\nand %1 more").arg(leftOut.size() - kNamesShown);
     }
-    ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
-                QStringLiteral("\nOnly JPEG files can be added. These were left out:\n") + names);
+    ShowMessage(QMessageBox::Information, tr("Information"),
+                tr("\nOnly JPEG files can be added. These were left out:\n") + names);
 }
 
 void TForm1::AppendFolder(const QString& Folder) {
@@ -278,8 +278,7 @@ void TForm1::ListView1DropFiles(QObject*, const QStringList& Files) {
 
 void TForm1::ListView1Changed() {
     const int count = EntryCount();
-    Label2->setText(count == 1 ? QStringLiteral("1 photo")
-                               : QStringLiteral("%1 photos").arg(count));
+    Label2->setText(count == 1 ? tr("1 photo") : tr("%1 photos").arg(count));
     ClearEntryMarks();
 }
 
@@ -314,9 +313,10 @@ void TForm1::MarkReportedEntries(const std::vector<TSkippedFile>& Skipped,
         QColor Colour;
         QStyle::StandardPixmap Icon;
         const char* Why;
-    } kinds[] = {
-        {Skipped, QColor(0xFD, 0xDC, 0xDC), QStyle::SP_MessageBoxCritical, "Left out: "},
-        {Incomplete, QColor(0xFF, 0xEE, 0xC2), QStyle::SP_MessageBoxWarning, "Data incomplete: "}};
+    } kinds[] = {{Skipped, QColor(0xFD, 0xDC, 0xDC), QStyle::SP_MessageBoxCritical,
+                  QT_TR_NOOP("Left out: ")},
+                 {Incomplete, QColor(0xFF, 0xEE, 0xC2), QStyle::SP_MessageBoxWarning,
+                  QT_TR_NOOP("Data incomplete: ")}};
     const std::vector<std::string> paths = EntryPaths();
     for (const auto& kind : kinds) {
         for (const TSkippedFile& file : kind.Files) {
@@ -326,7 +326,7 @@ void TForm1::MarkReportedEntries(const std::vector<TSkippedFile>& Skipped,
                 }
                 QTreeWidgetItem* entry = ListView1->topLevelItem(static_cast<int>(row));
                 const QString why =
-                    QLatin1String(kind.Why) + QString::fromStdString(PrintableText(file.Reason));
+                    tr(kind.Why) + QString::fromStdString(PrintableText(file.Reason));
                 for (int column = 0; column < ListView1->columnCount(); ++column) {
                     entry->setData(column, Qt::BackgroundRole, kind.Colour);
                     entry->setData(column, Qt::ToolTipRole, why);
