@@ -5,7 +5,8 @@ Starts the window (the program given, build/ui/vorpane by default) with Qt's
 accessibility bridge on, walks its AT-SPI tree and prints every control the
 keyboard can reach with its role, name and actions. Exits 1 when one of them
 has no name, or when Convert is not a push button that can be pressed.
-Needs a display and a session bus of its own:
+Run it in an English locale (the names are translated); it needs a display
+and a session bus of its own:
 
     xvfb-run -a dbus-run-session -- /usr/bin/python3 tools/atspi-check.py build/ui/vorpane
 """
