@@ -70,8 +70,9 @@ QIcon FileTypeIcon(const QString& Path) {
 
 // A file named on the command line or dropped is taken for its type, found
 // by its name and content, as a file manager does: a photograph named
-// "scan.jpe" or with no extension at all counts.
-// The name may be in any bytes, so the file is read by them.
+// "scan.jpe" or with no extension at all counts. A person named it, so the
+// other kinds a phone makes count too, whatever the file list shows. The
+// name may be in any bytes, so the file is read by them.
 bool IsJpegFile(const QString& Path) {
     static const QMimeDatabase types;
     if (!IsRegularFile(Path)) {
@@ -82,8 +83,14 @@ bool IsJpegFile(const QString& Path) {
     QByteArray head(4096, '\0');
     file.read(head.data(), head.size());
     head.resize(file.gcount());
-    return types.mimeTypeForFileNameAndData(Path.mid(NameStart(Path)), head)
-        .inherits(QStringLiteral("image/jpeg"));
+    const QMimeType type = types.mimeTypeForFileNameAndData(Path.mid(NameStart(Path)), head);
+    for (const char* kind :
+         {"image/jpeg", "image/png", "image/webp", "image/heif", "image/heic", "image/avif"}) {
+        if (type.inherits(QLatin1String(kind))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Longer lists of what was left out end in a count.
@@ -238,7 +245,9 @@ void TForm1::AppendFiles(const QStringList& Paths) {
         names += tr("\nand %1 more").arg(leftOut.size() - kNamesShown);
     }
     ShowMessage(QMessageBox::Information, tr("Information"),
-                tr("\nOnly JPEG files can be added. These were left out:\n") + names);
+                tr("\nOnly JPEG, HEIC, AVIF, PNG and WebP files can be added. These were left "
+                   "out:\n") +
+                    names);
 }
 
 void TForm1::AppendFolder(const QString& Folder) {
