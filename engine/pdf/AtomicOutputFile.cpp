@@ -195,6 +195,8 @@ std::array<TUnfinishedSlot, 8> unfinished;
 
 static_assert(std::atomic<int>::is_always_lock_free);
 
+std::atomic<bool> unnamedAllowed{true};
+
 // The slot now holding path, or nullptr when all are taken (or the path is
 // too long): such a file is then only left to the destructor.
 TUnfinishedSlot* HoldUnfinished(const std::string& path) {
@@ -294,7 +296,9 @@ TAtomicOutputFile::TAtomicOutputFile(const std::string& Target, bool ReplaceOnly
 // O_TMPFILE and /proc can give it a name later, else hidden.
 void TAtomicOutputFile::CreateBeside(const std::string& path, unsigned mode) {
     const std::string folder = FolderOf(target_);
-    TFileHandle file(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    const bool tryUnnamed = unnamedAllowed.load();
+    TFileHandle file(tryUnnamed ? ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
+                                : -1);
     if (file.Valid()) {
         struct stat st {};
         if (::stat(ProcFdPath(file.Fd()).c_str(), &st) == 0) {
@@ -302,7 +306,7 @@ void TAtomicOutputFile::CreateBeside(const std::string& path, unsigned mode) {
         } else {
             file.Reset();
         }
-    } else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+    } else if (tryUnnamed && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
         Refuse(path, errno);
     }
     if (!unnamed_) {
@@ -394,6 +398,10 @@ void TAtomicOutputFile::ReleaseSlot() noexcept {
         slot_->State.store(TUnfinishedSlot::kFree);
         slot_ = nullptr;
     }
+}
+
+void AllowUnnamedOutputs(bool Allowed) {
+    unnamedAllowed = Allowed;
 }
 
 void RemoveUnfinishedOutputs() noexcept {
