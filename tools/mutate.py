@@ -112,14 +112,15 @@ def code_only(text):
 
 
 def if_body_end(lines, start):
-    """The index of the line closing the `if` block opened on lines[start]."""
-    depth = 0
-    for k in range(start, len(lines)):
+    """The index of the line that closes the `if` block opened at the end of
+    lines[start] ("}" or "} else ..."); None when there is none."""
+    depth = 1
+    for k in range(start + 1, len(lines)):
         code = code_only(lines[k])
-        depth += code.count("{") - code.count("}")
-        if depth == 0 and k > start:
+        if depth == 1 and code.strip().startswith("}"):
             return k
-        if depth <= 0 and k > start:
+        depth += code.count("{") - code.count("}")
+        if depth < 1:
             return None
     return None
 
