@@ -296,9 +296,12 @@ TAtomicOutputFile::TAtomicOutputFile(const std::string& Target, bool ReplaceOnly
 // O_TMPFILE and /proc can give it a name later, else hidden.
 void TAtomicOutputFile::CreateBeside(const std::string& path, unsigned mode) {
     const std::string folder = FolderOf(target_);
-    const bool tryUnnamed = unnamedAllowed.load();
-    TFileHandle file(tryUnnamed ? ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
-                                : -1);
+    TFileHandle file;
+    if (unnamedAllowed.load()) {
+        file = TFileHandle(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    } else {
+        errno = EOPNOTSUPP; // what a file system without O_TMPFILE answers
+    }
     if (file.Valid()) {
         struct stat st {};
         if (::stat(ProcFdPath(file.Fd()).c_str(), &st) == 0) {
@@ -306,7 +309,7 @@ void TAtomicOutputFile::CreateBeside(const std::string& path, unsigned mode) {
         } else {
             file.Reset();
         }
-    } else if (tryUnnamed && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+    } else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
         Refuse(path, errno);
     }
     if (!unnamed_) {

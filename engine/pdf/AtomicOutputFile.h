@@ -72,9 +72,9 @@ private:
 };
 
 // Whether a new file may start without a name where the file system has
-// O_TMPFILE (the default). With Allowed false it is always a hidden file
-// created exclusively, as on a file system without O_TMPFILE: how the tests
-// run that path on any machine.
+// O_TMPFILE (the default). With Allowed false every file system answers as
+// one without O_TMPFILE does, and the file is a hidden one created
+// exclusively: how the tests run that path on any machine.
 void AllowUnnamedOutputs(bool Allowed);
 
 // Removes the unfinished file of every TAtomicOutputFile alive, leaving its
