@@ -130,6 +130,13 @@ TEST(ConvertOptions, HelpAndVersionNeedNothingElse) {
     EXPECT_TRUE(Parse({"--help"}).Help);
     EXPECT_TRUE(Parse({"-h"}).Help);
     EXPECT_TRUE(Parse({"--version"}).Version);
+    // The option table's first and last rows in the help, with and without
+    // a short name.
+    const std::string usage = UsageText();
+    for (const char* line : {"\n  -o, --output OUT   the PDF", "\n  --original         embed",
+                             "\n  -h, --help         show", "\n  --version          show"}) {
+        EXPECT_NE(usage.find(line), std::string::npos) << line;
+    }
 }
 
 TEST(ConvertOptions, FileListsSkipBlankLinesAndCarriageReturns) {
