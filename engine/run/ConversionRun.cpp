@@ -88,39 +88,47 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
         }
         TJpegInfo info;
         // The scan that tests the file also hands over its orientation and
-        // its profile, and finds whether its data is whole.
+        // its profile, and walks its data: what is embedded as it is must
+        // be whole, or named.
         const bool orient = layout_.AutoOrient && !sameSize;
         TJpegExtras extras;
         extras.WantExif = orient;
         extras.WantIccProfile = options_.ColourProfiles;
-        extras.WantEndOfImage = !sameSize;
+        extras.WantData = !sameSize;
         TJpegCheck check =
             name.empty() ? TJpegCheck::jcCannotOpen : CheckJpegFile(name, info, &extras);
         if (check == TJpegCheck::jcGrey && options_.Grey && !sameSize) {
             check = TJpegCheck::jcEmbeddable;
         }
-        if (check != TJpegCheck::jcEmbeddable) {
+        // A file of more scans than the decoder takes would keep a reader
+        // drawing its page for minutes: it is refused as "Same size" refuses it.
+        const bool tooManyScans = check == TJpegCheck::jcEmbeddable && !sameSize &&
+                                  extras.Data == TJpegData::jdTooManyScans;
+        if (check != TJpegCheck::jcEmbeddable || tooManyScans) {
             const TReasonKind kind = check == TJpegCheck::jcCannotOpen
                                          ? OpenFailureKind(OpenError(name))
-                                         : TReasonKind::rkNotEmbeddable;
+                                     : tooManyScans ? TReasonKind::rkUndecodable
+                                                    : TReasonKind::rkNotEmbeddable;
+            const std::string reason =
+                tooManyScans ? JpegDataText(extras.Data) : JpegCheckText(check);
             if (policy_ == TPagePolicy::ppSkipBad) {
                 if (report_ != nullptr) {
-                    report_->Skipped.push_back({name, JpegCheckText(check), kind});
+                    report_->Skipped.push_back({name, reason, kind});
                 }
                 continue;
             }
             if (report_ != nullptr) {
                 report_->FailedFile = name;
-                report_->Reason = JpegCheckText(check);
+                report_->Reason = reason;
                 report_->Kind = kind;
             }
             return false;
         }
-        // A prepared file is always whole; a source cut short keeps its
-        // page, as far as its data goes, but is named.
-        if (!sameSize && !extras.EndOfImage && report_ != nullptr) {
+        // A prepared file is always whole; a source cut short or damaged
+        // keeps its page, as far as a reader makes it out, but is named.
+        if (!sameSize && extras.Data != TJpegData::jdWhole && report_ != nullptr) {
             report_->Incomplete.push_back(
-                {name, "the picture is incomplete (no end-of-image marker)"});
+                {name, JpegDataText(extras.Data), TReasonKind::rkIncomplete});
         }
         const int orientation = orient ? ExifOrientationOf(extras.Exif) : 1;
         if (options_.ColourProfiles) {
