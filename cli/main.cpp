@@ -154,6 +154,9 @@ int Convert(TConvertOptions& options) {
     for (const TSkippedFile& incomplete : report.Incomplete) {
         PrintError(incomplete.File + ": " + incomplete.Reason);
     }
+    for (const TSkippedFile& reduced : report.Reduced) {
+        PrintError(reduced.File + ": " + reduced.Reason);
+    }
     switch (result) {
     case rcDone:
         if (!options.Quiet && ::isatty(STDERR_FILENO) != 0) {

@@ -4,6 +4,7 @@
 #include "PrintableText.h"
 #include "run/ConversionRun.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 
 namespace vorpane {
@@ -41,7 +42,8 @@ QString FilesText(const std::vector<TSkippedFile>& Files, const QString& One, co
 }
 
 // The files that gave no page, the photos whose pages show only as much as
-// their data held, and those whose pages are squashed.
+// their data held, those whose pages are squashed, and those whose pages
+// had to be made smaller than their resolution asked.
 QString NamedFilesText(const TRunReport& Report) {
     return FilesText(Report.Skipped, QStringLiteral("This listed file gave no page:"),
                      QStringLiteral("These listed files gave no page:")) +
@@ -51,7 +53,14 @@ QString NamedFilesText(const TRunReport& Report) {
                QStringLiteral(
                    "These photos' data was incomplete; their pages show what there was:")) +
            FilesText(Report.Squashed, QStringLiteral("The page of this listed file is squashed:"),
-                     QStringLiteral("The pages of these listed files are squashed:"));
+                     QStringLiteral("The pages of these listed files are squashed:")) +
+           FilesText(Report.Reduced,
+                     QCoreApplication::translate(
+                         "OutcomeMessage",
+                         "This photo's page is smaller, so that PDF readers can show it:"),
+                     QCoreApplication::translate(
+                         "OutcomeMessage",
+                         "These photos' pages are smaller, so that PDF readers can show them:"));
 }
 
 // "No files existing!" was written for a listed file that is gone. A file

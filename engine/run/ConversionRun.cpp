@@ -11,6 +11,7 @@
 #include "run/ProfileTable.h"
 
 #include <cerrno>
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
@@ -140,7 +141,19 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
         total_ += extras.FileSize;
         kept.push_back(name);
         infos_.push_back(info);
-        placements_.push_back(PlacePage(layout_, info.Width, info.Height, orientation));
+        double reducedDpi = 0;
+        placements_.push_back(
+            PlacePage(layout_, info.Width, info.Height, orientation, &reducedDpi));
+        if (reducedDpi > 0 && report_ != nullptr) {
+            const TPagePlacement& page = placements_.back();
+            report_->Reduced.push_back(
+                {name,
+                 "a page of " + std::to_string(info.Width) + " x " + std::to_string(info.Height) +
+                     " pixels would be larger than PDF readers draw; it is " +
+                     PdfNumber(page.Width) + " x " + PdfNumber(page.Height) + " points, at " +
+                     PdfNumber(std::round(reducedDpi * 100) / 100) + " pixels per inch",
+                 TReasonKind::rkPageTooLarge});
+        }
         DrainMessageQueue();
     }
     embed_ = std::move(kept);

@@ -55,6 +55,10 @@ struct TRunReport {
     // computed to keep the aspect ratio, passed 65535 and was cut to its
     // low 16 bits, each with rkPageTooLarge: their pages are squashed.
     std::vector<TSkippedFile> Squashed;
+    // The listed files whose page, at the run's resolution, would pass the
+    // kMaxPageSide points PDF readers draw, each with rkPageTooLarge: their
+    // pages have the smallest resolution that fits, their pixels untouched.
+    std::vector<TSkippedFile> Reduced;
 };
 
 // The kind of an error that a file's preparation raised.

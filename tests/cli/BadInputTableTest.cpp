@@ -422,6 +422,11 @@ const std::vector<TRow>& Rows() {
          },
          {0, "claim.jpg: " + kEndsEarly},
          {4, "claim.jpg: Picture too large (65535 x 65535 pixels"}},
+        {"PanoramaLongerThanAPage",
+         [](TRowContext& c) { c.Input("pano.jpg", test::MakeFlatProgressiveJpeg(20000, 16)); },
+         {0, "pano.jpg: a page of 20000 x 16 pixels would be larger than PDF readers draw; it is "
+             "14400 x 11.52 points, at 100 pixels per inch"},
+         {0, ""}},
 
         // Made-up paths.
         {"FolderAsInput",
