@@ -167,12 +167,23 @@ int Convert(TConvertOptions& options) {
         if (report.Kind == TReasonKind::rkNone) {
             PrintError(report.Skipped.empty() ? "no PDF written: no files to convert"
                                               : "no PDF written: every file was skipped");
+        } else if (report.Refused.size() > 1) {
+            // Every bad file at once, so that one run shows all to mend.
+            PrintError("no PDF written: " + std::to_string(report.Refused.size()) +
+                       " listed files can't be converted:");
+            for (const TSkippedFile& refused : report.Refused) {
+                PrintError("  " + refused.File + ": " + refused.Reason);
+            }
         } else if (report.FailedFile.empty()) {
             PrintError("no PDF written: " + report.Reason);
         } else {
             PrintError("no PDF written: " + report.FailedFile + ": " + report.Reason);
         }
-        return ecNoFiles;
+        // A picture that can't be decoded is an error of reading, as when
+        // the preparation meets it.
+        return report.Kind == TReasonKind::rkUndecodable || report.Kind == TReasonKind::rkTooLarge
+                   ? ecError
+                   : ecNoFiles;
     case rcAborted:
         PrintError("aborted, no PDF written: " + report.Reason);
         return ecAborted;

@@ -97,6 +97,17 @@ TPictureFile::TPictureFile(const std::string& FileName) {
     }
 }
 
+void TPictureFile::TestHeader(const std::string& FileName) {
+    if (LowerAscii(ExtensionOf(FileName)) != "png") {
+        TPictureFile{FileName};
+        return;
+    }
+    if (!TFileHandle::OpenForReading(FileName).Valid()) {
+        const int err = errno;
+        throw EFileError("Cannot open file " + SystemErrorText(FileName, err), err);
+    }
+}
+
 std::uint32_t TPictureFile::Width() const {
     return jpeg_ ? jpeg_->Width() : picture_.Width();
 }

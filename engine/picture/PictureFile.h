@@ -23,6 +23,10 @@ class TPictureFile {
 public:
     explicit TPictureFile(const std::string& FileName);
 
+    // Raises what opening FileName would raise, without decoding pixels: a
+    // JPEG's header is read; a PNG, read whole when opened, only opened.
+    static void TestHeader(const std::string& FileName);
+
     std::uint32_t Width() const;
     std::uint32_t Height() const;
     // A JPEG's ICC profile (TJpegDecoder::IccProfile); empty for a PNG.

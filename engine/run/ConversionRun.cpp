@@ -8,7 +8,10 @@
 #include "pdf/PdfWriter.h"
 #include "prepare/JpegUtils.h"
 #include "prepare/RunFolder.h"
+#include "run/ListTest.h"
 #include "run/ProfileTable.h"
+
+#include <set>
 
 #include <cerrno>
 #include <cmath>
@@ -56,7 +59,7 @@ private:
         return FinishRun(result);
     }
     bool TestEmbedList(bool sameSize, bool& stopped);
-    bool TestSourcesOpen(const std::vector<std::string>& files);
+    bool TestListed(std::vector<std::string>& listed);
     static int OpenError(const std::string& file);
     void RefuseOutputAmongInputs(const std::vector<std::string>& files,
                                  const std::string& outputFile) const;
@@ -160,21 +163,39 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
     return true;
 }
 
-// With ppEveryPage a missing or unreadable file fails the list at once, as
-// it would in "Original size", rather than after the files before it have
-// been prepared.
-bool TConversion::TestSourcesOpen(const std::vector<std::string>& files) {
-    for (const std::string& file : files) {
-        if (const int err = OpenError(file); err != 0) {
-            if (report_ != nullptr) {
-                report_->FailedFile = file;
-                report_->Reason = JpegCheckText(TJpegCheck::jcCannotOpen);
-                report_->Kind = OpenFailureKind(err);
-            }
-            return false;
+// Every listed file is tested before any work: with ppEveryPage a bad file
+// fails the list, and all of them are named at once; with ppSkipBad they
+// are left out before the others are prepared. ppLeaveOut, the window's
+// way, leaves the question to the window, which asks before the run.
+bool TConversion::TestListed(std::vector<std::string>& listed) {
+    if (policy_ == TPagePolicy::ppLeaveOut) {
+        return true;
+    }
+    std::vector<TSkippedFile> bad = TestListedFiles(listed, options_);
+    if (StopConverting.load()) {
+        return false;
+    }
+    if (bad.empty()) {
+        return true;
+    }
+    if (policy_ == TPagePolicy::ppEveryPage) {
+        if (report_ != nullptr) {
+            report_->FailedFile = bad.front().File;
+            report_->Reason = bad.front().Reason;
+            report_->Kind = bad.front().Kind;
+            report_->Refused = std::move(bad);
+        }
+        return false;
+    }
+    std::set<std::string> names;
+    for (TSkippedFile& file : bad) {
+        names.insert(file.File);
+        if (report_ != nullptr) {
+            report_->Skipped.push_back(std::move(file));
         }
     }
-    return true;
+    std::erase_if(listed, [&names](const std::string& name) { return names.count(name) != 0; });
+    return !listed.empty();
 }
 
 // 0 when a file can be opened for reading; else why not, as an errno
@@ -228,26 +249,29 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     // when nothing was prepared before it: an empty document must not
     // replace the old one.
     if (sameSize) {
-        if (policy_ == TPagePolicy::ppEveryPage && !TestSourcesOpen(files)) {
-            return FinishRun(rcNoFiles);
-        }
-        if (StopConverting.load()) {
-            return FinishRun(rcStopped);
-        }
         // Preparing takes long; an output that can't be created is worth
         // knowing first.
         RefuseOutputAmongInputs(files, outputFile);
         TAtomicOutputFile::Check(outputFile, options_.ReplaceOnlyPdf);
+    }
+    std::vector<std::string> listed = files;
+    if (!TestListed(listed)) {
+        return FinishRun(StopConverting.load() ? rcStopped : rcNoFiles);
+    }
+    if (StopConverting.load()) {
+        return FinishRun(rcStopped);
+    }
+    if (sameSize) {
         folder_.emplace();
         EnterPhase(TRunPhase::rpPreparing);
-        if (!PrepareImages(files, *folder_, embed_, progress_, options_, report_)) {
+        if (!PrepareImages(listed, *folder_, embed_, progress_, options_, report_)) {
             return FinishRun(rcNoFiles);
         }
         if (StopConverting.load()) {
             return FinishRun(rcStopped);
         }
     } else {
-        embed_ = files;
+        embed_ = listed;
     }
 
     bool stopped = false;

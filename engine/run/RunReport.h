@@ -59,6 +59,10 @@ struct TRunReport {
     // kMaxPageSide points PDF readers draw, each with rkPageTooLarge: their
     // pages have the smallest resolution that fits, their pixels untouched.
     std::vector<TSkippedFile> Reduced;
+    // rcNoFiles with ppEveryPage: every listed file that the test before
+    // any work (TestListedFiles) found unable to give a page, in list
+    // order; FailedFile and Reason tell the first of them.
+    std::vector<TSkippedFile> Refused;
 };
 
 // The kind of an error that a file's preparation raised.
