@@ -94,18 +94,32 @@ struct TPrepareNotes {
     std::string Incomplete;
 };
 
-// Loads FileName (as LoadPicture), scales it when Width or Height is given
-// (one of them 0: the other follows the picture's aspect ratio; both given:
-// the picture is stretched to exactly that size) with Lanczos3, or the
-// triangle filter when UseTriangle, and writes it to TempName (SaveAsJpeg).
-// The pixels are ResampleBitmap's, but a JPEG is scaled (or encoded again)
-// band by band as it decodes, never held at full size; with SpareThread a
-// second thread scales while this one decodes. With AutoOrient a picture
-// whose EXIF orientation is not 1 is decoded whole and turned upright
-// first (TUprightPicture), and the sizes are the upright picture's; the
-// file written carries no orientation. With KeepProfile the file written
-// carries the picture's ICC profile when it is an RGB one (ProfileFits).
-// True when the file was written; false, and
+// How PrepareImage makes its file, by name.
+struct TPrepareParams {
+    // The JPEG quality of the file written, 1 to 100.
+    std::uint8_t Quality = 100;
+    // The page's size; one of them 0: the other follows the picture's
+    // aspect ratio; both given: the picture is stretched to exactly that
+    // size; both 0: the picture is encoded again at its own size.
+    std::uint16_t Width = 0;
+    std::uint16_t Height = 0;
+    // The triangle filter instead of Lanczos3.
+    bool UseTriangle = false;
+    // A second thread scales while this one decodes.
+    bool SpareThread = false;
+    // A picture whose EXIF orientation is not 1 is decoded whole and turned
+    // upright first (TUprightPicture), and the sizes are the upright
+    // picture's; the file written carries no orientation.
+    bool AutoOrient = false;
+    // The file written carries the picture's ICC profile when it is an RGB
+    // one (ProfileFits).
+    bool KeepProfile = false;
+};
+
+// Loads FileName (as LoadPicture), scales it to Params' size and writes it
+// to TempName (SaveAsJpeg). The pixels are ResampleBitmap's, but a JPEG is
+// scaled (or encoded again) band by band as it decodes, never held at full
+// size. True when the file was written; false, and
 // no file written, when the page would have no pixels or a side (of the
 // page or of the picture) is beyond what the resampler scales (kMaxSide);
 // Notes, when given, then says which. A page of a size the resampler
@@ -113,6 +127,10 @@ struct TPrepareNotes {
 // The source is opened once: its orientation comes from the decoder. A
 // decode still going on half a second after StopPreparing was set is
 // abandoned with EStoppedError.
+bool PrepareImage(const std::string& FileName, const std::string& TempName,
+                  const TPrepareParams& Params, TPrepareNotes* Notes = nullptr);
+
+// The same with its settings one by one, in the order the design gives them.
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
                   std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
                   TPrepareNotes* Notes = nullptr, bool SpareThread = false, bool AutoOrient = false,

@@ -310,10 +310,20 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     }
 
     EnterPhase(TRunPhase::rpEmbedding);
+    TPdfDocumentParams document;
+    document.Names = std::move(embed_);
+    document.Infos = std::move(infos_);
+    document.Total = total_;
+    document.Progress = progress_;
+    // "Same size" embeds the run's own prepared copies: each is deleted as
+    // soon as its bytes are in, freeing its space while the document grows.
+    // A listed file is never deleted.
+    document.DeleteAfterUse = sameSize;
+    document.StopRequested = stopRequested;
+    document.Placements = std::move(placements_);
+    document.Extras = std::move(extras_);
     try {
-        const TWriteResult result =
-            WritePdfDocument(output_->Stream(), embed_, infos_, total_, progress_, sameSize,
-                             stopRequested, placements_, extras_);
+        const TWriteResult result = WritePdfDocument(output_->Stream(), document);
         if (result == TWriteResult::wrStopped || StopConverting.load()) {
             return AbortRun(rcStopped);
         }
