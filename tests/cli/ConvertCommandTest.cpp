@@ -355,6 +355,13 @@ TEST(ConvertCommand, InterruptStopsCleanlyAndKeepsTheOldFile) {
         {testing, {SIGALRM}, 0},
         {testing, {SIGXCPU}, 0},
         {testing, {SIGXFSZ}, 0},
+        {testing, {SIGUSR1}, 0},
+        {testing, {SIGUSR2}, 0},
+        {testing, {SIGVTALRM}, 0},
+        {testing, {SIGPROF}, 0},
+        {testing, {SIGPWR}, 0},
+        {testing, {SIGRTMIN + 3}, 0},
+        {testing, {SIGRTMAX}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[1] + ", " + std::to_string(c.signals.size()) + " signals " +
