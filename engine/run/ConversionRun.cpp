@@ -327,7 +327,10 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         if (result == TWriteResult::wrStopped || StopConverting.load()) {
             return AbortRun(rcStopped);
         }
-        output_->Commit();
+        EnterPhase(TRunPhase::rpCommitting);
+        if (!output_->Commit(stopRequested)) {
+            return AbortRun(rcStopped);
+        }
     } catch (const std::exception& error) {
         if (report_ != nullptr) {
             report_->Reason = error.what();
