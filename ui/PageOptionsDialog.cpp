@@ -72,6 +72,9 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     ColourProfiles->setToolTip(tr("Pages show each photo's colours as its embedded profile says"));
     Grey = new QCheckBox(tr("Black-and-white JPEGs as they are"), this);
     Grey->setToolTip(tr("\"Original size\" embeds grey JPEGs unchanged instead of refusing them"));
+    OtherKinds = new QCheckBox(tr("Also list HEIC, PNG and WebP pictures"), this);
+    OtherKinds->setToolTip(
+        tr("The file list shows HEIC, AVIF, PNG and WebP pictures beside the JPEG files"));
     Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -85,6 +88,7 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     layout->addWidget(SkipBad);
     layout->addWidget(ColourProfiles);
     layout->addWidget(Grey);
+    layout->addWidget(OtherKinds);
     layout->addWidget(Buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     // A frame cuts a title longer than the dialog is wide; the dialog is
@@ -102,6 +106,7 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     SkipBad->setChecked(Options.SkipBad);
     ColourProfiles->setChecked(Options.ColourProfiles);
     Grey->setChecked(Options.Grey);
+    OtherKinds->setChecked(Options.OtherKinds);
     connect(Paper, &QComboBox::currentIndexChanged, this, [this] { PaperChanged(); });
 }
 
@@ -125,6 +130,7 @@ TPageOptions TPageOptionsDialog::Options() const {
     options.SkipBad = SkipBad->isChecked();
     options.ColourProfiles = ColourProfiles->isChecked();
     options.Grey = Grey->isChecked();
+    options.OtherKinds = OtherKinds->isChecked();
     return options;
 }
 

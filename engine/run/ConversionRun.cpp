@@ -7,6 +7,7 @@
 #include "pdf/AtomicOutputFile.h"
 #include "pdf/PdfWriter.h"
 #include "prepare/JpegUtils.h"
+#include "prepare/OtherPictures.h"
 #include "prepare/RunFolder.h"
 #include "run/ListTest.h"
 #include "run/ProfileTable.h"
@@ -15,6 +16,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
@@ -69,7 +71,12 @@ private:
     TRunReport* report_;
     TPagePolicy policy_;
     const TPageLayout& layout_;
-    std::optional<TRunFolder> folder_; // "Same size": the prepared images
+    // "Same size": the prepared images; "Original size": the pictures of
+    // other kinds than JPEG, made JPEGs.
+    std::optional<TRunFolder> folder_;
+    // "Original size": the lossless pictures' deflated samples, by file.
+    std::map<std::string, TFlatePicture> flate_;
+    std::vector<std::string> softMasks_; // one per entry kept; "" for none
     std::vector<std::string> embed_;
     std::vector<TJpegInfo> infos_;
     std::vector<TPagePlacement> placements_;
@@ -99,8 +106,18 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
         extras.WantExif = orient;
         extras.WantIccProfile = options_.ColourProfiles;
         extras.WantData = !sameSize;
-        TJpegCheck check =
-            name.empty() ? TJpegCheck::jcCannotOpen : CheckJpegFile(name, info, &extras);
+        TJpegCheck check = TJpegCheck::jcEmbeddable;
+        std::string softMask;
+        if (const auto made = flate_.find(name); made != flate_.end()) {
+            softMask = made->second.SoftMask;
+            // Made by this run, whole and upright: nothing to scan.
+            info = made->second.Info;
+            extras.IccProfile = std::move(made->second.IccProfile);
+            extras.Data = TJpegData::jdWhole;
+            extras.FileSize = FileSizeOf(name);
+        } else {
+            check = name.empty() ? TJpegCheck::jcCannotOpen : CheckJpegFile(name, info, &extras);
+        }
         if (check == TJpegCheck::jcGrey && options_.Grey && !sameSize) {
             check = TJpegCheck::jcEmbeddable;
         }
@@ -143,6 +160,7 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
         // before its bytes are copied.
         total_ += extras.FileSize;
         kept.push_back(name);
+        softMasks_.push_back(softMask);
         infos_.push_back(info);
         double reducedDpi = 0;
         placements_.push_back(
@@ -272,6 +290,13 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         }
     } else {
         embed_ = listed;
+        // Pictures of other kinds become JPEGs of the run's own first; a
+        // list of JPEG files makes no run folder.
+        if (!PrepareOtherPictures(embed_, folder_, flate_, progress_, options_, report_,
+                                  [] { return StopConverting.load(); }) ||
+            StopConverting.load()) {
+            return FinishRun(rcStopped);
+        }
     }
 
     bool stopped = false;
@@ -322,6 +347,9 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     document.StopRequested = stopRequested;
     document.Placements = std::move(placements_);
     document.Extras = std::move(extras_);
+    if (!flate_.empty()) {
+        document.SoftMasks = std::move(softMasks_);
+    }
     try {
         const TWriteResult result = WritePdfDocument(output_->Stream(), document);
         if (result == TWriteResult::wrStopped || StopConverting.load()) {

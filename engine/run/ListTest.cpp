@@ -5,6 +5,7 @@
 #include "MessageQueue.h"
 #include "jpeg/JpegFrameScan.h"
 #include "picture/PictureFile.h"
+#include "prepare/OtherPictures.h"
 #include "run/ConversionRun.h"
 
 #include <algorithm>
@@ -42,7 +43,8 @@ std::optional<TSkippedFile> TestOne(const std::string& name, const TRunOptions& 
     if (found && extras.Data == TJpegData::jdTooManyScans) {
         return TSkippedFile{name, JpegDataText(extras.Data), TReasonKind::rkUndecodable};
     }
-    if (!options.SameSize) {
+    // A picture of another kind is decoded in both modes.
+    if (!options.SameSize && !IsOtherPicture(name)) {
         if (check == TJpegCheck::jcGrey && options.Grey) {
             check = TJpegCheck::jcEmbeddable;
         }

@@ -41,6 +41,10 @@ TEST(ConvertOptions, SizeQualityAndFilterInEveryForm) {
     EXPECT_EQ(b.Files, std::vector<std::string>{"-dash.jpg"});
     EXPECT_FALSE(Parse({"--size", "10x10", "--original", "-o", "o", "a"}).Run.SameSize)
         << "the last mode given wins";
+    // "Original size" encodes the pictures that are not JPEG at it.
+    const TConvertOptions c = Parse({"--quality", "80", "-o", "o", "a.heic"});
+    EXPECT_FALSE(c.Run.SameSize);
+    EXPECT_EQ(c.Run.Quality, 80);
 }
 
 TEST(ConvertOptions, PageLayoutsInPoints) {
@@ -99,9 +103,8 @@ TEST(ConvertOptions, BadUsageIsRefusedWithAReason) {
         {"-j", "two", "-o", "o", "a"},
         {"--bogus", "-o", "o", "a"},
         {"--quiet=yes", "-o", "o", "a"},
-        {"--quality", "80", "-o", "o", "a"},                                // nothing to encode
-        {"--triangle", "-o", "o", "a"},                                     // nothing to scale
-        {"--size", "8x6", "--original", "--quality", "80", "-o", "o", "a"}, // cancelled
+        {"--triangle", "-o", "o", "a"},                                // nothing to scale
+        {"--size", "8x6", "--original", "--triangle", "-o", "o", "a"}, // cancelled
         {"--paper", "A6", "-o", "o", "a"},
         {"--paper", "210x297", "-o", "o", "a"},                   // no unit
         {"--paper", "210x297km", "-o", "o", "a"},                 // no unit we know
