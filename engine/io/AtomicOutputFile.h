@@ -50,8 +50,11 @@ public:
     TFileOutputStream& Stream() { return *stream_; }
 
     // Flushes, syncs, closes and renames over the target (an output written
-    // in place is only flushed and closed).
-    void Commit();
+    // in place is only flushed and closed). A stop that StopRequested
+    // answers after the sync, which can take seconds, and before the
+    // rename discards the new file instead and gives false: the target
+    // stays as it was.
+    bool Commit(const std::function<bool()>& StopRequested = {});
     // Closes and removes the new file; the target is untouched (an output
     // written in place keeps what it got).
     void Discard() noexcept;
@@ -70,6 +73,12 @@ private:
     bool stopped_ = false;            // no reader came before the stop
     TUnfinishedSlot* slot_ = nullptr; // where RemoveUnfinishedOutputs finds temporary_
 };
+
+// Whether a new file may start without a name where the file system has
+// O_TMPFILE (the default). With Allowed false every file system answers as
+// one without O_TMPFILE does, and the file is a hidden one created
+// exclusively: how the tests run that path on any machine.
+void AllowUnnamedOutputs(bool Allowed);
 
 // Removes the unfinished file of every TAtomicOutputFile alive, leaving its
 // target as it was. Safe in a signal handler (it calls only unlink), for a

@@ -55,6 +55,14 @@ struct TRunReport {
     // computed to keep the aspect ratio, passed 65535 and was cut to its
     // low 16 bits, each with rkPageTooLarge: their pages are squashed.
     std::vector<TSkippedFile> Squashed;
+    // The listed files whose page, at the run's resolution, would pass the
+    // kMaxPageSide points PDF readers draw, each with rkPageTooLarge: their
+    // pages have the smallest resolution that fits, their pixels untouched.
+    std::vector<TSkippedFile> Reduced;
+    // rcNoFiles with ppEveryPage: every listed file that the test before
+    // any work (TestListedFiles) found unable to give a page, in list
+    // order; FailedFile and Reason tell the first of them.
+    std::vector<TSkippedFile> Refused;
 };
 
 // The kind of an error that a file's preparation raised.

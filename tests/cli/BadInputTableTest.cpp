@@ -17,7 +17,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <grp.h>
 #include <linux/capability.h>
+#include <optional>
 #include <poll.h>
 #include <set>
 #include <sys/mount.h>
@@ -35,6 +37,7 @@ using test::ReadFileBytes;
 using test::TTempDir;
 using test::WriteFileBytes;
 
+constexpr uid_t kNobody = 65534;
 constexpr long kMemoryBoundKb = 600 * 1024;
 // Below ctest's limit for these tests, so a hang is reported by its row.
 constexpr auto kHangAfter = std::chrono::seconds(30);
@@ -51,6 +54,10 @@ struct TChildOptions {
     rlim_t FileSizeLimit = RLIM_INFINITY;
     // The most files the converter may have open at once (ulimit -n).
     rlim_t OpenFilesLimit = RLIM_INFINITY;
+    // Run the converter as this user and group instead of the suite's own
+    // (only root can): rules that tell users apart stay hidden while the
+    // converter and every file belong to root.
+    std::optional<uid_t> RunAs;
     std::string TmpDir;
 };
 
@@ -99,6 +106,10 @@ TChildResult RunConvert(const std::vector<std::string>& args, const TChildOption
             ::close_range(3, ~0U, 0);
             const rlimit limit{options.OpenFilesLimit, options.OpenFilesLimit};
             ::setrlimit(RLIMIT_NOFILE, &limit);
+        }
+        if (options.RunAs && (::setgroups(0, nullptr) != 0 || ::setgid(*options.RunAs) != 0 ||
+                              ::setuid(*options.RunAs) != 0)) {
+            ::_exit(125);
         }
         ::setenv("TMPDIR", options.TmpDir.c_str(), 1);
         ::execv(pointers[0], pointers.data());
@@ -154,6 +165,24 @@ bool PermissionsBind() {
     return bind;
 }
 
+// Whether the user nobody may run the converter and read the test data: not
+// in a checkout inside root's own home folder, say.
+bool NobodyReachesTheBuild() {
+    static const bool reaches = [] {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const bool can = ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 &&
+                             ::setuid(kNobody) == 0 && ::access(VORPANE_CONVERT, X_OK) == 0 &&
+                             ::access(DataFile("ijg_testorig.jpg").c_str(), R_OK) == 0;
+            ::_exit(can ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }();
+    return reaches;
+}
+
 // ---- The rows -----------------------------------------------------------------------
 
 // One row's world: a scratch folder with an output folder holding an old
@@ -177,6 +206,26 @@ struct TRowContext {
         for (auto undo = Undo.rbegin(); undo != Undo.rend(); ++undo) {
             (*undo)();
         }
+    }
+
+    // Runs the converter as the unprivileged user nobody, whose files the
+    // row makes: the scratch folder opened for it to pass through, the
+    // temporary folder to write; false, and the row skipped, when not root.
+    bool RunAsNobody() {
+        if (::geteuid() != 0) {
+            SkipReason = "needs root to run the converter as another user";
+            return false;
+        }
+        if (!NobodyReachesTheBuild()) {
+            SkipReason = "nobody can't run the converter or read the test data where they are";
+            return false;
+        }
+        Child.RunAs = kNobody;
+        for (const std::string& folder : {Dir.Path().string(), Dir.Path().parent_path().string()}) {
+            ::chmod(folder.c_str(), 0711);
+        }
+        ::chmod(Child.TmpDir.c_str(), 01777);
+        return true;
     }
 
     // Runs the converter without root's power over file permissions, so
@@ -217,6 +266,20 @@ std::string WithClaimedSize(std::string bytes, int width, int height) {
     return bytes;
 }
 
+// Where the entropy-coded data of a JPEG's first scan begins: past the
+// segments before it, each with its length, and the scan's header.
+std::size_t FirstScan(const std::string& jpeg) {
+    const auto word = [&jpeg](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(jpeg.at(at)) << 8 |
+                                        static_cast<unsigned char>(jpeg.at(at + 1)));
+    };
+    std::size_t pos = 2;
+    while (word(pos) != 0xFFDA) {
+        pos += 2 + word(pos + 2);
+    }
+    return pos + 2 + word(pos + 2);
+}
+
 struct TOutcome {
     int Status;
     std::string Message; // a part of what the converter prints; "" for nothing at all
@@ -239,6 +302,8 @@ const std::string kCannotOpen = "missing or not a readable file";
 // Named on standard error, the page kept.
 const std::string kEndsEarly = "the picture is incomplete (premature end of data)";
 const std::string kNoEnd = "the picture is incomplete (no end-of-image marker)";
+const std::string kCorrupt = "the picture is incomplete (corrupt data)";
+const std::string kTooManyScans = "Too many scans (more than 1000)";
 
 const std::vector<TRow>& Rows() {
     static const std::vector<TRow> rows = {
@@ -277,7 +342,7 @@ const std::vector<TRow>& Rows() {
              std::fill_n(photo.begin() + 60000, 16384, '\xFF');
              c.Input("junk.jpg", photo);
          },
-         {0, ""},
+         {0, "junk.jpg: " + kCorrupt},
          {0, "junk.jpg: " + kEndsEarly}},
         {"FillByteBeforeTheFrame",
          [](TRowContext& c) {
@@ -327,19 +392,19 @@ const std::vector<TRow>& Rows() {
          [](TRowContext& c) {
              c.Input("big.jpg", WithClaimedSize(Data("ijg_testorig.jpg"), 16384, 8192));
          },
-         {0, ""},
+         {0, "big.jpg: " + kEndsEarly},
          {0, "big.jpg: " + kEndsEarly}},
         {"HeaderBeyondThePixelLimit",
          [](TRowContext& c) {
              c.Input("huge.jpg", WithClaimedSize(Data("ijg_testorig.jpg"), 16384, 16384));
          },
-         {0, ""},
+         {0, "huge.jpg: " + kEndsEarly},
          {4, "huge.jpg: Picture too large (16384 x 16384 pixels"}},
         {"ProgressiveHeaderBeyondTheMemoryBudget",
          [](TRowContext& c) {
              c.Input("huge.jpg", WithClaimedSize(Data("jd_progressive3.jpg"), 16384, 8192));
          },
-         {0, ""},
+         {0, "huge.jpg: " + kEndsEarly},
          {4, "huge.jpg: Picture too large to decode (16384 x 8192 pixels"}},
         // The kinds a phone makes, each decoded in both modes.
         {"PngPicture",
@@ -372,16 +437,70 @@ const std::vector<TRow>& Rows() {
          {4, "bomb.png: Picture too large (60000 x 60000 pixels"}},
         {"MoreScansThanAnyPhotograph",
          [](TRowContext& c) {
-             // One more than the decoder takes; embedded as it is, it is
-             // the reader's business.
+             // One more than the decoder takes: refused in both modes.
              c.Input("scans.jpg", test::WithScans(test::MakeFlatProgressiveJpeg(64, 48), 1001));
          },
-         {0, ""},
-         {4, "scans.jpg: Too many scans (more than 1000)"}},
+         {4, "scans.jpg: " + kTooManyScans},
+         {4, "scans.jpg: " + kTooManyScans}},
         {"UnknownExtension",
          [](TRowContext& c) { c.Input("photo.txt", Data("ijg_testorig.jpg")); },
          {0, ""},
          {4, "photo.txt: Unknown picture file extension (.txt)"}},
+
+        // Damaged scans and hostile headers: "Original size" walks the data
+        // it embeds as it is, so both modes name what a reader would show
+        // as stripes or take minutes to draw.
+        {"StrayMarkerInTheScan",
+         [](TRowContext& c) {
+             std::string photo = Data("orient_landscape_1.jpg");
+             photo.insert(60000, "\xFF\xF7");
+             c.Input("stray.jpg", photo);
+         },
+         {0, "stray.jpg: " + kCorrupt},
+         {0, "stray.jpg: " + kEndsEarly}},
+        {"RestartMarkersOutOfOrder",
+         [](TRowContext& c) {
+             std::string photo = Data("pil_sample_cmyk_ycck.jpg");
+             photo[photo.find("\xFF\xD1", FirstScan(photo)) + 1] = '\xD2';
+             c.Input("restart.jpg", photo);
+         },
+         {0, "restart.jpg: " + kCorrupt},
+         {0, "restart.jpg: " + kCorrupt}},
+        {"RestartIntervalMissing",
+         [](TRowContext& c) {
+             // The second interval cut out, the later restart markers
+             // renumbered to follow on.
+             std::string photo = Data("pil_sample_cmyk_ycck.jpg");
+             const std::size_t second = photo.find("\xFF\xD0", FirstScan(photo));
+             photo.erase(second, photo.find("\xFF\xD1", second) - second);
+             for (std::size_t at = second; at + 1 < photo.size(); ++at) {
+                 const auto code = static_cast<unsigned char>(photo[at + 1]);
+                 if (photo[at] == '\xFF' && code >= 0xD0 && code <= 0xD7) {
+                     photo[at + 1] = static_cast<char>(0xD0 + (code - 0xD0 + 7) % 8);
+                 }
+             }
+             c.Input("restart.jpg", photo);
+         },
+         {0, "restart.jpg: " + kEndsEarly},
+         {0, "restart.jpg: " + kCorrupt}},
+        {"ScanBombOf5000Scans",
+         [](TRowContext& c) {
+             c.Input("bomb.jpg", test::WithScans(test::MakeFlatProgressiveJpeg(64, 48), 5000));
+         },
+         {4, "bomb.jpg: " + kTooManyScans},
+         {4, "bomb.jpg: " + kTooManyScans}},
+        {"TinyFileClaiming65535Squared",
+         [](TRowContext& c) {
+             c.Input("claim.jpg",
+                     WithClaimedSize(test::MakeFlatProgressiveJpeg(8, 8), 65535, 65535));
+         },
+         {0, "claim.jpg: " + kEndsEarly},
+         {4, "claim.jpg: Picture too large (65535 x 65535 pixels"}},
+        {"PanoramaLongerThanAPage",
+         [](TRowContext& c) { c.Input("pano.jpg", test::MakeFlatProgressiveJpeg(20000, 16)); },
+         {0, "pano.jpg: a page of 20000 x 16 pixels would be larger than PDF readers draw; it is "
+             "14400 x 11.52 points, at 100 pixels per inch"},
+         {0, ""}},
 
         // Made-up paths.
         {"FolderAsInput",
@@ -594,6 +713,38 @@ const std::vector<TRow>& Rows() {
          },
          {2, "album.pdf: File too large"},
          {2, "album.pdf: File too large"},
+         true},
+
+        // ---- Paths a fault once slipped through ----
+        {"CutAfterAnExifThumbnail",
+         [](TRowContext& c) {
+             // The thumbnail in the Exif segment ends in FF D9 of its own;
+             // the photograph's data, cut halfway, has none.
+             const std::string photo = Data("pil_sample_cmyk_ycck.jpg");
+             const std::size_t scan = photo.rfind("\xFF\xDA"); // one scan, after the thumbnails
+             ASSERT_LT(photo.find("\xFF\xD9"), scan);
+             c.Input("cut.jpg", photo.substr(0, scan + (photo.size() - scan) / 2));
+         },
+         {0, "cut.jpg: " + kNoEnd},
+         {0, "cut.jpg: " + kEndsEarly}},
+        {"OutputIsTheUsersOwnLinkInASharedFolder",
+         [](TRowContext& c) {
+             // As in /tmp, owned by root: a link the user made there is
+             // followed, to a document of theirs.
+             if (!c.RunAsNobody()) {
+                 return;
+             }
+             c.Inputs = {DataFile("ijg_testorig.jpg")};
+             const std::string mine = c.OutFolder + "/mine.pdf";
+             WriteFileBytes(mine, kOldOutput);
+             std::filesystem::remove(c.Output);
+             std::filesystem::create_symlink(mine, c.Output);
+             ::chmod(c.OutFolder.c_str(), 01777);
+             ASSERT_EQ(::chown(mine.c_str(), kNobody, kNobody), 0) << std::strerror(errno);
+             ASSERT_EQ(::lchown(c.Output.c_str(), kNobody, kNobody), 0) << std::strerror(errno);
+         },
+         {0, ""},
+         {0, ""},
          true},
     };
     return rows;

@@ -399,6 +399,12 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
          out.File(QStringLiteral("gone.pdf")),
          "\nNo files existing!\n" + gone + ": missing or not a readable file",
          {}},
+        // A path through a file names nothing there, as a missing one.
+        {1,
+         {photo, photo + "/b.jpg"},
+         out.File(QStringLiteral("through.pdf")),
+         "\nNo files existing!\n" + photo + "/b.jpg: missing or not a readable file",
+         {}},
         {0,
          {photo, damaged},
          out.File(QStringLiteral("undecodable.pdf")),
@@ -445,24 +451,29 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
 TEST(OutcomeMessageTest, PhotosLeftOutAndIncompleteAreNamedWithWhy) {
     const TSkippedFile bad{"/p/bad.jpg", "JPEG error #53", TReasonKind::rkUndecodable};
     const TSkippedFile cut{"/p/cut.jpg", "Premature end of JPEG file", TReasonKind::rkNone};
+    const TSkippedFile wide{"/p/wide.jpg", "at 100 pixels per inch", TReasonKind::rkPageTooLarge};
     const struct {
         std::int32_t result;
         TRunReport report;
         QString text;
     } rows[] = {
         {rcDone,
-         {{}, {}, {}, {bad}, {cut}, {}},
+         {{}, {}, {}, {bad}, {cut}, {}, {}, {}},
          "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n/p/bad.jpg: "
          "JPEG error #53\n\nThis photo's data was incomplete; its page shows what there was:\n"
          "/p/cut.jpg: Premature end of JPEG file"},
         {rcDone,
-         {{}, {}, {}, {}, {cut, cut}, {}},
+         {{}, {}, {}, {}, {cut, cut}, {}, {}, {}},
          "\nCongratulation! Converting Successed!\n\nThese photos' data was incomplete; their "
          "pages show what there was:\n/p/cut.jpg: Premature end of JPEG file\n/p/cut.jpg: "
          "Premature end of JPEG file"},
+        {rcDone,
+         {{}, {}, {}, {}, {}, {}, {wide}, {}},
+         "\nCongratulation! Converting Successed!\n\nThis photo's page is smaller, so that PDF "
+         "readers can show it:\n/p/wide.jpg: at 100 pixels per inch"},
         // Skipping left nothing to write.
         {rcNoFiles,
-         {{}, {}, {}, {bad}, {}, {}},
+         {{}, {}, {}, {bad}, {}, {}, {}, {}},
          "\nNo PDF written: no listed file could be converted.\n\nThis listed file gave no "
          "page:\n/p/bad.jpg: JPEG error #53"},
     };
@@ -677,13 +688,19 @@ TEST_F(ConvertTest, TheOptionsDialogsChoicesReachTheRunAsVorpaneConvertsOptionsD
         QString extra;         // the list's file besides the first two
     };
     const TCase cases[] = {
-        {"A4, 10 mm, original",
+        // The list's first paper and its last.
+        {"A3, 10 mm, original",
          1,
          [&](TPageOptionsDialog& Dialog) {
-             paper(Dialog, 2);
+             paper(Dialog, 1);
              type(Dialog.Margin, "10");
          },
-         {"--paper", "A4", "--margin", "10mm"},
+         {"--paper", "A3", "--margin", "10mm"},
+         {}},
+        {"Legal, original",
+         1,
+         [&](TPageOptionsDialog& Dialog) { paper(Dialog, 5); },
+         {"--paper", "Legal"},
          {}},
         {"Letter, 12.5 mm, same size",
          0,

@@ -123,16 +123,28 @@ TEST_F(ConversionRunOriginal, NoOutputPathOrNoFilesGiveNoFilesWithoutAReport) {
     ExpectOldOutputAndNoStrays();
 }
 
+// Both ways of starting the document: unnamed (O_TMPFILE) and, as where
+// the file system lacks that, a hidden file.
 TEST_F(ConversionRunOriginal, StopWhileTheSecondOfThreeImagesIsEmbeddedKeepsTheOldFile) {
-    TOriginalRun run;
-    run.onReport = [&](const TReport& r) {
-        if (r.text == files[1]) {
-            StopConverting = true; // as a click on Stop during the drain would
-        }
-    };
-    EXPECT_EQ(run.Run(files, output), rcStopped);
-    EXPECT_EQ(run.reports.back(), (TReport{"Finished!", 0, 0}));
-    ExpectOldOutputAndNoStrays();
+    for (const bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "O_TMPFILE" : "hidden file");
+        AllowUnnamedOutputs(unnamed);
+        TOriginalRun run;
+        run.onReport = [&](const TReport& r) {
+            if (r.text == files[1]) {
+                StopConverting = true; // as a click on Stop during the drain would
+            }
+        };
+        EXPECT_EQ(run.Run(files, output), rcStopped);
+        EXPECT_EQ(run.reports.back(), (TReport{"Finished!", 0, 0}));
+        ExpectOldOutputAndNoStrays();
+        TOriginalRun done;
+        EXPECT_EQ(done.Run(files, dir.File("new.pdf")), rcDone);
+        EXPECT_EQ(OtherFiles(dir, {"p0.jpg", "p1.jpg", "p2.jpg", "out.pdf", "new.pdf"}),
+                  std::vector<std::string>{});
+        fs::remove(dir.File("new.pdf"));
+    }
+    AllowUnnamedOutputs(true);
 }
 
 TEST_F(ConversionRunOriginal, StopBeforeTheTestsEndsWithoutWriting) {
@@ -332,6 +344,7 @@ TEST_F(ConversionRunSameSize, TellsEachPhaseBeforeItsReports) {
     const std::vector<std::pair<TRunPhase, std::size_t>> expected = {{TRunPhase::rpStarting, 0},
                                                                      {TRunPhase::rpPreparing, 1},
                                                                      {TRunPhase::rpEmbedding, 3},
+                                                                     {TRunPhase::rpCommitting, 5},
                                                                      {TRunPhase::rpFinished, 5}};
     EXPECT_EQ(phases, expected);
 }
@@ -389,6 +402,23 @@ TEST_F(ConversionRunSameSize, StopWhileTheSecondOfThreeIsEmbeddedLeavesNoTempora
     EXPECT_EQ(Run(files), rcStopped);
     EXPECT_EQ(ReadFileBytes(output), "old document");
     EXPECT_TRUE(NothingLeft());
+}
+
+// The sync of a large document can take seconds: a stop that comes then,
+// before the rename, keeps the old output too.
+TEST_F(ConversionRunSameSize, StopWhileTheDocumentIsSyncedKeepsTheOldFile) {
+    TRunOptions options = SizeOptions(true, 90, 64, 48, false);
+    options.Phase = [](TRunPhase phase) {
+        if (phase == TRunPhase::rpCommitting) {
+            RequestStop();
+        }
+    };
+    EXPECT_EQ(ConversionRun(files, output, {}, options), rcStopped);
+    EXPECT_EQ(ReadFileBytes(output), "old document");
+    EXPECT_TRUE(NothingLeft());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}),
+              static_cast<std::ptrdiff_t>(files.size()) + 1)
+        << "no unfinished document beside the output";
 }
 
 // One worker, or two: the second has started file 1 when file 0 is
