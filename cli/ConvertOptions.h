@@ -1,7 +1,7 @@
 // The command line of vorpane-convert, parsed into what ConversionRun needs.
 #pragma once
 
-#include "run/RunOptions.h"
+#include "rundata/RunOptions.h"
 
 #include <cstdint>
 #include <istream>

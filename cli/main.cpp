@@ -4,7 +4,7 @@
 #include "Errors.h"
 #include "MessageQueue.h"
 #include "PrintableText.h"
-#include "pdf/AtomicOutputFile.h"
+#include "io/AtomicOutputFile.h"
 #include "prepare/JpegUtils.h"
 #include "run/ConversionRun.h"
 

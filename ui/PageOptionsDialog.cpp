@@ -1,5 +1,7 @@
 #include "PageOptionsDialog.h"
 
+#include "Application.h"
+
 #include "pdf/PaperSize.h"
 
 #include <QCheckBox>
@@ -107,7 +109,7 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     ColourProfiles->setChecked(Options.ColourProfiles);
     Grey->setChecked(Options.Grey);
     OtherKinds->setChecked(Options.OtherKinds);
-    connect(Paper, &QComboBox::currentIndexChanged, this, [this] { PaperChanged(); });
+    connect(Paper, &QComboBox::currentIndexChanged, this, Guarded([this] { PaperChanged(); }));
 }
 
 void TPageOptionsDialog::PaperChanged() {

@@ -8,7 +8,7 @@
 // (or the fixed layout's) at start.
 #pragma once
 
-#include "run/RunOptions.h"
+#include "rundata/RunOptions.h"
 
 #include <QCoreApplication>
 #include <QDialog>

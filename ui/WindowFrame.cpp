@@ -3,6 +3,7 @@
 // shape.
 #include "Unit1.h"
 
+#include "Application.h"
 #include "PageOptionsDialog.h"
 #include "WindowLayout.h"
 
@@ -329,13 +330,11 @@ bool TForm1::event(QEvent* Event) {
         // recomputed once after all of them.
         if (!shapeUpdatePending_ && !region_.isEmpty()) {
             shapeUpdatePending_ = true;
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    shapeUpdatePending_ = false;
-                    UpdateShape();
-                },
-                Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, Guarded([this] {
+                                          shapeUpdatePending_ = false;
+                                          UpdateShape();
+                                      }),
+                                      Qt::QueuedConnection);
         }
         return true;
     }

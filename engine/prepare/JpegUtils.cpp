@@ -292,7 +292,7 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
                 if (!TFileHandle::OpenForReading(source).Valid()) {
                     const int err = errno;
                     if (IsMachineErrno(err)) {
-                        throw EFileError("Cannot open file " + SystemErrorText(source, err), err);
+                        throw CannotOpenFile(source, err);
                     }
                     notes.NoPage = JpegCheckText(TJpegCheck::jcCannotOpen);
                     notes.NoPageKind = OpenFailureKind(err);
@@ -300,9 +300,7 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
                 }
             } else if ((prepared.Missing = MissingFileError(source)) != 0) {
                 if (everyPage || IsMachineErrno(prepared.Missing)) {
-                    throw EFileError("Cannot open file " +
-                                         SystemErrorText(source, prepared.Missing),
-                                     prepared.Missing);
+                    throw CannotOpenFile(source, prepared.Missing);
                 }
                 return prepared;
             }
@@ -345,7 +343,7 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
                 Report->Kind = ReasonKindOf(error);
             }
             throw;
-        } catch (...) {
+        } catch (...) { // no std::exception, but still named and on its way
             if (Report != nullptr) {
                 Report->FailedFile = source;
             }

@@ -11,11 +11,11 @@
 #pragma once
 
 #include "Progress.h"
-#include "picture/Bitmap24.h"
-#include "prepare/RunFolder.h"
+#include "bitmap/Bitmap24.h"
+#include "io/RunFolder.h"
 #include "resample/Resampler.h"
-#include "run/RunOptions.h"
-#include "run/RunReport.h"
+#include "rundata/RunOptions.h"
+#include "rundata/RunReport.h"
 
 #include <atomic>
 #include <cstdint>

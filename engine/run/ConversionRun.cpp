@@ -3,12 +3,12 @@
 #include "Errors.h"
 #include "FileHandle.h"
 #include "MessageQueue.h"
+#include "io/AtomicOutputFile.h"
+#include "io/RunFolder.h"
 #include "jpeg/ExifOrientation.h"
-#include "pdf/AtomicOutputFile.h"
 #include "pdf/PdfWriter.h"
 #include "prepare/JpegUtils.h"
 #include "prepare/OtherPictures.h"
-#include "prepare/RunFolder.h"
 #include "run/ListTest.h"
 #include "run/ProfileTable.h"
 
@@ -228,7 +228,7 @@ int TConversion::OpenError(const std::string& file) {
     }
     const int err = errno;
     if (IsMachineErrno(err)) {
-        throw EFileError("Cannot open file " + SystemErrorText(file, err), err);
+        throw CannotOpenFile(file, err);
     }
     return err;
 }
@@ -367,6 +367,12 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         }
         return AbortRun(rcAborted);
     } catch (...) {
+        // Nothing of ours throws anything else, but a progress callback
+        // may: the run still ends without a document, and says so.
+        if (report_ != nullptr) {
+            report_->Reason = "an unknown error";
+            report_->Kind = TReasonKind::rkWriteFailed;
+        }
         return AbortRun(rcAborted);
     }
     output_.reset();

@@ -289,7 +289,12 @@ TEST_F(ConvertTest, TheProgressStripCountsReportsAgainstTheReportsExpected) {
 
 TEST_F(ConvertTest, TheStatusTextCountsThePhotographsDone) {
     const std::vector<std::string> files = {"/p/1.jpg", "/p/2.jpg", "/p/3.jpg"};
+    constexpr TRunPhase start = TRunPhase::rpStarting;
+    constexpr TRunPhase prep = TRunPhase::rpPreparing;
+    constexpr TRunPhase embed = TRunPhase::rpEmbedding;
+    constexpr TRunPhase end = TRunPhase::rpFinished;
     struct TReport {
+        TRunPhase phase;
         const char* text;
         std::int64_t done;
     };
@@ -300,22 +305,28 @@ TEST_F(ConvertTest, TheStatusTextCountsThePhotographsDone) {
     } cases[] = {
         // "Same size": the preparation's place in the list; a file it left
         // out (2) gives no report, embedding the prepared ones none counted.
-        {true, {{"converting..", 0}, {"/p/1.jpg", 1}}, "Converting... 1 / 3"},
-        {true, {{"/p/1.jpg", 1}, {"/p/3.jpg", 3}, {"/tmp/run/0.jpg", 900}}, "Converting... 3 / 3"},
+        {true, {{start, "converting..", 0}, {prep, "/p/1.jpg", 1}}, "Converting... 1 / 3"},
         {true,
-         {{"/p/1.jpg", 1}, {"/tmp/run/0.jpg", 1}, {"/tmp/run/1.jpg", 2}},
-         "Converting... 1 / 3"},
-        // "Original size": each photograph embedded.
-        {false, {{"converting..", 0}, {"/p/1.jpg", 100}, {"/p/2.jpg", 200}}, "Converting... 2 / 3"},
-        {false,
-         {{"/p/1.jpg", 1}, {"/p/2.jpg", 2}, {"/p/3.jpg", 3}, {"Finished!", 0}},
+         {{prep, "/p/1.jpg", 1}, {prep, "/p/3.jpg", 3}, {embed, "/tmp/run/0.jpg", 900}},
          "Converting... 3 / 3"},
+        {true,
+         {{prep, "/p/1.jpg", 1}, {embed, "/tmp/run/0.jpg", 1}, {embed, "/tmp/run/1.jpg", 2}},
+         "Converting... 1 / 3"},
+        // "Original size": each photograph embedded, whatever its name.
+        {false,
+         {{start, "converting..", 0}, {embed, "/p/1.jpg", 100}, {embed, "/p/2.jpg", 200}},
+         "Converting... 2 / 3"},
+        {false,
+         {{embed, "/p/1.jpg", 1}, {embed, "Finished!", 2}, {embed, "/p/3.jpg", 3}},
+         "Converting... 3 / 3"},
+        {false, {{embed, "/p/1.jpg", 1}, {end, "Finished!", 0}}, "Converting... 1 / 3"},
     };
     for (const auto& c : cases) {
         form->StartProgressStrip(c.sameSize);
         form->StartRunCount(files);
         EXPECT_EQ(form->Label1->text(), QStringLiteral("Converting... 0 / 3"));
         for (const TReport& report : c.reports) {
+            form->FollowRunPhase(report.phase);
             UpdateProgressStrip(report.text, 0, report.done);
         }
         EXPECT_EQ(form->Label1->text(), QString::fromLatin1(c.shown));

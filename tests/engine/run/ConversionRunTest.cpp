@@ -2,7 +2,7 @@
 #include "Errors.h"
 #include "MessageQueue.h"
 #include "TestSupport.h"
-#include "pdf/AtomicOutputFile.h"
+#include "io/AtomicOutputFile.h"
 #include "prepare/JpegUtils.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "prepare/RunFolder.h"
+#include "io/RunFolder.h"
 
 #include "Errors.h"
 
@@ -83,7 +83,7 @@ TRunFolder::TRunFolder() {
     const std::string privateFolder = TempFolder();
     const TFileHandle parent = OpenFolder(AT_FDCWD, privateFolder.c_str());
     if (!parent.Valid()) {
-        throw EFileError("Cannot use folder " + SystemErrorText(privateFolder, errno));
+        throw FileError("Cannot use folder", privateFolder, errno);
     }
     // Held until the new folder is locked too. Where the file system has no
     // locks, nothing is swept: every run's lock fails alike, so no live
@@ -93,13 +93,13 @@ TRunFolder::TRunFolder() {
     }
     std::string folder = privateFolder + kRunPrefix + std::to_string(::getpid()) + "-XXXXXX";
     if (::mkdtemp(folder.data()) == nullptr) {
-        throw EFileError("Cannot create folder " + SystemErrorText(folder, errno));
+        throw FileError("Cannot create folder", folder, errno);
     }
     folder_ = OpenFolder(AT_FDCWD, folder.c_str());
     if (!folder_.Valid()) {
         const int err = errno;
         ::rmdir(folder.c_str());
-        throw EFileError("Cannot use folder " + SystemErrorText(folder, err));
+        throw FileError("Cannot use folder", folder, err);
     }
     Lock(folder_.Fd(), LOCK_EX | LOCK_NB);
     path_ = folder + '/';
@@ -122,13 +122,13 @@ std::string TempFolder() {
     }
     folder += "vorpane-" + std::to_string(::geteuid());
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        throw EFileError("Cannot create folder " + SystemErrorText(folder, errno));
+        throw FileError("Cannot create folder", folder, errno);
     }
     // Another user may have put something in our way first: only a real
     // folder of our own will do.
     struct stat st {};
     if (::lstat(folder.c_str(), &st) != 0) {
-        throw EFileError("Cannot use folder " + SystemErrorText(folder, errno));
+        throw FileError("Cannot use folder", folder, errno);
     }
     if (!S_ISDIR(st.st_mode)) {
         throw EFileError("Cannot use folder " + folder +
@@ -138,13 +138,13 @@ std::string TempFolder() {
     // folder used even if the name was swapped since lstat.
     TFileHandle handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!handle.Valid() || ::fstat(handle.Fd(), &st) != 0) {
-        throw EFileError("Cannot use folder " + SystemErrorText(folder, errno));
+        throw FileError("Cannot use folder", folder, errno);
     }
     if (st.st_uid != ::geteuid()) {
         throw EFileError("Cannot use folder " + folder + ": it belongs to another user");
     }
     if ((st.st_mode & 077) != 0 && ::fchmod(handle.Fd(), 0700) != 0) {
-        throw EFileError("Cannot close folder to others " + SystemErrorText(folder, errno));
+        throw FileError("Cannot close folder to others", folder, errno);
     }
     return folder + '/';
 }

@@ -8,7 +8,7 @@
 #include "Progress.h"
 #include "pdf/DocumentInfo.h"
 #include "pdf/PageLayout.h"
-#include "run/PagePolicy.h"
+#include "rundata/PagePolicy.h"
 
 #include <cstdint>
 

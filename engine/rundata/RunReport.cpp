@@ -1,4 +1,4 @@
-#include "run/RunReport.h"
+#include "rundata/RunReport.h"
 
 #include "Errors.h"
 
