@@ -125,7 +125,11 @@ bool PreparePicture(TSource& source, const std::string& tempName, std::uint8_t q
     const auto pictureHeight = static_cast<std::uint16_t>(source.Height());
     std::uint32_t newWidth = width;
     std::uint32_t newHeight = height;
-    if (height == 0) {
+    if (notes.Fit) {
+        const TPixelSize fitted = FitInside(pictureWidth, pictureHeight, width, height);
+        newWidth = fitted.Width;
+        newHeight = fitted.Height;
+    } else if (height == 0) {
         newHeight = HeightForWidth(pictureHeight, pictureWidth, width);
     } else if (width == 0) {
         newWidth = WidthForHeight(pictureHeight, pictureWidth, height);
@@ -187,6 +191,23 @@ std::uint32_t HeightForWidth(std::uint16_t SourceHeight, std::uint16_t SourceWid
 std::uint32_t WidthForHeight(std::uint16_t SourceHeight, std::uint16_t SourceWidth,
                              std::uint16_t Height) {
     return RoundedQuotient(std::uint32_t{SourceWidth} * Height, SourceHeight);
+}
+
+TPixelSize FitInside(std::uint16_t SourceWidth, std::uint16_t SourceHeight, std::uint16_t BoxWidth,
+                     std::uint16_t BoxHeight) {
+    if ((BoxWidth == 0 || SourceWidth <= BoxWidth) &&
+        (BoxHeight == 0 || SourceHeight <= BoxHeight)) {
+        return {SourceWidth, SourceHeight};
+    }
+    // The side that reaches the box first is the box's; a picture of the
+    // box's own proportions takes both.
+    const bool widthBound =
+        BoxHeight == 0 || (BoxWidth != 0 && std::uint64_t{SourceWidth} * BoxHeight >=
+                                                std::uint64_t{SourceHeight} * BoxWidth);
+    if (widthBound) {
+        return {BoxWidth, std::max(HeightForWidth(SourceHeight, SourceWidth, BoxWidth), 1u)};
+    }
+    return {std::max(WidthForHeight(SourceHeight, SourceWidth, BoxHeight), 1u), BoxHeight};
 }
 
 bool SaveAsJpeg(const TBitmap24& Bitmap, const std::string& FileName, std::uint8_t Quality,
@@ -268,6 +289,7 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
             TPrepared prepared;
             TPrepareNotes& notes = prepared.Notes;
             notes.CutComputedSide = Options.Policy == TPagePolicy::ppLeaveOut;
+            notes.Fit = Options.Fit;
             if (skipBad) {
                 // A file that can't be read is left out in the words of
                 // "Original size"; a machine that can't open it ends the

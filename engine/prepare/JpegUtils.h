@@ -64,7 +64,7 @@ extern std::atomic<bool> StopPreparing;
 // first failing file's in list order; it leaves once every worker has
 // stopped, and deletes what they made after that file. The file the
 // calling thread waits for is always started before any other, so the
-// file at a stop is the one finished. Quality, Width, Height, UseTriangle,
+// file at a stop is the one finished. Quality, Width, Height, Fit, UseTriangle,
 // Layout.AutoOrient and ColourProfiles (KeepProfile) are PrepareImage's,
 // Policy and Jobs as above; the other fields of Options are not read here.
 bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
@@ -84,6 +84,9 @@ struct TPrepareNotes {
     // to its low 16 bits, as the window's design has it (the page is then
     // squashed, and Squashed says so); false: such a page is refused.
     bool CutComputedSide = true;
+    // In: Width x Height is a box the picture is scaled to fit inside,
+    // keeping its proportions (FitInside), rather than the page's size.
+    bool Fit = false;
     // Out: why no file was written, and its kind.
     std::string NoPage;
     TReasonKind NoPageKind = TReasonKind::rkNone;
@@ -96,7 +99,8 @@ struct TPrepareNotes {
 
 // Loads FileName (as LoadPicture), scales it when Width or Height is given
 // (one of them 0: the other follows the picture's aspect ratio; both given:
-// the picture is stretched to exactly that size) with Lanczos3, or the
+// the picture is stretched to exactly that size; with Notes->Fit, the box it
+// is scaled to fit inside, FitInside) with Lanczos3, or the
 // triangle filter when UseTriangle, and writes it to TempName (SaveAsJpeg).
 // The pixels are ResampleBitmap's, but a JPEG is scaled (or encoded again)
 // band by band as it decodes, never held at full size; with SpareThread a
@@ -126,6 +130,18 @@ std::uint32_t HeightForWidth(std::uint16_t SourceHeight, std::uint16_t SourceWid
                              std::uint16_t Width);
 std::uint32_t WidthForHeight(std::uint16_t SourceHeight, std::uint16_t SourceWidth,
                              std::uint16_t Height);
+
+// The largest size inside BoxWidth x BoxHeight with the proportions of
+// SourceWidth x SourceHeight, the free side rounded as HeightForWidth and
+// WidthForHeight round it (at least 1); the source's own size when it fits
+// already, as a picture is never enlarged. A box side of 0 sets no bound.
+struct TPixelSize {
+    std::uint32_t Width = 0;
+    std::uint32_t Height = 0;
+    bool operator==(const TPixelSize&) const = default;
+};
+TPixelSize FitInside(std::uint16_t SourceWidth, std::uint16_t SourceHeight, std::uint16_t BoxWidth,
+                     std::uint16_t BoxHeight);
 
 // Encodes Bitmap as one colour, sequential, baseline JPEG with libjpeg's
 // default compression settings at Quality (held to 1 ... 100) and writes it
