@@ -96,16 +96,20 @@ double ParseMargin(std::string_view text) {
     return *margin;
 }
 
-void ParseSize(std::string_view text, TConvertOptions& options) {
+// --size WxH, or with fit --fit WxH: the box each picture keeps its
+// proportions in.
+void ParseSize(std::string_view text, TConvertOptions& options, bool fit = false) {
     const auto x = text.find_first_of("xX");
     if (x == std::string_view::npos) {
-        throw EUsageError("--size needs WIDTHxHEIGHT, not '" + std::string(text) + "'");
+        throw EUsageError(std::string(fit ? "--fit" : "--size") + " needs WIDTHxHEIGHT, not '" +
+                          std::string(text) + "'");
     }
     options.Run.Width =
         static_cast<std::uint16_t>(ParseNumber(text.substr(0, x), 0, kMaxSide, "The width"));
     options.Run.Height =
         static_cast<std::uint16_t>(ParseNumber(text.substr(x + 1), 0, kMaxSide, "The height"));
     options.Run.SameSize = true;
+    options.Run.Fit = fit;
 }
 
 } // namespace
@@ -130,11 +134,13 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
         kSubject,
         kKeywords,
         kCreationDate,
+        kFit,
     };
     static const option kOptions[] = {
         {"output", required_argument, nullptr, 'o'},
         {"original", no_argument, nullptr, kOriginal},
         {"size", required_argument, nullptr, kSize},
+        {"fit", required_argument, nullptr, kFit},
         {"quality", required_argument, nullptr, kQuality},
         {"triangle", no_argument, nullptr, kTriangle},
         {"files-from", required_argument, nullptr, kFilesFrom},
@@ -194,6 +200,9 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
             break;
         case kSize:
             ParseSize(optarg, options);
+            break;
+        case kFit:
+            ParseSize(optarg, options, true);
             break;
         case kQuality:
             options.Run.Quality =
@@ -345,6 +354,8 @@ std::string UsageText() {
            std::to_string(kMaxSide) +
            "\n"
            "                     (0 for one side keeps the aspect ratio; 0x0 re-encodes as is)\n"
+           "  --fit WxH          like --size, but each image keeps its proportions: scaled to\n"
+           "                     the largest size inside W x H, never enlarged\n"
            "  --quality Q        JPEG quality 1 to 100 for --size (default 100)\n"
            "  --triangle         the triangle filter instead of Lanczos3 for --size\n"
            "  --files-from F     read the paths from F ('-' for standard input), one per line\n"
@@ -376,6 +387,7 @@ std::string UsageText() {
            "\n"
            "Examples:\n"
            "  vorpane-convert --auto-orient -o album.pdf *.jpg\n"
+           "  vorpane-convert --auto-orient --fit 1600x1600 -o album.pdf *.jpg\n"
            "  vorpane-convert --paper A4 --margin 10mm -o print.pdf *.jpg\n"
            "  vorpane-convert --dpi 300 -o photos.pdf *.jpg\n"
            "  vorpane-convert --skip-bad --size 1600x0 -o album.pdf *.jpg\n"

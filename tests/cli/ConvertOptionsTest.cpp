@@ -41,6 +41,12 @@ TEST(ConvertOptions, SizeQualityAndFilterInEveryForm) {
     EXPECT_EQ(b.Files, std::vector<std::string>{"-dash.jpg"});
     EXPECT_FALSE(Parse({"--size", "10x10", "--original", "-o", "o", "a"}).Run.SameSize)
         << "the last mode given wins";
+    EXPECT_FALSE(a.Run.Fit);
+    const TConvertOptions fit = Parse({"--fit=1600X1200", "-o", "o", "a"});
+    EXPECT_TRUE(fit.Run.SameSize && fit.Run.Fit);
+    EXPECT_EQ(fit.Run.Width, 1600);
+    EXPECT_EQ(fit.Run.Height, 1200);
+    EXPECT_FALSE(Parse({"--fit", "10x10", "--size", "10x10", "-o", "o", "a"}).Run.Fit);
 }
 
 TEST(ConvertOptions, PageLayoutsInPoints) {
@@ -91,6 +97,8 @@ TEST(ConvertOptions, BadUsageIsRefusedWithAReason) {
         {"--size", "-1x10", "-o", "o", "a"},     // negative
         {"--size", "70000x600", "-o", "o", "a"}, // would wrap in 16 bits
         {"--size", "8x6!", "-o", "o", "a"},      // trailing junk
+        {"--fit", "1600", "-o", "o", "a"},       // no height
+        {"--fit", "32768x10", "-o", "o", "a"},   // past the resampler's limit
         {"--quality", "0", "-o", "o", "a"},      // below 1
         {"--quality", "101", "-o", "o", "a"},    // above 100
         {"--quality", "9a", "-o", "o", "a"},
