@@ -157,7 +157,9 @@ int Convert(TConvertOptions& options) {
     switch (result) {
     case rcDone:
         if (!options.Quiet && ::isatty(STDERR_FILENO) != 0) {
-            std::cerr << PrintableText(options.Output) << ": " << progress.Embedded() << " pages\n";
+            std::cerr << PrintableText(options.Output) << ": " << report.Pages
+                      << (report.Pages == 1 ? " page, " : " pages, ")
+                      << SizeText(report.DocumentSize) << "\n";
         }
         return ecDone;
     case rcNoFiles:

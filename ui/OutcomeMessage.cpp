@@ -4,6 +4,7 @@
 #include "PrintableText.h"
 #include "run/ConversionRun.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 
 namespace vorpane {
@@ -54,6 +55,23 @@ QString NamedFilesText(const TRunReport& Report) {
                      QStringLiteral("The pages of these listed files are squashed:"));
 }
 
+// What was made: "album.pdf: 132 pages, 11.5 MB", or nothing when the
+// report doesn't say.
+QString MadeText(const TRunReport& Report) {
+    if (Report.OutputFile.empty()) {
+        return {};
+    }
+    const std::string& output = Report.OutputFile;
+    const QString name = ShownText(output.substr(output.find_last_of('/') + 1));
+    const QString size = QString::fromStdString(SizeText(Report.DocumentSize));
+    const int pages = static_cast<int>(Report.Pages);
+    return QLatin1Char('\n') +
+           (pages == 1
+                ? QCoreApplication::translate("OutcomeMessage", "%1: 1 page, %2").arg(name, size)
+                : QCoreApplication::translate("OutcomeMessage", "%1: %n pages, %2", nullptr, pages)
+                      .arg(name, size));
+}
+
 // "No files existing!" was written for a listed file that is gone. A file
 // that is there but can't be embedded as it is gets its own words.
 QString NoFilesText(const TRunReport& Report) {
@@ -81,7 +99,8 @@ TOutcomeMessage OutcomeMessage(std::int32_t Result, const TRunReport& Report) {
         return {QMessageBox::Information, information, NoFilesText(Report)};
     case rcDone:
         return {QMessageBox::Information, information,
-                QStringLiteral("\nCongratulation! Converting Successed!") + NamedFilesText(Report)};
+                QStringLiteral("\nCongratulation! Converting Successed!") + MadeText(Report) +
+                    NamedFilesText(Report)};
     case rcAborted: {
         QString text = QStringLiteral("\nAborted!");
         if (!Report.Reason.empty()) {

@@ -272,7 +272,13 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         if (result == TWriteResult::wrStopped || StopConverting.load()) {
             return AbortRun(rcStopped);
         }
+        const std::int64_t size = output_->Stream().Position();
         output_->Commit();
+        if (report_ != nullptr) {
+            report_->OutputFile = outputFile;
+            report_->Pages = embed_.size();
+            report_->DocumentSize = size;
+        }
     } catch (const std::exception& error) {
         if (report_ != nullptr) {
             report_->Reason = error.what();

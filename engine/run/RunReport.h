@@ -4,6 +4,8 @@
 // caller chooses its words without looking at the file again.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <vector>
@@ -55,7 +57,16 @@ struct TRunReport {
     // computed to keep the aspect ratio, passed 65535 and was cut to its
     // low 16 bits, each with rkPageTooLarge: their pages are squashed.
     std::vector<TSkippedFile> Squashed;
+    // rcDone: what was made, for the line that says so: the output as
+    // named, its pages and its size in bytes.
+    std::string OutputFile;
+    std::size_t Pages = 0;
+    std::int64_t DocumentSize = 0;
 };
+
+// A size as people read it, in decimal units with one decimal below
+// a thousand of the next: "532 bytes", "87.4 kB", "11.5 MB", "1.2 GB".
+std::string SizeText(std::int64_t Bytes);
 
 // The kind of an error that a file's preparation raised.
 TReasonKind ReasonKindOf(const std::exception& Error);

@@ -36,6 +36,15 @@ namespace {
 using test::TErrorBoxCatcher;
 using test::TScratchFolder;
 
+// The success message's first lines for a document of Pages pages at Pdf.
+QString Success(const QString& Pdf, int Pages) {
+    return QStringLiteral("\nCongratulation! Converting Successed!\n%1: %2 page%3, %4")
+        .arg(QFileInfo(Pdf).fileName())
+        .arg(Pages)
+        .arg(Pages == 1 ? "" : "s")
+        .arg(QString::fromStdString(SizeText(QFileInfo(Pdf).size())));
+}
+
 struct TShown {
     int Icon;
     QString Caption;
@@ -350,8 +359,8 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
     // Twelve files that give no page: ten are named, the box says how many
     // more there are.
     QStringList manyGone = {photo};
-    QString manyGoneText = QStringLiteral("\nCongratulation! Converting Successed!\n\n"
-                                          "These listed files gave no page:");
+    // {made}: the line that says what was made, known once it is.
+    QString manyGoneText = QStringLiteral("{made}\n\nThese listed files gave no page:");
     for (int i = 0; i < 12; ++i) {
         manyGone << photos.File(QStringLiteral("gone%1.jpg").arg(i));
         if (i < 10) {
@@ -370,8 +379,7 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
         {0,
          {photo, gone},
          out.File(QStringLiteral("same.pdf")),
-         "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n" + gone +
-             ": No such file or directory",
+         "{made}\n\nThis listed file gave no page:\n" + gone + ": No such file or directory",
          {}},
         {0, manyGone, out.File(QStringLiteral("many.pdf")), manyGoneText, {}},
         {1,
@@ -399,10 +407,9 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
         {0,
          {photo, oddGone},
          out.File(QStringLiteral("odd.pdf")),
-         "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n" + oddShown +
-             ": No such file or directory",
+         "{made}\n\nThis listed file gave no page:\n" + oddShown + ": No such file or directory",
          {}},
-        {1, {photo}, notes, QStringLiteral("\nCongratulation! Converting Successed!"), {}},
+        {1, {photo}, notes, QStringLiteral("{made}"), {}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.output.toStdString());
@@ -422,7 +429,8 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
         } else {
             EXPECT_TRUE(errors.Texts.isEmpty()) << errors.Texts.join('|').toStdString();
             ASSERT_EQ(shown.size(), 1u);
-            EXPECT_EQ(shown[0].Text, c.message);
+            EXPECT_EQ(shown[0].Text,
+                      QString(c.message).replace(QStringLiteral("{made}"), Success(c.output, 1)));
         }
         ExpectIdleLook();
     }
@@ -437,18 +445,24 @@ TEST(OutcomeMessageTest, PhotosLeftOutAndIncompleteAreNamedWithWhy) {
         QString text;
     } rows[] = {
         {rcDone,
-         {{}, {}, {}, {bad}, {cut}, {}},
-         "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n/p/bad.jpg: "
+         {{}, {}, {}, {bad}, {cut}, {}, "/p/album.pdf", 132, 11'460'000},
+         "\nCongratulation! Converting Successed!\nalbum.pdf: 132 pages, 11.5 MB\n\nThis listed "
+         "file gave no page:\n/p/bad.jpg: "
          "JPEG error #53\n\nThis photo's data was incomplete; its page shows what there was:\n"
          "/p/cut.jpg: Premature end of JPEG file"},
         {rcDone,
-         {{}, {}, {}, {}, {cut, cut}, {}},
+         {{}, {}, {}, {}, {cut, cut}, {}, "out.pdf", 1, 999},
+         "\nCongratulation! Converting Successed!\nout.pdf: 1 page, 999 bytes\n\nThese photos' "
+         "data was incomplete; their pages show what there was:\n/p/cut.jpg: Premature end of "
+         "JPEG file\n/p/cut.jpg: Premature end of JPEG file"},
+        {rcDone,
+         {{}, {}, {}, {}, {cut, cut}, {}, {}, 0, 0},
          "\nCongratulation! Converting Successed!\n\nThese photos' data was incomplete; their "
          "pages show what there was:\n/p/cut.jpg: Premature end of JPEG file\n/p/cut.jpg: "
          "Premature end of JPEG file"},
         // Skipping left nothing to write.
         {rcNoFiles,
-         {{}, {}, {}, {bad}, {}, {}},
+         {{}, {}, {}, {bad}, {}, {}, {}, 0, 0},
          "\nNo PDF written: no listed file could be converted.\n\nThis listed file gave no "
          "page:\n/p/bad.jpg: JPEG error #53"},
     };
@@ -474,13 +488,12 @@ TEST_F(ConvertTest, ASuccessNamesIncompletePicturesAndSquashedPages) {
     answer = out.File(QStringLiteral("album.pdf"));
     Click(form->ImgBtnConvert);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].Text, "\nCongratulation! Converting Successed!\n\n"
-                             "This photo's data was incomplete; its page shows what there was:\n" +
-                                 cut +
-                                 ": the picture is incomplete (premature end of data)\n\n"
-                                 "The page of this listed file is squashed:\n" +
-                                 tall +
-                                 ": its page would be 1000 x 66000 pixels; it is 1000 x 464");
+    EXPECT_EQ(shown[0].Text,
+              Success(answer, 2) +
+                  "\n\nThis photo's data was incomplete; its page shows what there was:\n" + cut +
+                  ": the picture is incomplete (premature end of data)\n\n"
+                  "The page of this listed file is squashed:\n" +
+                  tall + ": its page would be 1000 x 66000 pixels; it is 1000 x 464");
     ExpectIdleLook();
 }
 
@@ -533,7 +546,7 @@ TEST_F(ConvertTest, SizesThatDontFitTheRunAreRefusedInSameSizeMode) {
     shown.clear();
     Click(form->ImgBtnConvert);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].Text, QStringLiteral("\nCongratulation! Converting Successed!"));
+    EXPECT_EQ(shown[0].Text, Success(answer, 1));
 }
 
 QString RunTool(const QString& Program, const QStringList& Arguments) {
@@ -599,7 +612,7 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
         answer = out.File(QString::fromLatin1(mode.file));
         Click(form->ImgBtnConvert);
         ASSERT_EQ(shown.size(), 1u) << mode.file;
-        EXPECT_EQ(shown[0].Text, QStringLiteral("\nCongratulation! Converting Successed!"));
+        EXPECT_EQ(shown[0].Text, Success(answer, 5));
         EXPECT_EQ(events, (QStringList{QStringLiteral("message"), QStringLiteral("open folder")}))
             << "the folder opens after the message is closed";
         EXPECT_EQ(openedFolders.last(), QFileInfo(answer).absolutePath());
@@ -771,8 +784,7 @@ TEST_F(ConvertTest, SkippedFilesAreNamedOnceAndMarkedInTheListUntilItChanges) {
     Click(form->ImgBtnConvert);
     ASSERT_EQ(shown.size(), 1u);
     const QString text = shown[0].Text;
-    EXPECT_TRUE(text.startsWith(QStringLiteral("\nCongratulation! Converting Successed!\n\nThese "
-                                               "listed files gave no page:\n")))
+    EXPECT_TRUE(text.startsWith(Success(answer, 2) + "\n\nThese listed files gave no page:\n"))
         << text.toStdString();
     EXPECT_TRUE(text.contains(photos.File(QStringLiteral("b broken.jpg")) + QStringLiteral(": ")));
     EXPECT_TRUE(text.contains(photos.File(QStringLiteral("d empty.jpg")) + QStringLiteral(": ")));
@@ -882,7 +894,7 @@ TEST_F(ConvertTest, ACloseDuringARunWaitsForItsEndAndItsMessage) {
     Click(form->ImgBtnConvert);
     EXPECT_TRUE(visibleAfterClose) << "the window stays while the run goes on";
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].Text, QStringLiteral("\nCongratulation! Converting Successed!"));
+    EXPECT_EQ(shown[0].Text, Success(answer, 1));
     EXPECT_TRUE(QFile::exists(answer));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); })) << "then the window closes";
 }

@@ -90,6 +90,19 @@ TEST_F(ConversionRunOriginal, TwoFilesReportEachImageAndEmbedTheBytesUnchanged) 
     EXPECT_TRUE(std::filesystem::exists(files[0])) << "sources are never deleted";
     EXPECT_EQ(OtherFiles(dir, {"p0.jpg", "p1.jpg", "p2.jpg", "out.pdf"}),
               std::vector<std::string>{});
+    EXPECT_EQ(run.details.OutputFile, output);
+    EXPECT_EQ(run.details.Pages, 2u);
+    EXPECT_EQ(run.details.DocumentSize, static_cast<std::int64_t>(pdf.size()));
+}
+
+TEST(SizeText, DecimalUnitsWithOneDecimal) {
+    EXPECT_EQ(SizeText(1), "1 byte");
+    EXPECT_EQ(SizeText(999), "999 bytes");
+    EXPECT_EQ(SizeText(1000), "1.0 kB");
+    EXPECT_EQ(SizeText(87'449), "87.4 kB");
+    EXPECT_EQ(SizeText(999'960), "1.0 MB");
+    EXPECT_EQ(SizeText(11'460'000), "11.5 MB");
+    EXPECT_EQ(SizeText(1'234'000'000), "1.2 GB");
 }
 
 TEST_F(ConversionRunOriginal, AGreyJpegRefusesTheWholeListAndKeepsTheOldFile) {
