@@ -2,9 +2,11 @@
 
 #include "pdf/DocumentInfo.h"
 #include "pdf/PaperSize.h"
+#include "pdf/PdfWriter.h"
 #include "resample/Resampler.h"
 
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <getopt.h>
@@ -96,6 +98,35 @@ double ParseMargin(std::string_view text) {
     return *margin;
 }
 
+// A size in bytes: a number in plain decimal form and a unit, kB, MB, GB
+// (powers of 1000), KiB, MiB, GiB (of 1024) or B, letters in any case.
+std::int64_t ParseByteSize(std::string_view text) {
+    static constexpr std::array<std::pair<std::string_view, double>, 7> kUnits = {
+        {{"b", 1},
+         {"kb", 1e3},
+         {"mb", 1e6},
+         {"gb", 1e9},
+         {"kib", 1024.0},
+         {"mib", 1024.0 * 1024},
+         {"gib", 1024.0 * 1024 * 1024}}};
+    double value = 0;
+    const char* const last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, value, std::chars_format::fixed);
+    std::string unit(end, last);
+    for (char& c : unit) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    for (const auto& [name, bytes] : kUnits) {
+        if (error == std::errc() && unit == name && std::isfinite(value) && value > 0 &&
+            value * bytes >= 1 && value * bytes <= static_cast<double>(kMaxPdfOffset)) {
+            return static_cast<std::int64_t>(value * bytes);
+        }
+    }
+    throw EUsageError("--max-size needs a size such as 10MB, 500kB or 9.5MiB (kB, MB, GB, KiB, "
+                      "MiB, GiB), not '" +
+                      std::string(text) + "'");
+}
+
 // --size WxH, or with fit --fit WxH: the box each picture keeps its
 // proportions in.
 void ParseSize(std::string_view text, TConvertOptions& options, bool fit = false) {
@@ -135,12 +166,14 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
         kKeywords,
         kCreationDate,
         kFit,
+        kMaxSize,
     };
     static const option kOptions[] = {
         {"output", required_argument, nullptr, 'o'},
         {"original", no_argument, nullptr, kOriginal},
         {"size", required_argument, nullptr, kSize},
         {"fit", required_argument, nullptr, kFit},
+        {"max-size", required_argument, nullptr, kMaxSize},
         {"quality", required_argument, nullptr, kQuality},
         {"triangle", no_argument, nullptr, kTriangle},
         {"files-from", required_argument, nullptr, kFilesFrom},
@@ -203,6 +236,9 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
             break;
         case kFit:
             ParseSize(optarg, options, true);
+            break;
+        case kMaxSize:
+            options.Run.MaxSize = ParseByteSize(optarg);
             break;
         case kQuality:
             options.Run.Quality =
@@ -305,6 +341,10 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
     if (!options.Run.SameSize && (qualityGiven || options.Run.UseTriangle)) {
         throw EUsageError(std::string(qualityGiven ? "--quality" : "--triangle") + " needs --size");
     }
+    if (!options.Run.SameSize && options.Run.MaxSize != 0) {
+        throw EUsageError("--max-size needs --size or --fit: only prepared pictures can be "
+                          "encoded again smaller");
+    }
     const TPageLayout& layout = options.Run.Layout;
     if (layout.Dpi != 0 && layout.PaperWidth > 0) {
         throw EUsageError("--dpi cannot be combined with --paper");
@@ -357,6 +397,8 @@ std::string UsageText() {
            "  --fit WxH          like --size, but each image keeps its proportions: scaled to\n"
            "                     the largest size inside W x H, never enlarged\n"
            "  --quality Q        JPEG quality 1 to 100 for --size (default 100)\n"
+           "  --max-size SIZE    with --size or --fit: the highest quality, up to --quality,\n"
+           "                     at which the whole PDF is at most SIZE (kB, MB, KiB, MiB)\n"
            "  --triangle         the triangle filter instead of Lanczos3 for --size\n"
            "  --files-from F     read the paths from F ('-' for standard input), one per line\n"
            "  -0, --null         the paths in F end with a NUL byte instead (find -print0)\n"
@@ -391,6 +433,7 @@ std::string UsageText() {
            "  vorpane-convert --paper A4 --margin 10mm -o print.pdf *.jpg\n"
            "  vorpane-convert --dpi 300 -o photos.pdf *.jpg\n"
            "  vorpane-convert --skip-bad --size 1600x0 -o album.pdf *.jpg\n"
+           "  vorpane-convert --auto-orient --fit 1600x1600 --max-size 10MB -o mail.pdf *.jpg\n"
            "\n"
            "Exit status: 0 done, one page for every file (with --skip-bad: at least one\n"
            "page); 1 no document (a file is missing or can't be embedded; with --skip-bad:\n"

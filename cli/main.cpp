@@ -159,7 +159,11 @@ int Convert(TConvertOptions& options) {
         if (!options.Quiet && ::isatty(STDERR_FILENO) != 0) {
             std::cerr << PrintableText(options.Output) << ": " << report.Pages
                       << (report.Pages == 1 ? " page, " : " pages, ")
-                      << SizeText(report.DocumentSize) << "\n";
+                      << SizeText(report.DocumentSize);
+            if (report.Quality != 0) {
+                std::cerr << ", quality " << report.Quality;
+            }
+            std::cerr << "\n";
         }
         return ecDone;
     case rcNoFiles:

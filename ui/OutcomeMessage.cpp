@@ -65,11 +65,17 @@ QString MadeText(const TRunReport& Report) {
     const QString name = ShownText(output.substr(output.find_last_of('/') + 1));
     const QString size = QString::fromStdString(SizeText(Report.DocumentSize));
     const int pages = static_cast<int>(Report.Pages);
+    // Chosen to keep the document within its size limit.
+    const QString quality =
+        Report.Quality == 0
+            ? QString()
+            : QCoreApplication::translate("OutcomeMessage", ", quality %1").arg(Report.Quality);
     return QLatin1Char('\n') +
            (pages == 1
                 ? QCoreApplication::translate("OutcomeMessage", "%1: 1 page, %2").arg(name, size)
                 : QCoreApplication::translate("OutcomeMessage", "%1: %n pages, %2", nullptr, pages)
-                      .arg(name, size));
+                      .arg(name, size)) +
+           quality;
 }
 
 // "No files existing!" was written for a listed file that is gone. A file
@@ -82,6 +88,10 @@ QString NoFilesText(const TRunReport& Report) {
     }
     if (Report.Kind == TReasonKind::rkNone) {
         return QStringLiteral("\nNo files existing!");
+    }
+    if (Report.Kind == TReasonKind::rkOverLimit) {
+        return QCoreApplication::translate("OutcomeMessage", "\nNo PDF written: %1.")
+            .arg(ShownText(Report.Reason));
     }
     const QString file = FileAndReason(Report.FailedFile, Report.Reason);
     if (Report.Kind == TReasonKind::rkMissing) {

@@ -13,6 +13,7 @@
 #include "jpeg/JpegFrameScan.h"
 #include "picture/PictureFile.h"
 #include "picture/UprightPicture.h"
+#include "prepare/KeptPixels.h"
 #include "prepare/OrderedBatch.h"
 #include "resample/BandResampler.h"
 #include "resample/ResampleThread.h"
@@ -98,6 +99,18 @@ bool SaveRowsAsJpeg(TSource& source, const std::string& fileName, std::uint8_t q
     return true;
 }
 
+// The picture as it is read, whole, for its kept pixels.
+template <typename TSource> TBitmap24 ReadWhole(TSource& source) {
+    TBitmap24 bitmap(source.Width(), source.Height());
+    std::uint32_t y = 0;
+    source.ReadRows([&bitmap, &y](const std::uint8_t* const* rows, std::uint32_t count) {
+        for (std::uint32_t r = 0; r < count; ++r, ++y) {
+            std::copy_n(rows[r], bitmap.RowBytes(), bitmap.Row(y));
+        }
+    });
+    return bitmap;
+}
+
 // The picture scaled as it is read, a band of rows at a time, by a
 // TBandResampler or a TResampleThread: the result is ResampleBitmap's,
 // without a full-size picture of its own in memory (none at all while a
@@ -147,6 +160,13 @@ bool PreparePicture(TSource& source, const std::string& tempName, std::uint8_t q
     // No size asked, or the picture's own: encoded again as it is.
     if ((width == 0 && height == 0) ||
         (source.Width() == newWidth && source.Height() == newHeight)) {
+        if (notes.KeepPixels) {
+            if (source.Width() == 0 || source.Height() == 0) {
+                return false;
+            }
+            SaveKeptPixels(ReadWhole(source), tempName, profile);
+            return true;
+        }
         return SaveRowsAsJpeg(source, tempName, quality, profile);
     }
     // Sizes the resampler refuses give no file rather than a page of
@@ -169,10 +189,14 @@ bool PreparePicture(TSource& source, const std::string& tempName, std::uint8_t q
     // resampler raises an error for a page it can't make, which must not
     // vanish from the document unnoticed.
     const int filter = useTriangle ? kTriangleFilter : kLanczos3Filter;
-    return SaveAsJpeg(spareThread
-                          ? ScaleWhileReading<TResampleThread>(source, newWidth, newHeight, filter)
-                          : ScaleWhileReading<TBandResampler>(source, newWidth, newHeight, filter),
-                      tempName, quality, profile);
+    TBitmap24 scaled = spareThread
+                           ? ScaleWhileReading<TResampleThread>(source, newWidth, newHeight, filter)
+                           : ScaleWhileReading<TBandResampler>(source, newWidth, newHeight, filter);
+    if (notes.KeepPixels) {
+        SaveKeptPixels(scaled, tempName, profile);
+        return true;
+    }
+    return SaveAsJpeg(scaled, tempName, quality, profile);
 }
 
 } // namespace
@@ -290,6 +314,7 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
             TPrepareNotes& notes = prepared.Notes;
             notes.CutComputedSide = Options.Policy == TPagePolicy::ppLeaveOut;
             notes.Fit = Options.Fit;
+            notes.KeepPixels = Options.MaxSize != 0;
             if (skipBad) {
                 // A file that can't be read is left out in the words of
                 // "Original size"; a machine that can't open it ends the
@@ -311,7 +336,8 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
                 }
                 return prepared;
             }
-            const std::string tempName = Folder.FileFor(i);
+            const std::string tempName =
+                notes.KeepPixels ? Folder.FileFor(i, ".pixels") : Folder.FileFor(i);
             try {
                 if (PrepareImage(source, tempName, Options.Quality, Options.Width, Options.Height,
                                  Options.UseTriangle, &notes, spareThread,

@@ -87,6 +87,9 @@ struct TPrepareNotes {
     // In: Width x Height is a box the picture is scaled to fit inside,
     // keeping its proportions (FitInside), rather than the page's size.
     bool Fit = false;
+    // In: the picture's pixels go to TempName as they are (SaveKeptPixels),
+    // to be encoded once its quality is chosen, rather than as a JPEG.
+    bool KeepPixels = false;
     // Out: why no file was written, and its kind.
     std::string NoPage;
     TReasonKind NoPageKind = TReasonKind::rkNone;

@@ -24,6 +24,7 @@ enum class TReasonKind {
     rkIncomplete,    // its data ends early or is damaged; the page holds what there is
     rkMachineFault,  // the machine failed: no space, no memory, too many open files...
     rkWriteFailed,   // the document could not be written
+    rkOverLimit,     // the document would pass its size limit even at quality 1
 };
 
 // A listed file and why it is named.
@@ -62,6 +63,9 @@ struct TRunReport {
     std::string OutputFile;
     std::size_t Pages = 0;
     std::int64_t DocumentSize = 0;
+    // With a size limit: the quality chosen, the highest at which the
+    // document fits (0 without a limit).
+    int Quality = 0;
 };
 
 // A size as people read it, in decimal units with one decimal below

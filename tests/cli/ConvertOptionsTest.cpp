@@ -47,6 +47,14 @@ TEST(ConvertOptions, SizeQualityAndFilterInEveryForm) {
     EXPECT_EQ(fit.Run.Width, 1600);
     EXPECT_EQ(fit.Run.Height, 1200);
     EXPECT_FALSE(Parse({"--fit", "10x10", "--size", "10x10", "-o", "o", "a"}).Run.Fit);
+    EXPECT_EQ(fit.Run.MaxSize, 0) << "no limit";
+    const std::pair<const char*, std::int64_t> limits[] = {
+        {"10MB", 10'000'000}, {"9.5MiB", 9'961'472},  {"500kB", 500'000},
+        {"64KiB", 65'536},    {"2gb", 2'000'000'000}, {"1200b", 1200}};
+    for (const auto& [text, bytes] : limits) {
+        EXPECT_EQ(Parse({"--fit", "8x8", "--max-size", text, "-o", "o", "a"}).Run.MaxSize, bytes)
+            << text;
+    }
 }
 
 TEST(ConvertOptions, PageLayoutsInPoints) {
@@ -89,18 +97,24 @@ TEST(ConvertOptions, PageLayoutsInPoints) {
 
 TEST(ConvertOptions, BadUsageIsRefusedWithAReason) {
     const std::vector<std::vector<const char*>> bad = {
-        {"a.jpg"},                               // no output
-        {"-o", "o.pdf"},                         // no input
-        {"-o"},                                  // no value
-        {"--size", "800", "-o", "o", "a"},       // no height
-        {"--size", "32768x10", "-o", "o", "a"},  // past the resampler's limit
-        {"--size", "-1x10", "-o", "o", "a"},     // negative
-        {"--size", "70000x600", "-o", "o", "a"}, // would wrap in 16 bits
-        {"--size", "8x6!", "-o", "o", "a"},      // trailing junk
-        {"--fit", "1600", "-o", "o", "a"},       // no height
-        {"--fit", "32768x10", "-o", "o", "a"},   // past the resampler's limit
-        {"--quality", "0", "-o", "o", "a"},      // below 1
-        {"--quality", "101", "-o", "o", "a"},    // above 100
+        {"a.jpg"},                                               // no output
+        {"-o", "o.pdf"},                                         // no input
+        {"-o"},                                                  // no value
+        {"--size", "800", "-o", "o", "a"},                       // no height
+        {"--size", "32768x10", "-o", "o", "a"},                  // past the resampler's limit
+        {"--size", "-1x10", "-o", "o", "a"},                     // negative
+        {"--size", "70000x600", "-o", "o", "a"},                 // would wrap in 16 bits
+        {"--size", "8x6!", "-o", "o", "a"},                      // trailing junk
+        {"--fit", "1600", "-o", "o", "a"},                       // no height
+        {"--fit", "32768x10", "-o", "o", "a"},                   // past the resampler's limit
+        {"--max-size", "10MB", "-o", "o", "a"},                  // nothing to encode
+        {"--size", "8x6", "--max-size", "10", "-o", "o", "a"},   // no unit
+        {"--size", "8x6", "--max-size", "10TB", "-o", "o", "a"}, // no unit we know
+        {"--size", "8x6", "--max-size", "0MB", "-o", "o", "a"},
+        {"--size", "8x6", "--max-size", "-1MB", "-o", "o", "a"},
+        {"--size", "8x6", "--max-size", "11GB", "-o", "o", "a"}, // past any document
+        {"--quality", "0", "-o", "o", "a"},                      // below 1
+        {"--quality", "101", "-o", "o", "a"},                    // above 100
         {"--quality", "9a", "-o", "o", "a"},
         {"-j", "0", "-o", "o", "a"},        // no worker
         {"--jobs", "1025", "-o", "o", "a"}, // past the limit

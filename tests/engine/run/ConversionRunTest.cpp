@@ -4,11 +4,13 @@
 #include "TestSupport.h"
 #include "pdf/AtomicOutputFile.h"
 #include "prepare/JpegUtils.h"
+#include "run/QualitySearch.h"
 
 #include <gtest/gtest.h>
 
 #include <barrier>
 #include <filesystem>
+#include <set>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -336,6 +338,74 @@ TEST_F(ConversionRunSameSize, ReportsPreparationThenEmbeddingAndLeavesNoTemporar
     EXPECT_EQ(reports[5], (TReport{"Finished!", 0, 0}));
     EXPECT_NE(ReadFileBytes(output).find("/MediaBox [ 0 0 64 48 ]"), std::string::npos);
     EXPECT_TRUE(NothingLeft());
+}
+
+// A size limit takes the highest quality whose document fits: a limit of
+// exactly one quality's document gives that document, byte for byte, and
+// one byte less the quality below; below quality 1's size, no document.
+TEST_F(ConversionRunSameSize, ASizeLimitTakesTheHighestQualityThatFits) {
+    const std::vector<std::string> list = {files[0], test::DataFile("orient_landscape_1.jpg"),
+                                           test::DataFile("jd_progressive3.jpg")};
+    const auto document = [&](int quality, std::int64_t limit, TRunReport* report) {
+        TRunOptions options = SizeOptions(true, static_cast<std::uint8_t>(quality), 120, 90, false);
+        options.Fit = true;
+        options.MaxSize = limit;
+        options.ColourProfiles = true;
+        const std::int32_t result = ConversionRun(list, output, {}, options, report);
+        return result == rcDone ? ReadFileBytes(output) : std::string();
+    };
+    const std::string at60 = document(60, 0, nullptr);
+    const std::string at59 = document(59, 0, nullptr);
+    ASSERT_LT(at59.size(), at60.size());
+    ASSERT_LT(at60.size(), document(61, 0, nullptr).size());
+    const auto limit60 = static_cast<std::int64_t>(at60.size());
+    TRunReport report;
+    EXPECT_TRUE(document(61, limit60, &report) == at60) << "the limit exactly";
+    EXPECT_EQ(report.Quality, 60);
+    EXPECT_EQ(report.DocumentSize, limit60);
+    EXPECT_TRUE(document(100, limit60 - 1, nullptr) == at59) << "one byte short";
+    EXPECT_TRUE(document(60, limit60 + 1000, nullptr) == at60) << "never above the quality given";
+    const std::string atOne = document(1, 0, nullptr);
+    TRunReport over;
+    WriteFileBytes(output, "old document");
+    EXPECT_EQ(document(100, static_cast<std::int64_t>(atOne.size()) - 1, &over), "");
+    EXPECT_EQ(over.Kind, TReasonKind::rkOverLimit);
+    EXPECT_NE(over.Reason.find(std::to_string(atOne.size()) + " bytes"), std::string::npos)
+        << over.Reason;
+    EXPECT_EQ(ReadFileBytes(output), "old document");
+    EXPECT_TRUE(NothingLeft());
+}
+
+TEST(QualitySearch, HalvesTheRangeAndNeverTriesAQualityTwice) {
+    // A document of 1000 bytes plus 10 a quality step.
+    const auto size = [](int quality) { return std::int64_t{1000 + 10 * quality}; };
+    const struct {
+        std::int64_t limit;
+        int highest;
+        int quality;
+        std::size_t tries;
+    } rows[] = {
+        {5000, 100, 100, 1}, // fits at once
+        {1999, 100, 99, 8},  {1631, 100, 63, 8},
+        {1010, 100, 1, 8},   {1009, 100, 0, 7}, // not even quality 1: its size is told
+        {1635, 80, 63, 8},   {1009, 1, 0, 1},
+    };
+    for (const auto& row : rows) {
+        std::vector<int> tried;
+        const TQualityChoice choice =
+            HighestQualityWithin(row.limit, row.highest, [&](int quality) {
+                tried.push_back(quality);
+                return std::optional<std::int64_t>(size(quality));
+            });
+        EXPECT_EQ(choice.Quality, row.quality) << row.limit;
+        EXPECT_EQ(choice.Size, size(std::max(row.quality, 1))) << row.limit;
+        EXPECT_EQ(tried.size(), row.tries) << row.limit;
+        EXPECT_EQ(std::set<int>(tried.begin(), tried.end()).size(), tried.size()) << row.limit;
+        EXPECT_FALSE(choice.Stopped);
+    }
+    const TQualityChoice stopped =
+        HighestQualityWithin(10, 100, [](int) { return std::optional<std::int64_t>(); });
+    EXPECT_TRUE(stopped.Stopped);
 }
 
 // vorpane-convert's bar knows what a report counts from the phase before it.
