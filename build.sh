@@ -2,7 +2,8 @@
 # Sets up a Debian 12 machine for Vorpane, builds it, then starts it or tests it.
 #
 #   ./build.sh            install what is missing, build, start the window
-#   ./build.sh test       install what is missing, build, run every test
+#   ./build.sh test       install what is missing, build with warnings as errors,
+#                         run every test
 #   ./build.sh sanitize   build the engine and its tests with ASan and UBSan, run them
 #   ./build.sh fuzz [S]   build the libFuzzer targets with clang, run each for S
 #                         seconds (default 14); fuzz/README.md has the long runs
@@ -39,10 +40,16 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
 fi
 
+# The options are given again to a build folder that exists: its cache would
+# otherwise keep what it was first configured with (warnings as errors off).
 configure_and_build() { # build-dir cmake-options...
   local dir=$1
   shift
-  [ -f "$dir/CMakeCache.txt" ] || cmake -S . -B "$dir" -G Ninja "$@"
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S . -B "$dir" -G Ninja "$@"
+  elif [ $# -gt 0 ]; then
+    cmake -S . -B "$dir" "$@"
+  fi
   cmake --build "$dir"
 }
 
@@ -52,17 +59,20 @@ case "$mode" in
     exec build/ui/vorpane "$@"
     ;;
   test)
-    configure_and_build build
+    configure_and_build build -DVORPANE_WERROR=ON
     ctest --test-dir build --output-on-failure -j 2
     ;;
   sanitize)
-    configure_and_build build-sanitize -DVORPANE_SANITIZE=ON -DVORPANE_WINDOW=OFF
+    configure_and_build build-sanitize -DVORPANE_SANITIZE=ON -DVORPANE_WINDOW=OFF -DVORPANE_WERROR=ON
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
       ctest --test-dir build-sanitize --output-on-failure -j 2
     ;;
   fuzz)
-    [ -f build-fuzz/CMakeCache.txt ] ||
-      cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14
+    if [ -f build-fuzz/CMakeCache.txt ]; then
+      cmake -S fuzz -B build-fuzz -DVORPANE_WERROR=ON
+    else
+      cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DVORPANE_WERROR=ON
+    fi
     cmake --build build-fuzz -j 2
     fuzz/run.sh --seconds "${1:-14}"
     ;;

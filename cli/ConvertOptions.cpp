@@ -12,6 +12,8 @@
 #include <getopt.h>
 #include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace vorpane {
 
@@ -98,6 +100,22 @@ double ParseMargin(std::string_view text) {
     return *margin;
 }
 
+// --size WxH, or with fit --fit WxH: the box each picture keeps its
+// proportions in.
+void ParseSize(std::string_view text, TConvertOptions& options, bool fit = false) {
+    const auto x = text.find_first_of("xX");
+    if (x == std::string_view::npos) {
+        throw EUsageError(std::string(fit ? "--fit" : "--size") + " needs WIDTHxHEIGHT, not '" +
+                          std::string(text) + "'");
+    }
+    options.Run.Width =
+        static_cast<std::uint16_t>(ParseNumber(text.substr(0, x), 0, kMaxSide, "The width"));
+    options.Run.Height =
+        static_cast<std::uint16_t>(ParseNumber(text.substr(x + 1), 0, kMaxSide, "The height"));
+    options.Run.SameSize = true;
+    options.Run.Fit = fit;
+}
+
 // A size in bytes: a number in plain decimal form and a unit, kB, MB, GB
 // (powers of 1000), KiB, MiB, GiB (of 1024) or B, letters in any case.
 std::int64_t ParseByteSize(std::string_view text) {
@@ -127,75 +145,223 @@ std::int64_t ParseByteSize(std::string_view text) {
                       std::string(text) + "'");
 }
 
-// --size WxH, or with fit --fit WxH: the box each picture keeps its
-// proportions in.
-void ParseSize(std::string_view text, TConvertOptions& options, bool fit = false) {
-    const auto x = text.find_first_of("xX");
-    if (x == std::string_view::npos) {
-        throw EUsageError(std::string(fit ? "--fit" : "--size") + " needs WIDTHxHEIGHT, not '" +
-                          std::string(text) + "'");
+// What the option handlers fill: the options, and what the checks after the
+// scan need to know of how they were given.
+struct TParseState {
+    TConvertOptions Options;
+    bool QualityGiven = false;
+    bool MarginGiven = false;
+    // The option being handled as the user wrote it: "--jobs" from
+    // "--jobs=0", "-j" from "-qj0", for messages that name it.
+    std::string Given;
+};
+
+// One row of the option table. The getopt_long table, the short options'
+// string and the option lines of --help are all made from these rows, in
+// this order, so an option is added with one row:
+//   Name    the long name, without "--"
+//   Short   the one-letter name, 0 for none
+//   Value   the value's name in the help ("OUT"); nullptr: it takes none
+//   Handle  called with the value (nullptr when it takes none); throws
+//           EUsageError for a bad one
+//   Help    the help, its lines separated by '\n' and indented by
+//           UsageText; empty: the option shares the help of the row
+//           above it, its name on that row's line
+struct TOptionRow {
+    const char* Name;
+    char Short;
+    const char* Value;
+    void (*Handle)(TParseState& state, const char* value);
+    std::string Help;
+};
+
+const std::vector<TOptionRow>& OptionTable() {
+    static const std::vector<TOptionRow> kRows = {
+        {"output", 'o', "OUT", [](TParseState& s, const char* v) { s.Options.Output = v; },
+         "the PDF to write (replaced only when the new one is complete)"},
+        {"original", 0, nullptr,
+         [](TParseState& s, const char*) { s.Options.Run.SameSize = false; },
+         "embed the files unchanged (\"Original size\"; the default)"},
+        {"size", 0, "WxH", [](TParseState& s, const char* v) { ParseSize(v, s.Options); },
+         "\"Same size\": prepare every image at W x H pixels, each 0 to " +
+             std::to_string(kMaxSide) +
+             "\n(0 for one side keeps the aspect ratio; 0x0 re-encodes as is)"},
+        {"fit", 0, "WxH", [](TParseState& s, const char* v) { ParseSize(v, s.Options, true); },
+         "like --size, but each image keeps its proportions: scaled to\n"
+         "the largest size inside W x H, never enlarged"},
+        {"quality", 0, "Q",
+         [](TParseState& s, const char* v) {
+             s.Options.Run.Quality =
+                 static_cast<std::uint8_t>(ParseNumber(v, 1, 100, "The quality"));
+             s.QualityGiven = true;
+         },
+         "JPEG quality 1 to 100 for --size (default 100)"},
+        {"max-size", 0, "SIZE",
+         [](TParseState& s, const char* v) { s.Options.Run.MaxSize = ParseByteSize(v); },
+         "with --size or --fit: the highest quality, up to --quality,\n"
+         "at which the whole PDF is at most SIZE (kB, MB, KiB, MiB)"},
+        {"triangle", 0, nullptr,
+         [](TParseState& s, const char*) { s.Options.Run.UseTriangle = true; },
+         "the triangle filter instead of Lanczos3 for --size"},
+        {"files-from", 0, "F", [](TParseState& s, const char* v) { s.Options.FilesFrom = v; },
+         "read the paths from F ('-' for standard input), one per line"},
+        {"null", '0', nullptr, [](TParseState& s, const char*) { s.Options.NullSeparated = true; },
+         "the paths in F end with a NUL byte instead (find -print0)"},
+        {"jobs", 'j', "N",
+         [](TParseState& s, const char* v) {
+             s.Options.Run.Jobs = static_cast<unsigned>(
+                 ParseNumber(v, 1, kMaxJobs, "The number of jobs (" + s.Given + ")"));
+         },
+         "prepare up to N images at once for --size (default: one per\n"
+         "processor); the document is the same for any N"},
+        {"auto-orient", 0, nullptr,
+         [](TParseState& s, const char*) { s.Options.Run.Layout.AutoOrient = true; },
+         "show photographs upright by their EXIF orientation"},
+        {"paper", 0, "SIZE",
+         [](TParseState& s, const char* v) { ParsePaper(v, s.Options.Run.Layout); },
+         "pages of A3, A4, A5, Letter, Legal or WxH with a unit (mm, cm,\n"
+         "in, pt), e.g. 210x297mm, turned as the picture is; the\n"
+         "picture is scaled to fit inside the margins, centred"},
+        {"margin", 0, "LEN",
+         [](TParseState& s, const char* v) {
+             s.Options.Run.Layout.Margin = ParseMargin(v);
+             s.MarginGiven = true;
+         },
+         "the margin on every side of the paper, e.g. 10mm (default 0)"},
+        {"dpi", 0, "N",
+         [](TParseState& s, const char* v) {
+             s.Options.Run.Layout.Dpi =
+                 static_cast<std::uint32_t>(ParseNumber(v, 1, kMaxDpi, "The resolution (--dpi)"));
+         },
+         "pages as large as the picture at N pixels per inch (not with\n"
+         "--paper; default 72, one pixel to one point)"},
+        {"skip-bad", 0, nullptr,
+         [](TParseState& s, const char*) { s.Options.Run.Policy = TPagePolicy::ppSkipBad; },
+         "leave out a file that can't be embedded or prepared, name it\n"
+         "and why on standard error, and convert the rest (a fault\n"
+         "of the machine, such as a full disk, skips nothing)"},
+        {"colour-profile", 0, nullptr,
+         [](TParseState& s, const char*) { s.Options.Run.ColourProfiles = true; },
+         "keep each photograph's ICC colour profile, so colour-managed\n"
+         "readers show its colours (Adobe RGB, Display P3 ...)"},
+        {"grey", 0, nullptr, [](TParseState& s, const char*) { s.Options.Run.Grey = true; },
+         "embed grey (one-component) JPEG files as they are, rather\n"
+         "than refuse them, without --size"},
+        {"title", 0, "T",
+         [](TParseState& s, const char* v) { s.Options.Run.DocumentInfo.Title = v; },
+         "the document's properties (none by default)"},
+        {"author", 0, "A",
+         [](TParseState& s, const char* v) { s.Options.Run.DocumentInfo.Author = v; }, ""},
+        {"subject", 0, "S",
+         [](TParseState& s, const char* v) { s.Options.Run.DocumentInfo.Subject = v; }, ""},
+        {"keywords", 0, "K",
+         [](TParseState& s, const char* v) { s.Options.Run.DocumentInfo.Keywords = v; }, ""},
+        {"creation-date", 0, "D",
+         [](TParseState& s, const char* v) {
+             if (!PdfDate(v)) {
+                 throw EUsageError("--creation-date needs an ISO 8601 date such as "
+                                   "2026-12-08T21:30:00+01:00, or now, not '" +
+                                   std::string(v) + "'");
+             }
+             s.Options.Run.DocumentInfo.CreationDate = v;
+         },
+         "the document's date, ISO 8601 (2026-12-08T21:30:00+01:00)\n"
+         "or now (none by default)"},
+        {"quiet", 'q', nullptr, [](TParseState& s, const char*) { s.Options.Quiet = true; },
+         "print nothing but errors"},
+        {"help", 'h', nullptr, [](TParseState& s, const char*) { s.Options.Help = true; },
+         "show this text"},
+        {"version", 0, nullptr, [](TParseState& s, const char*) { s.Options.Version = true; },
+         "show the version"},
+    };
+    return kRows;
+}
+
+// getopt_long's code for a row: its short name, or for an option without
+// one a number beyond every character.
+constexpr int kFirstLongOnly = 256;
+
+int OptionCode(std::size_t row) {
+    const char shortName = OptionTable()[row].Short;
+    return shortName != 0 ? shortName : kFirstLongOnly + static_cast<int>(row);
+}
+
+// The row of a code getopt_long returned, nullptr for none.
+const TOptionRow* RowOf(int code) {
+    const std::vector<TOptionRow>& rows = OptionTable();
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (OptionCode(row) == code) {
+            return &rows[row];
+        }
     }
-    options.Run.Width =
-        static_cast<std::uint16_t>(ParseNumber(text.substr(0, x), 0, kMaxSide, "The width"));
-    options.Run.Height =
-        static_cast<std::uint16_t>(ParseNumber(text.substr(x + 1), 0, kMaxSide, "The height"));
-    options.Run.SameSize = true;
-    options.Run.Fit = fit;
+    return nullptr;
+}
+
+// "-o, --output OUT", "--original".
+std::string OptionName(const TOptionRow& row) {
+    // Appended piece by piece: "--" + std::string(...) raises GCC 12's false
+    // -Wrestrict at -O3, as in ParseConvertOptions.
+    std::string name;
+    if (row.Short != 0) {
+        name += {'-', row.Short, ',', ' '};
+    }
+    name += "--";
+    name += row.Name;
+    if (row.Value != nullptr) {
+        name += ' ';
+        name += row.Value;
+    }
+    return name;
+}
+
+// The options' lines of the help: the names, then the help from column 21
+// (on a line of its own when the names reach it), each further line of the
+// help indented as far.
+std::string OptionLines() {
+    constexpr std::size_t kHelpColumn = 21;
+    const std::string indent(kHelpColumn, ' ');
+    const std::vector<TOptionRow>& rows = OptionTable();
+    std::string text;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        std::string line = "  " + OptionName(rows[row]);
+        const std::string& help = rows[row].Help;
+        while (row + 1 < rows.size() && rows[row + 1].Help.empty()) {
+            line += ", " + OptionName(rows[++row]);
+        }
+        text += line;
+        text += line.size() + 2 <= kHelpColumn ? std::string(kHelpColumn - line.size(), ' ')
+                                               : "\n" + indent;
+        for (const char c : help) {
+            text += c;
+            if (c == '\n') {
+                text += indent;
+            }
+        }
+        text += "\n";
+    }
+    return text;
 }
 
 } // namespace
 
 TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
-    enum : int {
-        kOriginal = 256,
-        kSize,
-        kQuality,
-        kTriangle,
-        kFilesFrom,
-        kVersion,
-        kAutoOrient,
-        kPaper,
-        kMargin,
-        kDpi,
-        kSkipBad,
-        kColourProfile,
-        kGrey,
-        kTitle,
-        kAuthor,
-        kSubject,
-        kKeywords,
-        kCreationDate,
-        kFit,
-        kMaxSize,
-    };
-    static const option kOptions[] = {
-        {"output", required_argument, nullptr, 'o'},
-        {"original", no_argument, nullptr, kOriginal},
-        {"size", required_argument, nullptr, kSize},
-        {"fit", required_argument, nullptr, kFit},
-        {"max-size", required_argument, nullptr, kMaxSize},
-        {"quality", required_argument, nullptr, kQuality},
-        {"triangle", no_argument, nullptr, kTriangle},
-        {"files-from", required_argument, nullptr, kFilesFrom},
-        {"jobs", required_argument, nullptr, 'j'},
-        {"auto-orient", no_argument, nullptr, kAutoOrient},
-        {"paper", required_argument, nullptr, kPaper},
-        {"margin", required_argument, nullptr, kMargin},
-        {"dpi", required_argument, nullptr, kDpi},
-        {"skip-bad", no_argument, nullptr, kSkipBad},
-        {"colour-profile", no_argument, nullptr, kColourProfile},
-        {"grey", no_argument, nullptr, kGrey},
-        {"title", required_argument, nullptr, kTitle},
-        {"author", required_argument, nullptr, kAuthor},
-        {"subject", required_argument, nullptr, kSubject},
-        {"keywords", required_argument, nullptr, kKeywords},
-        {"creation-date", required_argument, nullptr, kCreationDate},
-        {"null", no_argument, nullptr, '0'},
-        {"quiet", no_argument, nullptr, 'q'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, kVersion},
-        {nullptr, 0, nullptr, 0},
-    };
+    const std::vector<TOptionRow>& rows = OptionTable();
+    std::vector<option> longOptions;
+    // '-': files are returned in place, so their order is kept whatever the
+    // environment says; ':': a missing value is told from an unknown option.
+    std::string shortOptions = "-:";
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const bool takesValue = rows[row].Value != nullptr;
+        longOptions.push_back({rows[row].Name, takesValue ? required_argument : no_argument,
+                               nullptr, OptionCode(row)});
+        if (rows[row].Short != 0) {
+            shortOptions += rows[row].Short;
+            if (takesValue) {
+                shortOptions += ':';
+            }
+        }
+    }
+    longOptions.push_back({nullptr, 0, nullptr, 0});
     // getopt_long takes its array as not const; it never writes the strings.
     std::vector<char*> args;
     for (int i = 0; i < argc; ++i) {
@@ -209,123 +375,43 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
         if (arg.starts_with("--")) {
             return std::string(arg.substr(0, arg.find('=')));
         }
-        return "-" + std::string(1, static_cast<char>(shortName));
+        // Not "-" + std::string(...): at -O3 GCC 12 inlines that into an
+        // insert at the front and warns of an overlapping memcpy that can't
+        // happen (-Wrestrict, a known false positive), which -Werror makes
+        // a failed Release build.
+        return std::string{'-', static_cast<char>(shortName)};
     };
 
-    TConvertOptions options;
-    bool qualityGiven = false;
-    bool marginGiven = false;
+    TParseState state;
+    TConvertOptions& options = state.Options;
     optind = 0; // a new scan, also when a test parses twice
     opterr = 0; // our messages, not getopt's
-    // '-': files are returned in place, so their order is kept whatever the
-    // environment says; ':': a missing value is told from an unknown option.
-    int option = 0;
-    while ((option = ::getopt_long(argc, args.data(), "-:o:j:qh0", kOptions, nullptr)) != -1) {
-        switch (option) {
-        case 1:
+    int code = 0;
+    while ((code = ::getopt_long(argc, args.data(), shortOptions.c_str(), longOptions.data(),
+                                 nullptr)) != -1) {
+        if (code == 1) {
             options.Files.emplace_back(optarg);
-            break;
-        case 'o':
-            options.Output = optarg;
-            break;
-        case kOriginal:
-            options.Run.SameSize = false;
-            break;
-        case kSize:
-            ParseSize(optarg, options);
-            break;
-        case kFit:
-            ParseSize(optarg, options, true);
-            break;
-        case kMaxSize:
-            options.Run.MaxSize = ParseByteSize(optarg);
-            break;
-        case kQuality:
-            options.Run.Quality =
-                static_cast<std::uint8_t>(ParseNumber(optarg, 1, 100, "The quality"));
-            qualityGiven = true;
-            break;
-        case kTriangle:
-            options.Run.UseTriangle = true;
-            break;
-        case kFilesFrom:
-            options.FilesFrom = optarg;
-            break;
-        case 'j':
-            options.Run.Jobs = static_cast<unsigned>(
-                ParseNumber(optarg, 1, kMaxJobs, "The number of jobs (" + given('j') + ")"));
-            break;
-        case kAutoOrient:
-            options.Run.Layout.AutoOrient = true;
-            break;
-        case kPaper:
-            ParsePaper(optarg, options.Run.Layout);
-            break;
-        case kMargin:
-            options.Run.Layout.Margin = ParseMargin(optarg);
-            marginGiven = true;
-            break;
-        case kDpi:
-            options.Run.Layout.Dpi = static_cast<std::uint32_t>(
-                ParseNumber(optarg, 1, kMaxDpi, "The resolution (--dpi)"));
-            break;
-        case kSkipBad:
-            options.Run.Policy = TPagePolicy::ppSkipBad;
-            break;
-        case kColourProfile:
-            options.Run.ColourProfiles = true;
-            break;
-        case kGrey:
-            options.Run.Grey = true;
-            break;
-        case kTitle:
-            options.Run.DocumentInfo.Title = optarg;
-            break;
-        case kAuthor:
-            options.Run.DocumentInfo.Author = optarg;
-            break;
-        case kSubject:
-            options.Run.DocumentInfo.Subject = optarg;
-            break;
-        case kKeywords:
-            options.Run.DocumentInfo.Keywords = optarg;
-            break;
-        case kCreationDate:
-            if (!PdfDate(optarg)) {
-                throw EUsageError("--creation-date needs an ISO 8601 date such as "
-                                  "2026-12-08T21:30:00+01:00, or now, not '" +
-                                  std::string(optarg) + "'");
-            }
-            options.Run.DocumentInfo.CreationDate = optarg;
-            break;
-        case '0':
-            options.NullSeparated = true;
-            break;
-        case 'q':
-            options.Quiet = true;
-            break;
-        case 'h':
-            options.Help = true;
-            break;
-        case kVersion:
-            options.Version = true;
-            break;
-        case ':':
+            continue;
+        }
+        if (code == ':') {
             throw EUsageError(given(optopt) + " needs a value");
-        default: { // an unknown option, or a value for one that takes none
+        }
+        const TOptionRow* row = RowOf(code);
+        if (row == nullptr) { // an unknown option, or a value for one that takes none
             const std::string name = given(optopt);
             if (optopt != 0 && name.starts_with("--")) {
                 throw EUsageError(name + " takes no value");
             }
             throw EUsageError("unknown option '" + name + "'");
         }
-        }
+        state.Given = given(code);
+        row->Handle(state, optarg);
     }
     for (int i = optind; i < argc; ++i) {
         options.Files.emplace_back(args[static_cast<std::size_t>(i)]);
     }
     if (options.Help || options.Version) {
-        return options;
+        return std::move(options);
     }
     if (options.Output.empty()) {
         throw EUsageError("no output file: give -o OUT.pdf");
@@ -338,8 +424,9 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
     }
     // Without --size the files are embedded as they are: a quality or a
     // filter would be silently ignored.
-    if (!options.Run.SameSize && (qualityGiven || options.Run.UseTriangle)) {
-        throw EUsageError(std::string(qualityGiven ? "--quality" : "--triangle") + " needs --size");
+    if (!options.Run.SameSize && (state.QualityGiven || options.Run.UseTriangle)) {
+        throw EUsageError(std::string(state.QualityGiven ? "--quality" : "--triangle") +
+                          " needs --size");
     }
     if (!options.Run.SameSize && options.Run.MaxSize != 0) {
         throw EUsageError("--max-size needs --size or --fit: only prepared pictures can be "
@@ -349,13 +436,13 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
     if (layout.Dpi != 0 && layout.PaperWidth > 0) {
         throw EUsageError("--dpi cannot be combined with --paper");
     }
-    if (marginGiven && layout.PaperWidth == 0) {
+    if (state.MarginGiven && layout.PaperWidth == 0) {
         throw EUsageError("--margin needs --paper");
     }
-    if (marginGiven && 2 * layout.Margin >= std::min(layout.PaperWidth, layout.PaperHeight)) {
+    if (state.MarginGiven && 2 * layout.Margin >= std::min(layout.PaperWidth, layout.PaperHeight)) {
         throw EUsageError("--margin leaves no room on the paper");
     }
-    return options;
+    return std::move(options);
 }
 
 std::vector<std::string> ReadFileList(std::istream& in, bool NullSeparated) {
@@ -387,44 +474,8 @@ std::vector<std::string> ReadFileList(std::istream& in, bool NullSeparated) {
 std::string UsageText() {
     return "usage: vorpane-convert [options] -o OUT.pdf FILE...\n"
            "Turns JPEG files into one PDF, one image per page, in the order given.\n"
-           "\n"
-           "  -o, --output OUT   the PDF to write (replaced only when the new one is complete)\n"
-           "  --original         embed the files unchanged (\"Original size\"; the default)\n"
-           "  --size WxH         \"Same size\": prepare every image at W x H pixels, each 0 to " +
-           std::to_string(kMaxSide) +
-           "\n"
-           "                     (0 for one side keeps the aspect ratio; 0x0 re-encodes as is)\n"
-           "  --fit WxH          like --size, but each image keeps its proportions: scaled to\n"
-           "                     the largest size inside W x H, never enlarged\n"
-           "  --quality Q        JPEG quality 1 to 100 for --size (default 100)\n"
-           "  --max-size SIZE    with --size or --fit: the highest quality, up to --quality,\n"
-           "                     at which the whole PDF is at most SIZE (kB, MB, KiB, MiB)\n"
-           "  --triangle         the triangle filter instead of Lanczos3 for --size\n"
-           "  --files-from F     read the paths from F ('-' for standard input), one per line\n"
-           "  -0, --null         the paths in F end with a NUL byte instead (find -print0)\n"
-           "  -j, --jobs N       prepare up to N images at once for --size (default: one per\n"
-           "                     processor); the document is the same for any N\n"
-           "  --auto-orient      show photographs upright by their EXIF orientation\n"
-           "  --paper SIZE       pages of A3, A4, A5, Letter, Legal or WxH with a unit (mm, cm,\n"
-           "                     in, pt), e.g. 210x297mm, turned as the picture is; the\n"
-           "                     picture is scaled to fit inside the margins, centred\n"
-           "  --margin LEN       the margin on every side of the paper, e.g. 10mm (default 0)\n"
-           "  --dpi N            pages as large as the picture at N pixels per inch (not with\n"
-           "                     --paper; default 72, one pixel to one point)\n"
-           "  --skip-bad         leave out a file that can't be embedded or prepared, name it\n"
-           "                     and why on standard error, and convert the rest (a fault\n"
-           "                     of the machine, such as a full disk, skips nothing)\n"
-           "  --colour-profile   keep each photograph's ICC colour profile, so colour-managed\n"
-           "                     readers show its colours (Adobe RGB, Display P3 ...)\n"
-           "  --grey             embed grey (one-component) JPEG files as they are, rather\n"
-           "                     than refuse them, without --size\n"
-           "  --title T, --author A, --subject S, --keywords K\n"
-           "                     the document's properties (none by default)\n"
-           "  --creation-date D  the document's date, ISO 8601 (2026-12-08T21:30:00+01:00)\n"
-           "                     or now (none by default)\n"
-           "  -q, --quiet        print nothing but errors\n"
-           "  -h, --help         show this text\n"
-           "  --version          show the version\n"
+           "\n" +
+           OptionLines() +
            "\n"
            "\n"
            "Examples:\n"

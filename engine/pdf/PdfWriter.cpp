@@ -9,6 +9,7 @@
 #include <charconv>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -22,21 +23,74 @@ std::string Number(std::int64_t value) {
     return std::string(text.data(), end);
 }
 
-// The state of one document being written: the offset table and the object
-// counter.
+// The kinds of object a document holds; okKinds counts them.
+enum class TObjectKind {
+    okCatalog,
+    okPageTree,
+    okPage,
+    okImage,
+    okContents,
+    okProfile,
+    okInfo,
+    okKinds
+};
+
+// The object numbers of one document, computed once: each kind of object
+// takes a run of numbers after the kind in the row before it, as many as
+// the document has of it. The rows give the fixed layout's numbering (and,
+// in the same order, the order the objects are written); a new kind of
+// object is a new row, and the numbers of the kinds after it follow.
+class TObjectNumbers {
+public:
+    TObjectNumbers(std::int64_t pages, std::int64_t profiles, bool info) {
+        const std::pair<TObjectKind, std::int64_t> rows[] = {
+            {TObjectKind::okCatalog, 1},         {TObjectKind::okPageTree, 1},
+            {TObjectKind::okPage, pages},        {TObjectKind::okImage, pages},
+            {TObjectKind::okContents, pages},    {TObjectKind::okProfile, profiles},
+            {TObjectKind::okInfo, info ? 1 : 0},
+        };
+        std::int64_t next = 1;
+        for (const auto& [kind, count] : rows) {
+            first_[Index(kind)] = next;
+            count_[Index(kind)] = count;
+            next += count;
+        }
+        last_ = next - 1;
+    }
+
+    // The number of the kind's first object, also when the document has
+    // none of it (the number it would have).
+    std::int64_t First(TObjectKind kind) const { return first_[Index(kind)]; }
+    // The number of the kind's object Index (from 0).
+    std::int64_t Of(TObjectKind kind, std::int64_t index) const {
+        if (index < 0 || index >= count_[Index(kind)]) {
+            throw std::logic_error("PdfWriter: no such object");
+        }
+        return first_[Index(kind)] + index;
+    }
+    // The highest object number; the objects are 1 to Last().
+    std::int64_t Last() const { return last_; }
+
+private:
+    static std::size_t Index(TObjectKind kind) { return static_cast<std::size_t>(kind); }
+    static constexpr auto kKinds = static_cast<std::size_t>(TObjectKind::okKinds);
+    std::array<std::int64_t, kKinds> first_{};
+    std::array<std::int64_t, kKinds> count_{};
+    std::int64_t last_ = 0;
+};
+
+// The state of one document being written: its object numbers and the
+// offset of each object, filed under its number.
 class TPdfDocumentWriter {
 public:
-    TPdfDocumentWriter(TOutputStream& stream, const std::vector<std::string>& names,
-                       const std::vector<TJpegInfo>& infos, std::int64_t total,
-                       const TProgressProc& progress, bool deleteAfterUse,
-                       const TStopTest& stopRequested,
-                       const std::vector<TPagePlacement>& placements, const TPdfExtras& extras)
-        : stream_(stream), names_(names), infos_(infos), total_(total), progress_(progress),
-          deleteAfterUse_(deleteAfterUse), stopRequested_(stopRequested), placements_(placements),
-          extras_(extras), pages_(static_cast<std::int64_t>(infos.size())),
-          profiles_(static_cast<std::int64_t>(extras.Profiles.size())),
-          lastObject_(3 * pages_ + 2 + profiles_ + (extras.Info.Empty() ? 0 : 1)),
-          offsets_(static_cast<std::size_t>(lastObject_ + 1), 0) {}
+    TPdfDocumentWriter(TOutputStream& stream, const TPdfDocumentParams& params)
+        : stream_(stream), names_(params.Names), infos_(params.Infos), total_(params.Total),
+          progress_(params.Progress), deleteAfterUse_(params.DeleteAfterUse),
+          stopRequested_(params.StopRequested), placements_(params.Placements),
+          extras_(params.Extras), pages_(static_cast<std::int64_t>(infos_.size())),
+          profiles_(static_cast<std::int64_t>(extras_.Profiles.size())),
+          numbers_(pages_, profiles_, !extras_.Info.Empty()),
+          offsets_(static_cast<std::size_t>(numbers_.Last() + 1), 0) {}
 
     TWriteResult Write();
 
@@ -50,22 +104,27 @@ private:
                                    : placements_[page];
     }
 
-    // Records the offset of the object (or xref line) about to be written.
-    void MarkOffset(std::int64_t index) {
+    std::int64_t Object(TObjectKind kind, std::int64_t index = 0) const {
+        return numbers_.Of(kind, index);
+    }
+    // Files the offset of object Number, about to be written, under its
+    // number; each object is written once.
+    void FileOffset(std::int64_t number) {
         const std::int64_t position = stream_.Position();
         CheckOffset(position);
-        offsets_[static_cast<std::size_t>(index)] = position;
+        std::int64_t& offset = offsets_.at(static_cast<std::size_t>(number));
+        if (number == 0 || offset != 0) {
+            throw std::logic_error("PdfWriter: object " + Number(number) + " written twice");
+        }
+        offset = position;
     }
     static void CheckOffset(std::int64_t position);
     void BeginObject(std::int64_t number) {
-        MarkOffset(objectCount_);
+        FileOffset(number);
         Put(number);
         Put(" 0 obj\n");
     }
-    void EndObject() {
-        Put("endobj\n");
-        ++objectCount_;
-    }
+    void EndObject() { Put("endobj\n"); }
 
     void WriteCatalog();
     TWriteResult WritePageTree();
@@ -79,7 +138,7 @@ private:
     std::int64_t ProfileObject(std::int64_t k) const {
         const std::int32_t index =
             extras_.PageProfiles.empty() ? -1 : extras_.PageProfiles[static_cast<std::size_t>(k)];
-        return index < 0 ? 0 : 3 * pages_ + 3 + index;
+        return index < 0 ? 0 : Object(TObjectKind::okProfile, index);
     }
 
     TOutputStream& stream_;
@@ -93,9 +152,9 @@ private:
     const TPdfExtras& extras_;
     const std::int64_t pages_;
     const std::int64_t profiles_;
-    const std::int64_t lastObject_;
+    const TObjectNumbers numbers_;
+    // By object number; [0] is the free list's head, never filed.
     std::vector<std::int64_t> offsets_;
-    std::int64_t objectCount_ = 0;
     std::int64_t done_ = 0;
 };
 
@@ -107,17 +166,22 @@ void TPdfDocumentWriter::CheckOffset(std::int64_t position) {
 }
 
 void TPdfDocumentWriter::WriteCatalog() {
-    BeginObject(1);
+    BeginObject(Object(TObjectKind::okCatalog));
     Put("<<\n");
     Put("/Type /Catalog\n");
-    Put("/Pages 2 0 R\n");
-    Put("/OpenAction [3 0 R /XYZ -32768 -32768 1 ]\n");
+    Put("/Pages ");
+    Put(Object(TObjectKind::okPageTree));
+    Put(" 0 R\n");
+    // The first page's number even in a document without pages.
+    Put("/OpenAction [");
+    Put(numbers_.First(TObjectKind::okPage));
+    Put(" 0 R /XYZ -32768 -32768 1 ]\n");
     Put(">>\n");
     EndObject();
 }
 
 TWriteResult TPdfDocumentWriter::WritePageTree() {
-    BeginObject(2);
+    BeginObject(Object(TObjectKind::okPageTree));
     Put("<<\n");
     Put("/Type /Pages\n");
     Put("/Kids [ ");
@@ -125,7 +189,7 @@ TWriteResult TPdfDocumentWriter::WritePageTree() {
         if (Stop()) {
             return TWriteResult::wrStopped;
         }
-        Put(3 + k);
+        Put(Object(TObjectKind::okPage, k));
         Put(" 0 R ");
         DrainMessageQueue();
     }
@@ -140,14 +204,16 @@ TWriteResult TPdfDocumentWriter::WritePageTree() {
 
 void TPdfDocumentWriter::WritePage(std::int64_t k) {
     const TPagePlacement page = Placement(k);
-    BeginObject(3 + k);
+    BeginObject(Object(TObjectKind::okPage, k));
     Put("<<\n");
     Put("/Type /Page\n");
-    Put("/Parent 2 0 R\n");
+    Put("/Parent ");
+    Put(Object(TObjectKind::okPageTree));
+    Put(" 0 R\n");
     Put("/Resources\n");
     Put("<<\n");
     Put("/XObject << /Im0 ");
-    Put(pages_ + 3 + k);
+    Put(Object(TObjectKind::okImage, k));
     Put(" 0 R >>\n");
     Put(infos_[static_cast<std::size_t>(k)].IsGrey ? "/ProcSet [ /PDF /ImageB ]\n"
                                                    : "/ProcSet [ /PDF /ImageC ]\n");
@@ -158,7 +224,7 @@ void TPdfDocumentWriter::WritePage(std::int64_t k) {
     Put(PdfNumber(page.Height));
     Put(" ]\n");
     Put("/Contents ");
-    Put(2 * pages_ + 3 + k);
+    Put(Object(TObjectKind::okContents, k));
     Put(" 0 R\n");
     Put(">>\n");
     EndObject();
@@ -166,7 +232,7 @@ void TPdfDocumentWriter::WritePage(std::int64_t k) {
 
 void TPdfDocumentWriter::WriteImage(std::int64_t k) {
     const TJpegInfo& info = infos_[static_cast<std::size_t>(k)];
-    BeginObject(pages_ + 3 + k);
+    BeginObject(Object(TObjectKind::okImage, k));
     Put("<<\n");
     Put("/Type /XObject\n");
     Put("/Subtype /Image\n");
@@ -236,7 +302,7 @@ void TPdfDocumentWriter::CopyImageData(std::int64_t k) {
 
 void TPdfDocumentWriter::WriteProfile(std::int64_t p) {
     const TColourProfile& profile = extras_.Profiles[static_cast<std::size_t>(p)];
-    BeginObject(3 * pages_ + 3 + p);
+    BeginObject(Object(TObjectKind::okProfile, p));
     Put("<<\n");
     Put("/N ");
     Put(profile.Components);
@@ -254,7 +320,7 @@ void TPdfDocumentWriter::WriteProfile(std::int64_t p) {
 }
 
 void TPdfDocumentWriter::WriteInfo(const std::string& creationDate) {
-    BeginObject(lastObject_);
+    BeginObject(Object(TObjectKind::okInfo));
     Put("<<\n");
     const std::pair<const char*, const std::string*> fields[] = {
         {"/Title ", &extras_.Info.Title},
@@ -279,22 +345,32 @@ void TPdfDocumentWriter::WriteInfo(const std::string& creationDate) {
 }
 
 void TPdfDocumentWriter::WriteTrailer() {
-    MarkOffset(lastObject_);
-    WriteXRef(stream_, offsets_, lastObject_);
+    const std::int64_t last = numbers_.Last();
+    // A number without its object would make the table point at byte 0.
+    for (std::int64_t number = 1; number <= last; ++number) {
+        if (offsets_[static_cast<std::size_t>(number)] == 0) {
+            throw std::logic_error("PdfWriter: object " + Number(number) + " not written");
+        }
+    }
+    const std::int64_t xref = stream_.Position();
+    CheckOffset(xref);
+    WriteXRef(stream_, std::span(offsets_).subspan(1), last);
     Put("trailer\n");
     Put("<<\n");
     Put("/Size ");
-    Put(lastObject_ + 1);
+    Put(last + 1);
     Put("\n");
-    Put("/Root 1 0 R\n");
+    Put("/Root ");
+    Put(Object(TObjectKind::okCatalog));
+    Put(" 0 R\n");
     if (!extras_.Info.Empty()) {
         Put("/Info ");
-        Put(lastObject_);
+        Put(Object(TObjectKind::okInfo));
         Put(" 0 R\n");
     }
     Put(">>\n");
     Put("startxref\n");
-    Put(offsets_[static_cast<std::size_t>(lastObject_)]);
+    Put(xref);
     Put("\n");
     Put("%%EOF");
 }
@@ -331,9 +407,9 @@ TWriteResult TPdfDocumentWriter::Write() {
         if (Stop()) {
             return TWriteResult::wrStopped;
         }
-        MarkOffset(objectCount_);
-        WriteContentsObject(stream_, 2 * pages_ + 3 + k, Placement(k));
-        ++objectCount_;
+        const std::int64_t contents = Object(TObjectKind::okContents, k);
+        FileOffset(contents);
+        WriteContentsObject(stream_, contents, Placement(k));
         DrainMessageQueue();
     }
     for (std::int64_t p = 0; p < profiles_; ++p) {
@@ -406,8 +482,7 @@ void WriteContentsObject(TOutputStream& Stream, std::int64_t ObjectNumber,
     WriteStr(Stream, "endobj\n");
 }
 
-void WriteXRef(TOutputStream& Stream, const std::vector<std::int64_t>& Offsets,
-               std::int64_t Count) {
+void WriteXRef(TOutputStream& Stream, std::span<const std::int64_t> Offsets, std::int64_t Count) {
     WriteStr(Stream, "xref\n");
     WriteStr(Stream, "0 " + Number(Count + 1) + "\n");
     WriteStr(Stream, "0000000000 65535 f \n");
@@ -428,27 +503,39 @@ void WriteXRef(TOutputStream& Stream, const std::vector<std::int64_t>& Offsets,
     }
 }
 
+TWriteResult WritePdfDocument(TOutputStream& Stream, const TPdfDocumentParams& Params) {
+    const std::size_t pages = Params.Infos.size();
+    const TPdfExtras& extras = Params.Extras;
+    if (Params.Names.size() != pages ||
+        (!Params.Placements.empty() && Params.Placements.size() != pages) ||
+        (!extras.PageProfiles.empty() && extras.PageProfiles.size() != pages)) {
+        throw std::invalid_argument(
+            "WritePdfDocument: one name (and placement and profile) per page is needed");
+    }
+    for (const std::int32_t index : extras.PageProfiles) {
+        if (index >= static_cast<std::int64_t>(extras.Profiles.size())) {
+            throw std::invalid_argument(
+                "WritePdfDocument: a page names a profile that isn't there");
+        }
+    }
+    TPdfDocumentWriter writer(Stream, Params);
+    return writer.Write();
+}
+
 TWriteResult WritePdfDocument(TOutputStream& Stream, const std::vector<std::string>& Names,
                               const std::vector<TJpegInfo>& Infos, std::int64_t Total,
                               const TProgressProc& Progress, bool DeleteAfterUse,
                               const TStopTest& StopRequested,
                               const std::vector<TPagePlacement>& Placements,
                               const TPdfExtras& Extras) {
-    if (Names.size() != Infos.size() ||
-        (!Placements.empty() && Placements.size() != Infos.size()) ||
-        (!Extras.PageProfiles.empty() && Extras.PageProfiles.size() != Infos.size())) {
-        throw std::invalid_argument(
-            "WritePdfDocument: one name (and placement and profile) per page is needed");
-    }
-    for (const std::int32_t index : Extras.PageProfiles) {
-        if (index >= static_cast<std::int64_t>(Extras.Profiles.size())) {
-            throw std::invalid_argument(
-                "WritePdfDocument: a page names a profile that isn't there");
-        }
-    }
-    TPdfDocumentWriter writer(Stream, Names, Infos, Total, Progress, DeleteAfterUse, StopRequested,
-                              Placements, Extras);
-    return writer.Write();
+    return WritePdfDocument(Stream, {.Names = Names,
+                                     .Infos = Infos,
+                                     .Total = Total,
+                                     .Progress = Progress,
+                                     .DeleteAfterUse = DeleteAfterUse,
+                                     .StopRequested = StopRequested,
+                                     .Placements = Placements,
+                                     .Extras = Extras});
 }
 
 } // namespace vorpane

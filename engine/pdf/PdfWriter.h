@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,7 +41,7 @@ std::string PdfNumber(double Value);
 
 // The cross-reference section of objects 1..Count, their offsets taken from
 // Offsets[0..Count-1].
-void WriteXRef(TOutputStream& Stream, const std::vector<std::int64_t>& Offsets, std::int64_t Count);
+void WriteXRef(TOutputStream& Stream, std::span<const std::int64_t> Offsets, std::int64_t Count);
 
 enum class TWriteResult { wrWritten, wrStopped };
 
@@ -66,21 +67,41 @@ struct TPdfExtras {
 
 using TStopTest = std::function<bool()>;
 
+// What WritePdfDocument writes and how, by name. Names and Infos run in
+// parallel, one entry per page; Placements and Extras.PageProfiles have one
+// entry per page as well, or none.
+struct TPdfDocumentParams {
+    // The JPEG files, in page order, and their frame headers.
+    std::vector<std::string> Names;
+    std::vector<TJpegInfo> Infos;
+    // After each image Progress gets (name, Total, bytes embedded so far).
+    std::int64_t Total = 0;
+    TProgressProc Progress;
+    // Each image file is deleted once its bytes are in the document (or
+    // its copy failed): for files that are the run's own.
+    bool DeleteAfterUse = false;
+    // Asked before every Kids entry and every object of the page loops.
+    TStopTest StopRequested;
+    // Each page's box and its picture's matrix; empty: every page is
+    // FixedPlacement's.
+    std::vector<TPagePlacement> Placements;
+    // The colour profiles and the document's properties.
+    TPdfExtras Extras;
+};
+
 // Writes the whole document to Stream, which the caller created at position
-// 0. Names and Infos run in parallel, one entry per page. After each image
-// Progress gets (name, Total, bytes embedded so far); with DeleteAfterUse
-// each image file is deleted once its bytes are in the document. StopRequested
-// is asked before every Kids entry and every object of the three page loops;
-// when it answers true the writer returns wrStopped at once and leaves the
-// partial document to the caller. Errors (an image that can't be opened, a
-// short read, a failed write, a document too large for the cross-reference
-// table) leave as exceptions, the partial document likewise left behind.
-// Placements, when not empty, gives each page its box and its picture's
-// matrix (one entry per page); empty, every page is FixedPlacement's. A
-// grey picture (IsGrey) is drawn as /DeviceGray. Extras adds colour
-// profiles and the document's properties; a document with a profile is
-// PDF 1.3, the first version that has them. A CreationDate that is no date
-// (PdfDate) raises std::invalid_argument before anything is written.
+// 0. When StopRequested answers true the writer returns wrStopped at once
+// and leaves the partial document to the caller. Errors (an image that
+// can't be opened, a short read, a failed write, a document too large for
+// the cross-reference table) leave as exceptions, the partial document
+// likewise left behind. A grey picture (IsGrey) is drawn as /DeviceGray. A
+// document with a profile is PDF 1.3, the first version that has them. A
+// CreationDate that is no date (PdfDate) raises std::invalid_argument before
+// anything is written, as do entries that don't run in parallel.
+TWriteResult WritePdfDocument(TOutputStream& Stream, const TPdfDocumentParams& Params);
+
+// The document with its parts one by one, in the order the design gives
+// them.
 TWriteResult WritePdfDocument(TOutputStream& Stream, const std::vector<std::string>& Names,
                               const std::vector<TJpegInfo>& Infos, std::int64_t Total,
                               const TProgressProc& Progress, bool DeleteAfterUse,

@@ -128,17 +128,17 @@ TBitmap24 ScaleWhileReading(TSource& source, std::uint32_t width, std::uint32_t 
 // PrepareImage for a picture source: scaled to Width x Height (a side 0
 // following the aspect ratio) or encoded again as it is, with profile.
 template <typename TSource>
-bool PreparePicture(TSource& source, const std::string& tempName, std::uint8_t quality,
-                    std::uint16_t width, std::uint16_t height, bool useTriangle,
-                    TPrepareNotes& notes, bool spareThread,
-                    const std::vector<std::uint8_t>& profile) {
+bool PreparePicture(TSource& source, const std::string& tempName, const TPrepareParams& params,
+                    TPrepareNotes& notes, const std::vector<std::uint8_t>& profile) {
+    const std::uint16_t width = params.Width;
+    const std::uint16_t height = params.Height;
     // A picture side above 65535 (only a PNG can have one) is cut here too;
     // the size check below refuses such a picture anyway.
     const auto pictureWidth = static_cast<std::uint16_t>(source.Width());
     const auto pictureHeight = static_cast<std::uint16_t>(source.Height());
     std::uint32_t newWidth = width;
     std::uint32_t newHeight = height;
-    if (notes.Fit) {
+    if (params.Fit) {
         const TPixelSize fitted = FitInside(pictureWidth, pictureHeight, width, height);
         newWidth = fitted.Width;
         newHeight = fitted.Height;
@@ -160,14 +160,14 @@ bool PreparePicture(TSource& source, const std::string& tempName, std::uint8_t q
     // No size asked, or the picture's own: encoded again as it is.
     if ((width == 0 && height == 0) ||
         (source.Width() == newWidth && source.Height() == newHeight)) {
-        if (notes.KeepPixels) {
+        if (params.KeepPixels) {
             if (source.Width() == 0 || source.Height() == 0) {
                 return false;
             }
             SaveKeptPixels(ReadWhole(source), tempName, profile);
             return true;
         }
-        return SaveRowsAsJpeg(source, tempName, quality, profile);
+        return SaveRowsAsJpeg(source, tempName, params.Quality, profile);
     }
     // Sizes the resampler refuses give no file rather than a page of
     // whatever the output bitmap held.
@@ -188,15 +188,15 @@ bool PreparePicture(TSource& source, const std::string& tempName, std::uint8_t q
     // With every size checked, what is left to fail is memory: the
     // resampler raises an error for a page it can't make, which must not
     // vanish from the document unnoticed.
-    const int filter = useTriangle ? kTriangleFilter : kLanczos3Filter;
-    TBitmap24 scaled = spareThread
+    const int filter = params.UseTriangle ? kTriangleFilter : kLanczos3Filter;
+    TBitmap24 scaled = params.SpareThread
                            ? ScaleWhileReading<TResampleThread>(source, newWidth, newHeight, filter)
                            : ScaleWhileReading<TBandResampler>(source, newWidth, newHeight, filter);
-    if (notes.KeepPixels) {
+    if (params.KeepPixels) {
         SaveKeptPixels(scaled, tempName, profile);
         return true;
     }
-    return SaveAsJpeg(scaled, tempName, quality, profile);
+    return SaveAsJpeg(scaled, tempName, params.Quality, profile);
 }
 
 } // namespace
@@ -245,17 +245,16 @@ bool SaveAsJpeg(const TBitmap24& Bitmap, const std::string& FileName, std::uint8
     return true;
 }
 
-bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
-                  std::uint16_t Width, std::uint16_t Height, bool UseTriangle, TPrepareNotes* Notes,
-                  bool SpareThread, bool AutoOrient, bool KeepProfile) {
+bool PrepareImage(const std::string& FileName, const std::string& TempName,
+                  const TPrepareParams& Params, TPrepareNotes* Notes) {
     TPrepareNotes own;
     TPrepareNotes& notes = Notes != nullptr ? *Notes : own;
     TPictureFile file(FileName);
     file.SetStopTest([] { return StopPreparing.load(); });
-    const int orientation = AutoOrient ? file.Orientation() : 1;
+    const int orientation = Params.AutoOrient ? file.Orientation() : 1;
     // The picture is encoded in RGB: only an RGB profile still describes it.
     std::vector<std::uint8_t> profile;
-    if (KeepProfile) {
+    if (Params.KeepProfile) {
         profile = file.IccProfile();
         if (!ProfileFits(profile, 3)) {
             profile.clear();
@@ -263,17 +262,28 @@ bool PrepareImage(const std::string& FileName, const std::string& TempName, std:
     }
     bool written = false;
     if (orientation == 1) {
-        written = PreparePicture(file, TempName, Quality, Width, Height, UseTriangle, notes,
-                                 SpareThread, profile);
+        written = PreparePicture(file, TempName, Params, notes, profile);
     } else {
         // Turning needs the whole picture: its first upright row may be the
         // stored picture's last column.
         TUprightPicture upright(file.ReadAll(), orientation);
-        written = PreparePicture(upright, TempName, Quality, Width, Height, UseTriangle, notes,
-                                 SpareThread, profile);
+        written = PreparePicture(upright, TempName, Params, notes, profile);
     }
     notes.Incomplete = file.Incomplete();
     return written;
+}
+
+bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
+                  std::uint16_t Width, std::uint16_t Height, bool UseTriangle, TPrepareNotes* Notes,
+                  bool SpareThread, bool AutoOrient, bool KeepProfile) {
+    const TPrepareParams params{.Quality = Quality,
+                                .Width = Width,
+                                .Height = Height,
+                                .UseTriangle = UseTriangle,
+                                .SpareThread = SpareThread,
+                                .AutoOrient = AutoOrient,
+                                .KeepProfile = KeepProfile};
+    return PrepareImage(FileName, TempName, params, Notes);
 }
 
 bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
@@ -299,6 +309,15 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
     // No more files than half the jobs: each file gets a spare thread that
     // scales it while it decodes. A full batch keeps one thread per file.
     const bool spareThread = jobs >= 2 * std::min<std::size_t>(jobs, count);
+    const TPrepareParams params{.Quality = Options.Quality,
+                                .Width = Options.Width,
+                                .Height = Options.Height,
+                                .UseTriangle = Options.UseTriangle,
+                                .SpareThread = spareThread,
+                                .AutoOrient = Options.Layout.AutoOrient,
+                                .KeepProfile = Options.ColourProfiles,
+                                .Fit = Options.Fit,
+                                .KeepPixels = Options.MaxSize != 0};
     // A file's size tells roughly how long it takes: the largest of the next
     // few start first.
     std::vector<std::uint64_t> sizes(count);
@@ -313,8 +332,6 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
             TPrepared prepared;
             TPrepareNotes& notes = prepared.Notes;
             notes.CutComputedSide = Options.Policy == TPagePolicy::ppLeaveOut;
-            notes.Fit = Options.Fit;
-            notes.KeepPixels = Options.MaxSize != 0;
             if (skipBad) {
                 // A file that can't be read is left out in the words of
                 // "Original size"; a machine that can't open it ends the
@@ -337,11 +354,9 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
                 return prepared;
             }
             const std::string tempName =
-                notes.KeepPixels ? Folder.FileFor(i, ".pixels") : Folder.FileFor(i);
+                params.KeepPixels ? Folder.FileFor(i, ".pixels") : Folder.FileFor(i);
             try {
-                if (PrepareImage(source, tempName, Options.Quality, Options.Width, Options.Height,
-                                 Options.UseTriangle, &notes, spareThread,
-                                 Options.Layout.AutoOrient, Options.ColourProfiles)) {
+                if (PrepareImage(source, tempName, params, &notes)) {
                     prepared.File = tempName;
                 } else if (everyPage) {
                     throw EPictureError(notes.NoPage);

@@ -64,8 +64,9 @@ extern std::atomic<bool> StopPreparing;
 // first failing file's in list order; it leaves once every worker has
 // stopped, and deletes what they made after that file. The file the
 // calling thread waits for is always started before any other, so the
-// file at a stop is the one finished. Quality, Width, Height, Fit, UseTriangle,
-// Layout.AutoOrient and ColourProfiles (KeepProfile) are PrepareImage's,
+// file at a stop is the one finished. Quality, Width, Height, Fit,
+// UseTriangle, Layout.AutoOrient, ColourProfiles (KeepProfile) and MaxSize
+// (KeepPixels: each file is then "<position>.pixels") are PrepareImage's,
 // Policy and Jobs as above; the other fields of Options are not read here.
 bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
@@ -84,12 +85,6 @@ struct TPrepareNotes {
     // to its low 16 bits, as the window's design has it (the page is then
     // squashed, and Squashed says so); false: such a page is refused.
     bool CutComputedSide = true;
-    // In: Width x Height is a box the picture is scaled to fit inside,
-    // keeping its proportions (FitInside), rather than the page's size.
-    bool Fit = false;
-    // In: the picture's pixels go to TempName as they are (SaveKeptPixels),
-    // to be encoded once its quality is chosen, rather than as a JPEG.
-    bool KeepPixels = false;
     // Out: why no file was written, and its kind.
     std::string NoPage;
     TReasonKind NoPageKind = TReasonKind::rkNone;
@@ -100,19 +95,38 @@ struct TPrepareNotes {
     std::string Incomplete;
 };
 
-// Loads FileName (as LoadPicture), scales it when Width or Height is given
-// (one of them 0: the other follows the picture's aspect ratio; both given:
-// the picture is stretched to exactly that size; with Notes->Fit, the box it
-// is scaled to fit inside, FitInside) with Lanczos3, or the
-// triangle filter when UseTriangle, and writes it to TempName (SaveAsJpeg).
-// The pixels are ResampleBitmap's, but a JPEG is scaled (or encoded again)
-// band by band as it decodes, never held at full size; with SpareThread a
-// second thread scales while this one decodes. With AutoOrient a picture
-// whose EXIF orientation is not 1 is decoded whole and turned upright
-// first (TUprightPicture), and the sizes are the upright picture's; the
-// file written carries no orientation. With KeepProfile the file written
-// carries the picture's ICC profile when it is an RGB one (ProfileFits).
-// True when the file was written; false, and
+// How PrepareImage makes its file, by name.
+struct TPrepareParams {
+    // The JPEG quality of the file written, 1 to 100.
+    std::uint8_t Quality = 100;
+    // The page's size; one of them 0: the other follows the picture's
+    // aspect ratio; both given: the picture is stretched to exactly that
+    // size; both 0: the picture is encoded again at its own size.
+    std::uint16_t Width = 0;
+    std::uint16_t Height = 0;
+    // The triangle filter instead of Lanczos3.
+    bool UseTriangle = false;
+    // A second thread scales while this one decodes.
+    bool SpareThread = false;
+    // A picture whose EXIF orientation is not 1 is decoded whole and turned
+    // upright first (TUprightPicture), and the sizes are the upright
+    // picture's; the file written carries no orientation.
+    bool AutoOrient = false;
+    // The file written carries the picture's ICC profile when it is an RGB
+    // one (ProfileFits).
+    bool KeepProfile = false;
+    // Width x Height is a box the picture is scaled to fit inside, keeping
+    // its proportions (FitInside), rather than the page's size.
+    bool Fit = false;
+    // The picture's pixels go to TempName as they are (SaveKeptPixels), to
+    // be encoded once its quality is chosen, rather than as a JPEG.
+    bool KeepPixels = false;
+};
+
+// Loads FileName (as LoadPicture), scales it to Params' size and writes it
+// to TempName (SaveAsJpeg). The pixels are ResampleBitmap's, but a JPEG is
+// scaled (or encoded again) band by band as it decodes, never held at full
+// size. True when the file was written; false, and
 // no file written, when the page would have no pixels or a side (of the
 // page or of the picture) is beyond what the resampler scales (kMaxSide);
 // Notes, when given, then says which. A page of a size the resampler
@@ -120,6 +134,10 @@ struct TPrepareNotes {
 // The source is opened once: its orientation comes from the decoder. A
 // decode still going on half a second after StopPreparing was set is
 // abandoned with EStoppedError.
+bool PrepareImage(const std::string& FileName, const std::string& TempName,
+                  const TPrepareParams& Params, TPrepareNotes* Notes = nullptr);
+
+// The same with its settings one by one, in the order the design gives them.
 bool PrepareImage(const std::string& FileName, const std::string& TempName, std::uint8_t Quality,
                   std::uint16_t Width, std::uint16_t Height, bool UseTriangle,
                   TPrepareNotes* Notes = nullptr, bool SpareThread = false, bool AutoOrient = false,

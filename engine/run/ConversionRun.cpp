@@ -184,11 +184,17 @@ std::optional<std::int64_t> TConversion::DocumentSizeAt(const std::vector<std::s
     bool stopped = false;
     std::optional<std::int64_t> size;
     if (TestEmbedList(true, stopped)) {
-        extras_.Profiles = profiles_.Release();
-        extras_.Info = options_.DocumentInfo;
+        TPdfDocumentParams document;
+        document.Names = embed_;
+        document.Infos = infos_;
+        document.Total = total_;
+        document.StopRequested = stopRequested;
+        document.Placements = placements_;
+        document.Extras.Profiles = profiles_.Release();
+        document.Extras.PageProfiles = extras_.PageProfiles;
+        document.Extras.Info = options_.DocumentInfo;
         TCountingStream counter;
-        if (WritePdfDocument(counter, embed_, infos_, total_, {}, false, stopRequested, placements_,
-                             extras_) == TWriteResult::wrWritten) {
+        if (WritePdfDocument(counter, document) == TWriteResult::wrWritten) {
             size = counter.Position();
         }
     }
@@ -379,10 +385,20 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     }
 
     EnterPhase(TRunPhase::rpEmbedding);
+    TPdfDocumentParams document;
+    document.Names = std::move(embed_);
+    document.Infos = std::move(infos_);
+    document.Total = total_;
+    document.Progress = progress_;
+    // "Same size" embeds the run's own prepared copies: each is deleted as
+    // soon as its bytes are in, freeing its space while the document grows.
+    // A listed file is never deleted.
+    document.DeleteAfterUse = sameSize;
+    document.StopRequested = stopRequested;
+    document.Placements = std::move(placements_);
+    document.Extras = std::move(extras_);
     try {
-        const TWriteResult result =
-            WritePdfDocument(output_->Stream(), embed_, infos_, total_, progress_, sameSize,
-                             stopRequested, placements_, extras_);
+        const TWriteResult result = WritePdfDocument(output_->Stream(), document);
         if (result == TWriteResult::wrStopped || StopConverting.load()) {
             return AbortRun(rcStopped);
         }
@@ -390,7 +406,7 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         output_->Commit();
         if (report_ != nullptr) {
             report_->OutputFile = outputFile;
-            report_->Pages = embed_.size();
+            report_->Pages = document.Names.size();
             report_->DocumentSize = size;
         }
     } catch (const std::exception& error) {

@@ -505,12 +505,14 @@ TEST(PdfWriterLayout, DocumentPropertiesFollowTheFixedObjects) {
     WriteFileBytes(image, MakeJpegHeader(0xFFC0, 800, 600, 3, 10000));
     TJpegInfo info;
     ASSERT_TRUE(ReadJpegInfo(image, info));
-    TPdfExtras extras;
-    extras.Info.Title = "Album (1) \\ 2026";
-    extras.Info.CreationDate = "2026-12-08T21:30:00Z";
+    TPdfDocumentParams document;
+    document.Names = {image};
+    document.Infos = {info};
+    document.Total = 10000;
+    document.Extras.Info.Title = "Album (1) \\ 2026";
+    document.Extras.Info.CreationDate = "2026-12-08T21:30:00Z";
     TMemoryOutputStream stream;
-    ASSERT_EQ(WritePdfDocument(stream, {image}, {info}, 10000, {}, false, {}, {}, extras),
-              TWriteResult::wrWritten);
+    ASSERT_EQ(WritePdfDocument(stream, document), TWriteResult::wrWritten);
     const std::string& pdf = stream.Data();
     EXPECT_EQ(pdf.substr(0, 10578), TWriteRun({image}).Pdf().substr(0, 10578));
     EXPECT_EQ(pdf.substr(10578),
@@ -519,9 +521,8 @@ TEST(PdfWriterLayout, DocumentPropertiesFollowTheFixedObjects) {
               "0000000100 00000 n \n0000000159 00000 n \n0000000317 00000 n \n"
               "0000010498 00000 n \n0000010578 00000 n \ntrailer\n<<\n/Size 7\n/Root 1 0 R\n"
               "/Info 6 0 R\n>>\nstartxref\n10662\n%%EOF");
-    extras.Info.CreationDate = "yesterday";
-    EXPECT_THROW(WritePdfDocument(stream, {image}, {info}, 10000, {}, false, {}, {}, extras),
-                 std::invalid_argument);
+    document.Extras.Info.CreationDate = "yesterday";
+    EXPECT_THROW(WritePdfDocument(stream, document), std::invalid_argument);
 }
 
 TEST(PdfWriterLayout, TextStringsAndDates) {

@@ -212,13 +212,13 @@ TEST_F(PrepareImagesTest, OutputSizes) {
 // same bytes; one inside the box keeps its size and is not filtered.
 TEST_F(PrepareImagesTest, FitGoesThroughTheSameResampler) {
     const std::string landscape = WriteJpeg(dir.File("landscape.jpg"), 400, 300);
-    TPrepareNotes fit;
-    fit.Fit = true;
-    ASSERT_TRUE(PrepareImage(landscape, dir.File("fit.jpg"), 90, 200, 200, false, &fit));
+    const TPrepareParams fit{.Quality = 90, .Width = 200, .Height = 200, .Fit = true};
+    ASSERT_TRUE(PrepareImage(landscape, dir.File("fit.jpg"), fit));
     ASSERT_TRUE(PrepareImage(landscape, dir.File("size.jpg"), 90, 200, 150, false));
     EXPECT_EQ(JpegSize(dir.File("fit.jpg")), (TSize{200, 150}));
     EXPECT_TRUE(ReadFileBytes(dir.File("fit.jpg")) == ReadFileBytes(dir.File("size.jpg")));
-    ASSERT_TRUE(PrepareImage(landscape, dir.File("small.jpg"), 90, 1600, 1600, false, &fit));
+    const TPrepareParams large{.Quality = 90, .Width = 1600, .Height = 1600, .Fit = true};
+    ASSERT_TRUE(PrepareImage(landscape, dir.File("small.jpg"), large));
     ASSERT_TRUE(PrepareImage(landscape, dir.File("own.jpg"), 90, 0, 0, false));
     EXPECT_TRUE(ReadFileBytes(dir.File("small.jpg")) == ReadFileBytes(dir.File("own.jpg")));
 }
