@@ -203,6 +203,16 @@ const std::vector<TOptionRow>& OptionTable() {
         {"triangle", 0, nullptr,
          [](TParseState& s, const char*) { s.Options.Run.UseTriangle = true; },
          "the triangle filter instead of Lanczos3 for --size"},
+        {"sort", 0, "ORDER",
+         [](TParseState& s, const char* v) {
+             const std::string_view order = v;
+             if (order != "taken" && order != "name") {
+                 throw EUsageError("--sort needs taken or name, not '" + std::string(order) + "'");
+             }
+             s.Options.Order = order == "taken" ? TPhotoOrder::poTaken : TPhotoOrder::poName;
+         },
+         "put the files in order first: taken (EXIF date taken, else\n"
+         "the file's time, then the name) or name (IMG_2 before IMG_10)"},
         {"files-from", 0, "F", [](TParseState& s, const char* v) { s.Options.FilesFrom = v; },
          "read the paths from F ('-' for standard input), one per line"},
         {"null", '0', nullptr, [](TParseState& s, const char*) { s.Options.NullSeparated = true; },

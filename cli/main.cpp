@@ -7,6 +7,7 @@
 #include "pdf/AtomicOutputFile.h"
 #include "prepare/JpegUtils.h"
 #include "run/ConversionRun.h"
+#include "run/PhotoOrder.h"
 
 #include <cerrno>
 #include <csignal>
@@ -124,6 +125,7 @@ int Convert(TConvertOptions& options) {
             return ecUsage;
         }
     }
+    SortPhotos(options.Files, options.Order);
     TConsoleProgress progress(!options.Quiet && ::isatty(STDERR_FILENO) != 0);
     options.Run.Phase = [&progress](TRunPhase phase) { progress.Phase(phase); };
     TRunReport report;

@@ -48,6 +48,9 @@ TEST(ConvertOptions, SizeQualityAndFilterInEveryForm) {
     EXPECT_EQ(fit.Run.Height, 1200);
     EXPECT_FALSE(Parse({"--fit", "10x10", "--size", "10x10", "-o", "o", "a"}).Run.Fit);
     EXPECT_EQ(fit.Run.MaxSize, 0) << "no limit";
+    EXPECT_EQ(fit.Order, TPhotoOrder::poAsGiven);
+    EXPECT_EQ(Parse({"--sort", "taken", "-o", "o", "a"}).Order, TPhotoOrder::poTaken);
+    EXPECT_EQ(Parse({"--sort=name", "-o", "o", "a"}).Order, TPhotoOrder::poName);
     const std::pair<const char*, std::int64_t> limits[] = {
         {"10MB", 10'000'000}, {"9.5MiB", 9'961'472},  {"500kB", 500'000},
         {"64KiB", 65'536},    {"2gb", 2'000'000'000}, {"1200b", 1200}};
@@ -97,17 +100,18 @@ TEST(ConvertOptions, PageLayoutsInPoints) {
 
 TEST(ConvertOptions, BadUsageIsRefusedWithAReason) {
     const std::vector<std::vector<const char*>> bad = {
-        {"a.jpg"},                                               // no output
-        {"-o", "o.pdf"},                                         // no input
-        {"-o"},                                                  // no value
-        {"--size", "800", "-o", "o", "a"},                       // no height
-        {"--size", "32768x10", "-o", "o", "a"},                  // past the resampler's limit
-        {"--size", "-1x10", "-o", "o", "a"},                     // negative
-        {"--size", "70000x600", "-o", "o", "a"},                 // would wrap in 16 bits
-        {"--size", "8x6!", "-o", "o", "a"},                      // trailing junk
-        {"--fit", "1600", "-o", "o", "a"},                       // no height
-        {"--fit", "32768x10", "-o", "o", "a"},                   // past the resampler's limit
-        {"--max-size", "10MB", "-o", "o", "a"},                  // nothing to encode
+        {"a.jpg"},                               // no output
+        {"-o", "o.pdf"},                         // no input
+        {"-o"},                                  // no value
+        {"--size", "800", "-o", "o", "a"},       // no height
+        {"--size", "32768x10", "-o", "o", "a"},  // past the resampler's limit
+        {"--size", "-1x10", "-o", "o", "a"},     // negative
+        {"--size", "70000x600", "-o", "o", "a"}, // would wrap in 16 bits
+        {"--size", "8x6!", "-o", "o", "a"},      // trailing junk
+        {"--fit", "1600", "-o", "o", "a"},       // no height
+        {"--fit", "32768x10", "-o", "o", "a"},   // past the resampler's limit
+        {"--max-size", "10MB", "-o", "o", "a"},  // nothing to encode
+        {"--sort", "date", "-o", "o", "a"},
         {"--size", "8x6", "--max-size", "10", "-o", "o", "a"},   // no unit
         {"--size", "8x6", "--max-size", "10TB", "-o", "o", "a"}, // no unit we know
         {"--size", "8x6", "--max-size", "0MB", "-o", "o", "a"},

@@ -4,11 +4,16 @@
 #include "TestSupport.h"
 #include "pdf/AtomicOutputFile.h"
 #include "prepare/JpegUtils.h"
+#include "run/PhotoOrder.h"
 #include "run/QualitySearch.h"
 
 #include <gtest/gtest.h>
+#include <libexif/exif-data.h>
 
 #include <barrier>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
@@ -374,6 +379,92 @@ TEST_F(ConversionRunSameSize, ASizeLimitTakesTheHighestQualityThatFits) {
         << over.Reason;
     EXPECT_EQ(ReadFileBytes(output), "old document");
     EXPECT_TRUE(NothingLeft());
+}
+
+TEST(PhotoOrder, NaturalOrderCountsDigitRunsAsNumbers) {
+    const struct {
+        const char* a;
+        const char* b;
+        int order;
+    } rows[] = {
+        {"IMG_2.jpg", "IMG_10.jpg", -1},       {"IMG_0009.jpg", "IMG_0010.jpg", -1},
+        {"IMG_9999.jpg", "IMG_10000.jpg", -1}, {"a/IMG_2.jpg", "b/IMG_1.jpg", -1},
+        {"IMG_02.jpg", "IMG_2.jpg", 1}, // the same number: fewer zeros first
+        {"IMG_2.jpg", "IMG_2.jpg", 0},         {"IMG_2.jpg", "IMG_2a.jpg", -1},
+        {"DSC_1.jpg", "IMG_1.jpg", -1},        {"x10y2", "x10y10", -1},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(NaturalCompare(row.a, row.b), row.order) << row.a << " " << row.b;
+        EXPECT_EQ(NaturalCompare(row.b, row.a), -row.order) << row.b << " " << row.a;
+    }
+}
+
+// A JPEG with an Exif segment of the given DateTimeOriginal, and its
+// OffsetTimeOriginal and SubSecTimeOriginal when not empty.
+std::string WithDateTaken(const std::string& jpeg, const std::string& date,
+                          const std::string& offset = "", const std::string& subSeconds = "") {
+    ExifData* data = exif_data_new();
+    exif_data_set_byte_order(data, EXIF_BYTE_ORDER_MOTOROLA);
+    const auto add = [data](ExifTag tag, const std::string& text) {
+        if (text.empty()) {
+            return;
+        }
+        ExifEntry* entry = exif_entry_new();
+        entry->tag = tag;
+        entry->format = EXIF_FORMAT_ASCII;
+        entry->components = text.size() + 1;
+        entry->size = static_cast<unsigned int>(text.size() + 1);
+        entry->data = static_cast<unsigned char*>(std::calloc(1, text.size() + 1));
+        std::memcpy(entry->data, text.data(), text.size());
+        exif_content_add_entry(data->ifd[EXIF_IFD_EXIF], entry);
+        exif_entry_unref(entry);
+    };
+    add(EXIF_TAG_DATE_TIME_ORIGINAL, date);
+    add(EXIF_TAG_OFFSET_TIME_ORIGINAL, offset);
+    add(EXIF_TAG_SUB_SEC_TIME_ORIGINAL, subSeconds);
+    unsigned char* bytes = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(data, &bytes, &size);
+    exif_data_unref(data);
+    const std::string segment(reinterpret_cast<const char*>(bytes), size);
+    std::free(bytes);
+    const std::size_t length = segment.size() + 2;
+    return jpeg.substr(0, 2) + "\xFF\xE1" + static_cast<char>(length >> 8) +
+           static_cast<char>(length & 0xFF) + segment + jpeg.substr(2);
+}
+
+// By date taken: the offset and the fraction of a second count, a photo
+// without a date goes by its file's time, a tie by name; no file, last.
+TEST(PhotoOrder, ByDateTakenThenFileTimeThenName) {
+    TTempDir dir;
+    const std::string jpeg = ReadFileBytes(test::DataFile("orient_small_1.jpg"));
+    const auto photo = [&](const std::string& name, const std::string& bytes) {
+        const std::string path = dir.File(name);
+        WriteFileBytes(path, bytes);
+        return path;
+    };
+    // 10:00 in Berlin is 09:00 UTC, before 09:30 UTC in London.
+    const std::string berlin =
+        photo("IMG_0003.jpg", WithDateTaken(jpeg, "2026:07:14 10:00:00", "+01:00"));
+    const std::string london =
+        photo("IMG_0001.jpg", WithDateTaken(jpeg, "2026:07:14 09:30:00", "+00:00"));
+    const std::string burstB =
+        photo("DSC_2.jpg", WithDateTaken(jpeg, "2026:07:14 09:45:00", "+00:00", "5"));
+    const std::string burstA =
+        photo("DSC_10.jpg", WithDateTaken(jpeg, "2026:07:14 09:45:00", "+00:00", "25"));
+    const std::string twinB = photo("b.jpg", WithDateTaken(jpeg, "2026:07:14 09:50:00", "+00:00"));
+    const std::string twinA = photo("a.jpg", WithDateTaken(jpeg, "2026:07:14 09:50:00", "+00:00"));
+    const std::string scanned = photo("scan.jpg", jpeg);
+    const timespec times[2] = {{0, UTIME_OMIT}, {1'784'000'000, 0}}; // 2026-07-14 03:33 UTC
+    ASSERT_EQ(::utimensat(AT_FDCWD, scanned.c_str(), times, 0), 0);
+    const std::string gone = dir.File("gone.jpg");
+    std::vector<std::string> files = {gone, twinB, london, burstB, scanned, twinA, berlin, burstA};
+    SortPhotos(files, TPhotoOrder::poTaken);
+    EXPECT_EQ(files, (std::vector<std::string>{scanned, berlin, london, burstA, burstB, twinA,
+                                               twinB, gone}));
+    SortPhotos(files, TPhotoOrder::poName);
+    EXPECT_EQ(files, (std::vector<std::string>{twinA, twinB, burstB, burstA, gone, london, berlin,
+                                               scanned}));
 }
 
 TEST(QualitySearch, HalvesTheRangeAndNeverTriesAQualityTwice) {
