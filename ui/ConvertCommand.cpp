@@ -9,6 +9,7 @@
 #include "resample/Resampler.h"
 #include "run/ConversionRun.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
@@ -140,6 +141,7 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
     options.Quality = static_cast<std::uint8_t>(quality);
     options.Width = static_cast<std::uint16_t>(width);
     options.Height = static_cast<std::uint16_t>(height);
+    options.Fit = CheckBox2->isChecked();
     options.Layout.AutoOrient = AutoOrientMode;
     ApplyPageOptions(PageOptions, options);
     TRunReport report;

@@ -4,9 +4,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -40,6 +42,9 @@ void ApplyPageOptions(const TPageOptions& Options, TRunOptions& Run) {
     }
     Run.ColourProfiles = Options.ColourProfiles;
     Run.Grey = Options.Grey;
+    if (Options.Limit) {
+        Run.MaxSize = std::llround(Options.Megabytes * 1e6);
+    }
 }
 
 TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Owner)
@@ -73,6 +78,16 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     Grey = new QCheckBox(QStringLiteral("Black-and-white JPEGs as they are"), this);
     Grey->setToolTip(
         QStringLiteral("\"Original size\" embeds grey JPEGs unchanged instead of refusing them"));
+    Limit = new QCheckBox(QCoreApplication::translate("TPageOptionsDialog", "At m&ost"), this);
+    Limit->setToolTip(QCoreApplication::translate(
+        "TPageOptionsDialog", "\"Same size\": the highest quality, up to the Quality field's, at "
+                              "which the whole document fits"));
+    Megabytes = new QDoubleSpinBox(this);
+    Megabytes->setDecimals(2);
+    Megabytes->setRange(0.01, 9999);
+    Megabytes->setSuffix(QStringLiteral(" MB"));
+    Megabytes->setToolTip(QCoreApplication::translate(
+        "TPageOptionsDialog", "The largest the document may be, in megabytes of 1,000,000 bytes"));
     Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -86,6 +101,11 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     layout->addWidget(SkipBad);
     layout->addWidget(ColourProfiles);
     layout->addWidget(Grey);
+    auto* limitRow = new QHBoxLayout;
+    limitRow->addWidget(Limit);
+    limitRow->addWidget(Megabytes);
+    limitRow->addStretch();
+    layout->addLayout(limitRow);
     layout->addWidget(Buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -96,6 +116,10 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     SkipBad->setChecked(Options.SkipBad);
     ColourProfiles->setChecked(Options.ColourProfiles);
     Grey->setChecked(Options.Grey);
+    Limit->setChecked(Options.Limit);
+    Megabytes->setValue(Options.Megabytes);
+    Megabytes->setEnabled(Options.Limit);
+    connect(Limit, &QCheckBox::toggled, Megabytes, &QWidget::setEnabled);
     connect(Paper, &QComboBox::currentIndexChanged, this, [this] { PaperChanged(); });
 }
 
@@ -119,6 +143,8 @@ TPageOptions TPageOptionsDialog::Options() const {
     options.SkipBad = SkipBad->isChecked();
     options.ColourProfiles = ColourProfiles->isChecked();
     options.Grey = Grey->isChecked();
+    options.Limit = Limit->isChecked();
+    options.Megabytes = Megabytes->value();
     return options;
 }
 

@@ -28,13 +28,18 @@ struct TPageOptions {
     bool SkipBad = false;
     bool ColourProfiles = false;
     bool Grey = false;
+    // "At most ... MB": in "Same size", the highest quality, up to the
+    // quality field's, at which the document stays within Megabytes
+    // (1,000,000 bytes each).
+    bool Limit = false;
+    double Megabytes = 10;
 };
 
 // The options of the next conversion, as last chosen in the dialog.
 extern TPageOptions PageOptions;
 
 // Options into a run's options the way vorpane-convert's --paper, --margin,
-// --dpi, --skip-bad, --colour-profile and --grey give them, so that one
+// --dpi, --skip-bad, --colour-profile, --grey and --max-size give them, so that one
 // choice makes the same document from either. Without the skip, the window's
 // own way with a file that gives no page (ppLeaveOut) stays.
 void ApplyPageOptions(const TPageOptions& Options, TRunOptions& Run);
@@ -51,6 +56,8 @@ public:
     QCheckBox* SkipBad;
     QCheckBox* ColourProfiles;
     QCheckBox* Grey;
+    QCheckBox* Limit;
+    QDoubleSpinBox* Megabytes;
     QDialogButtonBox* Buttons;
 
 private:

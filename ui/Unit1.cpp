@@ -364,6 +364,11 @@ void TForm1::CreateDesign() {
     ImgBtnDels = button(this, 40, 40, "Remove all jpg files");
     ImgBtnConvert = button(this, 83, 83, nullptr);
 
+    CheckBox2 = new QCheckBox(QCoreApplication::translate("TForm1", "Keep proportions"), this);
+    CheckBox2->resize(118, 16);
+    CheckBox2->setToolTip(QCoreApplication::translate(
+        "TForm1", "Scale each photo to the largest size inside Width x Height that keeps its "
+                  "proportions, never enlarged"));
     CheckBox1 = new QCheckBox(QStringLiteral("Upright (EXIF)"), this);
     CheckBox1->resize(118, 16);
     CheckBox1->setToolTip(
@@ -472,6 +477,7 @@ void TForm1::CreateDesign() {
                                       Edit3,
                                       ImgBtnQ1,
                                       ImgBtnQ2,
+                                      CheckBox2,
                                       CheckBox1,
                                       ImgBtnOptions,
                                       ImgBtnConvert,

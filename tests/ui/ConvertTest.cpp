@@ -626,6 +626,57 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
 
 // The same choice in the dialog and on vorpane-convert's command line gives
 // the same document, byte for byte, in both modes.
+// "Keep proportions" and "At most ... MB" make the document --fit and
+// --max-size make; unticked, "Same size" stretches as it always did.
+TEST_F(ConvertTest, KeepProportionsAndAtMostReachTheRunAsFitAndMaxSizeDo) {
+    for (const char* name : {"orient_landscape_1.jpg", "jd_progressive3.jpg"}) {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VORPANE_TEST_DATA "/") + QLatin1String(name),
+                                photos.File(QLatin1String(name))));
+    }
+    AddAllFrom(photos.Path(), 2);
+    form->ComboBox2->setCurrentIndex(0);
+    form->Edit1->setText(QStringLiteral("400"));
+    form->Edit2->setText(QStringLiteral("400"));
+    QTest::mouseClick(form->CheckBox2, Qt::LeftButton, {}, QPoint(7, 8));
+    ASSERT_TRUE(form->CheckBox2->isChecked());
+    ChooseOptions([](TPageOptionsDialog& Dialog) {
+        EXPECT_FALSE(Dialog.Megabytes->isEnabled()) << "off at start";
+        QTest::mouseClick(Dialog.Limit, Qt::LeftButton, {}, QPoint(5, 5));
+        Dialog.Megabytes->setFocus();
+        QTest::keyClick(Dialog.Megabytes, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(Dialog.Megabytes, QStringLiteral("0.05"));
+    });
+    ASSERT_TRUE(PageOptions.Limit);
+    answer = out.File(QStringLiteral("window.pdf"));
+    Click(form->ImgBtnConvert);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].Text.startsWith(Success(answer, 2) + QStringLiteral(", quality ")))
+        << shown[0].Text.toStdString();
+    EXPECT_LE(QFileInfo(answer).size(), 50'000);
+    EXPECT_EQ(PageSizes(answer),
+              (QStringList{QStringLiteral("400 x 289"), QStringLiteral("400 x 300")}));
+
+    const QString cli = out.File(QStringLiteral("cli.pdf"));
+    QStringList arguments = {QStringLiteral("--fit"),
+                             QStringLiteral("400x400"),
+                             QStringLiteral("--max-size"),
+                             QStringLiteral("0.05MB"),
+                             QStringLiteral("-q"),
+                             QStringLiteral("-o"),
+                             cli};
+    for (const std::string& path : form->EntryPaths()) {
+        arguments << QString::fromStdString(path);
+    }
+    QProcess convert;
+    convert.start(QStringLiteral(VORPANE_CONVERT), arguments);
+    ASSERT_TRUE(convert.waitForFinished(60000));
+    ASSERT_EQ(convert.exitCode(), 0) << convert.readAllStandardError().toStdString();
+    QFile window(answer);
+    QFile command(cli);
+    ASSERT_TRUE(window.open(QIODevice::ReadOnly) && command.open(QIODevice::ReadOnly));
+    EXPECT_EQ(window.readAll(), command.readAll());
+}
+
 TEST_F(ConvertTest, TheOptionsDialogsChoicesReachTheRunAsVorpaneConvertsOptionsDo) {
     photos.Jpeg(QStringLiteral("1 wide.jpg"), 640, 480, 0xFF8040A0);
     photos.Jpeg(QStringLiteral("2 tall.jpg"), 300, 500, 0xFF20A060);
