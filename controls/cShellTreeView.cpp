@@ -115,9 +115,9 @@ void TShellTreeView::Refresh() {
 
 QMenu* TShellTreeView::CreateContextMenu(const QString& Folder) {
     auto* menu = new QMenu(this);
-    menu->addAction(QStringLiteral("Open in file manager"), this,
+    menu->addAction(tr("Open in file manager"), this,
                     [Folder] { QDesktopServices::openUrl(QUrl::fromLocalFile(Folder)); });
-    menu->addAction(QStringLiteral("Refresh"), this, [this] { Refresh(); });
+    menu->addAction(tr("Refresh"), this, [this] { Refresh(); });
     return menu;
 }
 

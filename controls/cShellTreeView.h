@@ -5,6 +5,7 @@
 // second click on the chosen folder's name, or F2, renames it.
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QTreeView>
 
@@ -16,6 +17,8 @@ class QMenu;
 namespace vorpane {
 
 class TShellTreeView : public QTreeView {
+    Q_DECLARE_TR_FUNCTIONS(vorpane::TShellTreeView)
+
 public:
     explicit TShellTreeView(QWidget* Owner);
 

@@ -2,8 +2,11 @@
 
 #include "GuardMessage.h"
 #include "MessageQueue.h"
+#include "Unit1.h"
 
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QSettings>
 
@@ -46,6 +49,8 @@ QString ErrorBoxText(const QString& Message) {
 TApplication::TApplication(int& argc, char** argv)
     : QApplication(argc, argv), title_(ApplicationTitle(QString::fromLocal8Bit(argv[0]))) {
     setApplicationName(title_);
+    // Docks and task bars tie the window to its desktop entry by this name.
+    setDesktopFileName(QStringLiteral("org.vorpane.Vorpane"));
     // Vorpane keeps no settings, but Qt's file dialog saves its folder
     // history and view to the user's QtProject.conf whenever one is
     // destroyed. The user's settings are pointed where no file can be made.
@@ -61,7 +66,7 @@ bool TApplication::notify(QObject* Receiver, QEvent* Event) {
     } catch (const std::exception& error) {
         ShowException(QString::fromUtf8(error.what()));
     } catch (...) {
-        ShowException(QStringLiteral("Unknown error"));
+        ShowException(tr("Unknown error"));
     }
     return false;
 }
@@ -69,6 +74,32 @@ bool TApplication::notify(QObject* Receiver, QEvent* Event) {
 void TApplication::ShowException(const QString& Message) {
     // The box runs its own event loop; an error inside it lands here again.
     ErrorBox(title_, ErrorBoxText(Message));
+}
+
+void TApplication::LoadTranslations(const QLocale& Locale) {
+    for (const auto& translator : translators_) {
+        removeTranslator(translator.get());
+    }
+    translators_.clear();
+    SetSkinLanguage({});
+    // The window's words are built in; Qt's come with Qt's translations
+    // package, where it is installed.
+    const QString qtFolder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const auto& [name, folder] :
+         {std::pair{QStringLiteral("vorpane"), QStringLiteral(":/i18n")},
+          std::pair{QStringLiteral("qtbase"), qtFolder}}) {
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(Locale, name, QStringLiteral("_"), folder) &&
+            installTranslator(translator.get())) {
+            if (name == QLatin1String("vorpane")) {
+                // ":/i18n/vorpane_de.qm": the skin's words in German too.
+                SetSkinLanguage(QFileInfo(translator->filePath())
+                                    .completeBaseName()
+                                    .section(QLatin1Char('_'), 1));
+            }
+            translators_.push_back(std::move(translator));
+        }
+    }
 }
 
 void TApplication::InstallEngineHooks() {

@@ -6,8 +6,13 @@
 
 #include <QApplication>
 #include <QString>
+#include <QTranslator>
 
 #include <functional>
+#include <memory>
+#include <vector>
+
+class QLocale;
 
 namespace vorpane {
 
@@ -20,6 +25,8 @@ QString ApplicationTitle(const QString& Argv0);
 QString ErrorBoxText(const QString& Message);
 
 class TApplication : public QApplication {
+    Q_DECLARE_TR_FUNCTIONS(vorpane::TApplication)
+
 public:
     TApplication(int& argc, char** argv);
 
@@ -38,8 +45,15 @@ public:
     static void InstallEngineHooks();
     static void RemoveEngineHooks();
 
+    // Speaks Locale's language where there is a translation: the window's
+    // own words and Qt's (the file dialog's, the message boxes' buttons).
+    // English, the words as written, needs none. A later call replaces the
+    // languages of an earlier one.
+    void LoadTranslations(const QLocale& Locale);
+
 private:
     QString title_;
+    std::vector<std::unique_ptr<QTranslator>> translators_;
 };
 
 } // namespace vorpane

@@ -211,10 +211,10 @@ void TForm1::AppendFiles(const QStringList& Paths) {
     }
     QString names = leftOut.mid(0, kNamesShown).join(QLatin1Char('\n'));
     if (leftOut.size() > kNamesShown) {
-        names += QStringLiteral("\nand %1 more").arg(leftOut.size() - kNamesShown);
+        names += tr("\nand %1 more").arg(leftOut.size() - kNamesShown);
     }
-    ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
-                QStringLiteral("\nOnly JPEG files can be added. These were left out:\n") + names);
+    ShowMessage(QMessageBox::Information, tr("Information"),
+                tr("\nOnly JPEG files can be added. These were left out:\n") + names);
 }
 
 // The JPEG files the file list would show for Folder, in its order.
@@ -242,8 +242,7 @@ void TForm1::ListView1DropFiles(QObject*, const QStringList& Files) {
 
 void TForm1::ListView1Changed() {
     const int count = EntryCount();
-    Label2->setText(count == 1 ? QStringLiteral("1 photo")
-                               : QStringLiteral("%1 photos").arg(count));
+    Label2->setText(count == 1 ? tr("1 photo") : tr("%1 photos").arg(count));
     ClearEntryMarks();
 }
 
@@ -270,8 +269,8 @@ void TForm1::MarkReportedEntries(const std::vector<TSkippedFile>& Skipped,
         const std::vector<TSkippedFile>& Files;
         QColor Colour;
         const char* Why;
-    } kinds[] = {{Skipped, QColor(0xFD, 0xDC, 0xDC), "Left out: "},
-                 {Incomplete, QColor(0xFF, 0xEE, 0xC2), "Data incomplete: "}};
+    } kinds[] = {{Skipped, QColor(0xFD, 0xDC, 0xDC), QT_TR_NOOP("Left out: ")},
+                 {Incomplete, QColor(0xFF, 0xEE, 0xC2), QT_TR_NOOP("Data incomplete: ")}};
     const std::vector<std::string> paths = EntryPaths();
     for (const auto& kind : kinds) {
         for (const TSkippedFile& file : kind.Files) {
@@ -283,7 +282,7 @@ void TForm1::MarkReportedEntries(const std::vector<TSkippedFile>& Skipped,
                 for (int column = 0; column < ListView1->columnCount(); ++column) {
                     entry->setData(column, Qt::BackgroundRole, kind.Colour);
                     entry->setData(column, Qt::ToolTipRole,
-                                   QLatin1String(kind.Why) +
+                                   tr(kind.Why) +
                                        QString::fromStdString(PrintableText(file.Reason)));
                 }
                 entriesMarked_ = true;

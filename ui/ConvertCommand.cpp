@@ -54,9 +54,8 @@ void TForm1::ShowRunCount(const std::string& Report, std::int64_t Done) {
         // about the run.
         ++runDone_;
     }
-    Label1->setText(QStringLiteral("Converting... %1 / %2")
-                        .arg(std::min(runDone_, runPhotos_))
-                        .arg(runPhotos_));
+    Label1->setText(
+        tr("Converting... %1 / %2").arg(std::min(runDone_, runPhotos_)).arg(runPhotos_));
     Label1->adjustSize();
 }
 
@@ -84,8 +83,8 @@ void TForm1::ImgBtnStopClick(QObject*) {
 
 void TForm1::ImgBtnConvertClick(QObject*) {
     if (EntryCount() == 0) {
-        ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
-                    QStringLiteral("\nPlease add jpg files to the left blank first!"));
+        ShowMessage(QMessageBox::Information, tr("Information"),
+                    tr("\nPlease add jpg files to the left blank first!"));
         return;
     }
     QString outputFile;
@@ -119,16 +118,18 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
         struct TRange {
             std::int32_t Value;
             std::int32_t Largest;
-            const char* Field;
+            const char* Message;
         };
         for (const TRange& range :
-             {TRange{quality, 255, "quality"}, TRange{width, kMaxSide, "width"},
-              TRange{height, kMaxSide, "height"}}) {
+             {TRange{quality, 255,
+                     QT_TR_NOOP("\nThe quality must be a whole number from 0 to %1.")},
+              TRange{width, kMaxSide,
+                     QT_TR_NOOP("\nThe width must be a whole number from 0 to %1.")},
+              TRange{height, kMaxSide,
+                     QT_TR_NOOP("\nThe height must be a whole number from 0 to %1.")}}) {
             if (range.Value < 0 || range.Value > range.Largest) {
-                ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
-                            QStringLiteral("\nThe %1 must be a whole number from 0 to %2.")
-                                .arg(QLatin1String(range.Field))
-                                .arg(range.Largest));
+                ShowMessage(QMessageBox::Critical, tr("Error"),
+                            tr(range.Message).arg(range.Largest));
                 return;
             }
         }
@@ -171,7 +172,7 @@ void TForm1::LeaveBusyLook() {
     ImgBtnConvert->show();
     ImgBtnStop->hide();
     Label1->hide();
-    Label1->setText(QStringLiteral("Converting..."));
+    Label1->setText(tr("Converting..."));
     Label1->adjustSize();
     if (closeRequested_) {
         // The close asked for during the run, now that it is over.

@@ -11,6 +11,11 @@ namespace vorpane {
 
 namespace {
 
+// The box's words, in the reader's language.
+struct TOutcomeTexts {
+    Q_DECLARE_TR_FUNCTIONS(vorpane::OutcomeMessage)
+};
+
 // More names than this would make the box taller than the screen.
 constexpr std::size_t kNamedSkippedFiles = 10;
 
@@ -36,7 +41,7 @@ QString FilesText(const std::vector<TSkippedFile>& Files, const QString& One, co
         text += QLatin1Char('\n') + FileAndReason(Files[i].File, Files[i].Reason);
     }
     if (Files.size() > named) {
-        text += QStringLiteral("\nand %1 more.").arg(Files.size() - named);
+        text += TOutcomeTexts::tr("\nand %1 more.").arg(Files.size() - named);
     }
     return text;
 }
@@ -44,15 +49,16 @@ QString FilesText(const std::vector<TSkippedFile>& Files, const QString& One, co
 // The files that gave no page, the photos whose pages show only as much as
 // their data held, and those whose pages are squashed.
 QString NamedFilesText(const TRunReport& Report) {
-    return FilesText(Report.Skipped, QStringLiteral("This listed file gave no page:"),
-                     QStringLiteral("These listed files gave no page:")) +
-           FilesText(
-               Report.Incomplete,
-               QStringLiteral("This photo's data was incomplete; its page shows what there was:"),
-               QStringLiteral(
-                   "These photos' data was incomplete; their pages show what there was:")) +
-           FilesText(Report.Squashed, QStringLiteral("The page of this listed file is squashed:"),
-                     QStringLiteral("The pages of these listed files are squashed:"));
+    return FilesText(Report.Skipped, TOutcomeTexts::tr("This listed file gave no page:"),
+                     TOutcomeTexts::tr("These listed files gave no page:")) +
+           FilesText(Report.Incomplete,
+                     TOutcomeTexts::tr(
+                         "This photo's data was incomplete; its page shows what there was:"),
+                     TOutcomeTexts::tr(
+                         "These photos' data was incomplete; their pages show what there was:")) +
+           FilesText(Report.Squashed,
+                     TOutcomeTexts::tr("The page of this listed file is squashed:"),
+                     TOutcomeTexts::tr("The pages of these listed files are squashed:"));
 }
 
 // What was made: "album.pdf: 132 pages, 11.5 MB", or nothing when the
@@ -67,14 +73,10 @@ QString MadeText(const TRunReport& Report) {
     const int pages = static_cast<int>(Report.Pages);
     // Chosen to keep the document within its size limit.
     const QString quality =
-        Report.Quality == 0
-            ? QString()
-            : QCoreApplication::translate("OutcomeMessage", ", quality %1").arg(Report.Quality);
+        Report.Quality == 0 ? QString() : TOutcomeTexts::tr(", quality %1").arg(Report.Quality);
     return QLatin1Char('\n') +
-           (pages == 1
-                ? QCoreApplication::translate("OutcomeMessage", "%1: 1 page, %2").arg(name, size)
-                : QCoreApplication::translate("OutcomeMessage", "%1: %n pages, %2", nullptr, pages)
-                      .arg(name, size)) +
+           (pages == 1 ? TOutcomeTexts::tr("%1: 1 page, %2").arg(name, size)
+                       : TOutcomeTexts::tr("%1: %n pages, %2", nullptr, pages).arg(name, size)) +
            quality;
 }
 
@@ -83,43 +85,44 @@ QString MadeText(const TRunReport& Report) {
 QString NoFilesText(const TRunReport& Report) {
     // Every file left out by "Skip photos that can't be converted".
     if (Report.FailedFile.empty() && !Report.Skipped.empty()) {
-        return QStringLiteral("\nNo PDF written: no listed file could be converted.") +
+        return TOutcomeTexts::tr("\nNo PDF written: no listed file could be converted.") +
                NamedFilesText(Report);
     }
     if (Report.Kind == TReasonKind::rkNone) {
-        return QStringLiteral("\nNo files existing!");
+        return TOutcomeTexts::tr("\nNo files existing!");
     }
     if (Report.Kind == TReasonKind::rkOverLimit) {
-        return QCoreApplication::translate("OutcomeMessage", "\nNo PDF written: %1.")
-            .arg(ShownText(Report.Reason));
+        return TOutcomeTexts::tr("\nNo PDF written: %1.").arg(ShownText(Report.Reason));
     }
     const QString file = FileAndReason(Report.FailedFile, Report.Reason);
     if (Report.Kind == TReasonKind::rkMissing) {
-        return QStringLiteral("\nNo files existing!\n") + file;
+        return TOutcomeTexts::tr("\nNo files existing!\n") + file;
     }
-    return QStringLiteral("\nNo PDF written: a listed file can't be embedded as it is.\n") + file;
+    return TOutcomeTexts::tr("\nNo PDF written: a listed file can't be embedded as it is.\n") +
+           file;
 }
 
 } // namespace
 
 TOutcomeMessage OutcomeMessage(std::int32_t Result, const TRunReport& Report) {
-    const QString information = QStringLiteral("Information");
+    const QString information = TOutcomeTexts::tr("Information");
     switch (Result) {
     case rcNoFiles:
         return {QMessageBox::Information, information, NoFilesText(Report)};
     case rcDone:
         return {QMessageBox::Information, information,
-                QStringLiteral("\nCongratulation! Converting Successed!") + MadeText(Report) +
+                TOutcomeTexts::tr("\nCongratulation! Converting Successed!") + MadeText(Report) +
                     NamedFilesText(Report)};
     case rcAborted: {
-        QString text = QStringLiteral("\nAborted!");
+        QString text = TOutcomeTexts::tr("\nAborted!");
         if (!Report.Reason.empty()) {
             text += QLatin1Char('\n') + ShownText(Report.Reason);
         }
-        return {QMessageBox::Critical, QStringLiteral("Error"), text};
+        return {QMessageBox::Critical, TOutcomeTexts::tr("Error"), text};
     }
     case rcStopped:
-        return {QMessageBox::Information, information, QStringLiteral("\nStop converting\u00EC!")};
+        return {QMessageBox::Information, information,
+                TOutcomeTexts::tr("\nStop converting\u00EC!")};
     default:
         return {};
     }

@@ -4,9 +4,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QSpinBox>
@@ -49,53 +49,49 @@ void ApplyPageOptions(const TPageOptions& Options, TRunOptions& Run) {
 
 TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Owner)
     : QDialog(Owner) {
-    setWindowTitle(QStringLiteral("Page and photo options"));
+    setWindowTitle(tr("Page and photo options"));
 
     Paper = new QComboBox(this);
-    Paper->addItem(QStringLiteral("Picture size"));
+    Paper->addItem(tr("Picture size"));
     for (const TPaperSize& paper : kPaperSizes) {
         Paper->addItem(
             QString::fromLatin1(paper.Name.data(), static_cast<qsizetype>(paper.Name.size())));
     }
-    Paper->setToolTip(QStringLiteral("Picture size: each page as large as its picture. A paper: "
-                                     "each picture scaled to fit it, centred, the paper turned "
-                                     "as the picture is"));
+    Paper->setToolTip(tr("Picture size: each page as large as its picture. A paper: "
+                         "each picture scaled to fit it, centred, the paper turned "
+                         "as the picture is"));
     Margin = new QDoubleSpinBox(this);
     Margin->setDecimals(1);
-    Margin->setSuffix(QStringLiteral(" mm"));
-    Margin->setToolTip(QStringLiteral("The margin on every side of the paper"));
+    Margin->setSuffix(tr(" mm"));
+    Margin->setToolTip(tr("The margin on every side of the paper"));
     Dpi = new QSpinBox(this);
     Dpi->setRange(1, kMaxDpi);
-    Dpi->setSuffix(QStringLiteral(" dpi"));
-    Dpi->setToolTip(QStringLiteral("Pages as large as their pictures at this many pixels per inch "
-                                   "(72: one pixel to one point)"));
-    SkipBad = new QCheckBox(QStringLiteral("Skip photos that can't be converted"), this);
-    SkipBad->setToolTip(QStringLiteral("Leave them out, name them when the conversion ends, and "
-                                       "convert the rest"));
-    ColourProfiles = new QCheckBox(QStringLiteral("Keep colour profiles"), this);
-    ColourProfiles->setToolTip(
-        QStringLiteral("Pages show each photo's colours as its embedded profile says"));
-    Grey = new QCheckBox(QStringLiteral("Black-and-white JPEGs as they are"), this);
-    Grey->setToolTip(
-        QStringLiteral("\"Original size\" embeds grey JPEGs unchanged instead of refusing them"));
-    Limit = new QCheckBox(QCoreApplication::translate("TPageOptionsDialog", "At m&ost"), this);
-    Limit->setToolTip(QCoreApplication::translate(
-        "TPageOptionsDialog", "\"Same size\": the highest quality, up to the Quality field's, at "
-                              "which the whole document fits"));
+    Dpi->setSuffix(tr(" dpi"));
+    Dpi->setToolTip(tr("Pages as large as their pictures at this many pixels per inch "
+                       "(72: one pixel to one point)"));
+    SkipBad = new QCheckBox(tr("Skip photos that can't be converted"), this);
+    SkipBad->setToolTip(tr("Leave them out, name them when the conversion ends, and "
+                           "convert the rest"));
+    ColourProfiles = new QCheckBox(tr("Keep colour profiles"), this);
+    ColourProfiles->setToolTip(tr("Pages show each photo's colours as its embedded profile says"));
+    Grey = new QCheckBox(tr("Black-and-white JPEGs as they are"), this);
+    Grey->setToolTip(tr("\"Original size\" embeds grey JPEGs unchanged instead of refusing them"));
+    Limit = new QCheckBox(tr("At m&ost"), this);
+    Limit->setToolTip(tr("\"Same size\": the highest quality, up to the Quality field's, at which "
+                         "the whole document fits"));
     Megabytes = new QDoubleSpinBox(this);
     Megabytes->setDecimals(2);
     Megabytes->setRange(0.01, 9999);
-    Megabytes->setSuffix(QStringLiteral(" MB"));
-    Megabytes->setToolTip(QCoreApplication::translate(
-        "TPageOptionsDialog", "The largest the document may be, in megabytes of 1,000,000 bytes"));
+    Megabytes->setSuffix(tr(" MB"));
+    Megabytes->setToolTip(tr("The largest the document may be, in megabytes of 1,000,000 bytes"));
     Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Paper:"), Paper);
-    form->addRow(QStringLiteral("&Margin:"), Margin);
-    form->addRow(QStringLiteral("&Resolution:"), Dpi);
+    form->addRow(tr("&Paper:"), Paper);
+    form->addRow(tr("&Margin:"), Margin);
+    form->addRow(tr("&Resolution:"), Dpi);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(SkipBad);
@@ -108,6 +104,13 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     layout->addLayout(limitRow);
     layout->addWidget(Buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // A frame cuts a title longer than the dialog is wide; the dialog is
+    // made wide enough for its own, in a bold title font a fifth larger than
+    // the text's, with room for the frame's buttons.
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
+    Buttons->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + 140);
 
     Paper->setCurrentIndex(std::clamp(Options.Paper, 0, Paper->count() - 1));
     PaperChanged();

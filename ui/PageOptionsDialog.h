@@ -9,6 +9,7 @@
 
 #include "run/RunOptions.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 
 class QCheckBox;
@@ -45,6 +46,8 @@ extern TPageOptions PageOptions;
 void ApplyPageOptions(const TPageOptions& Options, TRunOptions& Run);
 
 class TPageOptionsDialog : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(vorpane::TPageOptionsDialog)
+
 public:
     TPageOptionsDialog(const TPageOptions& Options, QWidget* Owner);
 

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -20,6 +21,7 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTimer>
@@ -88,8 +90,19 @@ QFont WindowFont() {
 
 } // namespace
 
+namespace {
+QString skinLanguage;
+} // namespace
+
+void SetSkinLanguage(const QString& Language) {
+    skinLanguage = Language;
+}
+
 QPixmap SkinPicture(const QString& Name) {
-    const QString path = QStringLiteral(":/skin/") + Name;
+    const QString translated = QStringLiteral(":/skin/%1/%2").arg(skinLanguage, Name);
+    const QString path = !skinLanguage.isEmpty() && QFile::exists(translated)
+                             ? translated
+                             : QStringLiteral(":/skin/") + Name;
     // On a screen of more device pixels than pixels the picture drawn at
     // twice the size stands in, as sharp as the screen is.
     if (qGuiApp->devicePixelRatio() > 1) {
@@ -150,7 +163,7 @@ TForm1::TForm1(QWidget* Owner) : QWidget(Owner, Qt::Window | Qt::FramelessWindow
         box.exec();
     };
     OpenFolder = [this](const QString& Folder) {
-        OpenOrTell(QUrl::fromLocalFile(Folder), QStringLiteral("the folder"));
+        OpenOrTell(QUrl::fromLocalFile(Folder), tr("the folder"));
     };
     OpenUrl = [](const QUrl& Url) {
         // The desktop's opener would only tell a missing file on a terminal.
@@ -170,7 +183,7 @@ TForm1::TForm1(QWidget* Owner) : QWidget(Owner, Qt::Window | Qt::FramelessWindow
 // events. FormCreate then places and skins them.
 void TForm1::CreateDesign() {
     setFixedSize(kClientWidth, kClientHeight);
-    move(331, 99);
+    move(StartPosition(screen()->availableGeometry(), size()));
     setFont(WindowFont());
     setWindowIcon(SkinPicture(QStringLiteral("vorpane.png")));
     setWindowTitle(QCoreApplication::applicationName());
@@ -209,7 +222,7 @@ void TForm1::CreateDesign() {
 
     ShellListView1 = new TShellListView(this);
     ShellListView1->setGeometry(220, 108, 343, 253);
-    ShellListView1->setToolTip(QStringLiteral("jpg files under the folder"));
+    ShellListView1->setToolTip(tr("jpg files under the folder"));
     ShellListView1->OnAddFolder = [this](QObject* Sender, const QFileInfo& AFolder, bool& CanAdd) {
         ShellListView1AddFolder(Sender, AFolder, CanAdd);
     };
@@ -248,7 +261,7 @@ void TForm1::CreateDesign() {
     Image7->SetCenter(true);
     previewPlaceholder_ = SkinPicture(QStringLiteral("Image7.png"));
     Image7->SetPicture(previewPlaceholder_);
-    Image7->setToolTip(QStringLiteral("Preview of selected jpg"));
+    Image7->setToolTip(tr("Preview of selected jpg"));
     // Two threads: a click on another photograph need not wait for a slow
     // one that nobody wants any more.
     PreviewWork = new TBackgroundWork(2, this);
@@ -259,13 +272,13 @@ void TForm1::CreateDesign() {
     ListView1->setGeometry(15, 384, 481, 129);
     ListView1->setFrameShape(QFrame::NoFrame);
     ListView1->setColumnCount(2);
-    ListView1->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Path")});
+    ListView1->setHeaderLabels({tr("Name"), tr("Path")});
     ListView1->setColumnWidth(0, 215);
     ListView1->setColumnWidth(1, 250);
     // The strip above the list hides the header; it must not peek out below.
     ListView1->header()->setFixedHeight(19);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setToolTip(QStringLiteral("selected jpg files to convert to pdf "));
+    ListView1->setToolTip(tr("selected jpg files to convert to pdf "));
     ListView1->OnClick = [this](QObject* Sender) { ListView1Click(Sender); };
     ListView1->OnColumnClick = [this](QObject* Sender, int Column) {
         ListView1ColumnClick(Sender, Column);
@@ -288,10 +301,10 @@ void TForm1::CreateDesign() {
     ImgBtnPath->resize(80, 22);
     ImgBtnUp = new TImgBtn(Panel2);
     ImgBtnUp->resize(40, 40);
-    ImgBtnUp->setToolTip(QStringLiteral("Move up selected jpg"));
+    ImgBtnUp->setToolTip(tr("Move up selected jpg"));
     ImgBtnDown = new TImgBtn(Panel2);
     ImgBtnDown->resize(40, 40);
-    ImgBtnDown->setToolTip(QStringLiteral("Move down selected jpg"));
+    ImgBtnDown->setToolTip(tr("Move down selected jpg"));
     Label2 = new QLabel(Panel2);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(322, 3, 80, 14);
@@ -315,7 +328,7 @@ void TForm1::CreateDesign() {
     ComboBox2 = new QComboBox(this);
     ComboBox2->setGeometry(600, 200, 129, 22);
     ComboBox2->setEditable(true);
-    ComboBox2->addItems({QStringLiteral("Same size"), QStringLiteral("Original size")});
+    ComboBox2->addItems({tr("Same size"), tr("Original size")});
 
     Panel3 = new QWidget(this);
     Panel3->resize(19, 19);
@@ -344,7 +357,7 @@ void TForm1::CreateDesign() {
         auto* imgBtn = new TImgBtn(Parent);
         imgBtn->resize(Width, Height);
         if (Hint != nullptr) {
-            imgBtn->setToolTip(QString::fromLatin1(Hint));
+            imgBtn->setToolTip(tr(Hint));
         }
         return imgBtn;
     };
@@ -356,33 +369,31 @@ void TForm1::CreateDesign() {
     ImgBtnQ2 = button(this, 20, 9, nullptr);
     ImgBtnMin = button(this, 28, 28, nullptr);
     ImgBtnClose = button(this, 33, 41, nullptr);
-    ImgBtnHome = button(this, 38, 24, "Homepage");
-    ImgBtnHelp = button(this, 38, 24, "Help");
-    ImgBtnAdd = button(this, 40, 40, "Add selected jpg");
-    ImgBtnAdds = button(this, 40, 40, "Add all jpg files");
-    ImgBtnDel = button(this, 40, 40, "Remove selected jpg");
-    ImgBtnDels = button(this, 40, 40, "Remove all jpg files");
+    ImgBtnHome = button(this, 38, 24, QT_TR_NOOP("Homepage"));
+    ImgBtnHelp = button(this, 38, 24, QT_TR_NOOP("Help"));
+    ImgBtnAdd = button(this, 40, 40, QT_TR_NOOP("Add selected jpg"));
+    ImgBtnAdds = button(this, 40, 40, QT_TR_NOOP("Add all jpg files"));
+    ImgBtnDel = button(this, 40, 40, QT_TR_NOOP("Remove selected jpg"));
+    ImgBtnDels = button(this, 40, 40, QT_TR_NOOP("Remove all jpg files"));
     ImgBtnConvert = button(this, 83, 83, nullptr);
 
-    CheckBox2 = new QCheckBox(QCoreApplication::translate("TForm1", "Keep proportions"), this);
+    CheckBox2 = new QCheckBox(tr("Keep proportions"), this);
     CheckBox2->resize(118, 16);
-    CheckBox2->setToolTip(QCoreApplication::translate(
-        "TForm1", "Scale each photo to the largest size inside Width x Height that keeps its "
-                  "proportions, never enlarged"));
-    CheckBox1 = new QCheckBox(QStringLiteral("Upright (EXIF)"), this);
+    CheckBox2->setToolTip(tr("Scale each photo to the largest size inside Width x Height that "
+                             "keeps its proportions, never enlarged"));
+    CheckBox1 = new QCheckBox(tr("Upright (EXIF)"), this);
     CheckBox1->resize(118, 16);
-    CheckBox1->setToolTip(
-        QStringLiteral("Show each photo upright, as the camera's orientation tag says"));
+    CheckBox1->setToolTip(tr("Show each photo upright, as the camera's orientation tag says"));
     // Any change of the box, clicked, keyed or set, comes here.
     QObject::connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(CheckBox1); });
-    ImgBtnOptions = button(this, 24, 22, "Page and photo options");
+    ImgBtnOptions = button(this, 24, 22, QT_TR_NOOP("Page and photo options"));
     ImgBtnStop = button(this, 83, 83, nullptr);
 
     ImageProgress = new TImage(this);
     ImageProgress->resize(176, 27);
     ImageProgress->SetPicture(SkinPicture(QStringLiteral("ImageProgress.png")));
 
-    Label1 = new QLabel(QStringLiteral("Converting..."), this);
+    Label1 = new QLabel(tr("Converting..."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->move(624, 528);
     Label1->adjustSize();
@@ -402,7 +413,7 @@ void TForm1::CreateDesign() {
     SaveDialog1 = new QFileDialog(this);
     SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog1->setDefaultSuffix(QStringLiteral("pdf"));
-    SaveDialog1->setNameFilter(QStringLiteral("PDF Document (*.pdf)"));
+    SaveDialog1->setNameFilter(tr("PDF Document (*.pdf)"));
     SaveDialog1->setFileMode(QFileDialog::AnyFile);
 
     const auto click = [this](TImgBtn* Button, void (TForm1::*Handler)(QObject*)) {

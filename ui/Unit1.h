@@ -15,6 +15,7 @@
 
 #include "run/RunReport.h"
 
+#include <QCoreApplication>
 #include <QRegion>
 #include <QWidget>
 
@@ -63,12 +64,28 @@ void UpdateProgressStrip(const std::string& Text, std::int64_t Total, std::int64
 // Name@2x, where the screen has more device pixels than pixels.
 QPixmap SkinPicture(const QString& Name);
 
+// The language of the skin's painted words: "de" takes ":/skin/de/Name"
+// where there is one; empty, the words as drawn (English).
+void SetSkinLanguage(const QString& Language);
+
 // The rounded-rectangle region from (Left, Top) to (Right, Bottom), right and
 // bottom edges excluded, with corner ellipses EllipseWidth x EllipseHeight.
 QRegion RoundRectRegion(int Left, int Top, int Right, int Bottom, int EllipseWidth,
                         int EllipseHeight);
 
+// Picture with every pixel outside Shape, and every pixel of the key colour,
+// made see-through: the window's shape as alpha, for platforms that clip a
+// window by its alpha rather than by a mask.
+QPixmap CutToShape(const QPixmap& Picture, const QRegion& Shape);
+
+// Where a window of Size first shows on a screen whose free area is
+// Available: at the design's place where the window fits there whole, else
+// centred (from the top-left corner when it is larger than the screen).
+QPoint StartPosition(const QRect& Available, QSize Size);
+
 class TForm1 : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(vorpane::TForm1)
+
 public:
     explicit TForm1(QWidget* Owner = nullptr);
     ~TForm1() override;

@@ -1,5 +1,7 @@
 #include "WholeNumber.h"
 
+#include <QCoreApplication>
+
 namespace vorpane {
 
 namespace {
@@ -72,7 +74,10 @@ std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
 std::int32_t StrToInt(const std::string& text) {
     const std::optional<std::int32_t> value = ParseWholeNumber(text);
     if (!value) {
-        throw EConvertError("'" + text + "' is not a valid integer value");
+        throw EConvertError(
+            QCoreApplication::translate("vorpane::WholeNumber", "'%1' is not a valid integer value")
+                .arg(QString::fromStdString(text))
+                .toStdString());
     }
     return *value;
 }

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -66,10 +67,44 @@ QRegion RoundRectRegion(int Left, int Top, int Right, int Bottom, int EllipseWid
     return region;
 }
 
+QPixmap CutToShape(const QPixmap& Picture, const QRegion& Shape) {
+    QImage image = Picture.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (line[x] == kKeyColour) {
+                line[x] = 0;
+            }
+        }
+    }
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.setClipRegion(QRegion(QRect(QPoint(0, 0), image.deviceIndependentSize().toSize())) -
+                          Shape);
+    painter.fillRect(image.rect(), Qt::transparent);
+    painter.end();
+    return QPixmap::fromImage(image);
+}
+
+QPoint StartPosition(const QRect& Available, QSize Size) {
+    const QRect designed(Available.topLeft() + QPoint(331, 99), Size);
+    if (Available.contains(designed)) {
+        return designed.topLeft();
+    }
+    const QPoint centred = Available.center() - QPoint(Size.width() / 2, Size.height() / 2);
+    return QPoint(std::max(centred.x(), Available.left()), std::max(centred.y(), Available.top()));
+}
+
 void TForm1::FormCreate() {
     // The region reaches one pixel past the window's right and bottom edges.
     region_ = RoundRectRegion(0, 0, width() + 1, height() + 1, kCornerEllipse, kCornerEllipse);
     UpdateShape();
+    // On Wayland a mask limits only where the window takes input; the
+    // compositor cuts the corners by the window's alpha.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        setAttribute(Qt::WA_TranslucentBackground);
+        ImageBg->SetPicture(CutToShape(ImageBg->Picture(), region_));
+    }
     // Qt widgets paint through a back buffer already.
     PanelImage->hide();
 
@@ -207,19 +242,19 @@ void TForm1::ImgBtnHelpClick(QObject*) {
     if (viewer && OpenUrl(QUrl::fromLocalFile(HelpPath(kHelpFile)))) {
         return;
     }
-    OpenOrTell(QUrl::fromLocalFile(HelpPath(kHtmlHelp)), QStringLiteral("the help"));
+    OpenOrTell(QUrl::fromLocalFile(HelpPath(kHtmlHelp)), tr("the help"));
 }
 
 // Without a web address of its own, the homepage is the help's first page.
 void TForm1::ImgBtnHomeClick(QObject*) {
     OpenOrTell(Homepage.isEmpty() ? QUrl::fromLocalFile(HelpPath(kHtmlHelp)) : QUrl(Homepage),
-               QStringLiteral("the homepage"));
+               tr("the homepage"));
 }
 
 void TForm1::OpenOrTell(const QUrl& Url, const QString& What) {
     if (!OpenUrl(Url)) {
-        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
-                    QStringLiteral("\nCould not open %1:\n%2")
+        ShowMessage(QMessageBox::Critical, tr("Error"),
+                    tr("\nCould not open %1:\n%2")
                         .arg(What, Url.isLocalFile() ? Url.toLocalFile() : Url.toString()));
     }
 }

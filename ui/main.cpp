@@ -1,9 +1,11 @@
 // vorpane: the window program. Files and folders named on the command line
 // (a file manager's "Open with") start in the conversion list.
 #include "Application.h"
+#include "OneWindow.h"
 #include "Unit1.h"
 
 #include <QCommandLineParser>
+#include <QLocale>
 #include <QTimer>
 
 #include <cstdio>
@@ -54,18 +56,23 @@ int main(int argc, char** argv) {
         return AnswerText(argc, argv);
     }
     vorpane::TApplication application(argc, argv);
+    application.LoadTranslations(QLocale());
     QCommandLineParser parser;
     DescribeCommandLine(parser);
     parser.process(application);
+    const QStringList files = parser.positionalArguments();
+    if (vorpane::HandToRunningWindow(files)) {
+        return 0;
+    }
 
     vorpane::TApplication::InstallEngineHooks();
     int result = 0;
     {
         vorpane::TForm1 form;
+        const vorpane::TWindowServer server(form);
         form.show();
         // Once the window is up, so that a message about files left out
         // shows over it.
-        const QStringList files = parser.positionalArguments();
         QTimer::singleShot(0, &form, [&form, files] { form.AppendFiles(files); });
         result = application.exec();
     }

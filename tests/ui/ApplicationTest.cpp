@@ -2,13 +2,16 @@
 
 #include "GuardMessage.h"
 #include "MessageQueue.h"
+#include "Unit1.h"
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTimer>
@@ -141,6 +144,22 @@ TEST(TApplication, AFileDialogLeavesNoSettingsFile) {
                          QStringLiteral("/QtProject.conf");
     delete new QFileDialog; // saves its settings when destroyed
     EXPECT_FALSE(QFileInfo::exists(conf)) << conf.toStdString();
+}
+
+TEST(TApplication, TheWindowAndQtSpeakTheLocalesLanguage) {
+    App().LoadTranslations(QLocale(QLocale::German, QLocale::Germany));
+    const QImage german = SkinPicture(QStringLiteral("ImageConvert.png")).toImage();
+    {
+        const TForm1 form;
+        EXPECT_EQ(form.ComboBox2->itemText(0), QStringLiteral("Gleiche Größe"));
+    }
+    // Qt's own words, the file dialog's buttons among them.
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
+    App().LoadTranslations(QLocale::c());
+    EXPECT_EQ(TForm1().ComboBox2->itemText(0), QStringLiteral("Same size"));
+    // The skin's painted words: "Umwandeln" on the button, not "Convert".
+    EXPECT_FALSE(german.isNull());
+    EXPECT_NE(german, SkinPicture(QStringLiteral("ImageConvert.png")).toImage());
 }
 
 } // namespace

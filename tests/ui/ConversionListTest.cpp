@@ -1,5 +1,6 @@
 // The conversion list: entries, moves, sorting, the full paths a conversion
 // reads, editing names, icons and the hidden selection.
+#include "OneWindow.h"
 #include "UiTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProcess>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -443,6 +445,31 @@ TEST_F(ConversionListTest, SelectionShowsOnlyWhileTheListHasTheFocus) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !list->hasFocus(); }));
     EXPECT_EQ(background(), empty);
     EXPECT_EQ(SelectedRow(), 0); // still selected, only not shown
+}
+
+// "Open with" while the window is open: the second start hands its files
+// over and ends, the first window lists them, relative paths as the second
+// start's working folder has them.
+TEST(OneWindow, ASecondStartHandsItsFilesToTheOpenWindow) {
+    const test::TScratchFolder folder;
+    folder.Jpeg(QStringLiteral("a.jpg"), 8, 8);
+    const QString b = folder.Jpeg(QStringLiteral("b.jpg"), 8, 8);
+    TForm1 form;
+    const TWindowServer server(form);
+    ASSERT_TRUE(server.Listening()) << WindowSocketPath().toStdString();
+    QProcess second;
+    second.setWorkingDirectory(folder.Path());
+    second.start(QStringLiteral(VORPANE_WINDOW_PROGRAM), {QStringLiteral("a.jpg"), b});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return test::EntryNames(form) == QStringList{"a.jpg", "b.jpg"};
+        },
+        5000))
+        << test::EntryNames(form).join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(form.EntryPaths().front(), folder.File(QStringLiteral("a.jpg")).toStdString());
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -81,8 +82,41 @@ TEST_F(FormTest, WindowIsFramelessFixedAndPlacedAsDesigned) {
     EXPECT_TRUE(form->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(form->size(), QSize(767, 547));
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
-    EXPECT_EQ(form->pos(), QPoint(331, 99));
+    EXPECT_EQ(form->pos(), StartPosition(form->screen()->availableGeometry(), form->size()));
     EXPECT_EQ(form->font().pixelSize(), 11);
+}
+
+TEST(StartPosition, TheDesignsPlaceWhereTheWindowFitsElseCentredAndWhollyOnTheScreen) {
+    const struct {
+        QRect available;
+        QPoint at;
+    } rows[] = {
+        {QRect(0, 0, 1920, 1080), QPoint(331, 99)},
+        {QRect(1920, 32, 1920, 1048), QPoint(2251, 131)}, // a second screen, a panel on top
+        {QRect(0, 0, 960, 540), QPoint(96, 0)},           // 1920 x 1080 at scale 2: centred
+        {QRect(0, 0, 1440, 900), QPoint(331, 99)},
+        {QRect(0, 0, 1000, 600), QPoint(116, 26)},
+        {QRect(0, 0, 640, 480), QPoint(0, 0)}, // larger than the screen: its top-left corner shows
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(StartPosition(row.available, QSize(767, 547)), row.at) << row.available.width();
+    }
+}
+
+TEST(CutToShape, CornersAndTheKeyColourBecomeSeeThroughTheRestStays) {
+    for (const double ratio : {1.0, 2.0}) {
+        QImage picture(QSize(40, 30) * ratio, QImage::Format_RGB32);
+        picture.setDevicePixelRatio(ratio);
+        picture.fill(QColor(10, 20, 30));
+        picture.setPixel(QPoint(20, 15) * ratio, kKeyColour);
+        const QImage cut =
+            CutToShape(QPixmap::fromImage(picture), RoundRectRegion(0, 0, 41, 31, 10, 10))
+                .toImage();
+        EXPECT_EQ(qAlpha(cut.pixel(0, 0)), 0) << ratio;
+        EXPECT_EQ(qAlpha(cut.pixel(QPoint(20, 15) * ratio)), 0) << ratio;
+        EXPECT_EQ(cut.pixel(QPoint(10, 10) * ratio), QColor(10, 20, 30).rgb()) << ratio;
+        EXPECT_EQ(cut.pixel(QPoint(20, 0) * ratio), QColor(10, 20, 30).rgb()) << ratio;
+    }
 }
 
 TEST_F(FormTest, FormCreatePlacesEveryControl) {

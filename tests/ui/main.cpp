@@ -37,6 +37,9 @@ int main(int argc, char** argv) {
     // never share a temporary file.
     QTemporaryDir tmp;
     qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    // And a runtime folder: the one-window socket of one test process, and
+    // of the windows it starts, is never another's.
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(tmp.path()));
     vorpane::TApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

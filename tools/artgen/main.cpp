@@ -1,6 +1,11 @@
 // artgen: draws every picture of Vorpane's window into a folder.
 //
-//   artgen <folder>          (the build's `artwork` target writes to assets/)
+//   artgen <folder> [vorpane_LANG.qm...]   (the build's `artwork` target
+//                                          writes to assets/)
+//
+// The words painted into the pictures go through the window's translations:
+// for each one named, the pictures with words are drawn again in its
+// language into <folder>/LANG/, where the window looks first.
 //
 // The application icon for the desktop's icon theme goes to <folder>/icons/.
 //
@@ -17,7 +22,10 @@
 // as its screen and lines up with the small one pixel for pixel.
 #include "WindowLayout.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -26,6 +34,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QTranslator>
 
 #include <cmath>
 #include <cstdio>
@@ -81,6 +90,12 @@ QColor SetCardLook(QPainter& P, TState St) {
     P.setBrush(fill);
     return ink;
 }
+
+// The words painted into the pictures, in the language of the translation
+// loaded while they are drawn.
+struct TArtwork {
+    Q_DECLARE_TR_FUNCTIONS(vorpane::Artwork)
+};
 
 QString outDir;
 // Device pixels a window pixel in the pictures drawn now: 1, or 2 for @2x.
@@ -426,8 +441,8 @@ void DrawSheets() {
             p.drawPath(down);
         };
     };
-    SpriteSheet(QStringLiteral("ImageName"), 80, 22, kStrip, header(QStringLiteral("Name")));
-    SpriteSheet(QStringLiteral("ImagePath"), 80, 22, kStrip, header(QStringLiteral("Path")));
+    SpriteSheet(QStringLiteral("ImageName"), 80, 22, kStrip, header(TArtwork::tr("Name")));
+    SpriteSheet(QStringLiteral("ImagePath"), 80, 22, kStrip, header(TArtwork::tr("Path")));
 
     // Round buttons of the conversion list, on the card.
     const auto round = [](TRoundKind kind, double radius,
@@ -505,12 +520,12 @@ void DrawSheets() {
         };
     };
     SpriteSheet(QStringLiteral("ImageConvert"), 83, 83, kBody,
-                command(kAccent, kAccentLight, kAccentDark, QStringLiteral("Convert"),
+                command(kAccent, kAccentLight, kAccentDark, TArtwork::tr("Convert"),
                         [](QPainter& p, QPointF c, const QColor& ink) {
                             GlyphDocument(p, c, ink, kAccentDark);
                         }));
     SpriteSheet(QStringLiteral("ImageStop"), 83, 83, kBody,
-                command(kDanger, kDangerLight, kDangerDark, QStringLiteral("Stop"),
+                command(kDanger, kDangerLight, kDangerDark, TArtwork::tr("Stop"),
                         [](QPainter& p, QPointF c, const QColor& ink) {
                             p.setPen(Qt::NoPen);
                             p.setBrush(ink);
@@ -639,10 +654,14 @@ struct TTab {
 // The list tab's control is smaller than its picture; its highlight fits
 // the part that shows.
 const TTab kTabs[] = {
-    {"ImageLists2", "List", vorpane::layout::kViewTabLeft[0], 73, 23, 65},
-    {"ImageBig2", "Large icons", vorpane::layout::kViewTabLeft[1], 86, 23, 86},
-    {"ImageSmall2", "Small icons", vorpane::layout::kViewTabLeft[2], 101, 23, 101},
-    {"ImageDetails2", "Details", vorpane::layout::kViewTabLeft[3], 97, 23, 97},
+    {"ImageLists2", QT_TRANSLATE_NOOP("vorpane::Artwork", "List"), vorpane::layout::kViewTabLeft[0],
+     73, 23, 65},
+    {"ImageBig2", QT_TRANSLATE_NOOP("vorpane::Artwork", "Large icons"),
+     vorpane::layout::kViewTabLeft[1], 86, 23, 86},
+    {"ImageSmall2", QT_TRANSLATE_NOOP("vorpane::Artwork", "Small icons"),
+     vorpane::layout::kViewTabLeft[2], 101, 23, 101},
+    {"ImageDetails2", QT_TRANSLATE_NOOP("vorpane::Artwork", "Details"),
+     vorpane::layout::kViewTabLeft[3], 97, 23, 97},
 };
 constexpr int kTabTop = vorpane::layout::kViewTabTop;
 constexpr int kTabPill = 17;
@@ -660,8 +679,8 @@ void DrawTabs() {
         p.setPen(QPen(kAccentBorder, 1));
         p.setBrush(kCard);
         p.drawRoundedRect(pill, 8, 8);
-        CentredText(p, QPointF(tab.visibleWidth / 2.0, kTabPill / 2.0),
-                    QString::fromLatin1(tab.caption), TabFont(), kAccent);
+        CentredText(p, QPointF(tab.visibleWidth / 2.0, kTabPill / 2.0), TArtwork::tr(tab.caption),
+                    TabFont(), kAccent);
         p.end();
         Save(image, QString::fromLatin1(tab.file) + QStringLiteral(".png"));
     }
@@ -675,10 +694,10 @@ void DrawListbox() {
     QImage image = Canvas(489, 40, kCard);
     QPainter p(&image);
     Smooth(p);
-    Text(p, QPointF(11, 14), QStringLiteral("Conversion list"), Font(12, true), kText);
+    Text(p, QPointF(11, 14), TArtwork::tr("Conversion list"), Font(12, true), kText);
     const double captionWidth =
-        QFontMetricsF(Font(12, true)).horizontalAdvance(QStringLiteral("Conversion list"));
-    Text(p, QPointF(11 + captionWidth + 8, 14), QStringLiteral("one page per photo, top to bottom"),
+        QFontMetricsF(Font(12, true)).horizontalAdvance(TArtwork::tr("Conversion list"));
+    Text(p, QPointF(11 + captionWidth + 8, 14), TArtwork::tr("one page per photo, top to bottom"),
          Font(11, false), kMuted);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.fillRect(QRect(2, 20, kHeaderEnd - 2, 20), kStrip);
@@ -758,17 +777,17 @@ void DrawBackground() {
     Text(p, QPointF(46, 26), QStringLiteral("Vorpane"), Font(16, true), Qt::white);
     const double titleWidth =
         QFontMetricsF(Font(16, true)).horizontalAdvance(QStringLiteral("Vorpane"));
-    Text(p, QPointF(46 + titleWidth + 12, 25), QStringLiteral("JPEG photos to one PDF"),
+    Text(p, QPointF(46 + titleWidth + 12, 25), TArtwork::tr("JPEG photos to one PDF"),
          Font(11, false), kTitleSub);
 
     // Section captions on the body.
-    Text(p, QPointF(16, 66), QStringLiteral("Choose photos"), Font(12, true), kText);
+    Text(p, QPointF(16, 66), TArtwork::tr("Choose photos"), Font(12, true), kText);
     const double chooseWidth =
-        QFontMetricsF(Font(12, true)).horizontalAdvance(QStringLiteral("Choose photos"));
+        QFontMetricsF(Font(12, true)).horizontalAdvance(TArtwork::tr("Choose photos"));
     Text(p, QPointF(16 + chooseWidth + 8, 66),
-         QStringLiteral("pick a folder, then add its JPEG files to the list"), Font(11, false),
+         TArtwork::tr("pick a folder, then add its JPEG files to the list"), Font(11, false),
          kMuted);
-    Text(p, QPointF(592, 58), QStringLiteral("Preview"), Font(12, true), kText);
+    Text(p, QPointF(592, 58), TArtwork::tr("Preview"), Font(12, true), kText);
 
     // The card of the browser and the conversion list.
     const QRectF card(10.5, 76.5, 566, 467);
@@ -794,15 +813,15 @@ void DrawBackground() {
     p.setRenderHint(QPainter::Antialiasing, true);
 
     // Folder caption and the four view tab captions.
-    Text(p, QPointF(24, 96), QStringLiteral("Folders"), Font(11, true), kMuted);
+    Text(p, QPointF(24, 96), TArtwork::tr("Folders"), Font(11, true), kMuted);
     for (const TTab& tab : kTabs) {
         CentredText(p, QPointF(tab.left + tab.visibleWidth / 2.0, kTabTop + kTabPill / 2.0),
-                    QString::fromLatin1(tab.caption), TabFont(), kMuted);
+                    TArtwork::tr(tab.caption), TabFont(), kMuted);
     }
 
     // Under the conversion list.
     Text(p, QPointF(24, 533),
-         QStringLiteral("Double-click a photo, or drag it onto the list, to add it."),
+         TArtwork::tr("Double-click a photo, or drag it onto the list, to add it."),
          Font(11, false), kMuted);
 
     // Options: the size-mode box and the three fields.
@@ -811,14 +830,15 @@ void DrawBackground() {
         const char* label;
         int top;
         const char* unit;
-    } fields[] = {{"Width", vorpane::layout::kFieldTop[0], "px"},
-                  {"Height", vorpane::layout::kFieldTop[1], "px"},
-                  {"Quality", vorpane::layout::kFieldTop[2], "1-100"}};
+    } fields[] = {
+        {QT_TRANSLATE_NOOP("vorpane::Artwork", "Width"), vorpane::layout::kFieldTop[0], "px"},
+        {QT_TRANSLATE_NOOP("vorpane::Artwork", "Height"), vorpane::layout::kFieldTop[1], "px"},
+        {QT_TRANSLATE_NOOP("vorpane::Artwork", "Quality"), vorpane::layout::kFieldTop[2], "1-100"}};
     for (const auto& field : fields) {
         // Each box reaches 2.5 pixels past its field on the left and the top.
         const double left = vorpane::layout::kFieldLeft - 2.5;
-        Text(p, QPointF(left + 0.5, field.top - 8), QString::fromLatin1(field.label),
-             Font(11, true), kMuted);
+        Text(p, QPointF(left + 0.5, field.top - 8), TArtwork::tr(field.label), Font(11, true),
+             kMuted);
         FieldBox(p, QRectF(left, field.top - 2.5, 135, 24));
         Text(p,
              QPointF(left + 0.5 + 135 -
@@ -904,8 +924,8 @@ void DrawPlaceholder() {
     QPainter p(&image);
     Smooth(p);
     GlyphPhoto(p, QRectF(55.5, 30.5, 40, 32), QColor(0xB3, 0xC1, 0xD4), kCard);
-    CentredText(p, QPointF(75.5, 82), QStringLiteral("No preview"), Font(11, true), kMuted);
-    CentredText(p, QPointF(75.5, 98), QStringLiteral("click a photo to see it"), Font(10, false),
+    CentredText(p, QPointF(75.5, 82), TArtwork::tr("No preview"), Font(11, true), kMuted);
+    CentredText(p, QPointF(75.5, 98), TArtwork::tr("click a photo to see it"), Font(10, false),
                 kMuted);
     p.end();
     Save(image, QStringLiteral("Image7.png"));
@@ -938,18 +958,8 @@ void DrawThemeIcons() {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    // Drawing needs fonts but no screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: artgen <folder>\n");
-        return 64;
-    }
-    outDir = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(outDir);
+// Every picture of the window, at both scales, in the language loaded now.
+void DrawWindow() {
     for (const int pictureScale : {1, 2}) {
         scale = pictureScale;
         DrawSheets();
@@ -960,7 +970,47 @@ int main(int argc, char** argv) {
         DrawPlaceholder();
         DrawCheckBox();
     }
+}
+
+int main(int argc, char** argv) {
+    // Drawing needs fonts but no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication application(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: artgen <folder> [vorpane_LANG.qm...]\n");
+        return 64;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    outDir = folder;
+    QDir().mkpath(outDir);
+    DrawWindow();
     DrawIcon();
     DrawThemeIcons();
+    // Each translation: the window's pictures again in <folder>/LANG/, and
+    // only those with words in them are kept.
+    for (int i = 2; i < argc; ++i) {
+        const QString qm = QString::fromLocal8Bit(argv[i]);
+        QTranslator translator;
+        if (!translator.load(qm) || !application.installTranslator(&translator)) {
+            std::fprintf(stderr, "artgen: cannot load %s\n", argv[i]);
+            return 1;
+        }
+        const QString language = QFileInfo(qm).completeBaseName().section(QLatin1Char('_'), 1);
+        outDir = folder + QLatin1Char('/') + language;
+        QDir(outDir).removeRecursively();
+        QDir().mkpath(outDir);
+        DrawWindow();
+        for (const QFileInfo& drawn : QDir(outDir).entryInfoList(QDir::Files)) {
+            QFile english(folder + QLatin1Char('/') + drawn.fileName());
+            QFile translated(drawn.filePath());
+            if (english.open(QIODevice::ReadOnly) && translated.open(QIODevice::ReadOnly) &&
+                english.readAll() == translated.readAll()) {
+                QFile::remove(drawn.filePath());
+            }
+        }
+        QCoreApplication::removeTranslator(&translator);
+    }
     return 0;
 }
