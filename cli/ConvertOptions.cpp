@@ -149,7 +149,6 @@ std::int64_t ParseByteSize(std::string_view text) {
 // scan need to know of how they were given.
 struct TParseState {
     TConvertOptions Options;
-    bool QualityGiven = false;
     bool MarginGiven = false;
     // The option being handled as the user wrote it: "--jobs" from
     // "--jobs=0", "-j" from "-qj0", for messages that name it.
@@ -193,9 +192,9 @@ const std::vector<TOptionRow>& OptionTable() {
          [](TParseState& s, const char* v) {
              s.Options.Run.Quality =
                  static_cast<std::uint8_t>(ParseNumber(v, 1, 100, "The quality"));
-             s.QualityGiven = true;
          },
-         "JPEG quality 1 to 100 for --size (default 100)"},
+         "JPEG quality 1 to 100 for --size and for the HEIC, AVIF and lossy\nWebP pictures "
+         "made JPEGs without it (default 100)"},
         {"max-size", 0, "SIZE",
          [](TParseState& s, const char* v) { s.Options.Run.MaxSize = ParseByteSize(v); },
          "with --size or --fit: the highest quality, up to --quality,\n"
@@ -432,11 +431,10 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
     if (options.NullSeparated && options.FilesFrom.empty()) {
         throw EUsageError("--null needs --files-from");
     }
-    // Without --size the files are embedded as they are: a quality or a
-    // filter would be silently ignored.
-    if (!options.Run.SameSize && (state.QualityGiven || options.Run.UseTriangle)) {
-        throw EUsageError(std::string(state.QualityGiven ? "--quality" : "--triangle") +
-                          " needs --size");
+    // Without --size nothing is scaled: a filter would be silently
+    // ignored. A quality is that of the pictures made JPEGs.
+    if (!options.Run.SameSize && options.Run.UseTriangle) {
+        throw EUsageError("--triangle needs --size");
     }
     if (!options.Run.SameSize && options.Run.MaxSize != 0) {
         throw EUsageError("--max-size needs --size or --fit: only prepared pictures can be "
@@ -483,7 +481,9 @@ std::vector<std::string> ReadFileList(std::istream& in, bool NullSeparated) {
 
 std::string UsageText() {
     return "usage: vorpane-convert [options] -o OUT.pdf FILE...\n"
-           "Turns JPEG files into one PDF, one image per page, in the order given.\n"
+           "Turns photographs into one PDF, one image per page, in the order given: JPEG\n"
+           "files as they are, PNG and lossless WebP pixel for pixel, HEIC, AVIF and lossy\n"
+           "WebP made baseline JPEGs first.\n"
            "\n" +
            OptionLines() +
            "\n"

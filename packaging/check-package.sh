@@ -135,7 +135,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 check "package name and version" [ "$(field Package) $(field Version)" = "vorpane $version" ]
 depends=$(field Depends)
 echo "   Depends: $depends"
-for needed in libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo libpng16-16 liblcms2-2 libgs-common libstdc++6 qt6-qpa-plugins; do
+for needed in libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo libpng16-16 libheif1 libwebp7 libwebpdemux2 liblcms2-2 libgs-common libstdc++6 qt6-qpa-plugins; do
   check "depends on $needed" sh -c 'echo "$1" | tr , "\n" | sed "s/^ *//; s/ .*//" | grep -q -x -F "$2"' sh "$depends" "$needed"
 done
 

@@ -67,10 +67,21 @@ QIcon FileTypeIcon(const QString& Path) {
 
 // A file named on the command line or dropped is taken for its type, found
 // by its name and content, as a file manager does: a photograph named
-// "scan.jpe" or with no extension at all counts.
+// "scan.jpe" or with no extension at all counts. A person named it, so the
+// other kinds a phone makes count too, whatever the file list shows.
 bool IsJpegFile(const QFileInfo& File) {
     static const QMimeDatabase types;
-    return File.isFile() && types.mimeTypeForFile(File).inherits(QStringLiteral("image/jpeg"));
+    if (!File.isFile()) {
+        return false;
+    }
+    const QMimeType type = types.mimeTypeForFile(File);
+    for (const char* kind :
+         {"image/jpeg", "image/png", "image/webp", "image/heif", "image/heic", "image/avif"}) {
+        if (type.inherits(QLatin1String(kind))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Longer lists of what was left out end in a count.
@@ -214,7 +225,9 @@ void TForm1::AppendFiles(const QStringList& Paths) {
         names += tr("\nand %1 more").arg(leftOut.size() - kNamesShown);
     }
     ShowMessage(QMessageBox::Information, tr("Information"),
-                tr("\nOnly JPEG files can be added. These were left out:\n") + names);
+                tr("\nOnly JPEG, HEIC, AVIF, PNG and WebP files can be added. These were left "
+                   "out:\n") +
+                    names);
 }
 
 // The JPEG files the file list would show for Folder, in its order.

@@ -3,6 +3,7 @@
 
 #include "Errors.h"
 #include "JpegPicture.h"
+#include "PageOptionsDialog.h"
 #include "PathName.h"
 #include "PrintableText.h"
 
@@ -33,6 +34,11 @@ void TForm1::ShellListView1AddFolder(QObject*, const QFileInfo& AFolder, bool& C
         }
     }
     CanAdd = extension == QLatin1String(".jpg") || extension == QLatin1String(".jpeg");
+    if (!CanAdd && PageOptions.OtherKinds) {
+        for (const char* other : {".heic", ".heif", ".avif", ".png", ".webp"}) {
+            CanAdd = CanAdd || extension == QLatin1String(other);
+        }
+    }
 }
 
 void TForm1::ShellListView1Click(QObject*) {

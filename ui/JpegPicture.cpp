@@ -3,6 +3,7 @@
 #include "MessageQueue.h"
 #include "jpeg/ExifOrientation.h"
 #include "jpeg/JpegDecoder.h"
+#include "picture/PictureDecoder.h"
 #include "picture/UprightPicture.h"
 
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <memory>
 
 namespace vorpane {
 
@@ -47,19 +49,36 @@ QImage UprightImage(TBitmap24 Stored, int Orientation) {
 }
 
 // A decoder on the file, and how its picture turns upright (1: as stored).
+// A JPEG decodes at libjpeg's reduced scales; the other kinds a phone makes
+// (by their bytes, as a conversion takes them) decode whole.
 struct TOpened {
-    TOpened(const std::string& FileName, bool Upright)
-        : Decoder(FileName), Orientation(Upright ? ReadExifOrientation(FileName) : 1) {}
+    TOpened(const std::string& FileName, bool Upright) {
+        const TPictureKind kind = ReadPictureKind(FileName);
+        if (kind == TPictureKind::pkUnknown || kind == TPictureKind::pkJpeg) {
+            Jpeg = std::make_unique<TJpegDecoder>(FileName);
+            Orientation = Upright ? ReadExifOrientation(FileName) : 1;
+        } else {
+            Other = OpenPictureDecoder(FileName, kind);
+            Orientation = Upright ? Other->Orientation() : 1;
+        }
+    }
 
     bool Swapped() const { return Orientation >= 5 && Orientation <= 8; }
     // The upright size.
     QSize Size() const {
-        const QSize stored(static_cast<int>(Decoder.Width()), static_cast<int>(Decoder.Height()));
+        const QSize stored =
+            Jpeg ? QSize(static_cast<int>(Jpeg->Width()), static_cast<int>(Jpeg->Height()))
+                 : QSize(static_cast<int>(Other->Width()), static_cast<int>(Other->Height()));
         return Swapped() ? stored.transposed() : stored;
     }
+    TBitmap24 Decode() { return Jpeg ? Jpeg->Decode() : Other->ReadAll(); }
+    TBitmap24 DecodeAtLeast(std::uint32_t MinWidth, std::uint32_t MinHeight) {
+        return Jpeg ? Jpeg->DecodeAtLeast(MinWidth, MinHeight) : Other->ReadAll();
+    }
 
-    TJpegDecoder Decoder;
-    int Orientation;
+    std::unique_ptr<TJpegDecoder> Jpeg;
+    std::unique_ptr<TPictureDecoder> Other;
+    int Orientation = 1;
 };
 
 // The decoder serves the window's events at its drain points; on a worker
@@ -81,10 +100,9 @@ QImage DecodeScaled(TOpened& Opened, QSize Shown, double Ratio) {
                static_cast<int>(std::lround(Shown.height() * ratio)));
     size = size.boundedTo(own).expandedTo(Shown);
     const QSize stored = Opened.Swapped() ? size.transposed() : size;
-    QImage picture =
-        UprightImage(Opened.Decoder.DecodeAtLeast(static_cast<std::uint32_t>(stored.width()),
-                                                  static_cast<std::uint32_t>(stored.height())),
-                     Opened.Orientation);
+    QImage picture = UprightImage(Opened.DecodeAtLeast(static_cast<std::uint32_t>(stored.width()),
+                                                       static_cast<std::uint32_t>(stored.height())),
+                                  Opened.Orientation);
     if (picture.size() != size) {
         picture = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
@@ -102,7 +120,7 @@ QImage PreviewPicture(const QString& Path, QSize Box, bool Upright, double Ratio
     const auto boxWidth = static_cast<std::uint32_t>(Box.width());
     const auto boxHeight = static_cast<std::uint32_t>(Box.height());
     if (width <= boxWidth && height <= boxHeight) {
-        return UprightImage(opened.Decoder.Decode(), opened.Orientation);
+        return UprightImage(opened.Decode(), opened.Orientation);
     }
     // A whole factor, so the picture can stay larger than the box; the box
     // then shows its middle.

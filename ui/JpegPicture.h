@@ -1,6 +1,7 @@
-// The pictures the window makes of JPEG files: the preview and the file
-// list's thumbnails. Both decode at one of libjpeg's reduced scales, as
-// little as the picture needs, and run on worker threads (TBackgroundWork),
+// The pictures the window makes of JPEG files (and of HEIC, AVIF, PNG and
+// WebP ones): the preview and the file list's thumbnails. Both decode a
+// JPEG at one of libjpeg's reduced scales, as little as the picture needs,
+// the other kinds whole, and run on worker threads (TBackgroundWork),
 // never on the GUI thread: they make QImages, which any thread may.
 //
 // Upright, a picture is first turned by its EXIF orientation, as a

@@ -51,7 +51,12 @@ void TForm1::CheckBox1Click(QObject*) {
 void TForm1::ImgBtnOptionsClick(QObject*) {
     TPageOptionsDialog dialog(PageOptions, this);
     if (dialog.exec() == QDialog::Accepted) {
+        const bool listed = PageOptions.OtherKinds;
         PageOptions = dialog.Options();
+        // The file list is read again with its new filter.
+        if (PageOptions.OtherKinds != listed && !ShellListView1->Root().isEmpty()) {
+            ShellListView1->SetRoot(ShellListView1->Root());
+        }
     }
 }
 

@@ -84,6 +84,9 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     Megabytes->setRange(0.01, 9999);
     Megabytes->setSuffix(tr(" MB"));
     Megabytes->setToolTip(tr("The largest the document may be, in megabytes of 1,000,000 bytes"));
+    OtherKinds = new QCheckBox(tr("Also list HEIC, PNG and WebP pictures"), this);
+    OtherKinds->setToolTip(
+        tr("The file list shows HEIC, AVIF, PNG and WebP pictures beside the JPEG files"));
     Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -102,6 +105,7 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     limitRow->addWidget(Megabytes);
     limitRow->addStretch();
     layout->addLayout(limitRow);
+    layout->addWidget(OtherKinds);
     layout->addWidget(Buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     // A frame cuts a title longer than the dialog is wide; the dialog is
@@ -123,6 +127,7 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     Megabytes->setValue(Options.Megabytes);
     Megabytes->setEnabled(Options.Limit);
     connect(Limit, &QCheckBox::toggled, Megabytes, &QWidget::setEnabled);
+    OtherKinds->setChecked(Options.OtherKinds);
     connect(Paper, &QComboBox::currentIndexChanged, this, [this] { PaperChanged(); });
 }
 
@@ -148,6 +153,7 @@ TPageOptions TPageOptionsDialog::Options() const {
     options.Grey = Grey->isChecked();
     options.Limit = Limit->isChecked();
     options.Megabytes = Megabytes->value();
+    options.OtherKinds = OtherKinds->isChecked();
     return options;
 }
 

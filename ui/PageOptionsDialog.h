@@ -2,7 +2,8 @@
 // opened by the button beside "Upright (EXIF)": the paper with its margin,
 // or the resolution of pages as large as their pictures; whether photos that
 // can't be converted are left out; colour profiles kept; black-and-white
-// JPEGs embedded as they are. A plain dialog in the desktop's own look.
+// JPEGs embedded as they are; whether the file list shows the other kinds
+// of pictures. A plain dialog in the desktop's own look.
 // Its choices last until the program ends; none is saved, and each is off
 // (or the fixed layout's) at start.
 #pragma once
@@ -34,6 +35,9 @@ struct TPageOptions {
     // (1,000,000 bytes each).
     bool Limit = false;
     double Megabytes = 10;
+    // The file list shows HEIC, AVIF, PNG and WebP pictures beside the JPEG
+    // files; the window's own choice, no option of a run.
+    bool OtherKinds = false;
 };
 
 // The options of the next conversion, as last chosen in the dialog.
@@ -61,6 +65,7 @@ public:
     QCheckBox* Grey;
     QCheckBox* Limit;
     QDoubleSpinBox* Megabytes;
+    QCheckBox* OtherKinds;
     QDialogButtonBox* Buttons;
 
 private:

@@ -109,9 +109,9 @@ TJpegEncoder::TJpegEncoder(TFileOutputStream& Stream) : state_(std::make_unique<
 TJpegEncoder::~TJpegEncoder() = default;
 
 void TJpegEncoder::Start(std::uint32_t Width, std::uint32_t Height, int Quality,
-                         std::span<const std::uint8_t> IccProfile) {
+                         std::span<const std::uint8_t> IccProfile, bool FullChroma) {
     TState& s = *state_;
-    s.Run([&s, Width, Height, Quality, IccProfile] {
+    s.Run([&s, Width, Height, Quality, IccProfile, FullChroma] {
         jpeg_create_compress(&s.info);
         s.created = true;
         s.info.dest = &s.destination.Manager;
@@ -121,6 +121,10 @@ void TJpegEncoder::Start(std::uint32_t Width, std::uint32_t Height, int Quality,
         s.info.in_color_space = JCS_RGB;
         jpeg_set_defaults(&s.info);
         jpeg_set_quality(&s.info, Quality, TRUE);
+        if (FullChroma) {
+            s.info.comp_info[0].h_samp_factor = 1;
+            s.info.comp_info[0].v_samp_factor = 1;
+        }
         jpeg_start_compress(&s.info, TRUE);
         if (!IccProfile.empty()) {
             jpeg_write_icc_profile(&s.info, IccProfile.data(),

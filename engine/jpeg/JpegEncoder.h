@@ -28,10 +28,12 @@ public:
 
     // A picture of Width x Height in three steps: Start, WriteRows until
     // every row is in, Finish. Quality is 1 ... 100. An IccProfile given is
-    // written in APP2 segments. Errors raise EJpegError, or the stream's own
-    // error when a write failed.
+    // written in APP2 segments. With FullChroma the colour is kept at full
+    // resolution (no chroma subsampling) rather than libjpeg's 2 x 2.
+    // Errors raise EJpegError, or the stream's own error when a write
+    // failed.
     void Start(std::uint32_t Width, std::uint32_t Height, int Quality,
-               std::span<const std::uint8_t> IccProfile = {});
+               std::span<const std::uint8_t> IccProfile = {}, bool FullChroma = false);
     // Draining the message queue after each band of rows.
     void WriteRows(const std::uint8_t* const* Rows, std::uint32_t Count);
     void Finish();

@@ -16,6 +16,17 @@ struct TJpegInfo {
     std::int32_t Width = 0; // from the frame header, 1 to 65535
     std::int32_t Height = 0;
     bool IsGrey = false; // 1 component (jcGrey)
+    // The file holds no JPEG but 8-bit RGB samples, row by row, compressed
+    // with zlib (FlateDecode): a lossless picture made ready for the
+    // document. Never set by the scan.
+    bool IsFlate = false;
+    // With IsFlate: the samples are a PNG's image data, each row after its
+    // filter type byte (PNG's predictors), grey when IsGrey, indices into
+    // Palette when it has colours, of BitsPerComponent bits each.
+    bool PngPredictors = false;
+    int BitsPerComponent = 8;
+    // Red, green, blue of each colour of an indexed picture's palette.
+    std::vector<std::uint8_t> Palette{};
 };
 
 // Why a file can or can't be embedded, as the frame-header scan found it.

@@ -4,6 +4,7 @@
 #include "FileHandle.h"
 #include "MessageQueue.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -32,6 +33,7 @@ enum class TObjectKind {
     okContents,
     okProfile,
     okInfo,
+    okSoftMask,
     okKinds
 };
 
@@ -42,12 +44,12 @@ enum class TObjectKind {
 // object is a new row, and the numbers of the kinds after it follow.
 class TObjectNumbers {
 public:
-    TObjectNumbers(std::int64_t pages, std::int64_t profiles, bool info) {
+    TObjectNumbers(std::int64_t pages, std::int64_t profiles, bool info, std::int64_t masks) {
         const std::pair<TObjectKind, std::int64_t> rows[] = {
             {TObjectKind::okCatalog, 1},         {TObjectKind::okPageTree, 1},
             {TObjectKind::okPage, pages},        {TObjectKind::okImage, pages},
             {TObjectKind::okContents, pages},    {TObjectKind::okProfile, profiles},
-            {TObjectKind::okInfo, info ? 1 : 0},
+            {TObjectKind::okInfo, info ? 1 : 0}, {TObjectKind::okSoftMask, masks},
         };
         std::int64_t next = 1;
         for (const auto& [kind, count] : rows) {
@@ -89,7 +91,8 @@ public:
           stopRequested_(params.StopRequested), placements_(params.Placements),
           extras_(params.Extras), pages_(static_cast<std::int64_t>(infos_.size())),
           profiles_(static_cast<std::int64_t>(extras_.Profiles.size())),
-          numbers_(pages_, profiles_, !extras_.Info.Empty()),
+          softMasks_(params.SoftMasks), masks_(CountMasks(params.SoftMasks)),
+          numbers_(pages_, profiles_, !extras_.Info.Empty(), masks_),
           offsets_(static_cast<std::size_t>(numbers_.Last() + 1), 0) {}
 
     TWriteResult Write();
@@ -131,6 +134,17 @@ private:
     void WritePage(std::int64_t k);
     void WriteImage(std::int64_t k);
     void CopyImageData(std::int64_t k);
+    // The stream of a file: its /Length, the bytes, endstream. Progress is
+    // told of an image's.
+    void CopyFileData(const std::string& name, bool image);
+    void WriteSoftMask(std::int64_t k, std::int64_t m);
+    static std::int64_t CountMasks(const std::vector<std::string>& masks) {
+        return std::count_if(masks.begin(), masks.end(),
+                             [](const std::string& mask) { return !mask.empty(); });
+    }
+    bool HasMask(std::int64_t k) const {
+        return !softMasks_.empty() && !softMasks_[static_cast<std::size_t>(k)].empty();
+    }
     void WriteProfile(std::int64_t p);
     void WriteInfo(const std::string& creationDate);
     void WriteTrailer();
@@ -152,6 +166,10 @@ private:
     const TPdfExtras& extras_;
     const std::int64_t pages_;
     const std::int64_t profiles_;
+    const std::vector<std::string>& softMasks_;
+    const std::int64_t masks_;
+    // The soft mask of each page, by its number among the masks.
+    std::int64_t nextMask_ = 0;
     const TObjectNumbers numbers_;
     // By object number; [0] is the free list's head, never filed.
     std::vector<std::int64_t> offsets_;
@@ -242,10 +260,42 @@ void TPdfDocumentWriter::WriteImage(std::int64_t k) {
     Put("\n/Height ");
     Put(info.Height);
     Put("\n");
-    Put("/BitsPerComponent 8\n");
-    Put("/Filter [/DCTDecode]\n");
+    Put("/BitsPerComponent ");
+    Put(info.BitsPerComponent);
+    Put("\n");
+    Put(info.IsFlate ? "/Filter [/FlateDecode]\n" : "/Filter [/DCTDecode]\n");
+    if (info.PngPredictors) {
+        Put("/DecodeParms [<< /Predictor 15 /Colors ");
+        Put(info.IsGrey || !info.Palette.empty() ? 1 : 3);
+        Put(" /BitsPerComponent ");
+        Put(info.BitsPerComponent);
+        Put(" /Columns ");
+        Put(info.Width);
+        Put(" >>]\n");
+    }
     const std::int64_t profile = ProfileObject(k);
-    if (profile != 0) {
+    if (!info.Palette.empty()) {
+        // The palette's colours, three bytes each, in hexadecimal.
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        std::string colours;
+        for (const std::uint8_t byte : info.Palette) {
+            colours += kHex[byte >> 4];
+            colours += kHex[byte & 15];
+        }
+        Put("/ColorSpace [/Indexed ");
+        if (profile != 0) {
+            Put("[/ICCBased ");
+            Put(profile);
+            Put(" 0 R]");
+        } else {
+            Put("/DeviceRGB");
+        }
+        Put(" ");
+        Put(static_cast<std::int64_t>(info.Palette.size() / 3) - 1);
+        Put(" <");
+        Put(colours);
+        Put(">]\n");
+    } else if (profile != 0) {
         Put("/ColorSpace [/ICCBased ");
         Put(profile);
         Put(" 0 R]\n");
@@ -258,13 +308,40 @@ void TPdfDocumentWriter::WriteImage(std::int64_t k) {
     if (info.IsCMYK) {
         Put("/Decode[1 0 1 0 1 0 1 0]\n");
     }
+    if (HasMask(k)) {
+        Put("/SMask ");
+        Put(Object(TObjectKind::okSoftMask, nextMask_++));
+        Put(" 0 R\n");
+    }
     CopyImageData(k);
     Put("endstream\n");
     EndObject();
 }
 
 void TPdfDocumentWriter::CopyImageData(std::int64_t k) {
-    const std::string& name = names_[static_cast<std::size_t>(k)];
+    CopyFileData(names_[static_cast<std::size_t>(k)], true);
+}
+
+void TPdfDocumentWriter::WriteSoftMask(std::int64_t k, std::int64_t m) {
+    const TJpegInfo& info = infos_[static_cast<std::size_t>(k)];
+    BeginObject(Object(TObjectKind::okSoftMask, m));
+    Put("<<\n");
+    Put("/Type /XObject\n");
+    Put("/Subtype /Image\n");
+    Put("/Width ");
+    Put(info.Width);
+    Put("\n/Height ");
+    Put(info.Height);
+    Put("\n");
+    Put("/ColorSpace /DeviceGray\n");
+    Put("/BitsPerComponent 8\n");
+    Put("/Filter [/FlateDecode]\n");
+    CopyFileData(softMasks_[static_cast<std::size_t>(k)], false);
+    Put("endstream\n");
+    EndObject();
+}
+
+void TPdfDocumentWriter::CopyFileData(const std::string& name, bool image) {
     TFileHandle file = TFileHandle::OpenForReading(name);
     if (!file.Valid()) {
         throw EFileError("Cannot open file " + SystemErrorText(name, errno));
@@ -283,8 +360,8 @@ void TPdfDocumentWriter::CopyImageData(std::int64_t k) {
         Put(" >>\n");
         Put("stream\n");
         stream_.CopyFrom(file, name, length);
-        done_ += length;
-        if (progress_) {
+        done_ += image ? length : 0;
+        if (image && progress_) {
             progress_(name, total_, done_);
         }
     } catch (...) {
@@ -384,7 +461,7 @@ TWriteResult TPdfDocumentWriter::Write() {
         }
         creationDate = *date;
     }
-    Put(profiles_ > 0 ? "%PDF-1.3\n" : "%PDF-1.2\n");
+    Put(masks_ > 0 ? "%PDF-1.4\n" : profiles_ > 0 ? "%PDF-1.3\n" : "%PDF-1.2\n");
     WriteCatalog();
     if (WritePageTree() == TWriteResult::wrStopped) {
         return TWriteResult::wrStopped;
@@ -421,6 +498,15 @@ TWriteResult TPdfDocumentWriter::Write() {
     }
     if (!extras_.Info.Empty()) {
         WriteInfo(creationDate);
+    }
+    for (std::int64_t k = 0, m = 0; k < pages_; ++k) {
+        if (HasMask(k)) {
+            if (Stop()) {
+                return TWriteResult::wrStopped;
+            }
+            WriteSoftMask(k, m++);
+            DrainMessageQueue();
+        }
     }
     WriteTrailer();
     return TWriteResult::wrWritten;
@@ -508,7 +594,8 @@ TWriteResult WritePdfDocument(TOutputStream& Stream, const TPdfDocumentParams& P
     const TPdfExtras& extras = Params.Extras;
     if (Params.Names.size() != pages ||
         (!Params.Placements.empty() && Params.Placements.size() != pages) ||
-        (!extras.PageProfiles.empty() && extras.PageProfiles.size() != pages)) {
+        (!extras.PageProfiles.empty() && extras.PageProfiles.size() != pages) ||
+        (!Params.SoftMasks.empty() && Params.SoftMasks.size() != pages)) {
         throw std::invalid_argument(
             "WritePdfDocument: one name (and placement and profile) per page is needed");
     }
@@ -535,7 +622,8 @@ TWriteResult WritePdfDocument(TOutputStream& Stream, const std::vector<std::stri
                                      .DeleteAfterUse = DeleteAfterUse,
                                      .StopRequested = StopRequested,
                                      .Placements = Placements,
-                                     .Extras = Extras});
+                                     .Extras = Extras,
+                                     .SoftMasks = {}});
 }
 
 } // namespace vorpane

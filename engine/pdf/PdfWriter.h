@@ -87,6 +87,10 @@ struct TPdfDocumentParams {
     std::vector<TPagePlacement> Placements;
     // The colour profiles and the document's properties.
     TPdfExtras Extras;
+    // One entry per page, or none: a file of the page's alpha, 8 bits a
+    // pixel of its image deflated, that becomes the image's /SMask; "" for
+    // none. Its objects come last, and a document with one is PDF 1.4.
+    std::vector<std::string> SoftMasks;
 };
 
 // Writes the whole document to Stream, which the caller created at position
@@ -94,7 +98,8 @@ struct TPdfDocumentParams {
 // and leaves the partial document to the caller. Errors (an image that
 // can't be opened, a short read, a failed write, a document too large for
 // the cross-reference table) leave as exceptions, the partial document
-// likewise left behind. A grey picture (IsGrey) is drawn as /DeviceGray. A
+// likewise left behind. A grey picture (IsGrey) is drawn as /DeviceGray; a
+// file of deflated RGB samples (IsFlate) is embedded under FlateDecode. A
 // document with a profile is PDF 1.3, the first version that has them. A
 // CreationDate that is no date (PdfDate) raises std::invalid_argument before
 // anything is written, as do entries that don't run in parallel.

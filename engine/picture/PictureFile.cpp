@@ -1,12 +1,6 @@
 #include "picture/PictureFile.h"
 
 #include "Errors.h"
-#include "FileHandle.h"
-
-#include <cerrno>
-#include <cstdio>
-#include <png.h>
-#include <unistd.h>
 
 namespace vorpane {
 
@@ -32,64 +26,19 @@ std::string LowerAscii(std::string text) {
     return text;
 }
 
-// Closes a FILE and frees libpng's reading state on every path.
-struct TPngRead {
-    png_image Image{};
-    std::FILE* Stream = nullptr;
-    TPngRead() = default;
-    TPngRead(const TPngRead&) = delete;
-    TPngRead& operator=(const TPngRead&) = delete;
-    ~TPngRead() {
-        png_image_free(&Image);
-        if (Stream != nullptr) {
-            std::fclose(Stream);
-        }
-    }
-};
-
-// libpng's simplified reader: it catches its own errors (with its own jump)
-// and answers 0 with a message.
-TBitmap24 LoadPng(const std::string& fileName) {
-    TFileHandle file = TFileHandle::OpenForReading(fileName);
-    if (!file.Valid()) {
-        const int err = errno;
-        throw EFileError("Cannot open file " + SystemErrorText(fileName, err), err);
-    }
-    // The stream gets a descriptor of its own; ours closes with the handle.
-    TPngRead read;
-    const int fd = ::dup(file.Fd());
-    if (fd < 0 || (read.Stream = ::fdopen(fd, "rb")) == nullptr) {
-        const int err = errno;
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        throw EFileError("Cannot open file " + SystemErrorText(fileName, err), err);
-    }
-    read.Image.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_stdio(&read.Image, read.Stream) == 0) {
-        throw EPictureError(fileName + ": " + read.Image.message);
-    }
-    TBitmap24::CheckPictureSize(read.Image.width, read.Image.height);
-    read.Image.format = PNG_FORMAT_RGB;
-    TBitmap24 bitmap(read.Image.width, read.Image.height);
-    // Transparent parts are laid over white, like a picture on paper.
-    const png_color white{255, 255, 255};
-    if (png_image_finish_read(&read.Image, &white, bitmap.Row(0),
-                              static_cast<png_int_32>(bitmap.RowBytes()), nullptr) == 0) {
-        throw EPictureError(fileName + ": " + read.Image.message);
-    }
-    return bitmap;
-}
-
 } // namespace
 
 TPictureFile::TPictureFile(const std::string& FileName) {
     const std::string extension = ExtensionOf(FileName);
     const std::string kind = LowerAscii(extension);
     if (kind == "jpg" || kind == "jpeg") {
-        jpeg_ = std::make_unique<TJpegDecoder>(FileName);
+        decoder_ = OpenPictureDecoder(FileName, TPictureKind::pkJpeg);
     } else if (kind == "png") {
-        picture_ = LoadPng(FileName);
+        decoder_ = OpenPictureDecoder(FileName, TPictureKind::pkPng);
+    } else if (kind == "webp") {
+        decoder_ = OpenPictureDecoder(FileName, TPictureKind::pkWebp);
+    } else if (kind == "heic" || kind == "heif" || kind == "avif") {
+        decoder_ = OpenPictureDecoder(FileName, TPictureKind::pkHeif);
     } else if (kind == "bmp" || kind == "ico" || kind == "wmf" || kind == "emf") {
         throw EPictureError("Unsupported picture format (." + extension + ")");
     } else {
@@ -98,41 +47,43 @@ TPictureFile::TPictureFile(const std::string& FileName) {
 }
 
 std::uint32_t TPictureFile::Width() const {
-    return jpeg_ ? jpeg_->Width() : picture_.Width();
+    return decoder_->Width();
 }
 
 std::uint32_t TPictureFile::Height() const {
-    return jpeg_ ? jpeg_->Height() : picture_.Height();
+    return decoder_->Height();
 }
 
 void TPictureFile::SetStopTest(std::function<bool()> StopRequested) {
-    if (jpeg_) {
-        jpeg_->SetStopTest(std::move(StopRequested));
-    }
+    decoder_->SetStopTest(std::move(StopRequested));
 }
 
 int TPictureFile::Orientation() const {
-    return jpeg_ ? jpeg_->Orientation() : 1;
+    return decoder_->Orientation();
 }
 
 std::string TPictureFile::Incomplete() const {
-    return jpeg_ ? jpeg_->Incomplete() : std::string();
+    return decoder_->Incomplete();
 }
 
 std::vector<std::uint8_t> TPictureFile::IccProfile() const {
-    return jpeg_ ? jpeg_->IccProfile() : std::vector<std::uint8_t>();
+    return decoder_->IccProfile();
 }
 
 TBitmap24 TPictureFile::ReadAll() {
-    return jpeg_ ? jpeg_->Decode() : std::move(picture_);
+    return decoder_->ReadAll();
+}
+
+bool TPictureFile::HasAlpha() const {
+    return decoder_->HasAlpha();
+}
+
+TBitmap24 TPictureFile::ReadWithAlpha(std::vector<std::uint8_t>& Alpha) {
+    return decoder_->ReadWithAlpha(Alpha);
 }
 
 void TPictureFile::ReadRows(const TRowsProc& Take) {
-    if (jpeg_) {
-        jpeg_->DecodeRows(Take);
-        return;
-    }
-    ReadBands<kBandRows>(picture_, Take);
+    decoder_->ReadRows(Take);
 }
 
 } // namespace vorpane

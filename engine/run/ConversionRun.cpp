@@ -8,11 +8,13 @@
 #include "pdf/PdfWriter.h"
 #include "prepare/JpegUtils.h"
 #include "prepare/KeptPixels.h"
+#include "prepare/OtherPictures.h"
 #include "prepare/RunFolder.h"
 #include "run/ProfileTable.h"
 #include "run/QualitySearch.h"
 
 #include <cerrno>
+#include <map>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
@@ -71,7 +73,12 @@ private:
     TRunReport* report_;
     TPagePolicy policy_;
     const TPageLayout& layout_;
-    std::optional<TRunFolder> folder_; // "Same size": the prepared images
+    // "Same size": the prepared images; "Original size": the pictures of
+    // other kinds than JPEG, made JPEGs.
+    std::optional<TRunFolder> folder_;
+    // "Original size": the lossless pictures' deflated samples, by file.
+    std::map<std::string, TFlatePicture> flate_;
+    std::vector<std::string> softMasks_; // one per entry kept; "" for none
     std::vector<std::string> embed_;
     std::vector<TJpegInfo> infos_;
     std::vector<TPagePlacement> placements_;
@@ -100,8 +107,18 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
         extras.WantExif = orient;
         extras.WantIccProfile = options_.ColourProfiles;
         extras.WantEndOfImage = !sameSize;
-        TJpegCheck check =
-            name.empty() ? TJpegCheck::jcCannotOpen : CheckJpegFile(name, info, &extras);
+        TJpegCheck check = TJpegCheck::jcEmbeddable;
+        std::string softMask;
+        if (const auto made = flate_.find(name); made != flate_.end()) {
+            softMask = made->second.SoftMask;
+            // Made by this run, whole and upright: nothing to scan.
+            info = made->second.Info;
+            extras.IccProfile = std::move(made->second.IccProfile);
+            extras.EndOfImage = true;
+            extras.FileSize = FileSizeOf(name);
+        } else {
+            check = name.empty() ? TJpegCheck::jcCannotOpen : CheckJpegFile(name, info, &extras);
+        }
         if (check == TJpegCheck::jcGrey && options_.Grey && !sameSize) {
             check = TJpegCheck::jcEmbeddable;
         }
@@ -137,6 +154,7 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
         // before its bytes are copied.
         total_ += extras.FileSize;
         kept.push_back(name);
+        softMasks_.push_back(softMask);
         infos_.push_back(info);
         placements_.push_back(PlacePage(layout_, info.Width, info.Height, orientation));
         DrainMessageQueue();
@@ -347,6 +365,13 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         }
     } else {
         embed_ = files;
+        // Pictures of other kinds become JPEGs of the run's own first; a
+        // list of JPEG files makes no run folder.
+        if (!PrepareOtherPictures(embed_, folder_, flate_, progress_, options_, report_,
+                                  [] { return StopConverting.load(); }) ||
+            StopConverting.load()) {
+            return FinishRun(rcStopped);
+        }
     }
 
     bool stopped = false;
@@ -397,6 +422,9 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     document.StopRequested = stopRequested;
     document.Placements = std::move(placements_);
     document.Extras = std::move(extras_);
+    if (!flate_.empty()) {
+        document.SoftMasks = std::move(softMasks_);
+    }
     try {
         const TWriteResult result = WritePdfDocument(output_->Stream(), document);
         if (result == TWriteResult::wrStopped || StopConverting.load()) {

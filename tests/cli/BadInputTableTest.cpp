@@ -341,10 +341,35 @@ const std::vector<TRow>& Rows() {
          },
          {0, ""},
          {4, "huge.jpg: Picture too large to decode (16384 x 8192 pixels"}},
+        // The kinds a phone makes, each decoded in both modes.
         {"PngPicture",
          [](TRowContext& c) { c.Input("picture.png", Data("gen_rgba8.png")); },
-         {1, "picture.png: " + kNotJpeg},
+         {0, ""},
          {0, ""}},
+        {"HeicAvifAndWebpPictures",
+         [](TRowContext& c) {
+             for (const char* name : {"heic_small_1.heic", "heic_small_6.heic", "avif_small_1.avif",
+                                      "webp_lossy_1.webp", "webp_lossless_1.webp"}) {
+                 c.Input(name, Data(name));
+             }
+         },
+         {0, ""},
+         {0, ""}},
+        {"PngNamedJpg",
+         [](TRowContext& c) { c.Input("screenshot.jpg", Data("gen_rgba8.png")); },
+         {0, ""},
+         {0, ""}},
+        {"TruncatedHeic",
+         [](TRowContext& c) { c.Input("cut.heic", Data("heic_small_1.heic").substr(0, 1500)); },
+         {4, "cut.heic: HEIF error: "},
+         {4, "cut.heic: HEIF error: "}},
+        {"PngHeaderBeyondThePixelLimit",
+         [](TRowContext& c) {
+             // 60000 x 60000 pixels claimed by a file of 80 bytes.
+             c.Input("bomb.png", test::MakePngHeader(60000, 60000));
+         },
+         {4, "bomb.png: Picture too large (60000 x 60000 pixels"},
+         {4, "bomb.png: Picture too large (60000 x 60000 pixels"}},
         {"MoreScansThanAnyPhotograph",
          [](TRowContext& c) {
              // One more than the decoder takes; embedded as it is, it is

@@ -288,8 +288,8 @@ TEST(ConvertCommand, ExitStatusAndMessageTellWhatWentWrong) {
         {"--size 99999x1 -o " + Quote(pdf) + " a.jpg", 64,
          "vorpane-convert: The width must be a whole number from 0 to 32767, not '99999'" +
              tryHelp},
-        {"--quality 80 -o " + Quote(pdf) + " a.jpg", 64,
-         "vorpane-convert: --quality needs --size" + tryHelp},
+        {"--triangle -o " + Quote(pdf) + " a.jpg", 64,
+         "vorpane-convert: --triangle needs --size" + tryHelp},
         {"-o " + Quote(pdf), 64, "no input files"},
     };
     for (const TCase& c : cases) {

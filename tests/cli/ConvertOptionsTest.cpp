@@ -58,6 +58,10 @@ TEST(ConvertOptions, SizeQualityAndFilterInEveryForm) {
         EXPECT_EQ(Parse({"--fit", "8x8", "--max-size", text, "-o", "o", "a"}).Run.MaxSize, bytes)
             << text;
     }
+    // "Original size" encodes the pictures that are not JPEG at it.
+    const TConvertOptions c = Parse({"--quality", "80", "-o", "o", "a.heic"});
+    EXPECT_FALSE(c.Run.SameSize);
+    EXPECT_EQ(c.Run.Quality, 80);
 }
 
 TEST(ConvertOptions, PageLayoutsInPoints) {
@@ -125,9 +129,8 @@ TEST(ConvertOptions, BadUsageIsRefusedWithAReason) {
         {"-j", "two", "-o", "o", "a"},
         {"--bogus", "-o", "o", "a"},
         {"--quiet=yes", "-o", "o", "a"},
-        {"--quality", "80", "-o", "o", "a"},                                // nothing to encode
-        {"--triangle", "-o", "o", "a"},                                     // nothing to scale
-        {"--size", "8x6", "--original", "--quality", "80", "-o", "o", "a"}, // cancelled
+        {"--triangle", "-o", "o", "a"},                                // nothing to scale
+        {"--size", "8x6", "--original", "--triangle", "-o", "o", "a"}, // cancelled
         {"--paper", "A6", "-o", "o", "a"},
         {"--paper", "210x297", "-o", "o", "a"},                   // no unit
         {"--paper", "210x297km", "-o", "o", "a"},                 // no unit we know

@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <stdlib.h>
 #include <sys/wait.h>
+#include <zlib.h>
 
 namespace vorpane::test {
 
@@ -133,6 +134,25 @@ std::string WithScans(const std::string& jpeg, int scans) {
         bytes += scan;
     }
     return bytes + jpeg.substr(lastEnd);
+}
+
+std::string MakePngHeader(std::uint32_t width, std::uint32_t height) {
+    const auto bigEndian = [](std::uint32_t value) {
+        return std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                           static_cast<char>(value >> 8), static_cast<char>(value)};
+    };
+    const auto chunk = [&bigEndian](const std::string& type, const std::string& data) {
+        const std::string body = type + data;
+        const auto crc =
+            ::crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
+        return bigEndian(static_cast<std::uint32_t>(data.size())) + body +
+               bigEndian(static_cast<std::uint32_t>(crc));
+    };
+    // 8-bit RGB, deflate, adaptive filtering, not interlaced.
+    const std::string header =
+        bigEndian(width) + bigEndian(height) + std::string("\x08\x02\0\0\0", 5);
+    const std::string data("\x78\x9C\x63\x00\x00\x00\x01\x00\x01", 9);
+    return "\x89PNG\r\n\x1A\n" + chunk("IHDR", header) + chunk("IDAT", data) + chunk("IEND", "");
 }
 
 std::string MakeJpegHeader(std::uint16_t sofMarker, int width, int height, int components,

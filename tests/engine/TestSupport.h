@@ -54,6 +54,10 @@ std::string MakeJpegHeader(std::uint16_t sofMarker, int width, int height, int c
                            std::size_t totalSize = 0, const std::string& before = "",
                            int precision = 8);
 
+// A PNG whose header claims width x height RGB pixels, with a few bytes
+// of image data and its end: only the header is meaningful.
+std::string MakePngHeader(std::uint32_t width, std::uint32_t height);
+
 // A progressive JPEG of width x height in one flat colour (grey when
 // grey), encoded by libjpeg in memory: small, yet as costly to decode per
 // scan as any picture of its size.

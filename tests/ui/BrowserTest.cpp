@@ -2,6 +2,8 @@
 // folder once, and handing the file list's entries to the conversion list.
 #include "UiTestSupport.h"
 
+#include "PageOptionsDialog.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -320,6 +322,47 @@ TEST_F(BrowserTest, LargeIconThumbnailsFollowTheUprightBox) {
             << redArea().width() << " x " << redArea().height();
         QTest::mouseClick(form->CheckBox1, Qt::LeftButton, {}, QPoint(7, 8));
     }
+}
+
+// "Also list HEIC, PNG and WebP pictures" widens the filter, and such a
+// picture gets its thumbnail as a JPEG does.
+TEST_F(BrowserTest, OtherKindsOfPicturesAreListedWhenAskedAndGetThumbnails) {
+    for (const bool asked : {false, true}) {
+        PageOptions.OtherKinds = asked;
+        for (const char* name : {"/p/a.HEIC", "/p/a.heif", "/p/a.avif", "/p/a.png", "/p/a.WebP"}) {
+            bool canAdd = !asked;
+            form->ShellListView1AddFolder(form->ShellListView1, QFileInfo(QLatin1String(name)),
+                                          canAdd);
+            EXPECT_EQ(canAdd, asked) << name;
+        }
+        bool canAdd = true;
+        form->ShellListView1AddFolder(form->ShellListView1, QFileInfo(QStringLiteral("/p/a.gif")),
+                                      canAdd);
+        EXPECT_FALSE(canAdd);
+    }
+    TScratchFolder photos;
+    QImage red(400, 200, QImage::Format_RGB32);
+    red.fill(qRgb(220, 0, 0));
+    ASSERT_TRUE(red.save(photos.File(QStringLiteral("red.png"))));
+    ShowForm();
+    Browse(photos.Path());
+    ASSERT_EQ(FileListNames(*form->ShellListView1), QStringList{QStringLiteral("red.png")});
+    form->ImageBgMouseDown(form->ImageBg, mbLeft, 0, 300, 90); // large icons
+    QAbstractItemView* view = form->ShellListView1->CurrentView();
+    const auto redPixels = [&] {
+        const QRect item = view->visualRect(view->model()->index(0, 0, view->rootIndex()));
+        const QImage shown = view->viewport()->grab(item).toImage();
+        int count = 0;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                const QRgb pixel = shown.pixel(x, y);
+                count += qRed(pixel) > 180 && qGreen(pixel) < 60 && qBlue(pixel) < 60;
+            }
+        }
+        return count;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return redPixels() >= 64 * 32; }, 10000));
+    PageOptions = {};
 }
 
 TEST_F(BrowserTest, AddAllAndAddSelectedKeepTheFileListsOrder) {

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -220,13 +221,21 @@ TEST_F(ConversionListTest, CommandLineAndDroppedFilesAreAppendedInOrderOthersNam
     const QString z = folder.Jpeg(QStringLiteral("z.jpg"), 4, 4);
     const QString album = folder.File(QStringLiteral("album"));
     const QString missing = folder.File(QStringLiteral("missing.jpg"));
+    // A phone's other kinds are taken when named, whatever the file list
+    // shows.
+    const QString heic = folder.File(QStringLiteral("phone.heic"));
+    const QString webp = folder.File(QStringLiteral("saved.webp"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VORPANE_TEST_DATA "/heic_small_1.heic"), heic));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VORPANE_TEST_DATA "/webp_lossy_1.webp"), webp));
     QStringList messages;
     form->ShowMessage = [&](int, const QString&, const QString& Text) { messages << Text; };
 
-    const QStringList named = {z, notes, album, missing, scan};
-    const QStringList entries = {"z.jpg", "a.JPEG", "b.jpg", "img9.jpg", "img10.jpg", "scan"};
+    const QStringList named = {z, notes, album, missing, scan, heic, webp};
+    const QStringList entries = {"z.jpg",     "a.JPEG", "b.jpg",      "img9.jpg",
+                                 "img10.jpg", "scan",   "phone.heic", "saved.webp"};
     const QString leftOut =
-        "\nOnly JPEG files can be added. These were left out:\n" + notes + "\n" + missing;
+        "\nOnly JPEG, HEIC, AVIF, PNG and WebP files can be added. These were left out:\n" + notes +
+        "\n" + missing;
 
     form->AppendFiles(named); // vorpane FILE...
     EXPECT_EQ(EntryNames(*form), entries);

@@ -196,10 +196,10 @@ und %1 weitere</translation>
     </message>
     <message>
         <source>
-Only JPEG files can be added. These were left out:
+Only JPEG, HEIC, AVIF, PNG and WebP files can be added. These were left out:
 </source>
         <translation>
-Nur JPEG-Dateien lassen sich hinzufügen. Diese wurden ausgelassen:
+Nur JPEG-, HEIC-, AVIF-, PNG- und WebP-Dateien lassen sich hinzufügen. Diese wurden ausgelassen:
 </translation>
     </message>
     <message>
@@ -404,6 +404,14 @@ Konnte %1 nicht öffnen:
     <message>
         <source>&quot;Original size&quot; embeds grey JPEGs unchanged instead of refusing them</source>
         <translation>„Originalgröße“ bettet graue JPEGs unverändert ein, statt sie abzulehnen</translation>
+    </message>
+    <message>
+        <source>Also list HEIC, PNG and WebP pictures</source>
+        <translation>Auch HEIC-, PNG- und WebP-Bilder anzeigen</translation>
+    </message>
+    <message>
+        <source>The file list shows HEIC, AVIF, PNG and WebP pictures beside the JPEG files</source>
+        <translation>Die Dateiliste zeigt HEIC-, AVIF-, PNG- und WebP-Bilder neben den JPEG-Dateien</translation>
     </message>
     <message>
         <source>&amp;Paper:</source>

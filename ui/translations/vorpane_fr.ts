@@ -196,10 +196,10 @@ et %1 de plus</translation>
     </message>
     <message>
         <source>
-Only JPEG files can be added. These were left out:
+Only JPEG, HEIC, AVIF, PNG and WebP files can be added. These were left out:
 </source>
         <translation>
-Seuls les fichiers JPEG peuvent être ajoutés. Ceux-ci ont été laissés de côté :
+Seuls les fichiers JPEG, HEIC, AVIF, PNG et WebP peuvent être ajoutés. Ceux-ci ont été laissés de côté :
 </translation>
     </message>
     <message>
@@ -404,6 +404,14 @@ Impossible d&apos;ouvrir %1 :
     <message>
         <source>&quot;Original size&quot; embeds grey JPEGs unchanged instead of refusing them</source>
         <translation>« Taille d&apos;origine » intègre les JPEG en gris sans les modifier au lieu de les refuser</translation>
+    </message>
+    <message>
+        <source>Also list HEIC, PNG and WebP pictures</source>
+        <translation>Lister aussi les images HEIC, PNG et WebP</translation>
+    </message>
+    <message>
+        <source>The file list shows HEIC, AVIF, PNG and WebP pictures beside the JPEG files</source>
+        <translation>La liste des fichiers montre les images HEIC, AVIF, PNG et WebP à côté des fichiers JPEG</translation>
     </message>
     <message>
         <source>&amp;Paper:</source>

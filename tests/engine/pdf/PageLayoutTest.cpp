@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "jpeg/ExifOrientation.h"
 #include "pdf/PdfWriter.h"
+#include "picture/PictureFile.h"
 #include "prepare/JpegUtils.h"
 #include "run/ConversionRun.h"
 
@@ -146,6 +147,84 @@ INSTANTIATE_TEST_SUITE_P(Orientations, UprightPhotographs, ::testing::ValuesIn(O
                              return "Orientation" + std::to_string(testInfo.param.Orientation) +
                                     (testInfo.param.SameSize ? "_SameSize" : "_OriginalSize");
                          });
+
+// The photograph tagged 6 made a HEIC (without a rotation of its own, as
+// heif-enc writes it): its Exif tag turns it upright as a JPEG's does, in
+// both modes, and not at all unless asked.
+TEST(UprightHeic, TheExifTagTurnsAPictureWithoutATransformOfItsOwn) {
+    const std::string photo = DataFile("heic_small_6.heic");
+    const TBitmap24 upright = LoadPicture(DataFile("upright_small_6.png"));
+    TTempDir dir;
+    const std::string pdf = dir.File("album.pdf");
+    for (const bool sameSize : {false, true}) {
+        SCOPED_TRACE(sameSize);
+        ASSERT_EQ(Convert(photo, pdf, sameSize, Upright()), rcDone);
+        ExpectLooksAlike(RenderFirstPage(pdf, 4), upright);
+        EXPECT_NE(ReadFileBytes(pdf).find("/MediaBox [ 0 0 64 96 ]"), std::string::npos);
+        ASSERT_EQ(Convert(photo, pdf, sameSize, TPageLayout()), rcDone);
+        EXPECT_NE(ReadFileBytes(pdf).find("/MediaBox [ 0 0 96 64 ]"), std::string::npos);
+    }
+}
+
+// A lossless picture's page in "Original size" holds every sample as
+// decoded (a PNG's own compressed data where a reader takes it as it is): drawn at one pixel per
+// point it is the picture, exactly (a PNG, and a lossless WebP whose decode by libwebp is the
+// reference).
+TEST(LosslessPictures, PagesInOriginalSizeAreThePictureExactly) {
+    TTempDir dir;
+    const std::string pdf = dir.File("album.pdf");
+    for (const char* name :
+         {"upright_small_6.png", "png_palette_8.png", "png_grey_4.png", "webp_lossless_1.webp"}) {
+        SCOPED_TRACE(name);
+        const TBitmap24 picture = LoadPicture(DataFile(name));
+        ASSERT_EQ(Convert(DataFile(name), pdf, false, TPageLayout()), rcDone);
+        // mupdf draws an image at one pixel per point sample for sample;
+        // poppler smooths it.
+        const TPnmImage page = test::ParsePnm(
+            CommandOutput("mutool draw -q -r 72 -c rgb -F pnm -o - '" + pdf + "' 1 2>/dev/null"));
+        ASSERT_EQ(page.Width, static_cast<int>(picture.Width()));
+        ASSERT_EQ(page.Height, static_cast<int>(picture.Height()));
+        std::string samples;
+        for (std::uint32_t y = 0; y < picture.Height(); ++y) {
+            samples.append(reinterpret_cast<const char*>(picture.Row(y)), picture.RowBytes());
+        }
+        EXPECT_TRUE(page.Samples == samples);
+        const std::string document = ReadFileBytes(pdf);
+        EXPECT_NE(document.find("/Filter [/FlateDecode]"), std::string::npos);
+        // A PNG's own data goes in, with its predictors.
+        EXPECT_EQ(document.find("/DecodeParms [<< /Predictor 15 ") != std::string::npos,
+                  std::string(name).ends_with(".png"));
+    }
+    // A transparent one keeps its colour under a soft mask of its alpha:
+    // drawn over white it is its colour and white mixed by its alpha, but
+    // for rounding.
+    std::vector<std::uint8_t> alpha;
+    TBitmap24 overWhite = TPictureFile(DataFile("gen_rgba8.png")).ReadWithAlpha(alpha);
+    ASSERT_EQ(alpha.size(), std::size_t{overWhite.Width()} * overWhite.Height());
+    for (std::uint32_t y = 0; y < overWhite.Height(); ++y) {
+        for (std::uint32_t x = 0; x < overWhite.Width(); ++x) {
+            const int a = alpha[y * overWhite.Width() + x];
+            for (int c = 0; c < 3; ++c) {
+                std::uint8_t& sample = overWhite.Row(y)[3 * x + c];
+                sample = static_cast<std::uint8_t>((sample * a + 255 * (255 - a) + 127) / 255);
+            }
+        }
+    }
+    ASSERT_EQ(Convert(DataFile("gen_rgba8.png"), pdf, false, TPageLayout()), rcDone);
+    const std::string document = ReadFileBytes(pdf);
+    EXPECT_EQ(document.rfind("%PDF-1.4\n", 0), 0u);
+    EXPECT_NE(document.find("/SMask "), std::string::npos);
+    const TPnmImage page = test::ParsePnm(
+        CommandOutput("mutool draw -q -r 72 -c rgb -F pnm -o - '" + pdf + "' 1 2>/dev/null"));
+    ASSERT_EQ(page.Width, static_cast<int>(overWhite.Width()));
+    ASSERT_EQ(page.Height, static_cast<int>(overWhite.Height()));
+    for (std::uint32_t y = 0; y < overWhite.Height(); ++y) {
+        for (std::size_t i = 0; i < overWhite.RowBytes(); ++i) {
+            const int seen = static_cast<unsigned char>(page.Samples[y * overWhite.RowBytes() + i]);
+            EXPECT_NEAR(seen, overWhite.Row(y)[i], 1) << "row " << y << ", byte " << i;
+        }
+    }
+}
 
 // The box of the pixels that aren't white.
 struct TInkBox {
