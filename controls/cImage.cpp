@@ -1,14 +1,27 @@
 #include "cImage.h"
 
+#include <QAccessibleWidget>
 #include <QBitmap>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <mutex>
+
 namespace vorpane {
 
 namespace {
+
+// To assistive technology a picture control is a graphic (a plain widget
+// would be an unnamed filler). The class name Qt asks about is QWidget's:
+// the control has no meta-object of its own.
+QAccessibleInterface* ImageAccessibleFactory(const QString&, QObject* Object) {
+    if (auto* image = dynamic_cast<TImage*>(Object)) {
+        return new QAccessibleWidget(image, QAccessible::Graphic);
+    }
+    return nullptr;
+}
 
 std::uint32_t KeysOf(const QMouseEvent* Event) {
     std::uint32_t keys = 0;
@@ -109,6 +122,8 @@ QPixmap MakeTransparentBitmap(const QImage& Image) {
 TImage::TImage(QWidget* Owner) : QWidget(Owner) {
     // A fresh picture control is 105 x 105 until its owner sizes it.
     resize(105, 105);
+    static std::once_flag installed;
+    std::call_once(installed, [] { QAccessible::installFactory(&ImageAccessibleFactory); });
 }
 
 void TImage::SetPicture(const QPixmap& Value) {

@@ -1,19 +1,71 @@
 #include "cImgBtn.h"
 
+#include "cFocusMark.h"
+
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QPainter>
+
+#include <mutex>
 
 namespace vorpane {
 
 namespace {
 
-// The focus mark's colour: the skin's blue.
-const QColor kFocusMark(0x2F, 0x80, 0xED);
+// The button as assistive technology sees it: its role, its state and the
+// one action, a press. Name and description come from the widget (its
+// accessible name; its accessible description, else its tool tip).
+class TImgBtnAccessible : public QAccessibleWidget {
+public:
+    explicit TImgBtnAccessible(TImgBtn* Button)
+        : QAccessibleWidget(Button, Button->AccessibleRole) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        const auto* button = static_cast<const TImgBtn*>(widget());
+        if (button->AccessibleRole == QAccessible::PageTab) {
+            state.selectable = true;
+            state.selected = button->Checked;
+        } else {
+            state.pressed = button->ButtonDown();
+        }
+        return state;
+    }
+
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString& ActionName) override {
+        auto* button = static_cast<TImgBtn*>(widget());
+        if (ActionName == pressAction() && button->isEnabled() && button->isVisible()) {
+            button->Press();
+            return;
+        }
+        QAccessibleWidget::doAction(ActionName);
+    }
+};
+
+// The class name Qt asks about is QWidget's (the button has no meta-object
+// of its own), so the factory looks at the object itself.
+QAccessibleInterface* ImgBtnAccessibleFactory(const QString&, QObject* Object) {
+    if (auto* button = dynamic_cast<TImgBtn*>(Object)) {
+        return new TImgBtnAccessible(button);
+    }
+    return nullptr;
+}
 
 } // namespace
 
 TImgBtn::TImgBtn(QWidget* Owner) : TImage(Owner) {
     setFocusPolicy(Qt::TabFocus);
+    static std::once_flag installed;
+    std::call_once(installed, [] { QAccessible::installFactory(&ImgBtnAccessibleFactory); });
+}
+
+void TImgBtn::Press() {
+    KeyDown();
+    KeyUp();
 }
 
 void TImgBtn::SetPic(const QPixmap& Value) {
@@ -96,8 +148,7 @@ void TImgBtn::paintEvent(QPaintEvent* Event) {
     TImage::paintEvent(Event);
     if (hasFocus()) {
         QPainter painter(this);
-        painter.setPen(QPen(kFocusMark, 1, Qt::DotLine));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        DrawFocusMark(painter, rect());
     }
 }
 
@@ -128,8 +179,7 @@ void TImgBtn::keyPressEvent(QKeyEvent* Event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (!Event->isAutoRepeat()) {
-            KeyDown();
-            KeyUp();
+            Press();
         }
         break;
     default:

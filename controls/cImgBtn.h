@@ -7,9 +7,16 @@
 // that had it keeps it), and a focus mark then frames it. With the focus,
 // the keyboard works it as the left mouse button does: Space presses it and
 // its release lets go, clicking; Return and Enter press and let go at once.
+//
+// To assistive technology (a screen reader, through AT-SPI) it is a push
+// button, or a page tab where AccessibleRole says so, named by its accessible
+// name and described by its accessible description or tool tip; the
+// interface's press action clicks it as the keyboard does.
 #pragma once
 
 #include "cImage.h"
+
+#include <QAccessible>
 
 namespace vorpane {
 
@@ -40,6 +47,14 @@ public:
     // False: a plain picture control; the pictures stay and the four events
     // above never fire, while the click still does.
     bool Supported = true;
+
+    // What the button is to assistive technology; a page tab reports
+    // Checked as its being the chosen one.
+    QAccessible::Role AccessibleRole = QAccessible::PushButton;
+    bool Checked = false;
+
+    // A click as the keyboard makes it: pressed and let go at once.
+    void Press();
 
     bool MouseInside() const { return mouseInside_; }
     bool ButtonDown() const { return buttonDown_; }

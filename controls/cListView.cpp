@@ -35,14 +35,14 @@ private:
 // Takes a drag or a drop of files from outside, always as a copy, and
 // answers their local paths; answers none, and leaves the event alone, for
 // any other drag, and for one that can only be a move.
-QStringList TakeFiles(QDropEvent* Event) {
+QStringList TakeFiles(QDropEvent* Event, const std::function<QString(const QUrl&)>& LocalPath) {
     QStringList files;
     if (!(Event->possibleActions() & Qt::CopyAction) || !Event->mimeData()->hasUrls()) {
         return files;
     }
     for (const QUrl& url : Event->mimeData()->urls()) {
         if (url.isLocalFile()) {
-            files << url.toLocalFile();
+            files << (LocalPath ? LocalPath(url) : url.toLocalFile());
         }
     }
     if (!files.isEmpty()) {
@@ -171,23 +171,27 @@ void TListView::keyPressEvent(QKeyEvent* Event) {
         Event->accept();
         return;
     }
+    const QTreeWidgetItem* before = currentItem();
     QTreeWidget::keyPressEvent(Event);
+    if (currentItem() != before && currentItem() != nullptr && OnCurrentKeyed) {
+        OnCurrentKeyed(this);
+    }
 }
 
 void TListView::dragEnterEvent(QDragEnterEvent* Event) {
-    if (!OnDropFiles || TakeFiles(Event).isEmpty()) {
+    if (!OnDropFiles || TakeFiles(Event, LocalPath).isEmpty()) {
         QTreeWidget::dragEnterEvent(Event);
     }
 }
 
 void TListView::dragMoveEvent(QDragMoveEvent* Event) {
-    if (!OnDropFiles || TakeFiles(Event).isEmpty()) {
+    if (!OnDropFiles || TakeFiles(Event, LocalPath).isEmpty()) {
         QTreeWidget::dragMoveEvent(Event);
     }
 }
 
 void TListView::dropEvent(QDropEvent* Event) {
-    const QStringList files = OnDropFiles ? TakeFiles(Event) : QStringList();
+    const QStringList files = OnDropFiles ? TakeFiles(Event, LocalPath) : QStringList();
     if (files.isEmpty()) {
         QTreeWidget::dropEvent(Event);
         return;

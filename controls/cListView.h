@@ -8,7 +8,8 @@
 // is drawn only while the list has the keyboard focus. A click (press and
 // release of the left button) anywhere in the list fires OnClick; a click on
 // a column header fires OnColumnClick. A key pressed on the list goes to
-// OnKeyDown first.
+// OnKeyDown first; a key that makes another item current then fires
+// OnCurrentKeyed.
 //
 // Files dropped from outside, as a file manager drags them (text/uri-list),
 // go to OnDropFiles; nothing else is taken. Such a drop is always a copy, so
@@ -20,6 +21,7 @@
 
 #include <QIcon>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include <functional>
 #include <vector>
@@ -51,8 +53,12 @@ public:
     std::function<void(QObject* Sender)> OnClick;
     std::function<void(QObject* Sender, int Column)> OnColumnClick;
     TKeyEvent OnKeyDown;
+    std::function<void(QObject* Sender)> OnCurrentKeyed;
     // The local files dropped, in the drop's order.
     std::function<void(QObject* Sender, const QStringList& Files)> OnDropFiles;
+    // A dropped file's address as its path; without it, Qt's local file
+    // path, which keeps only names in UTF-8.
+    std::function<QString(const QUrl& Url)> LocalPath;
 
 protected:
     bool edit(const QModelIndex& Index, EditTrigger Trigger, QEvent* Event) override;

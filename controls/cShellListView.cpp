@@ -79,7 +79,12 @@ protected:
             Event->accept();
             return;
         }
+        const QPersistentModelIndex before = this->currentIndex();
         TView::keyPressEvent(Event);
+        if (this->currentIndex() != before && this->currentIndex().isValid() &&
+            owner_->OnCurrentKeyed) {
+            owner_->OnCurrentKeyed(owner_);
+        }
     }
 
     void startDrag(Qt::DropActions) override {
@@ -237,6 +242,12 @@ QModelIndex TShellListView::ItemIndex(int Index) const {
 
 QString TShellListView::ItemPath(int Index) const {
     return ItemIndex(Index).data(QFileSystemModel::FilePathRole).toString();
+}
+
+QString TShellListView::CurrentPath() const {
+    return SelectionModel() == nullptr
+               ? QString()
+               : SelectionModel()->currentIndex().data(QFileSystemModel::FilePathRole).toString();
 }
 
 bool TShellListView::ItemSelected(int Index) const {

@@ -14,7 +14,8 @@
 // OnClick, a double click OnDblClick; a click on an empty part keeps the
 // selection. Dragging selected items starts a drag that nothing accepts; when
 // it ends, dropped or cancelled, OnEndDrag fires. A key pressed on the list
-// goes to OnKeyDown first.
+// goes to OnKeyDown first; a key that makes another item current then fires
+// OnCurrentKeyed.
 #pragma once
 
 #include "cImage.h"
@@ -60,6 +61,8 @@ public:
     // The item's full path, as the file system spells it.
     QString ItemPath(int Index) const;
     bool ItemSelected(int Index) const;
+    // The current item's full path (the keyboard's place); empty for none.
+    QString CurrentPath() const;
     void SetItemSelected(int Index, bool Selected);
 
     void SetModel(QAbstractItemModel* Model);
@@ -79,6 +82,7 @@ public:
     std::function<void(QObject* Sender)> OnDblClick;
     TEndDragEvent OnEndDrag;
     TKeyEvent OnKeyDown;
+    std::function<void(QObject* Sender)> OnCurrentKeyed;
 
     // Runs a drag of the selected items to its end; the views call it.
     void DragSelection(QWidget* Source);

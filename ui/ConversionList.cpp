@@ -12,8 +12,11 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeDatabase>
+#include <QStyle>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 namespace vorpane {
 
@@ -68,13 +71,19 @@ QIcon FileTypeIcon(const QString& Path) {
 // A file named on the command line or dropped is taken for its type, found
 // by its name and content, as a file manager does: a photograph named
 // "scan.jpe" or with no extension at all counts. A person named it, so the
-// other kinds a phone makes count too, whatever the file list shows.
-bool IsJpegFile(const QFileInfo& File) {
+// other kinds a phone makes count too, whatever the file list shows. The
+// name may be in any bytes, so the file is read by them.
+bool IsJpegFile(const QString& Path) {
     static const QMimeDatabase types;
-    if (!File.isFile()) {
+    if (!IsRegularFile(Path)) {
         return false;
     }
-    const QMimeType type = types.mimeTypeForFile(File);
+    std::ifstream file(EncodePathName(Path).toStdString(), std::ios::binary);
+    // Enough for every content rule of the picture types.
+    QByteArray head(4096, '\0');
+    file.read(head.data(), head.size());
+    head.resize(file.gcount());
+    const QMimeType type = types.mimeTypeForFileNameAndData(Path.mid(NameStart(Path)), head);
     for (const char* kind :
          {"image/jpeg", "image/png", "image/webp", "image/heif", "image/heic", "image/avif"}) {
         if (type.inherits(QLatin1String(kind))) {
@@ -106,7 +115,7 @@ std::vector<std::string> TForm1::EntryPaths() const {
     std::vector<std::string> paths;
     paths.reserve(static_cast<std::size_t>(EntryCount()));
     for (int row = 0; row < EntryCount(); ++row) {
-        paths.push_back(QFile::encodeName(EntryPath(ListView1->topLevelItem(row))).toStdString());
+        paths.push_back(EncodePathName(EntryPath(ListView1->topLevelItem(row))).toStdString());
     }
     return paths;
 }
@@ -195,6 +204,16 @@ void TForm1::ImgBtnAddsClick(QObject*) {
     for (int i = 0; i < ShellListView1->ItemCount(); ++i) {
         AppendEntry(ShellListView1->ItemPath(i), true);
     }
+    // The folder's files whose names aren't UTF-8, which the file list
+    // can't show, after the rest.
+    if (ShellListView1->Root().isEmpty()) {
+        return;
+    }
+    for (const QString& file : FolderJpegFiles(ShellListView1->Root())) {
+        if (QString::fromUtf8(EncodePathName(file)) != file) {
+            AppendEntry(file, true);
+        }
+    }
 }
 
 void TForm1::ImgBtnDelClick(QObject*) {
@@ -208,11 +227,12 @@ void TForm1::ImgBtnDelsClick(QObject*) {
 void TForm1::AppendFiles(const QStringList& Paths) {
     QStringList leftOut;
     for (const QString& path : Paths) {
-        const QFileInfo info(path);
-        if (info.isDir()) {
-            AppendFolder(info.absoluteFilePath());
-        } else if (IsJpegFile(info)) {
-            AppendEntry(info.absoluteFilePath(), true);
+        // Only text: a name in other bytes than UTF-8 is no name to Qt.
+        const QString absolute = QDir::current().absoluteFilePath(path);
+        if (IsFolder(path)) {
+            AppendFolder(absolute);
+        } else if (IsJpegFile(path)) {
+            AppendEntry(absolute, true);
         } else {
             leftOut << path;
         }
@@ -230,23 +250,35 @@ void TForm1::AppendFiles(const QStringList& Paths) {
                     names);
 }
 
-// The JPEG files the file list would show for Folder, in its order.
 void TForm1::AppendFolder(const QString& Folder) {
-    QFileInfoList files;
-    for (const QFileInfo& file : QDir(Folder).entryInfoList(QDir::Files, QDir::Unsorted)) {
+    for (const QString& file : FolderJpegFiles(Folder)) {
+        AppendEntry(file, true);
+    }
+}
+
+QStringList TForm1::FolderJpegFiles(const QString& Folder) {
+    // Read by bytes: Qt's listings leave out names that aren't UTF-8.
+    QStringList files;
+    std::error_code error;
+    for (const auto& item :
+         std::filesystem::directory_iterator(EncodePathName(Folder).toStdString(),
+                                             std::filesystem::directory_options::none, error)) {
+        const QString path = DecodePathName(QByteArray::fromStdString(item.path().native()));
+        // Hidden files stay out, as in the file list.
+        if (!item.is_regular_file(error) || path[NameStart(path)] == QLatin1Char('.')) {
+            continue;
+        }
         bool canAdd = true;
-        ShellListView1AddFolder(ListView1, file, canAdd);
+        ShellListView1AddFolder(ListView1, QFileInfo(path), canAdd);
         if (canAdd) {
-            files << file;
+            files << path;
         }
     }
     const QCollator collator = NaturalCollator();
-    std::sort(files.begin(), files.end(), [&](const QFileInfo& Left, const QFileInfo& Right) {
-        return NameLess(collator, Left.fileName(), Right.fileName());
+    std::sort(files.begin(), files.end(), [&](const QString& Left, const QString& Right) {
+        return NameLess(collator, Left.mid(NameStart(Left)), Right.mid(NameStart(Right)));
     });
-    for (const QFileInfo& file : files) {
-        AppendEntry(file.absoluteFilePath(), true);
-    }
+    return files;
 }
 
 void TForm1::ListView1DropFiles(QObject*, const QStringList& Files) {
@@ -269,21 +301,31 @@ void TForm1::ClearEntryMarks() {
         for (int column = 0; column < ListView1->columnCount(); ++column) {
             entry->setData(column, Qt::BackgroundRole, QVariant());
             entry->setData(column, Qt::ToolTipRole, QVariant());
+            entry->setData(column, Qt::AccessibleDescriptionRole, QVariant());
         }
+        // The file's own icon again in place of the mark's.
+        ListView1->SetImageIndex(entry, TListView::ImageIndex(entry));
     }
 }
 
 void TForm1::MarkReportedEntries(const std::vector<TSkippedFile>& Skipped,
                                  const std::vector<TSkippedFile>& Incomplete) {
-    // Only this run's files. Left out: the skin's danger tint; incomplete:
-    // amber. A file listed twice is marked twice.
+    // Only this run's files. Left out: the skin's danger tint and an error
+    // icon; incomplete: amber and a warning icon. The design draws every
+    // entry's text red, so the tint alone could pass for an ordinary entry
+    // and says nothing to whoever can't tell the colours apart: the icon
+    // and the reason (the tip, and what a screen reader reads) say it. A
+    // file listed twice is marked twice.
     ClearEntryMarks();
     const struct {
         const std::vector<TSkippedFile>& Files;
         QColor Colour;
+        QStyle::StandardPixmap Icon;
         const char* Why;
-    } kinds[] = {{Skipped, QColor(0xFD, 0xDC, 0xDC), QT_TR_NOOP("Left out: ")},
-                 {Incomplete, QColor(0xFF, 0xEE, 0xC2), QT_TR_NOOP("Data incomplete: ")}};
+    } kinds[] = {{Skipped, QColor(0xFD, 0xDC, 0xDC), QStyle::SP_MessageBoxCritical,
+                  QT_TR_NOOP("Left out: ")},
+                 {Incomplete, QColor(0xFF, 0xEE, 0xC2), QStyle::SP_MessageBoxWarning,
+                  QT_TR_NOOP("Data incomplete: ")}};
     const std::vector<std::string> paths = EntryPaths();
     for (const auto& kind : kinds) {
         for (const TSkippedFile& file : kind.Files) {
@@ -292,12 +334,14 @@ void TForm1::MarkReportedEntries(const std::vector<TSkippedFile>& Skipped,
                     continue;
                 }
                 QTreeWidgetItem* entry = ListView1->topLevelItem(static_cast<int>(row));
+                const QString why =
+                    tr(kind.Why) + QString::fromStdString(PrintableText(file.Reason));
                 for (int column = 0; column < ListView1->columnCount(); ++column) {
                     entry->setData(column, Qt::BackgroundRole, kind.Colour);
-                    entry->setData(column, Qt::ToolTipRole,
-                                   tr(kind.Why) +
-                                       QString::fromStdString(PrintableText(file.Reason)));
+                    entry->setData(column, Qt::ToolTipRole, why);
+                    entry->setData(column, Qt::AccessibleDescriptionRole, why);
                 }
+                entry->setIcon(0, ListView1->style()->standardIcon(kind.Icon));
                 entriesMarked_ = true;
             }
         }

@@ -81,7 +81,7 @@ void TForm1::ShowPreview(const QString& Path) {
     PreviewWork->Cancel();
     // QFileInfo::isFile is false for folders, pipes and devices too: only
     // a regular file is opened.
-    if (Path.isEmpty() || !QFileInfo(Path).isFile()) {
+    if (!IsRegularFile(Path)) {
         return;
     }
     struct TPreview {
@@ -99,8 +99,8 @@ void TForm1::ShowPreview(const QString& Path) {
             } catch (const std::exception& error) {
                 // A newline or a control character in the name is spelt out
                 // in the box, not obeyed.
-                preview.Error = QString::fromStdString(PrintableText(
-                    QFile::encodeName(Path).toStdString() + ": " + ErrorMessage(error)));
+                preview.Error = QString::fromStdString(
+                    PrintableText(EncodePathName(Path).toStdString() + ": " + ErrorMessage(error)));
             }
             return preview;
         },

@@ -1,6 +1,7 @@
 #include "JpegPicture.h"
 
 #include "MessageQueue.h"
+#include "PathName.h"
 #include "jpeg/ExifOrientation.h"
 #include "jpeg/JpegDecoder.h"
 #include "picture/PictureDecoder.h"
@@ -85,7 +86,7 @@ struct TOpened {
 // thread that is the GUI thread's business.
 std::string OnWorker(const QString& Path) {
     LeaveDrainsToOtherThreads();
-    return QFile::encodeName(Path).toStdString();
+    return EncodePathName(Path).toStdString();
 }
 
 // The picture at Shown (upright) on screen, with up to Ratio device pixels a

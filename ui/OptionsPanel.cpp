@@ -141,6 +141,9 @@ void TForm1::StepSpin(int Action) {
 // spin buttons do: one step, ten steps, one step a notch. A field that is no
 // whole number fails with the spin buttons' error.
 bool TForm1::eventFilter(QObject* Watched, QEvent* Event) {
+    if (ViewTabKey(Watched, Event)) {
+        return true;
+    }
     const struct {
         QLineEdit* Field;
         int Up;

@@ -4,6 +4,7 @@
 
 #include "JpegPicture.h"
 #include "PageOptionsDialog.h"
+#include "PathName.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -234,6 +235,9 @@ void TForm1::CreateDesign() {
     ShellListView1->OnKeyDown = [this](QObject* Sender, int& Key, TShiftState Shift) {
         ShellListView1KeyDown(Sender, Key, Shift);
     };
+    ShellListView1->OnCurrentKeyed = [this](QObject*) {
+        ShowPreview(ShellListView1->CurrentPath());
+    };
     ShellListView1->Thumbnails()->MakeThumbnail = &ThumbnailPicture;
 
     const auto tab = [this](const char* Name, int Width, int Height) {
@@ -246,6 +250,20 @@ void TForm1::CreateDesign() {
     ImageBig2 = tab("ImageBig2", 86, 23);
     ImageSmall2 = tab("ImageSmall2", 101, 23);
     ImageDetails2 = tab("ImageDetails2", 97, 23);
+    const auto viewTab = [this](TImage* Tab) {
+        auto* button = new TImgBtn(this);
+        // No pictures of its own: the tab's picture and the background show.
+        button->Supported = false;
+        button->AccessibleRole = QAccessible::PageTab;
+        button->setAttribute(Qt::WA_TransparentForMouseEvents);
+        button->OnClick = [this, Tab](QObject*) { SelectViewTab(Tab); };
+        button->installEventFilter(this);
+        return button;
+    };
+    TabLists = viewTab(ImageLists2);
+    TabBig = viewTab(ImageBig2);
+    TabSmall = viewTab(ImageSmall2);
+    TabDetails = viewTab(ImageDetails2);
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -286,9 +304,14 @@ void TForm1::CreateDesign() {
     ListView1->OnKeyDown = [this](QObject* Sender, int& Key, TShiftState Shift) {
         ListView1KeyDown(Sender, Key, Shift);
     };
+    ListView1->OnCurrentKeyed = [this](QObject*) {
+        ShowPreview(EntryPath(ListView1->currentItem()));
+    };
     ListView1->OnDropFiles = [this](QObject* Sender, const QStringList& Files) {
         ListView1DropFiles(Sender, Files);
     };
+    // The address's escapes are the name's bytes, whatever they are.
+    ListView1->LocalPath = [](const QUrl& Url) { return PathArgument(Url.toEncoded()); };
 
     Panel2 = new QWidget(this);
     Panel2->resize(489, 40);
@@ -466,6 +489,10 @@ void TForm1::CreateDesign() {
     // the conversion list with its buttons, the options, Convert; then the
     // frame's buttons.
     const QList<QWidget*> tabOrder = {ShellTreeView1,
+                                      TabLists,
+                                      TabBig,
+                                      TabSmall,
+                                      TabDetails,
                                       ShellListView1->IconView(),
                                       ShellListView1->ReportView(),
                                       ImgBtnAdd,
@@ -501,6 +528,11 @@ void TForm1::CreateDesign() {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
     ShellTreeView1->setFocus();
+    NameControls();
+    FocusMark = new TFocusMark(this);
+    FocusMark->DrawsOwn = [](const QWidget* Control) {
+        return dynamic_cast<const TImgBtn*>(Control) != nullptr;
+    };
 
     // The skin is for the window's own controls. Set on each of them rather
     // than on the window, it never reaches a dialog or message box opened

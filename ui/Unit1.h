@@ -7,6 +7,7 @@
 #pragma once
 
 #include "cBackgroundWork.h"
+#include "cFocusMark.h"
 #include "cImage.h"
 #include "cImgBtn.h"
 #include "cListView.h"
@@ -122,6 +123,14 @@ public:
     TImage* ImageBig2;
     TImage* ImageSmall2;
     TImage* ImageDetails2;
+    // The four view tabs as the keyboard and a screen reader reach them:
+    // see-through buttons over the tabs' places, which the mouse's presses
+    // pass through to the background as before. Tab reaches the chosen one,
+    // the arrow keys choose another.
+    TImgBtn* TabLists;
+    TImgBtn* TabBig;
+    TImgBtn* TabSmall;
+    TImgBtn* TabDetails;
     QFrame* Panel1;
     TImage* Image7;
     TBackgroundWork* PreviewWork;
@@ -153,6 +162,9 @@ public:
     QCheckBox* CheckBox1;
     TImgBtn* ImgBtnOptions;
     QTimer* Timer1;
+    // Frames the control with the keyboard focus (the image buttons frame
+    // themselves).
+    TFocusMark* FocusMark;
     QFileDialog* SaveDialog1;
 
     TImgBtn* ImgBtnMin;
@@ -296,12 +308,21 @@ protected:
 
 private:
     void CreateDesign();
+    // Every control's accessible name and, where the design gives no tool
+    // tip, its description (AccessibleNames.cpp).
+    void NameControls();
     TImage* Sheet(const QString& Name);
     void SkinButton(TImgBtn* Button, int Left, int Top, TImage* FromSheet);
     void SelectViewTab(TImage* Tab);
+    // Left and Right on a view tab choose the one beside it; true when
+    // Event was such a key.
+    bool ViewTabKey(QObject* Watched, QEvent* Event);
     void SortEntries();
     void MoveSelectedEntry(int By);
     void AppendFolder(const QString& Folder);
+    // The JPEG files the file list would show for Folder, in its order,
+    // and those it can't show, whose names aren't UTF-8.
+    QStringList FolderJpegFiles(const QString& Folder);
     void DragByHand();
     void ClearEntryMarks();
     void StartSpin(int Action);

@@ -21,6 +21,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace vorpane {
@@ -129,10 +130,21 @@ void TForm1::FormCreate() {
     ImageBig2->move(layout::kViewTabLeft[1], layout::kViewTabTop);
     ImageSmall2->move(layout::kViewTabLeft[2], layout::kViewTabTop);
     ImageDetails2->move(layout::kViewTabLeft[3], layout::kViewTabTop);
-    ImageLists2->show();
-    ImageBig2->hide();
-    ImageSmall2->hide();
-    ImageDetails2->hide();
+    for (TImage* tab : {ImageLists2, ImageBig2, ImageSmall2, ImageDetails2}) {
+        tab->hide();
+    }
+    const struct {
+        TImgBtn* Button;
+        TImage* Tab;
+    } viewTabs[] = {{TabLists, ImageLists2},
+                    {TabBig, ImageBig2},
+                    {TabSmall, ImageSmall2},
+                    {TabDetails, ImageDetails2}};
+    for (const auto& viewTab : viewTabs) {
+        viewTab.Button->setGeometry(viewTab.Tab->geometry());
+        viewTab.Button->raise();
+    }
+    SelectViewTab(ImageLists2);
 
     const struct {
         QLineEdit* Field;
@@ -212,17 +224,45 @@ void TForm1::ImageBgMouseDown(QObject*, TMouseButton Button, TShiftState, int X,
 void TForm1::SelectViewTab(TImage* Tab) {
     const struct {
         TImage* tab;
+        TImgBtn* button;
         TViewStyle style;
-    } tabs[] = {{ImageLists2, vsList},
-                {ImageBig2, vsIcon},
-                {ImageSmall2, vsSmallIcon},
-                {ImageDetails2, vsReport}};
+    } tabs[] = {{ImageLists2, TabLists, vsList},
+                {ImageBig2, TabBig, vsIcon},
+                {ImageSmall2, TabSmall, vsSmallIcon},
+                {ImageDetails2, TabDetails, vsReport}};
     for (const auto& entry : tabs) {
-        entry.tab->setVisible(entry.tab == Tab);
-        if (entry.tab == Tab) {
+        const bool chosen = entry.tab == Tab;
+        entry.tab->setVisible(chosen);
+        // Only the chosen tab is a stop of the Tab key, as in a tab bar.
+        entry.button->Checked = chosen;
+        entry.button->setFocusPolicy(chosen ? Qt::TabFocus : Qt::NoFocus);
+        if (chosen) {
             ShellListView1->SetViewStyle(entry.style);
         }
     }
+}
+
+bool TForm1::ViewTabKey(QObject* Watched, QEvent* Event) {
+    if (Event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const int key = static_cast<QKeyEvent*>(Event)->key();
+    if (key != Qt::Key_Left && key != Qt::Key_Right) {
+        return false;
+    }
+    const std::array<TImgBtn*, 4> buttons = {TabLists, TabBig, TabSmall, TabDetails};
+    const std::array<TImage*, 4> tabs = {ImageLists2, ImageBig2, ImageSmall2, ImageDetails2};
+    const auto at = std::find(buttons.begin(), buttons.end(), Watched);
+    if (at == buttons.end()) {
+        return false;
+    }
+    // The row goes round, as a tab bar's does.
+    const auto index = static_cast<std::size_t>(at - buttons.begin());
+    const std::size_t next =
+        (index + (key == Qt::Key_Right ? 1 : buttons.size() - 1)) % buttons.size();
+    SelectViewTab(tabs[next]);
+    buttons[next]->setFocus(Qt::TabFocusReason);
+    return true;
 }
 
 void TForm1::ImgBtnMinClick(QObject*) {

@@ -2,6 +2,7 @@
 // (a file manager's "Open with") start in the conversion list.
 #include "Application.h"
 #include "OneWindow.h"
+#include "PathName.h"
 #include "Unit1.h"
 
 #include <QCommandLineParser>
@@ -51,6 +52,20 @@ int AnswerText(int argc, char** argv) {
 
 } // namespace
 
+// The files named, from the arguments' own bytes: Qt's copies of them are
+// UTF-8 text, in which a Latin-1 name is lost. Positional picks them out.
+static QStringList FileArguments(int argc, char** argv, const QStringList& Positional) {
+    QStringList files;
+    qsizetype next = 0;
+    for (int i = 1; i < argc && next < Positional.size(); ++i) {
+        if (QString::fromLocal8Bit(argv[i]) == Positional[next]) {
+            files << vorpane::PathArgument(QByteArray(argv[i]));
+            ++next;
+        }
+    }
+    return files;
+}
+
 int main(int argc, char** argv) {
     if (AsksForText(argc, argv)) {
         return AnswerText(argc, argv);
@@ -60,7 +75,7 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     DescribeCommandLine(parser);
     parser.process(application);
-    const QStringList files = parser.positionalArguments();
+    const QStringList files = FileArguments(argc, argv, parser.positionalArguments());
     if (vorpane::HandToRunningWindow(files)) {
         return 0;
     }

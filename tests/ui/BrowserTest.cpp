@@ -21,6 +21,8 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include <cstdio>
+
 namespace vorpane {
 namespace {
 
@@ -375,6 +377,20 @@ TEST_F(BrowserTest, AddAllAndAddSelectedKeepTheFileListsOrder) {
     for (int row = 0; row < 3; ++row) {
         EXPECT_EQ(form->ListView1->topLevelItem(row)->text(1), folder.Path() + QLatin1Char('/'));
     }
+
+    // A name in Latin-1 bytes, which Qt's listing and so the file list
+    // leave out: Add all adds it after the rest, by its bytes.
+    form->ImgBtnDelsClick(form->ImgBtnDels);
+    const QByteArray latin1 = QFile::encodeName(folder.Path()) + "/caf\xe9.jpg";
+    ASSERT_EQ(
+        std::rename(QFile::encodeName(folder.Jpeg(QStringLiteral("cafe.jpg"), 4, 4)).constData(),
+                    latin1.constData()),
+        0);
+    form->ImgBtnAddsClick(form->ImgBtnAdds);
+    std::remove(latin1.constData());
+    EXPECT_EQ(EntryNames(*form).mid(0, 3), kListed);
+    ASSERT_EQ(form->EntryCount(), 4);
+    EXPECT_EQ(form->EntryPaths().back(), latin1.toStdString());
 
     form->ImgBtnDelsClick(form->ImgBtnDels);
     // Selected last to first: still added first to last.

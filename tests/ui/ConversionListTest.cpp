@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <cstdio>
+
 namespace vorpane {
 namespace {
 
@@ -266,6 +268,19 @@ TEST_F(ConversionListTest, CommandLineAndDroppedFilesAreAppendedInOrderOthersNam
     EXPECT_EQ(EntryNames(*form), entries);
     EXPECT_EQ(messages, QStringList{leftOut});
     EXPECT_TRUE(QFileInfo::exists(z));
+
+    // A name in Latin-1 bytes comes as its address's escapes, and is kept.
+    const QByteArray latin1 = QFile::encodeName(folder.Path()) + "/caf\xe9.jpg";
+    ASSERT_EQ(std::rename(QFile::encodeName(z).constData(), latin1.constData()), 0);
+    QMimeData oldName;
+    oldName.setUrls({QUrl::fromEncoded("file://" + latin1.toPercentEncoding("/"))});
+    QDragEnterEvent oldEnter(QPoint(20, 20), Qt::CopyAction, &oldName, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(list, &oldEnter);
+    QDropEvent oldDrop(QPointF(20, 20), Qt::CopyAction, &oldName, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(list, &oldDrop);
+    EXPECT_EQ(form->EntryPaths().back(), latin1.toStdString());
+    // Qt's listing can't see the name, so the scratch folder can't remove it.
+    std::remove(latin1.constData());
 
     // A drag that can only be a move is refused, and so is the file list's
     // own drag, which carries no files.

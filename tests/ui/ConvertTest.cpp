@@ -5,6 +5,7 @@
 
 #include "OutcomeMessage.h"
 #include "PageOptionsDialog.h"
+#include "PathName.h"
 #include "WholeNumber.h"
 #include "prepare/JpegUtils.h"
 #include "run/ConversionRun.h"
@@ -29,6 +30,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QWheelEvent>
+
+#include <cstdio>
 
 namespace vorpane {
 namespace {
@@ -587,6 +590,22 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
     ASSERT_TRUE(QFile::copy(QStringLiteral(VORPANE_TEST_DATA "/orient_small_6.jpg"),
                             photos.File(QStringLiteral("5 sideways.jpg"))));
     AddAllFrom(photos.Path(), 5);
+    // A name in Latin-1 bytes, as an old camera wrote it, named as a desktop
+    // names it to `vorpane FILE`, by its file:// address: listed, and
+    // converted by its bytes.
+    const QByteArray latin1 = QFile::encodeName(photos.Path()) + "/6 caf\xe9.jpg";
+    // Qt's listing can't see the name, so the scratch folder can't remove it.
+    const struct TRemoveAtEnd {
+        QByteArray Path;
+        ~TRemoveAtEnd() { std::remove(Path.constData()); }
+    } removeAtEnd{latin1};
+    ASSERT_EQ(
+        std::rename(QFile::encodeName(photos.Jpeg(QStringLiteral("6.jpg"), 320, 240)).constData(),
+                    latin1.constData()),
+        0);
+    form->AppendFiles({PathArgument("file://" + latin1.toPercentEncoding("/"))});
+    ASSERT_EQ(form->EntryCount(), 6);
+    EXPECT_EQ(form->EntryPaths().back(), latin1.toStdString());
 
     struct TMode {
         int comboIndex;
@@ -597,9 +616,11 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
     const QStringList original = {QStringLiteral("640 x 480"), QStringLiteral("300 x 500"),
                                   QStringLiteral("227 x 149"), QStringLiteral("650 x 470")};
     const TMode modes[] = {
-        {0, false, "same.pdf", QStringList(5, QStringLiteral("800 x 600"))},
-        {1, false, "original.pdf", original + QStringList{QStringLiteral("96 x 64")}},
-        {1, true, "upright.pdf", original + QStringList{QStringLiteral("64 x 96")}},
+        {0, false, "same.pdf", QStringList(6, QStringLiteral("800 x 600"))},
+        {1, false, "original.pdf",
+         original + QStringList{QStringLiteral("96 x 64"), QStringLiteral("320 x 240")}},
+        {1, true, "upright.pdf",
+         original + QStringList{QStringLiteral("64 x 96"), QStringLiteral("320 x 240")}},
     };
     for (const TMode& mode : modes) {
         shown.clear();
@@ -612,7 +633,7 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
         answer = out.File(QString::fromLatin1(mode.file));
         Click(form->ImgBtnConvert);
         ASSERT_EQ(shown.size(), 1u) << mode.file;
-        EXPECT_EQ(shown[0].Text, Success(answer, 5));
+        EXPECT_EQ(shown[0].Text, Success(answer, form->EntryCount()));
         EXPECT_EQ(events, (QStringList{QStringLiteral("message"), QStringLiteral("open folder")}))
             << "the folder opens after the message is closed";
         EXPECT_EQ(openedFolders.last(), QFileInfo(answer).absolutePath());
@@ -842,10 +863,18 @@ TEST_F(ConvertTest, SkippedFilesAreNamedOnceAndMarkedInTheListUntilItChanges) {
     EXPECT_FALSE(text.contains(photos.File(QStringLiteral("a.jpg"))));
     EXPECT_EQ(PageSizes(answer).size(), 2);
 
+    // A mark is more than a colour: an icon other than the file's, and the
+    // reason as the tip and as what a screen reader reads.
+    const qint64 fileIcon = form->ListView1->topLevelItem(0)->icon(0).cacheKey();
     const auto marked = [&] {
         QList<bool> rows;
         for (int row = 0; row < form->EntryCount(); ++row) {
-            rows << form->ListView1->topLevelItem(row)->data(0, Qt::BackgroundRole).isValid();
+            const QTreeWidgetItem* entry = form->ListView1->topLevelItem(row);
+            const bool tinted = entry->data(0, Qt::BackgroundRole).isValid();
+            EXPECT_EQ(entry->icon(0).cacheKey() != fileIcon, tinted) << row;
+            EXPECT_EQ(entry->data(0, Qt::AccessibleDescriptionRole).toString(), entry->toolTip(0))
+                << row;
+            rows << tinted;
         }
         return rows;
     };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -665,22 +666,18 @@ TEST_F(FormTest, TabReachesEveryControlInTheOrderOfTheWorkAndButtonsShowIt) {
     ShowForm();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    const std::vector<QWidget*> order = {form->ShellTreeView1, form->ShellListView1->IconView(),
-                                         form->ImgBtnAdd,      form->ImgBtnAdds,
-                                         form->ImgBtnName,     form->ImgBtnPath,
-                                         form->ImgBtnUp,       form->ImgBtnDown,
-                                         form->ListView1,      form->ImgBtnDel,
-                                         form->ImgBtnDels,     form->ComboBox2,
-                                         form->ImgBtnDropDown, form->Edit1,
-                                         form->ImgBtnWidth1,   form->ImgBtnWidth2,
-                                         form->Edit2,          form->ImgBtnHeight1,
-                                         form->ImgBtnHeight2,  form->Edit3,
-                                         form->ImgBtnQ1,       form->ImgBtnQ2,
-                                         form->CheckBox2,      form->CheckBox1,
-                                         form->ImgBtnOptions,  form->ImgBtnConvert,
-                                         form->ImgBtnHome,     form->ImgBtnHelp,
-                                         form->ImgBtnMin,      form->ImgBtnClose,
-                                         form->ShellTreeView1};
+    const std::vector<QWidget*> order = {
+        form->ShellTreeView1, form->TabLists,       form->ShellListView1->IconView(),
+        form->ImgBtnAdd,      form->ImgBtnAdds,     form->ImgBtnName,
+        form->ImgBtnPath,     form->ImgBtnUp,       form->ImgBtnDown,
+        form->ListView1,      form->ImgBtnDel,      form->ImgBtnDels,
+        form->ComboBox2,      form->ImgBtnDropDown, form->Edit1,
+        form->ImgBtnWidth1,   form->ImgBtnWidth2,   form->Edit2,
+        form->ImgBtnHeight1,  form->ImgBtnHeight2,  form->Edit3,
+        form->ImgBtnQ1,       form->ImgBtnQ2,       form->CheckBox2,
+        form->CheckBox1,      form->ImgBtnOptions,  form->ImgBtnConvert,
+        form->ImgBtnHome,     form->ImgBtnHelp,     form->ImgBtnMin,
+        form->ImgBtnClose,    form->ShellTreeView1};
     // The focus may sit in a part of the control (the size-mode box's text).
     const auto focused = [](QWidget* Control) {
         QWidget* focus = QApplication::focusWidget();
@@ -696,6 +693,111 @@ TEST_F(FormTest, TabReachesEveryControlInTheOrderOfTheWorkAndButtonsShowIt) {
     const QImage unmarked = form->ImgBtnConvert->grab().toImage();
     form->ImgBtnConvert->setFocus(Qt::TabFocusReason);
     EXPECT_NE(form->ImgBtnConvert->grab().toImage(), unmarked);
+    EXPECT_FALSE(form->FocusMark->isVisible());
+    // Any other control is framed by the window's focus mark.
+    form->Edit2->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(form->FocusMark->Target(), form->Edit2);
+    EXPECT_TRUE(form->FocusMark->isVisible());
+    EXPECT_TRUE(form->FocusMark->geometry().contains(form->Edit2->geometry()));
+
+    // The arrow keys choose the tab beside, round the row; the chosen tab
+    // alone is the Tab key's stop.
+    form->TabLists->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(form->TabLists, Qt::Key_Right);
+    EXPECT_TRUE(form->TabBig->hasFocus());
+    EXPECT_EQ(VisibleTab(), form->ImageBig2);
+    EXPECT_EQ(form->ShellListView1->ViewStyle(), vsIcon);
+    EXPECT_EQ(form->TabLists->focusPolicy(), Qt::NoFocus);
+    QTest::keyClick(form->TabBig, Qt::Key_Left);
+    QTest::keyClick(form->TabLists, Qt::Key_Left);
+    EXPECT_TRUE(form->TabDetails->hasFocus());
+    EXPECT_EQ(form->ShellListView1->ViewStyle(), vsReport);
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(form->TabDetails)->state().selected);
+}
+
+// What a screen reader is told of each control: its name and role, through
+// the same interfaces AT-SPI reads; and no control the keyboard reaches goes
+// unnamed. Pressing Convert through its interface runs the command.
+TEST_F(FormTest, ControlsHaveAccessibleNamesAndRoles) {
+    ShowForm();
+    const struct {
+        QWidget* control;
+        const char* name;
+        QAccessible::Role role;
+    } rows[] = {
+        {form->ShellTreeView1, "Folders", QAccessible::Tree},
+        {form->ShellListView1->IconView(), "Files", QAccessible::List},
+        {form->ShellListView1->ReportView(), "Files", QAccessible::Tree},
+        {form->TabLists, "List", QAccessible::PageTab},
+        {form->TabBig, "Large icons", QAccessible::PageTab},
+        {form->TabSmall, "Small icons", QAccessible::PageTab},
+        {form->TabDetails, "Details", QAccessible::PageTab},
+        {form->Image7, "Preview", QAccessible::Graphic},
+        {form->ListView1, "Conversion list", QAccessible::Tree},
+        {form->ImgBtnAdd, "Add", QAccessible::PushButton},
+        {form->ImgBtnAdds, "Add all", QAccessible::PushButton},
+        {form->ImgBtnDel, "Remove", QAccessible::PushButton},
+        {form->ImgBtnDels, "Remove all", QAccessible::PushButton},
+        {form->ImgBtnName, "Sort by name", QAccessible::PushButton},
+        {form->ImgBtnPath, "Sort by folder", QAccessible::PushButton},
+        {form->ImgBtnUp, "Move up", QAccessible::PushButton},
+        {form->ImgBtnDown, "Move down", QAccessible::PushButton},
+        // On Linux Qt names an editable box by its text (its accessible name
+        // is what a label relation would give).
+        {form->ComboBox2, "Same size", QAccessible::ComboBox},
+        {form->ComboBox2->lineEdit(), "Size mode", QAccessible::EditableText},
+        {form->ImgBtnDropDown, "Size modes", QAccessible::PushButton},
+        {form->Edit1, "Width", QAccessible::EditableText},
+        {form->Edit2, "Height", QAccessible::EditableText},
+        {form->Edit3, "Quality", QAccessible::EditableText},
+        {form->ImgBtnWidth1, "Width up", QAccessible::PushButton},
+        {form->ImgBtnWidth2, "Width down", QAccessible::PushButton},
+        {form->ImgBtnHeight1, "Height up", QAccessible::PushButton},
+        {form->ImgBtnHeight2, "Height down", QAccessible::PushButton},
+        {form->ImgBtnQ1, "Quality up", QAccessible::PushButton},
+        {form->ImgBtnQ2, "Quality down", QAccessible::PushButton},
+        {form->CheckBox1, "Upright (EXIF)", QAccessible::CheckBox},
+        {form->ImgBtnOptions, "Page and photo options", QAccessible::PushButton},
+        {form->ImgBtnConvert, "Convert", QAccessible::PushButton},
+        {form->ImgBtnStop, "Stop", QAccessible::PushButton},
+        {form->ImgBtnHome, "Homepage", QAccessible::PushButton},
+        {form->ImgBtnHelp, "Help", QAccessible::PushButton},
+        {form->ImgBtnMin, "Minimise", QAccessible::PushButton},
+        {form->ImgBtnClose, "Close", QAccessible::PushButton},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QAccessibleInterface* control = QAccessible::queryAccessibleInterface(row.control);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->text(QAccessible::Name).toStdString(), row.name);
+        EXPECT_EQ(control->role(), row.role);
+    }
+    // The design's tool tips stay, as the descriptions; a button without
+    // one has a description of its own.
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(form->ImgBtnAdd)->text(QAccessible::Description),
+        QStringLiteral("Add selected jpg"));
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(form->ImgBtnConvert)
+                     ->text(QAccessible::Description)
+                     .isEmpty());
+    for (QWidget* control : form->findChildren<QWidget*>()) {
+        if ((control->focusPolicy() & Qt::TabFocus) != 0 && control->isVisibleTo(form.get())) {
+            EXPECT_FALSE(
+                QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty())
+                << control->metaObject()->className() << " at " << control->x() << ","
+                << control->y();
+        }
+    }
+
+    QStringList messages;
+    form->ShowMessage = [&](int, const QString&, const QString& Text) { messages << Text; };
+    QAccessibleActionInterface* convert =
+        QAccessible::queryAccessibleInterface(form->ImgBtnConvert)->actionInterface();
+    ASSERT_NE(convert, nullptr);
+    ASSERT_TRUE(convert->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    convert->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(messages,
+              QStringList{QStringLiteral("\nPlease add jpg files to the left blank first!")});
 }
 
 TEST_F(FormTest, CloseHidesTheWindowAndMinimiseMinimises) {

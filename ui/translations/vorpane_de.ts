@@ -379,6 +379,222 @@ Konnte %1 nicht öffnen:
         <source>Scale each photo to the largest size inside Width x Height that keeps its proportions, never enlarged</source>
         <translation>Jedes Foto mit seinen Proportionen so groß wie möglich in Breite x Höhe einpassen, nie vergrößert</translation>
     </message>
+    <message>
+        <source>Folders</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>The folder whose JPEG files the file list shows</source>
+        <translation>Der Ordner, dessen JPEG-Dateien die Dateiliste zeigt</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>Dateien</translation>
+    </message>
+    <message>
+        <source>The JPEG files of the chosen folder</source>
+        <translation>Die JPEG-Dateien des gewählten Ordners</translation>
+    </message>
+    <message>
+        <source>List</source>
+        <translation>Liste</translation>
+    </message>
+    <message>
+        <source>Show the files as a list</source>
+        <translation>Die Dateien als Liste zeigen</translation>
+    </message>
+    <message>
+        <source>Large icons</source>
+        <translation>Große Symbole</translation>
+    </message>
+    <message>
+        <source>Show the files as large icons</source>
+        <translation>Die Dateien als große Symbole zeigen</translation>
+    </message>
+    <message>
+        <source>Small icons</source>
+        <translation>Kleine Symbole</translation>
+    </message>
+    <message>
+        <source>Show the files as small icons</source>
+        <translation>Die Dateien als kleine Symbole zeigen</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>Show the files with their details</source>
+        <translation>Die Dateien mit ihren Details zeigen</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>Conversion list</source>
+        <translation>Umwandlungsliste</translation>
+    </message>
+    <message>
+        <source>The photographs to convert, one page each, from the top</source>
+        <translation>Die umzuwandelnden Fotos, je eine Seite, von oben an</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add all</source>
+        <translation>Alle hinzufügen</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Remove all</source>
+        <translation>Alle entfernen</translation>
+    </message>
+    <message>
+        <source>Sort by name</source>
+        <translation>Nach Name sortieren</translation>
+    </message>
+    <message>
+        <source>Sort the conversion list by file name</source>
+        <translation>Die Umwandlungsliste nach Dateinamen sortieren</translation>
+    </message>
+    <message>
+        <source>Sort by folder</source>
+        <translation>Nach Ordner sortieren</translation>
+    </message>
+    <message>
+        <source>Sort the conversion list by folder</source>
+        <translation>Die Umwandlungsliste nach Ordner sortieren</translation>
+    </message>
+    <message>
+        <source>Move up</source>
+        <translation>Nach oben</translation>
+    </message>
+    <message>
+        <source>Move down</source>
+        <translation>Nach unten</translation>
+    </message>
+    <message>
+        <source>Size mode</source>
+        <translation>Größenmodus</translation>
+    </message>
+    <message>
+        <source>Size modes</source>
+        <translation>Größenmodi</translation>
+    </message>
+    <message>
+        <source>Open the list of size modes</source>
+        <translation>Die Liste der Größenmodi öffnen</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>Breite</translation>
+    </message>
+    <message>
+        <source>Page width in pixels; 0 follows the height</source>
+        <translation>Seitenbreite in Pixeln; 0 folgt der Höhe</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>Höhe</translation>
+    </message>
+    <message>
+        <source>Page height in pixels; 0 follows the width</source>
+        <translation>Seitenhöhe in Pixeln; 0 folgt der Breite</translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation>Qualität</translation>
+    </message>
+    <message>
+        <source>JPEG quality, 1 to 100</source>
+        <translation>JPEG-Qualität, 1 bis 100</translation>
+    </message>
+    <message>
+        <source>Width up</source>
+        <translation>Breite hoch</translation>
+    </message>
+    <message>
+        <source>Count the width up</source>
+        <translation>Die Breite hochzählen</translation>
+    </message>
+    <message>
+        <source>Width down</source>
+        <translation>Breite herunter</translation>
+    </message>
+    <message>
+        <source>Count the width down</source>
+        <translation>Die Breite herunterzählen</translation>
+    </message>
+    <message>
+        <source>Height up</source>
+        <translation>Höhe hoch</translation>
+    </message>
+    <message>
+        <source>Count the height up</source>
+        <translation>Die Höhe hochzählen</translation>
+    </message>
+    <message>
+        <source>Height down</source>
+        <translation>Höhe herunter</translation>
+    </message>
+    <message>
+        <source>Count the height down</source>
+        <translation>Die Höhe herunterzählen</translation>
+    </message>
+    <message>
+        <source>Quality up</source>
+        <translation>Qualität hoch</translation>
+    </message>
+    <message>
+        <source>Count the quality up</source>
+        <translation>Die Qualität hochzählen</translation>
+    </message>
+    <message>
+        <source>Quality down</source>
+        <translation>Qualität herunter</translation>
+    </message>
+    <message>
+        <source>Count the quality down</source>
+        <translation>Die Qualität herunterzählen</translation>
+    </message>
+    <message>
+        <source>Convert</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>Convert the conversion list into one PDF document</source>
+        <translation>Die Umwandlungsliste in ein PDF-Dokument umwandeln</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>Stop the conversion</source>
+        <translation>Die Umwandlung anhalten</translation>
+    </message>
+    <message>
+        <source>Minimise</source>
+        <translation>Minimieren</translation>
+    </message>
+    <message>
+        <source>Minimise the window</source>
+        <translation>Das Fenster minimieren</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Close Vorpane</source>
+        <translation>Vorpane schließen</translation>
+    </message>
 </context>
 <context>
     <name>vorpane::TPageOptionsDialog</name>

@@ -379,6 +379,222 @@ Impossible d&apos;ouvrir %1 :
         <source>Scale each photo to the largest size inside Width x Height that keeps its proportions, never enlarged</source>
         <translation>Mettre chaque photo à la plus grande taille dans Largeur x Hauteur qui garde ses proportions, sans jamais l’agrandir</translation>
     </message>
+    <message>
+        <source>Folders</source>
+        <translation>Dossiers</translation>
+    </message>
+    <message>
+        <source>The folder whose JPEG files the file list shows</source>
+        <translation>Le dossier dont la liste de fichiers montre les fichiers JPEG</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>Fichiers</translation>
+    </message>
+    <message>
+        <source>The JPEG files of the chosen folder</source>
+        <translation>Les fichiers JPEG du dossier choisi</translation>
+    </message>
+    <message>
+        <source>List</source>
+        <translation>Liste</translation>
+    </message>
+    <message>
+        <source>Show the files as a list</source>
+        <translation>Afficher les fichiers en liste</translation>
+    </message>
+    <message>
+        <source>Large icons</source>
+        <translation>Grandes icônes</translation>
+    </message>
+    <message>
+        <source>Show the files as large icons</source>
+        <translation>Afficher les fichiers en grandes icônes</translation>
+    </message>
+    <message>
+        <source>Small icons</source>
+        <translation>Petites icônes</translation>
+    </message>
+    <message>
+        <source>Show the files as small icons</source>
+        <translation>Afficher les fichiers en petites icônes</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>Détails</translation>
+    </message>
+    <message>
+        <source>Show the files with their details</source>
+        <translation>Afficher les fichiers avec leurs détails</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Aperçu</translation>
+    </message>
+    <message>
+        <source>Conversion list</source>
+        <translation>Liste de conversion</translation>
+    </message>
+    <message>
+        <source>The photographs to convert, one page each, from the top</source>
+        <translation>Les photos à convertir, une page chacune, depuis le haut</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Ajouter</translation>
+    </message>
+    <message>
+        <source>Add all</source>
+        <translation>Tout ajouter</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Retirer</translation>
+    </message>
+    <message>
+        <source>Remove all</source>
+        <translation>Tout retirer</translation>
+    </message>
+    <message>
+        <source>Sort by name</source>
+        <translation>Trier par nom</translation>
+    </message>
+    <message>
+        <source>Sort the conversion list by file name</source>
+        <translation>Trier la liste de conversion par nom de fichier</translation>
+    </message>
+    <message>
+        <source>Sort by folder</source>
+        <translation>Trier par dossier</translation>
+    </message>
+    <message>
+        <source>Sort the conversion list by folder</source>
+        <translation>Trier la liste de conversion par dossier</translation>
+    </message>
+    <message>
+        <source>Move up</source>
+        <translation>Monter</translation>
+    </message>
+    <message>
+        <source>Move down</source>
+        <translation>Descendre</translation>
+    </message>
+    <message>
+        <source>Size mode</source>
+        <translation>Mode de taille</translation>
+    </message>
+    <message>
+        <source>Size modes</source>
+        <translation>Modes de taille</translation>
+    </message>
+    <message>
+        <source>Open the list of size modes</source>
+        <translation>Ouvrir la liste des modes de taille</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>Largeur</translation>
+    </message>
+    <message>
+        <source>Page width in pixels; 0 follows the height</source>
+        <translation>Largeur de page en pixels ; 0 suit la hauteur</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>Hauteur</translation>
+    </message>
+    <message>
+        <source>Page height in pixels; 0 follows the width</source>
+        <translation>Hauteur de page en pixels ; 0 suit la largeur</translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation>Qualité</translation>
+    </message>
+    <message>
+        <source>JPEG quality, 1 to 100</source>
+        <translation>Qualité JPEG, de 1 à 100</translation>
+    </message>
+    <message>
+        <source>Width up</source>
+        <translation>Largeur plus</translation>
+    </message>
+    <message>
+        <source>Count the width up</source>
+        <translation>Augmenter la largeur</translation>
+    </message>
+    <message>
+        <source>Width down</source>
+        <translation>Largeur moins</translation>
+    </message>
+    <message>
+        <source>Count the width down</source>
+        <translation>Diminuer la largeur</translation>
+    </message>
+    <message>
+        <source>Height up</source>
+        <translation>Hauteur plus</translation>
+    </message>
+    <message>
+        <source>Count the height up</source>
+        <translation>Augmenter la hauteur</translation>
+    </message>
+    <message>
+        <source>Height down</source>
+        <translation>Hauteur moins</translation>
+    </message>
+    <message>
+        <source>Count the height down</source>
+        <translation>Diminuer la hauteur</translation>
+    </message>
+    <message>
+        <source>Quality up</source>
+        <translation>Qualité plus</translation>
+    </message>
+    <message>
+        <source>Count the quality up</source>
+        <translation>Augmenter la qualité</translation>
+    </message>
+    <message>
+        <source>Quality down</source>
+        <translation>Qualité moins</translation>
+    </message>
+    <message>
+        <source>Count the quality down</source>
+        <translation>Diminuer la qualité</translation>
+    </message>
+    <message>
+        <source>Convert</source>
+        <translation>Créer</translation>
+    </message>
+    <message>
+        <source>Convert the conversion list into one PDF document</source>
+        <translation>Convertir la liste de conversion en un document PDF</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Arrêt</translation>
+    </message>
+    <message>
+        <source>Stop the conversion</source>
+        <translation>Arrêter la conversion</translation>
+    </message>
+    <message>
+        <source>Minimise</source>
+        <translation>Réduire</translation>
+    </message>
+    <message>
+        <source>Minimise the window</source>
+        <translation>Réduire la fenêtre</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>Close Vorpane</source>
+        <translation>Fermer Vorpane</translation>
+    </message>
 </context>
 <context>
     <name>vorpane::TPageOptionsDialog</name>
