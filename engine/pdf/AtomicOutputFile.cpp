@@ -195,6 +195,8 @@ std::array<TUnfinishedSlot, 8> unfinished;
 
 static_assert(std::atomic<int>::is_always_lock_free);
 
+std::atomic<bool> unnamedAllowed{true};
+
 // The slot now holding path, or nullptr when all are taken (or the path is
 // too long): such a file is then only left to the destructor.
 TUnfinishedSlot* HoldUnfinished(const std::string& path) {
@@ -294,7 +296,12 @@ TAtomicOutputFile::TAtomicOutputFile(const std::string& Target, bool ReplaceOnly
 // O_TMPFILE and /proc can give it a name later, else hidden.
 void TAtomicOutputFile::CreateBeside(const std::string& path, unsigned mode) {
     const std::string folder = FolderOf(target_);
-    TFileHandle file(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    TFileHandle file;
+    if (unnamedAllowed.load()) {
+        file = TFileHandle(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    } else {
+        errno = EOPNOTSUPP; // what a file system without O_TMPFILE answers
+    }
     if (file.Valid()) {
         struct stat st {};
         if (::stat(ProcFdPath(file.Fd()).c_str(), &st) == 0) {
@@ -394,6 +401,10 @@ void TAtomicOutputFile::ReleaseSlot() noexcept {
         slot_->State.store(TUnfinishedSlot::kFree);
         slot_ = nullptr;
     }
+}
+
+void AllowUnnamedOutputs(bool Allowed) {
+    unnamedAllowed = Allowed;
 }
 
 void RemoveUnfinishedOutputs() noexcept {

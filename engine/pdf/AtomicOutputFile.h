@@ -71,6 +71,12 @@ private:
     TUnfinishedSlot* slot_ = nullptr; // where RemoveUnfinishedOutputs finds temporary_
 };
 
+// Whether a new file may start without a name where the file system has
+// O_TMPFILE (the default). With Allowed false every file system answers as
+// one without O_TMPFILE does, and the file is a hidden one created
+// exclusively: how the tests run that path on any machine.
+void AllowUnnamedOutputs(bool Allowed);
+
 // Removes the unfinished file of every TAtomicOutputFile alive, leaving its
 // target as it was. Safe in a signal handler (it calls only unlink), for a
 // program that must end at once without leaving a hidden document behind.

@@ -17,7 +17,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <grp.h>
 #include <linux/capability.h>
+#include <optional>
 #include <poll.h>
 #include <set>
 #include <sys/mount.h>
@@ -35,6 +37,7 @@ using test::ReadFileBytes;
 using test::TTempDir;
 using test::WriteFileBytes;
 
+constexpr uid_t kNobody = 65534;
 constexpr long kMemoryBoundKb = 600 * 1024;
 // Below ctest's limit for these tests, so a hang is reported by its row.
 constexpr auto kHangAfter = std::chrono::seconds(30);
@@ -51,6 +54,10 @@ struct TChildOptions {
     rlim_t FileSizeLimit = RLIM_INFINITY;
     // The most files the converter may have open at once (ulimit -n).
     rlim_t OpenFilesLimit = RLIM_INFINITY;
+    // Run the converter as this user and group instead of the suite's own
+    // (only root can): rules that tell users apart stay hidden while the
+    // converter and every file belong to root.
+    std::optional<uid_t> RunAs;
     std::string TmpDir;
 };
 
@@ -99,6 +106,10 @@ TChildResult RunConvert(const std::vector<std::string>& args, const TChildOption
             ::close_range(3, ~0U, 0);
             const rlimit limit{options.OpenFilesLimit, options.OpenFilesLimit};
             ::setrlimit(RLIMIT_NOFILE, &limit);
+        }
+        if (options.RunAs && (::setgroups(0, nullptr) != 0 || ::setgid(*options.RunAs) != 0 ||
+                              ::setuid(*options.RunAs) != 0)) {
+            ::_exit(125);
         }
         ::setenv("TMPDIR", options.TmpDir.c_str(), 1);
         ::execv(pointers[0], pointers.data());
@@ -154,6 +165,24 @@ bool PermissionsBind() {
     return bind;
 }
 
+// Whether the user nobody may run the converter and read the test data: not
+// in a checkout inside root's own home folder, say.
+bool NobodyReachesTheBuild() {
+    static const bool reaches = [] {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const bool can = ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 &&
+                             ::setuid(kNobody) == 0 && ::access(VORPANE_CONVERT, X_OK) == 0 &&
+                             ::access(DataFile("ijg_testorig.jpg").c_str(), R_OK) == 0;
+            ::_exit(can ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }();
+    return reaches;
+}
+
 // ---- The rows -----------------------------------------------------------------------
 
 // One row's world: a scratch folder with an output folder holding an old
@@ -177,6 +206,26 @@ struct TRowContext {
         for (auto undo = Undo.rbegin(); undo != Undo.rend(); ++undo) {
             (*undo)();
         }
+    }
+
+    // Runs the converter as the unprivileged user nobody, whose files the
+    // row makes: the scratch folder opened for it to pass through, the
+    // temporary folder to write; false, and the row skipped, when not root.
+    bool RunAsNobody() {
+        if (::geteuid() != 0) {
+            SkipReason = "needs root to run the converter as another user";
+            return false;
+        }
+        if (!NobodyReachesTheBuild()) {
+            SkipReason = "nobody can't run the converter or read the test data where they are";
+            return false;
+        }
+        Child.RunAs = kNobody;
+        for (const std::string& folder : {Dir.Path().string(), Dir.Path().parent_path().string()}) {
+            ::chmod(folder.c_str(), 0711);
+        }
+        ::chmod(Child.TmpDir.c_str(), 01777);
+        return true;
     }
 
     // Runs the converter without root's power over file permissions, so
@@ -594,6 +643,38 @@ const std::vector<TRow>& Rows() {
          },
          {2, "album.pdf: File too large"},
          {2, "album.pdf: File too large"},
+         true},
+
+        // ---- Paths a fault once slipped through ----
+        {"CutAfterAnExifThumbnail",
+         [](TRowContext& c) {
+             // The thumbnail in the Exif segment ends in FF D9 of its own;
+             // the photograph's data, cut halfway, has none.
+             const std::string photo = Data("pil_sample_cmyk_ycck.jpg");
+             const std::size_t scan = photo.rfind("\xFF\xDA"); // one scan, after the thumbnails
+             ASSERT_LT(photo.find("\xFF\xD9"), scan);
+             c.Input("cut.jpg", photo.substr(0, scan + (photo.size() - scan) / 2));
+         },
+         {0, "cut.jpg: " + kNoEnd},
+         {0, "cut.jpg: " + kEndsEarly}},
+        {"OutputIsTheUsersOwnLinkInASharedFolder",
+         [](TRowContext& c) {
+             // As in /tmp, owned by root: a link the user made there is
+             // followed, to a document of theirs.
+             if (!c.RunAsNobody()) {
+                 return;
+             }
+             c.Inputs = {DataFile("ijg_testorig.jpg")};
+             const std::string mine = c.OutFolder + "/mine.pdf";
+             WriteFileBytes(mine, kOldOutput);
+             std::filesystem::remove(c.Output);
+             std::filesystem::create_symlink(mine, c.Output);
+             ::chmod(c.OutFolder.c_str(), 01777);
+             ASSERT_EQ(::chown(mine.c_str(), kNobody, kNobody), 0) << std::strerror(errno);
+             ASSERT_EQ(::lchown(c.Output.c_str(), kNobody, kNobody), 0) << std::strerror(errno);
+         },
+         {0, ""},
+         {0, ""},
          true},
     };
     return rows;

@@ -141,6 +141,10 @@ TEST(ConvertOptions, BadUsageIsRefusedWithAReason) {
         {"--margin", "10mm", "-o", "o", "a"},                     // no paper
         {"--paper", "A4", "--margin", "10", "-o", "o", "a"},      // no unit
         {"--paper", "A4", "--margin", "297.5pt", "-o", "o", "a"}, // no room left
+        {"--paper", "A4", "--margin", "-5mm", "-o", "o", "a"},    // negative
+        {"--paper", "A", "-o", "o", "a"},                         // a paper's name begun
+        {"--paper", "Let", "-o", "o", "a"},
+        {"--paper", "Legal2", "-o", "o", "a"}, // the last paper's name and more
         {"--paper", "A4", "--dpi", "300", "-o", "o", "a"},
         {"--dpi", "0", "-o", "o", "a"},
         {"--dpi", "72.5", "-o", "o", "a"},
@@ -155,6 +159,13 @@ TEST(ConvertOptions, HelpAndVersionNeedNothingElse) {
     EXPECT_TRUE(Parse({"--help"}).Help);
     EXPECT_TRUE(Parse({"-h"}).Help);
     EXPECT_TRUE(Parse({"--version"}).Version);
+    // The option table's first and last rows in the help, with and without
+    // a short name.
+    const std::string usage = UsageText();
+    for (const char* line : {"\n  -o, --output OUT   the PDF", "\n  --original         embed",
+                             "\n  -h, --help         show", "\n  --version          show"}) {
+        EXPECT_NE(usage.find(line), std::string::npos) << line;
+    }
 }
 
 TEST(ConvertOptions, FileListsSkipBlankLinesAndCarriageReturns) {

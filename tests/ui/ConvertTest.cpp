@@ -396,6 +396,12 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
          out.File(QStringLiteral("gone.pdf")),
          "\nNo files existing!\n" + gone + ": missing or not a readable file",
          {}},
+        // A path through a file names nothing there, as a missing one.
+        {1,
+         {photo, photo + "/b.jpg"},
+         out.File(QStringLiteral("through.pdf")),
+         "\nNo files existing!\n" + photo + "/b.jpg: missing or not a readable file",
+         {}},
         {0,
          {photo, damaged},
          out.File(QStringLiteral("undecodable.pdf")),
@@ -730,13 +736,19 @@ TEST_F(ConvertTest, TheOptionsDialogsChoicesReachTheRunAsVorpaneConvertsOptionsD
         QString extra;         // the list's file besides the first two
     };
     const TCase cases[] = {
-        {"A4, 10 mm, original",
+        // The list's first paper and its last.
+        {"A3, 10 mm, original",
          1,
          [&](TPageOptionsDialog& Dialog) {
-             paper(Dialog, 2);
+             paper(Dialog, 1);
              type(Dialog.Margin, "10");
          },
-         {"--paper", "A4", "--margin", "10mm"},
+         {"--paper", "A3", "--margin", "10mm"},
+         {}},
+        {"Legal, original",
+         1,
+         [&](TPageOptionsDialog& Dialog) { paper(Dialog, 5); },
+         {"--paper", "Legal"},
          {}},
         {"Letter, 12.5 mm, same size",
          0,

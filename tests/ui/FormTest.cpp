@@ -9,12 +9,14 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -643,7 +645,11 @@ TEST_F(FormTest, HelpHomepageAndFolderOpenOrAMessageSaysWhatCouldNotBe) {
 }
 
 TEST_F(FormTest, HelpButtonIsWiredAndAMissingFileIsNotOpened) {
-    form->HasOpener = [](const QString&) { return false; };
+    // The desktop's own lookup, on a machine without xdg-mime or xdg-open:
+    // no viewer for the help file, so the HTML pages are tried.
+    const QByteArray path = qgetenv("PATH");
+    QTemporaryDir noTools;
+    qputenv("PATH", QFile::encodeName(noTools.path()));
     TUrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
     QStringList messages;
@@ -651,6 +657,7 @@ TEST_F(FormTest, HelpButtonIsWiredAndAMissingFileIsNotOpened) {
     ShowForm();
     // The test program has no help pages beside it.
     QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {}, QPoint(537 + 15, 48 + 12));
+    qputenv("PATH", path);
     EXPECT_TRUE(catcher.urls.empty());
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].endsWith(QStringLiteral("/html/index.html")));

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <set>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -539,6 +542,10 @@ TEST(PdfWriterLayout, TextStringsAndDates) {
         {"2024-02-29T00:00:00-0530", "D:20240229000000-05'30'"},
         {"2026-12-08T21:30:00Z", "D:20261208213000Z"},
         {"2026-02-29", nullptr},
+        // Leap years: every fourth, but not a century unless it divides by 400.
+        {"2000-02-29", "D:20000229000000"},
+        {"2100-02-29", nullptr},
+        {"1900-02-29", nullptr},
         {"2026-13-01", nullptr},
         {"2026-12-08T24:00", nullptr},
         {"2026-12-08T21:30:00+1", nullptr},
@@ -552,9 +559,45 @@ TEST(PdfWriterLayout, TextStringsAndDates) {
             EXPECT_EQ(*date, pdf) << iso;
         }
     }
-    const std::optional<std::string> now = PdfDate("now");
-    ASSERT_TRUE(now.has_value());
-    EXPECT_EQ(now->size() == 17 || now->size() == 23, true) << *now;
+}
+
+// "now" is the local time with its offset from UTC, east and west of it
+// (POSIX zones count the other way: XST-5:30 is 5:30 ahead of UTC).
+TEST(PdfWriterLayout, NowCarriesTheLocalOffsetEastAndWestOfUtc) {
+    const char* const previous = std::getenv("TZ");
+    const std::string saved = previous != nullptr ? previous : "";
+    const struct {
+        const char* zone;
+        long aheadSeconds;
+        const char* offset;
+    } zones[] = {{"XST-5:30", 5 * 3600 + 1800, "+05'30'"},
+                 {"YST+3:30", -(3 * 3600 + 1800), "-03'30'"},
+                 {"UTC0", 0, "Z"}};
+    for (const auto& z : zones) {
+        ::setenv("TZ", z.zone, 1);
+        ::tzset();
+        // The clock may tick between the reading and the call.
+        std::set<std::string> expected;
+        const std::time_t before = std::time(nullptr);
+        const std::optional<std::string> now = PdfDate("now");
+        const std::time_t after = std::time(nullptr);
+        for (std::time_t t = before; t <= after; ++t) {
+            const std::time_t local = t + z.aheadSeconds;
+            std::tm clock{};
+            ::gmtime_r(&local, &clock);
+            char text[32];
+            std::strftime(text, sizeof text, "D:%Y%m%d%H%M%S", &clock);
+            expected.insert(text + std::string(z.offset));
+        }
+        ASSERT_TRUE(now.has_value()) << z.zone;
+        EXPECT_TRUE(expected.contains(*now)) << z.zone << ": " << *now;
+    }
+    if (previous != nullptr) {
+        ::setenv("TZ", saved.c_str(), 1);
+    } else {
+        ::unsetenv("TZ");
+    }
+    ::tzset();
 }
 
 } // namespace

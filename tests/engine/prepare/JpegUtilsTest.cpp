@@ -14,10 +14,12 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <grp.h>
 #include <png.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -762,6 +764,53 @@ TEST(TempFolder, RefusesWhatSomeoneElsePutInItsPlace) {
         ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
         EXPECT_THROW(TempFolder(), EFileError);
     }
+}
+
+// As root the user and every folder's owner are one uid, which hides the
+// rule that tells them apart: TempFolder runs as nobody in a child, in a
+// shared temporary folder root owns, as it would for a user in /tmp.
+TEST(TempFolder, AUsersOwnFolderIsTakenAndOneGivenToAnotherUserIsRefused) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run as another user; as a user the other tests show it";
+    }
+    constexpr uid_t kNobody = 65534;
+    TTempDir dir;
+    for (const fs::path& folder : {dir.Path(), dir.Path().parent_path()}) {
+        ::chmod(folder.c_str(), 0711); // ours; nobody only passes through
+    }
+    const std::string shared = dir.File("tmp");
+    fs::create_directory(shared);
+    ::chmod(shared.c_str(), 01777);
+    const std::string mine = shared + "/vorpane-" + std::to_string(kNobody) + "/";
+    // The child's exit status: 0 for the folder expected, 1 for another, 2
+    // for a refusal, 3 when it couldn't become nobody.
+    const auto asNobody = [&] {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+                ::_exit(3);
+            }
+            ::setenv("TMPDIR", shared.c_str(), 1);
+            try {
+                ::_exit(TempFolder() == mine ? 0 : 1);
+            } catch (const EFileError&) {
+                ::_exit(2);
+            }
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(asNobody(), 0);
+    struct stat st {};
+    ASSERT_EQ(::lstat(mine.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kNobody);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(asNobody(), 0) << "the folder it made before";
+    // Open to nobody, so that only its owner can be the reason.
+    ASSERT_EQ(::chown(mine.c_str(), 0, 0), 0);
+    ::chmod(mine.c_str(), 0755);
+    EXPECT_EQ(asNobody(), 2) << "root's folder under nobody's name";
 }
 
 // ---- The run's own folder ----------------------------------------------------------

@@ -143,16 +143,28 @@ TEST_F(ConversionRunOriginal, NoOutputPathOrNoFilesGiveNoFilesWithoutAReport) {
     ExpectOldOutputAndNoStrays();
 }
 
+// Both ways of starting the document: unnamed (O_TMPFILE) and, as where
+// the file system lacks that, a hidden file.
 TEST_F(ConversionRunOriginal, StopWhileTheSecondOfThreeImagesIsEmbeddedKeepsTheOldFile) {
-    TOriginalRun run;
-    run.onReport = [&](const TReport& r) {
-        if (r.text == files[1]) {
-            StopConverting = true; // as a click on Stop during the drain would
-        }
-    };
-    EXPECT_EQ(run.Run(files, output), rcStopped);
-    EXPECT_EQ(run.reports.back(), (TReport{"Finished!", 0, 0}));
-    ExpectOldOutputAndNoStrays();
+    for (const bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "O_TMPFILE" : "hidden file");
+        AllowUnnamedOutputs(unnamed);
+        TOriginalRun run;
+        run.onReport = [&](const TReport& r) {
+            if (r.text == files[1]) {
+                StopConverting = true; // as a click on Stop during the drain would
+            }
+        };
+        EXPECT_EQ(run.Run(files, output), rcStopped);
+        EXPECT_EQ(run.reports.back(), (TReport{"Finished!", 0, 0}));
+        ExpectOldOutputAndNoStrays();
+        TOriginalRun done;
+        EXPECT_EQ(done.Run(files, dir.File("new.pdf")), rcDone);
+        EXPECT_EQ(OtherFiles(dir, {"p0.jpg", "p1.jpg", "p2.jpg", "out.pdf", "new.pdf"}),
+                  std::vector<std::string>{});
+        fs::remove(dir.File("new.pdf"));
+    }
+    AllowUnnamedOutputs(true);
 }
 
 TEST_F(ConversionRunOriginal, StopBeforeTheTestsEndsWithoutWriting) {
