@@ -29,6 +29,7 @@ void TConsoleProgress::Report(const std::string&, std::int64_t total, std::int64
         Draw("Embedding", Megabytes(done) + " of " + Megabytes(total), total, done);
         break;
     case TRunPhase::rpStarting: // "converting.."
+    case TRunPhase::rpCommitting:
     case TRunPhase::rpFinished: // "Finished!"
         break;
     }

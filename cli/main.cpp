@@ -16,6 +16,7 @@
 #include <iostream>
 #include <pthread.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -33,11 +34,20 @@ enum TExitCode {
 volatile std::sig_atomic_t interrupted = 0;
 timespec firstSignal{};
 
-// Every signal whose default would end the program with the unfinished
-// document and the run's folder left behind: each asks the run to stop.
-constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGXCPU, SIGXFSZ};
+// Every signal someone may send whose default would end the program with
+// the unfinished document and the run's folder left behind: each asks the
+// run to stop. (The faults a program raises on itself, such as SIGSEGV,
+// are left to their default; SIGPIPE is ignored.)
+std::vector<int> StopSignals() {
+    std::vector<int> signals = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT,   SIGALRM, SIGXCPU, SIGXFSZ,
+                                SIGUSR1, SIGUSR2, SIGPOLL, SIGVTALRM, SIGPROF, SIGPWR,  SIGSTKFLT};
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) {
+        signals.push_back(signal);
+    }
+    return signals;
+}
 
-// The first of kStopSignals asks the run to stop, as the window's Stop
+// The first of StopSignals() asks the run to stop, as the window's Stop
 // button does. `timeout` and a terminal may signal the process and its group
 // alike, so one that follows within a second is the same request. A later
 // one ends the program at once; the unfinished document goes first, and the
@@ -76,7 +86,8 @@ void InstallSignalHandlers() {
     action.sa_sigaction = OnSignal;
     action.sa_flags = SA_SIGINFO;
     sigemptyset(&action.sa_mask);
-    for (const int signal : kStopSignals) {
+    const std::vector<int> signals = StopSignals();
+    for (const int signal : signals) {
         sigaddset(&action.sa_mask, signal);
     }
     // The drain hook's ticker thread starts with these signals blocked, as
@@ -86,7 +97,7 @@ void InstallSignalHandlers() {
     ::pthread_sigmask(SIG_BLOCK, &action.sa_mask, &previous);
     SetDrainHook(&StopOnSignal);
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    for (const int signal : kStopSignals) {
+    for (const int signal : signals) {
         sigaction(signal, &action, nullptr);
     }
     // A reader that goes away (-o /dev/stdout | head) makes the next write
@@ -156,6 +167,9 @@ int Convert(TConvertOptions& options) {
     for (const TSkippedFile& incomplete : report.Incomplete) {
         PrintError(incomplete.File + ": " + incomplete.Reason);
     }
+    for (const TSkippedFile& reduced : report.Reduced) {
+        PrintError(reduced.File + ": " + reduced.Reason);
+    }
     switch (result) {
     case rcDone:
         if (!options.Quiet && ::isatty(STDERR_FILENO) != 0) {
@@ -172,12 +186,23 @@ int Convert(TConvertOptions& options) {
         if (report.Kind == TReasonKind::rkNone) {
             PrintError(report.Skipped.empty() ? "no PDF written: no files to convert"
                                               : "no PDF written: every file was skipped");
+        } else if (report.Refused.size() > 1) {
+            // Every bad file at once, so that one run shows all to mend.
+            PrintError("no PDF written: " + std::to_string(report.Refused.size()) +
+                       " listed files can't be converted:");
+            for (const TSkippedFile& refused : report.Refused) {
+                PrintError("  " + refused.File + ": " + refused.Reason);
+            }
         } else if (report.FailedFile.empty()) {
             PrintError("no PDF written: " + report.Reason);
         } else {
             PrintError("no PDF written: " + report.FailedFile + ": " + report.Reason);
         }
-        return ecNoFiles;
+        // A picture that can't be decoded is an error of reading, as when
+        // the preparation meets it.
+        return report.Kind == TReasonKind::rkUndecodable || report.Kind == TReasonKind::rkTooLarge
+                   ? ecError
+                   : ecNoFiles;
     case rcAborted:
         PrintError("aborted, no PDF written: " + report.Reason);
         return ecAborted;

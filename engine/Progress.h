@@ -16,9 +16,11 @@ using TProgressProc =
 // caller knows what the reports that follow count without reading them:
 // rpStarting before "converting..", rpPreparing before the preparation's
 // reports (source path, files - 1, position from 1), rpEmbedding before the
-// writer's (file name, total bytes, bytes so far), rpFinished before
-// "Finished!" as the run ends with a result code.
-enum class TRunPhase { rpStarting, rpPreparing, rpEmbedding, rpFinished };
+// writer's (file name, total bytes, bytes so far), rpCommitting once the
+// document is written, while it is synced to the disk and put in place (a
+// stop still keeps the old output), rpFinished before "Finished!" as the
+// run ends with a result code.
+enum class TRunPhase { rpStarting, rpPreparing, rpEmbedding, rpCommitting, rpFinished };
 
 using TPhaseProc = std::function<void(TRunPhase Phase)>;
 

@@ -47,7 +47,8 @@ QString FilesText(const std::vector<TSkippedFile>& Files, const QString& One, co
 }
 
 // The files that gave no page, the photos whose pages show only as much as
-// their data held, and those whose pages are squashed.
+// their data held, those whose pages are squashed, and those whose pages
+// had to be made smaller than their resolution asked.
 QString NamedFilesText(const TRunReport& Report) {
     return FilesText(Report.Skipped, TOutcomeTexts::tr("This listed file gave no page:"),
                      TOutcomeTexts::tr("These listed files gave no page:")) +
@@ -58,7 +59,12 @@ QString NamedFilesText(const TRunReport& Report) {
                          "These photos' data was incomplete; their pages show what there was:")) +
            FilesText(Report.Squashed,
                      TOutcomeTexts::tr("The page of this listed file is squashed:"),
-                     TOutcomeTexts::tr("The pages of these listed files are squashed:"));
+                     TOutcomeTexts::tr("The pages of these listed files are squashed:")) +
+           FilesText(
+               Report.Reduced,
+               TOutcomeTexts::tr("This photo's page is smaller, so that PDF readers can show it:"),
+               TOutcomeTexts::tr(
+                   "These photos' pages are smaller, so that PDF readers can show them:"));
 }
 
 // What was made: "album.pdf: 132 pages, 11.5 MB", or nothing when the

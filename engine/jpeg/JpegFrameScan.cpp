@@ -100,35 +100,13 @@ void Collect(TWindowReader& reader, std::uint16_t marker, std::int64_t pos, std:
     }
 }
 
-// Whether the bytes FF D9 stand anywhere from `from` to the end of the file.
-// Entropy-coded data never holds them, so after the first scan they are the
-// end-of-image marker; looked for from the end, where it is in a whole file.
-bool HasEndOfImage(const TFileHandle& file, std::int64_t from) {
-    constexpr std::int64_t kChunk = 64 * 1024;
-    const std::int64_t size = file.Size();
-    std::vector<std::uint8_t> chunk(kChunk + 1);
-    for (std::int64_t end = size; end - from >= 2;) {
-        const std::int64_t start = std::max(from, end - kChunk);
-        // One byte past the chunk, for a marker that straddles its end.
-        const std::int64_t count = std::min(end + 1, size) - start;
-        std::int64_t got = 0;
-        while (got < count) {
-            const ssize_t read = ::pread(file.Fd(), chunk.data() + got,
-                                         static_cast<std::size_t>(count - got), start + got);
-            if (read <= 0) {
-                return false;
-            }
-            got += read;
-        }
-        for (std::int64_t i = count - 2; i >= 0; --i) {
-            if (chunk[static_cast<std::size_t>(i)] == 0xFF &&
-                chunk[static_cast<std::size_t>(i) + 1] == 0xD9) {
-                return true;
-            }
-        }
-        end = start;
+// The restart interval a DRI segment at pos (its length) sets.
+void KeepRestartInterval(TWindowReader& reader, std::uint16_t marker, std::int64_t pos,
+                         TJpegFrame& frame) {
+    std::uint16_t interval = 0;
+    if (marker == 0xFFDD && reader.Word(pos + 2, interval)) {
+        frame.RestartInterval = interval;
     }
-    return false;
 }
 
 } // namespace
@@ -137,7 +115,7 @@ TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info, TJpegExtr
     if (Extras != nullptr) {
         Extras->Exif.clear();
         Extras->IccProfile.clear();
-        Extras->EndOfImage = false;
+        Extras->Data = TJpegData::jdNoEnd;
         Extras->FileSize = 0;
     }
     const TFileHandle file = TFileHandle::OpenForReading(FileName);
@@ -149,6 +127,7 @@ TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info, TJpegExtr
     }
     TWindowReader reader(file);
     std::vector<std::vector<std::uint8_t>> icc;
+    TJpegFrame frame;
     std::uint16_t word = 0;
     if (!reader.Word(0, word) || word != 0xFFD8) {
         return TJpegCheck::jcNotJpeg;
@@ -162,6 +141,7 @@ TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info, TJpegExtr
         }
         pos += 2;
         if (marker == 0xFFC0 || marker == 0xFFC2) {
+            frame.Progressive = marker == 0xFFC2;
             break;
         }
         if (marker == 0xFFFF || marker == 0xFFD9) {
@@ -175,6 +155,7 @@ TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info, TJpegExtr
             return TJpegCheck::jcNoFrame;
         }
         Collect(reader, marker, pos + 2, length, Extras, icc);
+        KeepRestartInterval(reader, marker, pos, frame);
         pos += length;
     }
     // The frame header: its length, then the sample precision (a precision
@@ -192,6 +173,20 @@ TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info, TJpegExtr
     }
     if (width == 0 || height == 0) {
         return TJpegCheck::jcEmptyFrame;
+    }
+    // Each component's id and sampling factors, for the walk over the data.
+    frame.Width = width;
+    frame.Height = height;
+    for (int k = 0; k < components && 8 + 3 * k + 3 <= frameLength; ++k) {
+        std::uint8_t id = 0;
+        std::uint8_t factors = 0;
+        if (reader.Byte(pos + 8 + 3 * k, id) && reader.Byte(pos + 9 + 3 * k, factors)) {
+            frame.Components.push_back({id, static_cast<std::uint8_t>(factors >> 4),
+                                        static_cast<std::uint8_t>(factors & 0x0F)});
+        }
+    }
+    if (frame.Components.size() != components) {
+        frame.Components.clear(); // a frame header cut short: the walk calls it corrupt
     }
     // On to the first scan, finding markers as a decoder does: bytes before
     // a 0xFF and fill bytes 0xFF are passed over.
@@ -226,6 +221,7 @@ TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info, TJpegExtr
             return TJpegCheck::jcNoScan;
         }
         Collect(reader, static_cast<std::uint16_t>(0xFF00 | byte), pos + 2, length, Extras, icc);
+        KeepRestartInterval(reader, static_cast<std::uint16_t>(0xFF00 | byte), pos, frame);
         pos += length;
     }
     Info.IsCMYK = components == 4;
@@ -236,8 +232,8 @@ TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info, TJpegExtr
         if (Extras->WantIccProfile) {
             Extras->IccProfile = JoinIccSegments(icc);
         }
-        if (Extras->WantEndOfImage) {
-            Extras->EndOfImage = HasEndOfImage(file, pos);
+        if (Extras->WantData) {
+            Extras->Data = WalkJpegData(file, pos, frame);
         }
     }
     return components == 1 ? TJpegCheck::jcGrey : TJpegCheck::jcEmbeddable;

@@ -5,6 +5,8 @@
 // opened once for its test.
 #pragma once
 
+#include "jpeg/JpegDataWalk.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -46,7 +48,7 @@ enum class TJpegCheck {
 struct TJpegExtras {
     bool WantExif = false;
     bool WantIccProfile = false;
-    bool WantEndOfImage = false;
+    bool WantData = false;
     // The contents of the first APP1 segment before the first scan that
     // begins with the Exif header ("Exif" and two zero bytes), as far as the
     // file holds them; empty when there is none.
@@ -55,9 +57,9 @@ struct TJpegExtras {
     // scan, joined in sequence order (JoinIccSegments); empty when there is
     // none or it is damaged.
     std::vector<std::uint8_t> IccProfile;
-    // Whether an end-of-image marker follows the first scan; false for a
-    // file cut short.
-    bool EndOfImage = false;
+    // What the walk over the entropy-coded data (WalkJpegData) found;
+    // jdNoEnd when not asked for.
+    TJpegData Data = TJpegData::jdNoEnd;
     // The file's size when it was opened, as FileSizeOf gives it; always
     // filled.
     std::int64_t FileSize = 0;
@@ -65,7 +67,7 @@ struct TJpegExtras {
 
 // Scans the frame header and on to the first scan; Info is filled for
 // jcEmbeddable and jcGrey. Extras, when given, receives what it asks for:
-// Exif whatever the answer, the profile and the end of image only for
+// Exif whatever the answer, the profile and the data's walk only for
 // jcEmbeddable and jcGrey. Never throws.
 TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info,
                          TJpegExtras* Extras = nullptr);

@@ -359,13 +359,17 @@ void TAtomicOutputFile::LinkUnnamed() {
     }
 }
 
-void TAtomicOutputFile::Commit() {
+bool TAtomicOutputFile::Commit(const std::function<bool()>& StopRequested) {
     if (inPlace_) {
         stream_->Close();
         open_ = false;
-        return;
+        return true;
     }
     stream_->Sync();
+    if (StopRequested && StopRequested()) {
+        Discard();
+        return false;
+    }
     if (unnamed_) {
         LinkUnnamed();
     }
@@ -382,6 +386,7 @@ void TAtomicOutputFile::Commit() {
         ::fsync(folder);
         ::close(folder);
     }
+    return true;
 }
 
 void TAtomicOutputFile::Discard() noexcept {

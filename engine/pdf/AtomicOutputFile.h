@@ -50,8 +50,11 @@ public:
     TFileOutputStream& Stream() { return *stream_; }
 
     // Flushes, syncs, closes and renames over the target (an output written
-    // in place is only flushed and closed).
-    void Commit();
+    // in place is only flushed and closed). A stop that StopRequested
+    // answers after the sync, which can take seconds, and before the
+    // rename discards the new file instead and gives false: the target
+    // stays as it was.
+    bool Commit(const std::function<bool()>& StopRequested = {});
     // Closes and removes the new file; the target is untouched (an output
     // written in place keeps what it got).
     void Discard() noexcept;

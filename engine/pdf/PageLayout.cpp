@@ -38,7 +38,10 @@ std::array<double, 6> UprightMatrix(int orientation, double width, double height
 } // namespace
 
 TPagePlacement PlacePage(const TPageLayout& Layout, std::int32_t Width, std::int32_t Height,
-                         int Orientation) {
+                         int Orientation, double* ReducedDpi) {
+    if (ReducedDpi != nullptr) {
+        *ReducedDpi = 0;
+    }
     const int orientation = Orientation >= 1 && Orientation <= 8 ? Orientation : 1;
     // Orientations 5 to 8 stand the picture on its side.
     const bool sideways = orientation >= 5;
@@ -77,8 +80,19 @@ TPagePlacement PlacePage(const TPageLayout& Layout, std::int32_t Width, std::int
         // Multiplied first, divided last: 4032 pixels at 300 dpi are
         // exactly 967.68 points.
         const double dpi = Layout.Dpi > 0 ? Layout.Dpi : kPointsPerInch;
-        boxWidth = page.Width = uprightWidth * kPointsPerInch / dpi;
-        boxHeight = page.Height = uprightHeight * kPointsPerInch / dpi;
+        const double longer = std::max(uprightWidth, uprightHeight);
+        if (longer * kPointsPerInch / dpi > kMaxPageSide) {
+            // Readers refuse or crawl over a larger page: the page shrinks,
+            // the pixels stay. The longer side is the limit exactly.
+            boxWidth = page.Width = uprightWidth * kMaxPageSide / longer;
+            boxHeight = page.Height = uprightHeight * kMaxPageSide / longer;
+            if (ReducedDpi != nullptr) {
+                *ReducedDpi = longer * kPointsPerInch / kMaxPageSide;
+            }
+        } else {
+            boxWidth = page.Width = uprightWidth * kPointsPerInch / dpi;
+            boxHeight = page.Height = uprightHeight * kPointsPerInch / dpi;
+        }
     }
     page.Matrix = UprightMatrix(orientation, boxWidth, boxHeight, left, bottom);
     return page;

@@ -26,11 +26,17 @@ struct TPageLayout {
     std::uint32_t Dpi = 0;
 };
 
+// The longest side of a page PDF readers draw (200 inches), in points.
+inline constexpr double kMaxPageSide = 14400;
+
 // The page of a Width x Height picture (as stored) whose EXIF Orientation
 // (1 to 8; anything else counts as 1) is to be undone. The fixed layout's
 // placement (FixedPlacement) when Layout has no paper, no Dpi and
-// Orientation is 1.
+// Orientation is 1. Without paper, a picture whose page would pass
+// kMaxPageSide gets the smallest resolution at which it fits, its longer
+// side kMaxPageSide; ReducedDpi, when given, then receives that resolution
+// in pixels per inch, else 0.
 TPagePlacement PlacePage(const TPageLayout& Layout, std::int32_t Width, std::int32_t Height,
-                         int Orientation);
+                         int Orientation, double* ReducedDpi = nullptr);
 
 } // namespace vorpane

@@ -46,6 +46,10 @@ TPictureFile::TPictureFile(const std::string& FileName) {
     }
 }
 
+void TPictureFile::TestHeader(const std::string& FileName) {
+    TPictureFile{FileName};
+}
+
 std::uint32_t TPictureFile::Width() const {
     return decoder_->Width();
 }

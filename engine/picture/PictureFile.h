@@ -25,6 +25,10 @@ class TPictureFile {
 public:
     explicit TPictureFile(const std::string& FileName);
 
+    // Raises what opening FileName would raise: its decoder opens it, which
+    // reads its header.
+    static void TestHeader(const std::string& FileName);
+
     std::uint32_t Width() const;
     std::uint32_t Height() const;
     // The file's ICC profile; empty when it has none.

@@ -10,10 +10,14 @@
 #include "prepare/KeptPixels.h"
 #include "prepare/OtherPictures.h"
 #include "prepare/RunFolder.h"
+#include "run/ListTest.h"
 #include "run/ProfileTable.h"
 #include "run/QualitySearch.h"
 
+#include <set>
+
 #include <cerrno>
+#include <cmath>
 #include <map>
 #include <memory>
 #include <optional>
@@ -63,7 +67,7 @@ private:
     std::optional<std::int64_t> DocumentSizeAt(const std::vector<std::string>& kept, int quality,
                                                std::vector<std::string>& encoded);
     void ClearEmbedTables();
-    bool TestSourcesOpen(const std::vector<std::string>& files);
+    bool TestListed(std::vector<std::string>& listed);
     static int OpenError(const std::string& file);
     void RefuseOutputAmongInputs(const std::vector<std::string>& files,
                                  const std::string& outputFile) const;
@@ -101,12 +105,13 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
         }
         TJpegInfo info;
         // The scan that tests the file also hands over its orientation and
-        // its profile, and finds whether its data is whole.
+        // its profile, and walks its data: what is embedded as it is must
+        // be whole, or named.
         const bool orient = layout_.AutoOrient && !sameSize;
         TJpegExtras extras;
         extras.WantExif = orient;
         extras.WantIccProfile = options_.ColourProfiles;
-        extras.WantEndOfImage = !sameSize;
+        extras.WantData = !sameSize;
         TJpegCheck check = TJpegCheck::jcEmbeddable;
         std::string softMask;
         if (const auto made = flate_.find(name); made != flate_.end()) {
@@ -114,7 +119,7 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
             // Made by this run, whole and upright: nothing to scan.
             info = made->second.Info;
             extras.IccProfile = std::move(made->second.IccProfile);
-            extras.EndOfImage = true;
+            extras.Data = TJpegData::jdWhole;
             extras.FileSize = FileSizeOf(name);
         } else {
             check = name.empty() ? TJpegCheck::jcCannotOpen : CheckJpegFile(name, info, &extras);
@@ -122,28 +127,35 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
         if (check == TJpegCheck::jcGrey && options_.Grey && !sameSize) {
             check = TJpegCheck::jcEmbeddable;
         }
-        if (check != TJpegCheck::jcEmbeddable) {
+        // A file of more scans than the decoder takes would keep a reader
+        // drawing its page for minutes: it is refused as "Same size" refuses it.
+        const bool tooManyScans = check == TJpegCheck::jcEmbeddable && !sameSize &&
+                                  extras.Data == TJpegData::jdTooManyScans;
+        if (check != TJpegCheck::jcEmbeddable || tooManyScans) {
             const TReasonKind kind = check == TJpegCheck::jcCannotOpen
                                          ? OpenFailureKind(OpenError(name))
-                                         : TReasonKind::rkNotEmbeddable;
+                                     : tooManyScans ? TReasonKind::rkUndecodable
+                                                    : TReasonKind::rkNotEmbeddable;
+            const std::string reason =
+                tooManyScans ? JpegDataText(extras.Data) : JpegCheckText(check);
             if (policy_ == TPagePolicy::ppSkipBad) {
                 if (report_ != nullptr) {
-                    report_->Skipped.push_back({name, JpegCheckText(check), kind});
+                    report_->Skipped.push_back({name, reason, kind});
                 }
                 continue;
             }
             if (report_ != nullptr) {
                 report_->FailedFile = name;
-                report_->Reason = JpegCheckText(check);
+                report_->Reason = reason;
                 report_->Kind = kind;
             }
             return false;
         }
-        // A prepared file is always whole; a source cut short keeps its
-        // page, as far as its data goes, but is named.
-        if (!sameSize && !extras.EndOfImage && report_ != nullptr) {
+        // A prepared file is always whole; a source cut short or damaged
+        // keeps its page, as far as a reader makes it out, but is named.
+        if (!sameSize && extras.Data != TJpegData::jdWhole && report_ != nullptr) {
             report_->Incomplete.push_back(
-                {name, "the picture is incomplete (no end-of-image marker)"});
+                {name, JpegDataText(extras.Data), TReasonKind::rkIncomplete});
         }
         const int orientation = orient ? ExifOrientationOf(extras.Exif) : 1;
         if (options_.ColourProfiles) {
@@ -156,7 +168,19 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
         kept.push_back(name);
         softMasks_.push_back(softMask);
         infos_.push_back(info);
-        placements_.push_back(PlacePage(layout_, info.Width, info.Height, orientation));
+        double reducedDpi = 0;
+        placements_.push_back(
+            PlacePage(layout_, info.Width, info.Height, orientation, &reducedDpi));
+        if (reducedDpi > 0 && report_ != nullptr) {
+            const TPagePlacement& page = placements_.back();
+            report_->Reduced.push_back(
+                {name,
+                 "a page of " + std::to_string(info.Width) + " x " + std::to_string(info.Height) +
+                     " pixels would be larger than PDF readers draw; it is " +
+                     PdfNumber(page.Width) + " x " + PdfNumber(page.Height) + " points, at " +
+                     PdfNumber(std::round(reducedDpi * 100) / 100) + " pixels per inch",
+                 TReasonKind::rkPageTooLarge});
+        }
         DrainMessageQueue();
     }
     embed_ = std::move(kept);
@@ -271,21 +295,39 @@ std::int32_t TConversion::ChooseQuality() {
     return 0;
 }
 
-// With ppEveryPage a missing or unreadable file fails the list at once, as
-// it would in "Original size", rather than after the files before it have
-// been prepared.
-bool TConversion::TestSourcesOpen(const std::vector<std::string>& files) {
-    for (const std::string& file : files) {
-        if (const int err = OpenError(file); err != 0) {
-            if (report_ != nullptr) {
-                report_->FailedFile = file;
-                report_->Reason = JpegCheckText(TJpegCheck::jcCannotOpen);
-                report_->Kind = OpenFailureKind(err);
-            }
-            return false;
+// Every listed file is tested before any work: with ppEveryPage a bad file
+// fails the list, and all of them are named at once; with ppSkipBad they
+// are left out before the others are prepared. ppLeaveOut, the window's
+// way, leaves the question to the window, which asks before the run.
+bool TConversion::TestListed(std::vector<std::string>& listed) {
+    if (policy_ == TPagePolicy::ppLeaveOut) {
+        return true;
+    }
+    std::vector<TSkippedFile> bad = TestListedFiles(listed, options_);
+    if (StopConverting.load()) {
+        return false;
+    }
+    if (bad.empty()) {
+        return true;
+    }
+    if (policy_ == TPagePolicy::ppEveryPage) {
+        if (report_ != nullptr) {
+            report_->FailedFile = bad.front().File;
+            report_->Reason = bad.front().Reason;
+            report_->Kind = bad.front().Kind;
+            report_->Refused = std::move(bad);
+        }
+        return false;
+    }
+    std::set<std::string> names;
+    for (TSkippedFile& file : bad) {
+        names.insert(file.File);
+        if (report_ != nullptr) {
+            report_->Skipped.push_back(std::move(file));
         }
     }
-    return true;
+    std::erase_if(listed, [&names](const std::string& name) { return names.count(name) != 0; });
+    return !listed.empty();
 }
 
 // 0 when a file can be opened for reading; else why not, as an errno
@@ -339,19 +381,22 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
     // when nothing was prepared before it: an empty document must not
     // replace the old one.
     if (sameSize) {
-        if (policy_ == TPagePolicy::ppEveryPage && !TestSourcesOpen(files)) {
-            return FinishRun(rcNoFiles);
-        }
-        if (StopConverting.load()) {
-            return FinishRun(rcStopped);
-        }
         // Preparing takes long; an output that can't be created is worth
         // knowing first.
         RefuseOutputAmongInputs(files, outputFile);
         TAtomicOutputFile::Check(outputFile, options_.ReplaceOnlyPdf);
+    }
+    std::vector<std::string> listed = files;
+    if (!TestListed(listed)) {
+        return FinishRun(StopConverting.load() ? rcStopped : rcNoFiles);
+    }
+    if (StopConverting.load()) {
+        return FinishRun(rcStopped);
+    }
+    if (sameSize) {
         folder_.emplace();
         EnterPhase(TRunPhase::rpPreparing);
-        if (!PrepareImages(files, *folder_, embed_, progress_, options_, report_)) {
+        if (!PrepareImages(listed, *folder_, embed_, progress_, options_, report_)) {
             return FinishRun(rcNoFiles);
         }
         if (StopConverting.load()) {
@@ -364,7 +409,7 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
             }
         }
     } else {
-        embed_ = files;
+        embed_ = listed;
         // Pictures of other kinds become JPEGs of the run's own first; a
         // list of JPEG files makes no run folder.
         if (!PrepareOtherPictures(embed_, folder_, flate_, progress_, options_, report_,
@@ -431,7 +476,10 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
             return AbortRun(rcStopped);
         }
         const std::int64_t size = output_->Stream().Position();
-        output_->Commit();
+        EnterPhase(TRunPhase::rpCommitting);
+        if (!output_->Commit(stopRequested)) {
+            return AbortRun(rcStopped);
+        }
         if (report_ != nullptr) {
             report_->OutputFile = outputFile;
             report_->Pages = document.Names.size();

@@ -58,9 +58,17 @@ struct TRunReport {
     // computed to keep the aspect ratio, passed 65535 and was cut to its
     // low 16 bits, each with rkPageTooLarge: their pages are squashed.
     std::vector<TSkippedFile> Squashed;
+    // The listed files whose page, at the run's resolution, would pass the
+    // kMaxPageSide points PDF readers draw, each with rkPageTooLarge: their
+    // pages have the smallest resolution that fits, their pixels untouched.
+    std::vector<TSkippedFile> Reduced;
+    // rcNoFiles with ppEveryPage: every listed file that the test before
+    // any work (TestListedFiles) found unable to give a page, in list
+    // order; FailedFile and Reason tell the first of them.
+    std::vector<TSkippedFile> Refused;
     // rcDone: what was made, for the line that says so: the output as
     // named, its pages and its size in bytes.
-    std::string OutputFile;
+    std::string OutputFile{};
     std::size_t Pages = 0;
     std::int64_t DocumentSize = 0;
     // With a size limit: the quality chosen, the highest at which the

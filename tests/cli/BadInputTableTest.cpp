@@ -266,6 +266,20 @@ std::string WithClaimedSize(std::string bytes, int width, int height) {
     return bytes;
 }
 
+// Where the entropy-coded data of a JPEG's first scan begins: past the
+// segments before it, each with its length, and the scan's header.
+std::size_t FirstScan(const std::string& jpeg) {
+    const auto word = [&jpeg](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(jpeg.at(at)) << 8 |
+                                        static_cast<unsigned char>(jpeg.at(at + 1)));
+    };
+    std::size_t pos = 2;
+    while (word(pos) != 0xFFDA) {
+        pos += 2 + word(pos + 2);
+    }
+    return pos + 2 + word(pos + 2);
+}
+
 struct TOutcome {
     int Status;
     std::string Message; // a part of what the converter prints; "" for nothing at all
@@ -288,6 +302,8 @@ const std::string kCannotOpen = "missing or not a readable file";
 // Named on standard error, the page kept.
 const std::string kEndsEarly = "the picture is incomplete (premature end of data)";
 const std::string kNoEnd = "the picture is incomplete (no end-of-image marker)";
+const std::string kCorrupt = "the picture is incomplete (corrupt data)";
+const std::string kTooManyScans = "Too many scans (more than 1000)";
 
 const std::vector<TRow>& Rows() {
     static const std::vector<TRow> rows = {
@@ -326,7 +342,7 @@ const std::vector<TRow>& Rows() {
              std::fill_n(photo.begin() + 60000, 16384, '\xFF');
              c.Input("junk.jpg", photo);
          },
-         {0, ""},
+         {0, "junk.jpg: " + kCorrupt},
          {0, "junk.jpg: " + kEndsEarly}},
         {"FillByteBeforeTheFrame",
          [](TRowContext& c) {
@@ -376,19 +392,19 @@ const std::vector<TRow>& Rows() {
          [](TRowContext& c) {
              c.Input("big.jpg", WithClaimedSize(Data("ijg_testorig.jpg"), 16384, 8192));
          },
-         {0, ""},
+         {0, "big.jpg: " + kEndsEarly},
          {0, "big.jpg: " + kEndsEarly}},
         {"HeaderBeyondThePixelLimit",
          [](TRowContext& c) {
              c.Input("huge.jpg", WithClaimedSize(Data("ijg_testorig.jpg"), 16384, 16384));
          },
-         {0, ""},
+         {0, "huge.jpg: " + kEndsEarly},
          {4, "huge.jpg: Picture too large (16384 x 16384 pixels"}},
         {"ProgressiveHeaderBeyondTheMemoryBudget",
          [](TRowContext& c) {
              c.Input("huge.jpg", WithClaimedSize(Data("jd_progressive3.jpg"), 16384, 8192));
          },
-         {0, ""},
+         {0, "huge.jpg: " + kEndsEarly},
          {4, "huge.jpg: Picture too large to decode (16384 x 8192 pixels"}},
         // The kinds a phone makes, each decoded in both modes.
         {"PngPicture",
@@ -421,16 +437,70 @@ const std::vector<TRow>& Rows() {
          {4, "bomb.png: Picture too large (60000 x 60000 pixels"}},
         {"MoreScansThanAnyPhotograph",
          [](TRowContext& c) {
-             // One more than the decoder takes; embedded as it is, it is
-             // the reader's business.
+             // One more than the decoder takes: refused in both modes.
              c.Input("scans.jpg", test::WithScans(test::MakeFlatProgressiveJpeg(64, 48), 1001));
          },
-         {0, ""},
-         {4, "scans.jpg: Too many scans (more than 1000)"}},
+         {4, "scans.jpg: " + kTooManyScans},
+         {4, "scans.jpg: " + kTooManyScans}},
         {"UnknownExtension",
          [](TRowContext& c) { c.Input("photo.txt", Data("ijg_testorig.jpg")); },
          {0, ""},
          {4, "photo.txt: Unknown picture file extension (.txt)"}},
+
+        // Damaged scans and hostile headers: "Original size" walks the data
+        // it embeds as it is, so both modes name what a reader would show
+        // as stripes or take minutes to draw.
+        {"StrayMarkerInTheScan",
+         [](TRowContext& c) {
+             std::string photo = Data("orient_landscape_1.jpg");
+             photo.insert(60000, "\xFF\xF7");
+             c.Input("stray.jpg", photo);
+         },
+         {0, "stray.jpg: " + kCorrupt},
+         {0, "stray.jpg: " + kEndsEarly}},
+        {"RestartMarkersOutOfOrder",
+         [](TRowContext& c) {
+             std::string photo = Data("pil_sample_cmyk_ycck.jpg");
+             photo[photo.find("\xFF\xD1", FirstScan(photo)) + 1] = '\xD2';
+             c.Input("restart.jpg", photo);
+         },
+         {0, "restart.jpg: " + kCorrupt},
+         {0, "restart.jpg: " + kCorrupt}},
+        {"RestartIntervalMissing",
+         [](TRowContext& c) {
+             // The second interval cut out, the later restart markers
+             // renumbered to follow on.
+             std::string photo = Data("pil_sample_cmyk_ycck.jpg");
+             const std::size_t second = photo.find("\xFF\xD0", FirstScan(photo));
+             photo.erase(second, photo.find("\xFF\xD1", second) - second);
+             for (std::size_t at = second; at + 1 < photo.size(); ++at) {
+                 const auto code = static_cast<unsigned char>(photo[at + 1]);
+                 if (photo[at] == '\xFF' && code >= 0xD0 && code <= 0xD7) {
+                     photo[at + 1] = static_cast<char>(0xD0 + (code - 0xD0 + 7) % 8);
+                 }
+             }
+             c.Input("restart.jpg", photo);
+         },
+         {0, "restart.jpg: " + kEndsEarly},
+         {0, "restart.jpg: " + kCorrupt}},
+        {"ScanBombOf5000Scans",
+         [](TRowContext& c) {
+             c.Input("bomb.jpg", test::WithScans(test::MakeFlatProgressiveJpeg(64, 48), 5000));
+         },
+         {4, "bomb.jpg: " + kTooManyScans},
+         {4, "bomb.jpg: " + kTooManyScans}},
+        {"TinyFileClaiming65535Squared",
+         [](TRowContext& c) {
+             c.Input("claim.jpg",
+                     WithClaimedSize(test::MakeFlatProgressiveJpeg(8, 8), 65535, 65535));
+         },
+         {0, "claim.jpg: " + kEndsEarly},
+         {4, "claim.jpg: Picture too large (65535 x 65535 pixels"}},
+        {"PanoramaLongerThanAPage",
+         [](TRowContext& c) { c.Input("pano.jpg", test::MakeFlatProgressiveJpeg(20000, 16)); },
+         {0, "pano.jpg: a page of 20000 x 16 pixels would be larger than PDF readers draw; it is "
+             "14400 x 11.52 points, at 100 pixels per inch"},
+         {0, ""}},
 
         // Made-up paths.
         {"FolderAsInput",

@@ -306,6 +306,36 @@ TEST(ConvertCommand, ExitStatusAndMessageTellWhatWentWrong) {
         << "no stray file beside the output";
 }
 
+// Every listed file is tested before any work: one run names all the bad
+// ones, each with why, and writes nothing.
+TEST(ConvertCommand, EveryBadFileIsNamedInOneMessage) {
+    TTempDir dir;
+    const std::string pdf = dir.File("album.pdf");
+    std::string args;
+    for (int k = 0; k < 10; ++k) {
+        const std::string name = dir.File("photo" + std::to_string(k) + ".jpg");
+        test::WriteFileBytes(name,
+                             k == 2   ? std::string()
+                             : k == 5 ? std::string("not a picture")
+                             : k == 8 ? test::WithScans(test::MakeFlatProgressiveJpeg(16, 16), 1001)
+                                      : ReadFileBytes(DataFile(kPhotos[k % kPhotos.size()])));
+        args += " " + Quote(name);
+    }
+    for (const std::string mode : {"--original", "--size 64x48"}) {
+        const TCommandResult run = Convert(mode + " -o " + Quote(pdf) + args);
+        EXPECT_EQ(run.status, mode == "--original" ? 1 : 4) << run.output;
+        EXPECT_NE(run.output.find("no PDF written: 3 listed files can't be converted:"),
+                  std::string::npos)
+            << run.output;
+        for (const std::string bad :
+             {"photo2.jpg: ", "photo5.jpg: ", "photo8.jpg: Too many scans"}) {
+            EXPECT_NE(run.output.find(bad), std::string::npos) << bad << "\n" << run.output;
+        }
+        EXPECT_EQ(run.output.find("photo1.jpg"), std::string::npos) << run.output;
+        EXPECT_FALSE(std::filesystem::exists(pdf));
+    }
+}
+
 // `timeout` and a terminal may send a signal to the process and to its group
 // alike: two at once are one request to stop. One that comes a second or more
 // later ends the program at once, with the unfinished document removed.
@@ -345,6 +375,13 @@ TEST(ConvertCommand, InterruptStopsCleanlyAndKeepsTheOldFile) {
         {testing, {SIGALRM}, 0},
         {testing, {SIGXCPU}, 0},
         {testing, {SIGXFSZ}, 0},
+        {testing, {SIGUSR1}, 0},
+        {testing, {SIGUSR2}, 0},
+        {testing, {SIGVTALRM}, 0},
+        {testing, {SIGPROF}, 0},
+        {testing, {SIGPWR}, 0},
+        {testing, {SIGRTMIN + 3}, 0},
+        {testing, {SIGRTMAX}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[1] + ", " + std::to_string(c.signals.size()) + " signals " +

@@ -176,7 +176,7 @@ std::string MakeJpegHeader(std::uint16_t sofMarker, int width, int height, int c
         bytes += '\x00';
     }
     // The start of a scan: one component, the full spectrum.
-    bytes += "\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00";
+    bytes += std::string("\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00", 10);
     if (bytes.size() + 2 < totalSize) {
         bytes.append(totalSize - bytes.size() - 2, '\x5A');
     }

@@ -448,30 +448,35 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
 TEST(OutcomeMessageTest, PhotosLeftOutAndIncompleteAreNamedWithWhy) {
     const TSkippedFile bad{"/p/bad.jpg", "JPEG error #53", TReasonKind::rkUndecodable};
     const TSkippedFile cut{"/p/cut.jpg", "Premature end of JPEG file", TReasonKind::rkNone};
+    const TSkippedFile wide{"/p/wide.jpg", "at 100 pixels per inch", TReasonKind::rkPageTooLarge};
     const struct {
         std::int32_t result;
         TRunReport report;
         QString text;
     } rows[] = {
         {rcDone,
-         {{}, {}, {}, {bad}, {cut}, {}, "/p/album.pdf", 132, 11'460'000},
+         {{}, {}, {}, {bad}, {cut}, {}, {}, {}, "/p/album.pdf", 132, 11'460'000},
          "\nCongratulation! Converting Successed!\nalbum.pdf: 132 pages, 11.5 MB\n\nThis listed "
          "file gave no page:\n/p/bad.jpg: "
          "JPEG error #53\n\nThis photo's data was incomplete; its page shows what there was:\n"
          "/p/cut.jpg: Premature end of JPEG file"},
         {rcDone,
-         {{}, {}, {}, {}, {cut, cut}, {}, "out.pdf", 1, 999},
+         {{}, {}, {}, {}, {cut, cut}, {}, {}, {}, "out.pdf", 1, 999},
          "\nCongratulation! Converting Successed!\nout.pdf: 1 page, 999 bytes\n\nThese photos' "
          "data was incomplete; their pages show what there was:\n/p/cut.jpg: Premature end of "
          "JPEG file\n/p/cut.jpg: Premature end of JPEG file"},
         {rcDone,
-         {{}, {}, {}, {}, {cut, cut}, {}, {}, 0, 0},
+         {{}, {}, {}, {}, {cut, cut}, {}, {}, {}},
          "\nCongratulation! Converting Successed!\n\nThese photos' data was incomplete; their "
          "pages show what there was:\n/p/cut.jpg: Premature end of JPEG file\n/p/cut.jpg: "
          "Premature end of JPEG file"},
+        {rcDone,
+         {{}, {}, {}, {}, {}, {}, {wide}, {}},
+         "\nCongratulation! Converting Successed!\n\nThis photo's page is smaller, so that PDF "
+         "readers can show it:\n/p/wide.jpg: at 100 pixels per inch"},
         // Skipping left nothing to write.
         {rcNoFiles,
-         {{}, {}, {}, {bad}, {}, {}, {}, 0, 0},
+         {{}, {}, {}, {bad}, {}, {}, {}, {}},
          "\nNo PDF written: no listed file could be converted.\n\nThis listed file gave no "
          "page:\n/p/bad.jpg: JPEG error #53"},
     };

@@ -121,6 +121,14 @@ und %1 weitere.</translation>
         <translation>Die Seiten dieser Dateien der Liste sind gestaucht:</translation>
     </message>
     <message>
+        <source>This photo&apos;s page is smaller, so that PDF readers can show it:</source>
+        <translation>Die Seite dieses Fotos ist kleiner, damit PDF-Leser sie zeigen können:</translation>
+    </message>
+    <message>
+        <source>These photos&apos; pages are smaller, so that PDF readers can show them:</source>
+        <translation>Die Seiten dieser Fotos sind kleiner, damit PDF-Leser sie zeigen können:</translation>
+    </message>
+    <message>
         <source>
 No PDF written: no listed file could be converted.</source>
         <translation>

@@ -121,6 +121,14 @@ et %1 de plus.</translation>
         <translation>Les pages de ces fichiers de la liste sont écrasées :</translation>
     </message>
     <message>
+        <source>This photo&apos;s page is smaller, so that PDF readers can show it:</source>
+        <translation>La page de cette photo est plus petite, pour que les lecteurs PDF puissent l&apos;afficher :</translation>
+    </message>
+    <message>
+        <source>These photos&apos; pages are smaller, so that PDF readers can show them:</source>
+        <translation>Les pages de ces photos sont plus petites, pour que les lecteurs PDF puissent les afficher :</translation>
+    </message>
+    <message>
         <source>
 No PDF written: no listed file could be converted.</source>
         <translation>

@@ -304,6 +304,16 @@ TEST(PageLayout, ResolutionSizesThePageAndOtherwiseTheLayoutIsFixed) {
     document = ReadFileBytes(pdf);
     EXPECT_NE(document.find("/MediaBox [ 0 0 96 64 ]"), std::string::npos);
     EXPECT_NE(document.find("<< /Length 29 >>\nstream\nq\n96 0 0 64 0 0 cm\n"), std::string::npos);
+    // Past 14,400 points a page is at the smallest resolution that fits:
+    // 20000 pixels at 100 pixels per inch.
+    WriteFileBytes(photo, MakeJpegHeader(0xFFC0, 20000, 3000, 3, 2000));
+    ASSERT_EQ(Convert(photo, pdf, false, TPageLayout()), rcDone);
+    document = ReadFileBytes(pdf);
+    EXPECT_NE(document.find("/MediaBox [ 0 0 14400 2160 ]"), std::string::npos);
+    EXPECT_NE(document.find("q\n14400 0 0 2160 0 0 cm\n"), std::string::npos);
+    double reducedDpi = 0;
+    PlacePage(dpi, 3000, 90000, 1, &reducedDpi);
+    EXPECT_EQ(reducedDpi, 450);
 }
 
 TEST(PdfNumber, WholeNumbersAsIntegersOthersAsShortDecimals) {

@@ -488,14 +488,14 @@ TEST(CheckJpegFile, HandsOverSegmentsAfterTheFrameAndFindsTheEnd) {
         WriteFileBytes(dir.File("a.jpg"), bytes);
         TJpegInfo info;
         TJpegExtras extras;
-        extras.WantExif = extras.WantIccProfile = extras.WantEndOfImage = true;
+        extras.WantExif = extras.WantIccProfile = extras.WantData = true;
         ASSERT_EQ(CheckJpegFile(dir.File("a.jpg"), info, &extras), TJpegCheck::jcEmbeddable);
         EXPECT_EQ(std::string(extras.Exif.begin(), extras.Exif.end()), exif);
         EXPECT_EQ(std::string(extras.IccProfile.begin(), extras.IccProfile.end()), profile);
-        EXPECT_TRUE(extras.EndOfImage);
+        EXPECT_NE(extras.Data, TJpegData::jdNoEnd);
         WriteFileBytes(dir.File("a.jpg"), bytes.substr(0, bytes.size() - 1));
         ASSERT_EQ(CheckJpegFile(dir.File("a.jpg"), info, &extras), TJpegCheck::jcEmbeddable);
-        EXPECT_FALSE(extras.EndOfImage);
+        EXPECT_EQ(extras.Data, TJpegData::jdNoEnd);
     }
 }
 

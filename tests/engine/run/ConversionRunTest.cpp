@@ -518,6 +518,7 @@ TEST_F(ConversionRunSameSize, TellsEachPhaseBeforeItsReports) {
     const std::vector<std::pair<TRunPhase, std::size_t>> expected = {{TRunPhase::rpStarting, 0},
                                                                      {TRunPhase::rpPreparing, 1},
                                                                      {TRunPhase::rpEmbedding, 3},
+                                                                     {TRunPhase::rpCommitting, 5},
                                                                      {TRunPhase::rpFinished, 5}};
     EXPECT_EQ(phases, expected);
 }
@@ -575,6 +576,23 @@ TEST_F(ConversionRunSameSize, StopWhileTheSecondOfThreeIsEmbeddedLeavesNoTempora
     EXPECT_EQ(Run(files), rcStopped);
     EXPECT_EQ(ReadFileBytes(output), "old document");
     EXPECT_TRUE(NothingLeft());
+}
+
+// The sync of a large document can take seconds: a stop that comes then,
+// before the rename, keeps the old output too.
+TEST_F(ConversionRunSameSize, StopWhileTheDocumentIsSyncedKeepsTheOldFile) {
+    TRunOptions options = SizeOptions(true, 90, 64, 48, false);
+    options.Phase = [](TRunPhase phase) {
+        if (phase == TRunPhase::rpCommitting) {
+            RequestStop();
+        }
+    };
+    EXPECT_EQ(ConversionRun(files, output, {}, options), rcStopped);
+    EXPECT_EQ(ReadFileBytes(output), "old document");
+    EXPECT_TRUE(NothingLeft());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}),
+              static_cast<std::ptrdiff_t>(files.size()) + 1)
+        << "no unfinished document beside the output";
 }
 
 // One worker, or two: the second has started file 1 when file 0 is
