@@ -7,6 +7,7 @@
 #include "io/AtomicOutputFile.h"
 #include "prepare/JpegUtils.h"
 #include "run/ConversionRun.h"
+#include "run/PhotoOrder.h"
 
 #include <cerrno>
 #include <csignal>
@@ -135,6 +136,7 @@ int Convert(TConvertOptions& options) {
             return ecUsage;
         }
     }
+    SortPhotos(options.Files, options.Order);
     TConsoleProgress progress(!options.Quiet && ::isatty(STDERR_FILENO) != 0);
     options.Run.Phase = [&progress](TRunPhase phase) { progress.Phase(phase); };
     TRunReport report;
@@ -171,7 +173,13 @@ int Convert(TConvertOptions& options) {
     switch (result) {
     case rcDone:
         if (!options.Quiet && ::isatty(STDERR_FILENO) != 0) {
-            std::cerr << PrintableText(options.Output) << ": " << progress.Embedded() << " pages\n";
+            std::cerr << PrintableText(options.Output) << ": " << report.Pages
+                      << (report.Pages == 1 ? " page, " : " pages, ")
+                      << SizeText(report.DocumentSize);
+            if (report.Quality != 0) {
+                std::cerr << ", quality " << report.Quality;
+            }
+            std::cerr << "\n";
         }
         return ecDone;
     case rcNoFiles:

@@ -9,6 +9,7 @@
 #include "resample/Resampler.h"
 #include "run/ConversionRun.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
@@ -134,6 +135,7 @@ bool TForm1::GatherRunOptions(TRunOptions& Options) {
     Options.Quality = static_cast<std::uint8_t>(quality);
     Options.Width = static_cast<std::uint16_t>(width);
     Options.Height = static_cast<std::uint16_t>(height);
+    Options.Fit = CheckBox2->isChecked();
     Options.Layout.AutoOrient = AutoOrientMode;
     ApplyPageOptions(PageOptions, Options);
     Options.Phase = [this](TRunPhase phase) { FollowRunPhase(phase); };

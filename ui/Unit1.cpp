@@ -402,6 +402,10 @@ void TForm1::CreateDesign() {
     ImgBtnDels = button(this, 40, 40, QT_TR_NOOP("Remove all jpg files"));
     ImgBtnConvert = button(this, 83, 83, nullptr);
 
+    CheckBox2 = new QCheckBox(tr("Keep proportions"), this);
+    CheckBox2->resize(118, 16);
+    CheckBox2->setToolTip(tr("Scale each photo to the largest size inside Width x Height that "
+                             "keeps its proportions, never enlarged"));
     CheckBox1 = new QCheckBox(tr("Upright (EXIF)"), this);
     CheckBox1->resize(118, 16);
     CheckBox1->setToolTip(tr("Show each photo upright, as the camera's orientation tag says"));
@@ -514,6 +518,7 @@ void TForm1::CreateDesign() {
                                       Edit3,
                                       ImgBtnQ1,
                                       ImgBtnQ2,
+                                      CheckBox2,
                                       CheckBox1,
                                       ImgBtnOptions,
                                       ImgBtnConvert,

@@ -158,6 +158,8 @@ public:
     TImgBtn* ImgBtnHeight2;
     TImgBtn* ImgBtnQ1;
     TImgBtn* ImgBtnQ2;
+    // "Keep proportions": Width x Height is the box each photo fits inside.
+    QCheckBox* CheckBox2;
     QCheckBox* CheckBox1;
     TImgBtn* ImgBtnOptions;
     QTimer* Timer1;

@@ -166,10 +166,12 @@ void TForm1::FormCreate() {
 
     ImageProgress->move(layout::kProgressStrip.Left, layout::kProgressStrip.Top);
     ImageProgress->resize(1, ImageProgress->height());
+    CheckBox2->move(layout::kKeepProportions.Left, layout::kKeepProportions.Top);
     CheckBox1->move(600, 409);
     SkinButton(ImgBtnOptions, 722, 406, ImageOptions);
 
     CheckBox1->setChecked(false);
+    CheckBox2->setChecked(false);
     AutoOrientMode = false;
     PageOptions = {};
     SameSizeMode = true;

@@ -110,8 +110,8 @@ TRunFolder::~TRunFolder() {
     ::rmdir(path_.c_str());
 }
 
-std::string TRunFolder::FileFor(std::size_t Position) const {
-    return path_ + std::to_string(Position) + ".jpg";
+std::string TRunFolder::FileFor(std::size_t Position, std::string_view Suffix) const {
+    return path_ + std::to_string(Position) + std::string(Suffix);
 }
 
 std::string TempFolder() {
