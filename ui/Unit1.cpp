@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
@@ -449,6 +450,15 @@ void TForm1::CreateDesign() {
     click(ImgBtnClose, &TForm1::ImgBtnCloseClick);
     click(ImgBtnName, &TForm1::ImgBtnNameClick);
     click(ImgBtnPath, &TForm1::ImgBtnPathClick);
+    SortMenu = new QMenu(this);
+    SortMenu->addAction(tr("By name"), this, [this] { ImgBtnNameClick(ImgBtnName); });
+    SortMenu->addAction(tr("By folder"), this, [this] { ImgBtnPathClick(ImgBtnPath); });
+    SortMenu->addAction(tr("By date taken"), this, [this] { SortEntriesByDateTaken(); });
+    for (TImgBtn* button : {ImgBtnName, ImgBtnPath}) {
+        button->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(button, &QWidget::customContextMenuRequested, this,
+                [this, button](const QPoint& At) { SortMenu->popup(button->mapToGlobal(At)); });
+    }
     click(ImgBtnUp, &TForm1::ImgBtnUpClick);
     click(ImgBtnDown, &TForm1::ImgBtnDownClick);
     click(ImgBtnAdd, &TForm1::ImgBtnAddClick);

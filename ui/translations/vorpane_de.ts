@@ -603,6 +603,18 @@ Konnte %1 nicht öffnen:
         <source>Close Vorpane</source>
         <translation>Vorpane schließen</translation>
     </message>
+    <message>
+        <source>By name</source>
+        <translation>Nach Name</translation>
+    </message>
+    <message>
+        <source>By folder</source>
+        <translation>Nach Ordner</translation>
+    </message>
+    <message>
+        <source>By date taken</source>
+        <translation>Nach Aufnahmedatum</translation>
+    </message>
 </context>
 <context>
     <name>vorpane::TPageOptionsDialog</name>

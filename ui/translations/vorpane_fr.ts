@@ -603,6 +603,18 @@ Impossible d&apos;ouvrir %1 :
         <source>Close Vorpane</source>
         <translation>Fermer Vorpane</translation>
     </message>
+    <message>
+        <source>By name</source>
+        <translation>Par nom</translation>
+    </message>
+    <message>
+        <source>By folder</source>
+        <translation>Par dossier</translation>
+    </message>
+    <message>
+        <source>By date taken</source>
+        <translation>Par date de prise de vue</translation>
+    </message>
 </context>
 <context>
     <name>vorpane::TPageOptionsDialog</name>
