@@ -46,6 +46,22 @@ bool TShellListFilter::filterAcceptsRow(int SourceRow, const QModelIndex& Source
     return canAdd;
 }
 
+QVariant TShellListFilter::data(const QModelIndex& Index, int Role) const {
+    // Column 3 of a QFileSystemModel is the modification time.
+    if (!DateTaken || Index.column() != 3 || Role != Qt::DisplayRole) {
+        return QSortFilterProxyModel::data(Index, Role);
+    }
+    const QString path = source_->filePath(mapToSource(Index));
+    auto known = taken_.constFind(path);
+    if (known == taken_.constEnd()) {
+        known = taken_.insert(path, DateTaken(path));
+    }
+    if (!known->isValid()) {
+        return QSortFilterProxyModel::data(Index, Role);
+    }
+    return QLocale::system().toString(*known, QLocale::ShortFormat);
+}
+
 bool TShellListFilter::lessThan(const QModelIndex& Left, const QModelIndex& Right) const {
     const bool leftIsFolder = source_->isDir(Left);
     if (leftIsFolder != source_->isDir(Right)) {

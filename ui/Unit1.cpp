@@ -6,10 +6,12 @@
 #include "JpegPicture.h"
 #include "PageOptionsDialog.h"
 #include "PathName.h"
+#include "jpeg/ExifDateTaken.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -224,6 +226,10 @@ void TForm1::CreateDesign() {
     };
 
     ShellListView1 = new TShellListView(this);
+    ShellListView1->DateTaken = [](const QString& Path) {
+        const std::optional<TTakenTime> taken = ReadDateTaken(EncodePathName(Path).toStdString());
+        return taken ? QDateTime::fromSecsSinceEpoch(taken->Seconds) : QDateTime();
+    };
     ShellListView1->setGeometry(220, 108, 343, 253);
     ShellListView1->setToolTip(tr("jpg files under the folder"));
     ShellListView1->OnAddFolder = [this](QObject* Sender, const QFileInfo& AFolder, bool& CanAdd) {
