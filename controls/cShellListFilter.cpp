@@ -1,5 +1,6 @@
 #include "cShellListFilter.h"
 
+#include <QCoreApplication>
 #include <QFileSystemModel>
 #include <QLocale>
 
@@ -60,6 +61,20 @@ QVariant TShellListFilter::data(const QModelIndex& Index, int Role) const {
         return QSortFilterProxyModel::data(Index, Role);
     }
     return QLocale::system().toString(*known, QLocale::ShortFormat);
+}
+
+QVariant TShellListFilter::headerData(int Section, Qt::Orientation Orientation, int Role) const {
+    if (DateTaken && Section == 3 && Orientation == Qt::Horizontal) {
+        if (Role == Qt::DisplayRole) {
+            return QCoreApplication::translate("vorpane::TShellListFilter", "Date");
+        }
+        if (Role == Qt::ToolTipRole) {
+            return QCoreApplication::translate("vorpane::TShellListFilter",
+                                               "When the photo was taken, else when the file was "
+                                               "last changed");
+        }
+    }
+    return QSortFilterProxyModel::headerData(Section, Orientation, Role);
 }
 
 bool TShellListFilter::lessThan(const QModelIndex& Left, const QModelIndex& Right) const {

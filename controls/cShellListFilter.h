@@ -52,6 +52,7 @@ public:
     TDateTakenFunc DateTaken;
 
     QVariant data(const QModelIndex& Index, int Role) const override;
+    QVariant headerData(int Section, Qt::Orientation Orientation, int Role) const override;
 
 protected:
     bool filterAcceptsRow(int SourceRow, const QModelIndex& SourceParent) const override;

@@ -266,6 +266,7 @@ TEST_F(BrowserTest, DetailsShowTheDateTakenWhereThePhotoHasOne) {
     EXPECT_EQ(takenShown, QLocale::system().toString(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)),
                                                      QLocale::ShortFormat));
     EXPECT_NE(takenShown, takenModified);
+    EXPECT_EQ(filter->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Date"));
 }
 
 TEST_F(BrowserTest, NamesShowWholeInListAndSmallIconsAndEveryItemHasAnIcon) {

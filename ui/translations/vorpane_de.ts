@@ -708,6 +708,17 @@ Konnte %1 nicht öffnen:
     </message>
 </context>
 <context>
+    <name>vorpane::TShellListFilter</name>
+    <message>
+        <source>Date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>When the photo was taken, else when the file was last changed</source>
+        <translation>Wann das Foto aufgenommen wurde, sonst wann die Datei zuletzt geändert wurde</translation>
+    </message>
+</context>
+<context>
     <name>vorpane::TShellTreeView</name>
     <message>
         <source>Open in file manager</source>

@@ -708,6 +708,17 @@ Impossible d&apos;ouvrir %1 :
     </message>
 </context>
 <context>
+    <name>vorpane::TShellListFilter</name>
+    <message>
+        <source>Date</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>When the photo was taken, else when the file was last changed</source>
+        <translation>Date de prise de vue de la photo, sinon date de dernière modification du fichier</translation>
+    </message>
+</context>
+<context>
     <name>vorpane::TShellTreeView</name>
     <message>
         <source>Open in file manager</source>
