@@ -710,29 +710,50 @@ TEST(TempFolder, IsOursAloneInsideTheSystemTemporaryFolder) {
     EXPECT_EQ(st.st_mode & 0777, 0700u);
 }
 
-TEST(TempFolder, RefusesWhatSomeoneElsePutInItsPlace) {
+TEST(TempFolder, WorksRoundWhatSomeoneElsePutInItsPlace) {
     TTempDir dir;
     test::TScopedTmpDir tmp(dir.Path().string());
     const std::string folder = dir.Path().string() + "/vorpane-" + std::to_string(::geteuid());
+    // A fresh private folder of our own, the same for every later run so
+    // that a killed run's folder in it is still swept.
+    const auto isFresh = [&](const std::string& path) {
+        struct stat st {};
+        return path.starts_with(folder + "-") && path.size() == folder.size() + 8 &&
+               ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+               (st.st_mode & 0777) == 0700;
+    };
     fs::create_directory(dir.File("elsewhere"));
     fs::create_directory_symlink(dir.File("elsewhere"), folder);
-    EXPECT_THROW(TempFolder(), EFileError);
+    const std::string fresh = TempFolder();
+    EXPECT_TRUE(isFresh(fresh)) << fresh;
+    EXPECT_EQ(TempFolder(), fresh);
+    EXPECT_TRUE(fs::is_empty(dir.File("elsewhere")));
+    // Opened up by someone: closed again.
+    ::chmod(fresh.c_str(), 0755);
     fs::remove(folder);
     WriteFileBytes(folder, "a file");
-    EXPECT_THROW(TempFolder(), EFileError);
-    fs::remove(folder);
+    EXPECT_EQ(TempFolder(), fresh);
+    EXPECT_TRUE(isFresh(fresh)) << fresh;
+    // A symlink under a fresh folder's name is passed over.
+    fs::remove_all(fresh);
+    fs::create_directory_symlink(dir.File("elsewhere"), folder + "-abcdef");
+    const std::string another = TempFolder();
+    EXPECT_TRUE(isFresh(another)) << another;
+    EXPECT_NE(another, folder + "-abcdef/");
     if (::geteuid() == 0) {
         // Only root can give a folder away to test this.
+        fs::remove_all(another);
+        fs::remove(folder);
         fs::create_directory(folder);
         ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
-        EXPECT_THROW(TempFolder(), EFileError);
+        EXPECT_TRUE(isFresh(TempFolder()));
     }
 }
 
 // As root the user and every folder's owner are one uid, which hides the
 // rule that tells them apart: TempFolder runs as nobody in a child, in a
 // shared temporary folder root owns, as it would for a user in /tmp.
-TEST(TempFolder, AUsersOwnFolderIsTakenAndOneGivenToAnotherUserIsRefused) {
+TEST(TempFolder, AUsersOwnFolderIsTakenAndOneGivenToAnotherUserIsWorkedRound) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to run as another user; as a user the other tests show it";
     }
@@ -745,8 +766,9 @@ TEST(TempFolder, AUsersOwnFolderIsTakenAndOneGivenToAnotherUserIsRefused) {
     fs::create_directory(shared);
     ::chmod(shared.c_str(), 01777);
     const std::string mine = shared + "/vorpane-" + std::to_string(kNobody) + "/";
-    // The child's exit status: 0 for the folder expected, 1 for another, 2
-    // for a refusal, 3 when it couldn't become nobody.
+    // The child's exit status: 0 for the folder expected, 1 for a fresh
+    // private folder of nobody's, 2 for a refusal or anything else, 3 when
+    // it couldn't become nobody.
     const auto asNobody = [&] {
         const pid_t pid = ::fork();
         if (pid == 0) {
@@ -755,7 +777,12 @@ TEST(TempFolder, AUsersOwnFolderIsTakenAndOneGivenToAnotherUserIsRefused) {
             }
             ::setenv("TMPDIR", shared.c_str(), 1);
             try {
-                ::_exit(TempFolder() == mine ? 0 : 1);
+                const std::string folder = TempFolder();
+                struct stat st {};
+                const bool fresh = folder.starts_with(shared + "/vorpane-65534-") &&
+                                   ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+                                   st.st_uid == kNobody && (st.st_mode & 0777) == 0700;
+                ::_exit(folder == mine ? 0 : fresh ? 1 : 2);
             } catch (const EFileError&) {
                 ::_exit(2);
             }
@@ -773,7 +800,7 @@ TEST(TempFolder, AUsersOwnFolderIsTakenAndOneGivenToAnotherUserIsRefused) {
     // Open to nobody, so that only its owner can be the reason.
     ASSERT_EQ(::chown(mine.c_str(), 0, 0), 0);
     ::chmod(mine.c_str(), 0755);
-    EXPECT_EQ(asNobody(), 2) << "root's folder under nobody's name";
+    EXPECT_EQ(asNobody(), 1) << "root's folder under nobody's name";
 }
 
 // ---- The run's own folder ----------------------------------------------------------
