@@ -142,7 +142,8 @@ struct TOptionRow {
 const std::vector<TOptionRow>& OptionTable() {
     static const std::vector<TOptionRow> kRows = {
         {"output", 'o', "OUT", [](TParseState& s, const char* v) { s.Options.Output = v; },
-         "the PDF to write (replaced only when the new one is complete)"},
+         "the PDF to write (replaced only when the new one is complete);\n"
+         "'-' for standard output, written as it goes"},
         {"original", 0, nullptr,
          [](TParseState& s, const char*) { s.Options.Run.SameSize = false; },
          "embed the files unchanged (\"Original size\"; the default)"},
