@@ -26,7 +26,6 @@ void TConsoleProgress::Report(const std::string&, std::int64_t total, std::int64
         break;
     }
     case TRunPhase::rpEmbedding: // (file name, total bytes, bytes so far)
-        ++embedded_;
         Draw("Embedding", Megabytes(done) + " of " + Megabytes(total), total, done);
         break;
     case TRunPhase::rpStarting: // "converting.."

@@ -20,8 +20,6 @@ public:
     // The run's progress callback.
     void Report(const std::string& text, std::int64_t total, std::int64_t done);
 
-    // Pages embedded so far.
-    std::int64_t Embedded() const { return embedded_; }
     // Ends the bar's line, if one is drawn.
     void Finish();
 
@@ -32,7 +30,6 @@ private:
     std::FILE* out_;
     TRunPhase phase_ = TRunPhase::rpStarting;
     bool lineOpen_ = false;
-    std::int64_t embedded_ = 0;
 };
 
 } // namespace vorpane

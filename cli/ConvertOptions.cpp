@@ -2,9 +2,11 @@
 
 #include "pdf/DocumentInfo.h"
 #include "pdf/PaperSize.h"
+#include "pdf/PdfWriter.h"
 #include "resample/Resampler.h"
 
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <getopt.h>
@@ -98,16 +100,49 @@ double ParseMargin(std::string_view text) {
     return *margin;
 }
 
-void ParseSize(std::string_view text, TConvertOptions& options) {
+// --size WxH, or with fit --fit WxH: the box each picture keeps its
+// proportions in.
+void ParseSize(std::string_view text, TConvertOptions& options, bool fit = false) {
     const auto x = text.find_first_of("xX");
     if (x == std::string_view::npos) {
-        throw EUsageError("--size needs WIDTHxHEIGHT, not '" + std::string(text) + "'");
+        throw EUsageError(std::string(fit ? "--fit" : "--size") + " needs WIDTHxHEIGHT, not '" +
+                          std::string(text) + "'");
     }
     options.Run.Width =
         static_cast<std::uint16_t>(ParseNumber(text.substr(0, x), 0, kMaxSide, "The width"));
     options.Run.Height =
         static_cast<std::uint16_t>(ParseNumber(text.substr(x + 1), 0, kMaxSide, "The height"));
     options.Run.SameSize = true;
+    options.Run.Fit = fit;
+}
+
+// A size in bytes: a number in plain decimal form and a unit, kB, MB, GB
+// (powers of 1000), KiB, MiB, GiB (of 1024) or B, letters in any case.
+std::int64_t ParseByteSize(std::string_view text) {
+    static constexpr std::array<std::pair<std::string_view, double>, 7> kUnits = {
+        {{"b", 1},
+         {"kb", 1e3},
+         {"mb", 1e6},
+         {"gb", 1e9},
+         {"kib", 1024.0},
+         {"mib", 1024.0 * 1024},
+         {"gib", 1024.0 * 1024 * 1024}}};
+    double value = 0;
+    const char* const last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, value, std::chars_format::fixed);
+    std::string unit(end, last);
+    for (char& c : unit) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    for (const auto& [name, bytes] : kUnits) {
+        if (error == std::errc() && unit == name && std::isfinite(value) && value > 0 &&
+            value * bytes >= 1 && value * bytes <= static_cast<double>(kMaxPdfOffset)) {
+            return static_cast<std::int64_t>(value * bytes);
+        }
+    }
+    throw EUsageError("--max-size needs a size such as 10MB, 500kB or 9.5MiB (kB, MB, GB, KiB, "
+                      "MiB, GiB), not '" +
+                      std::string(text) + "'");
 }
 
 // What the option handlers fill: the options, and what the checks after the
@@ -151,6 +186,9 @@ const std::vector<TOptionRow>& OptionTable() {
          "\"Same size\": prepare every image at W x H pixels, each 0 to " +
              std::to_string(kMaxSide) +
              "\n(0 for one side keeps the aspect ratio; 0x0 re-encodes as is)"},
+        {"fit", 0, "WxH", [](TParseState& s, const char* v) { ParseSize(v, s.Options, true); },
+         "like --size, but each image keeps its proportions: scaled to\n"
+         "the largest size inside W x H, never enlarged"},
         {"quality", 0, "Q",
          [](TParseState& s, const char* v) {
              s.Options.Run.Quality =
@@ -158,9 +196,23 @@ const std::vector<TOptionRow>& OptionTable() {
          },
          "JPEG quality 1 to 100 for --size and for the HEIC, AVIF and lossy\nWebP pictures "
          "made JPEGs without it (default 100)"},
+        {"max-size", 0, "SIZE",
+         [](TParseState& s, const char* v) { s.Options.Run.MaxSize = ParseByteSize(v); },
+         "with --size or --fit: the highest quality, up to --quality,\n"
+         "at which the whole PDF is at most SIZE (kB, MB, KiB, MiB)"},
         {"triangle", 0, nullptr,
          [](TParseState& s, const char*) { s.Options.Run.UseTriangle = true; },
          "the triangle filter instead of Lanczos3 for --size"},
+        {"sort", 0, "ORDER",
+         [](TParseState& s, const char* v) {
+             const std::string_view order = v;
+             if (order != "taken" && order != "name") {
+                 throw EUsageError("--sort needs taken or name, not '" + std::string(order) + "'");
+             }
+             s.Options.Order = order == "taken" ? TPhotoOrder::poTaken : TPhotoOrder::poName;
+         },
+         "put the files in order first: taken (EXIF date taken, else\n"
+         "the file's time, then the name) or name (IMG_2 before IMG_10)"},
         {"files-from", 0, "F", [](TParseState& s, const char* v) { s.Options.FilesFrom = v; },
          "read the paths from F ('-' for standard input), one per line"},
         {"null", '0', nullptr, [](TParseState& s, const char*) { s.Options.NullSeparated = true; },
@@ -385,6 +437,10 @@ TConvertOptions ParseConvertOptions(int argc, const char* const argv[]) {
     if (!options.Run.SameSize && options.Run.UseTriangle) {
         throw EUsageError("--triangle needs --size");
     }
+    if (!options.Run.SameSize && options.Run.MaxSize != 0) {
+        throw EUsageError("--max-size needs --size or --fit: only prepared pictures can be "
+                          "encoded again smaller");
+    }
     const TPageLayout& layout = options.Run.Layout;
     if (layout.Dpi != 0 && layout.PaperWidth > 0) {
         throw EUsageError("--dpi cannot be combined with --paper");
@@ -435,9 +491,11 @@ std::string UsageText() {
            "\n"
            "Examples:\n"
            "  vorpane-convert --auto-orient -o album.pdf *.jpg\n"
+           "  vorpane-convert --auto-orient --fit 1600x1600 -o album.pdf *.jpg\n"
            "  vorpane-convert --paper A4 --margin 10mm -o print.pdf *.jpg\n"
            "  vorpane-convert --dpi 300 -o photos.pdf *.jpg\n"
            "  vorpane-convert --skip-bad --size 1600x0 -o album.pdf *.jpg\n"
+           "  vorpane-convert --auto-orient --fit 1600x1600 --max-size 10MB -o mail.pdf *.jpg\n"
            "\n"
            "Exit status: 0 done, one page for every file (with --skip-bad: at least one\n"
            "page); 1 no document (a file is missing or can't be embedded; with --skip-bad:\n"

@@ -1,7 +1,8 @@
 // The command line of vorpane-convert, parsed into what ConversionRun needs.
 #pragma once
 
-#include "run/RunOptions.h"
+#include "run/PhotoOrder.h"
+#include "rundata/RunOptions.h"
 
 #include <cstdint>
 #include <istream>
@@ -34,6 +35,8 @@ struct TConvertOptions {
         Run.Policy = TPagePolicy::ppEveryPage;
         Run.ReplaceOnlyPdf = true;
     }
+    // --sort: the order the files are put in before the run.
+    TPhotoOrder Order = TPhotoOrder::poAsGiven;
     bool Quiet = false;
     bool Help = false;
     bool Version = false;

@@ -4,9 +4,10 @@
 #include "Errors.h"
 #include "MessageQueue.h"
 #include "PrintableText.h"
-#include "pdf/AtomicOutputFile.h"
+#include "io/AtomicOutputFile.h"
 #include "prepare/JpegUtils.h"
 #include "run/ConversionRun.h"
+#include "run/PhotoOrder.h"
 
 #include <cerrno>
 #include <csignal>
@@ -151,6 +152,7 @@ int Convert(TConvertOptions& options) {
             return ecUsage;
         }
     }
+    SortPhotos(options.Files, options.Order);
     TConsoleProgress progress(!options.Quiet && ::isatty(STDERR_FILENO) != 0);
     options.Run.Phase = [&progress](TRunPhase phase) { progress.Phase(phase); };
     TRunReport report;
@@ -190,7 +192,12 @@ int Convert(TConvertOptions& options) {
     case rcDone:
         if (!options.Quiet && ::isatty(STDERR_FILENO) != 0) {
             std::cerr << (toStdout ? "standard output" : PrintableText(options.Output)) << ": "
-                      << progress.Embedded() << " pages\n";
+                      << report.Pages << (report.Pages == 1 ? " page, " : " pages, ")
+                      << SizeText(report.DocumentSize);
+            if (report.Quality != 0) {
+                std::cerr << ", quality " << report.Quality;
+            }
+            std::cerr << "\n";
         }
         return ecDone;
     case rcNoFiles:

@@ -25,7 +25,7 @@ void TBackgroundWork::Start(std::function<std::any()> Work, TDeliver Deliver, in
             if (id >= firstLive_.load()) {
                 try {
                     result = Work();
-                } catch (...) {
+                } catch (...) { // carried to the window's thread with the result
                     failure = std::current_exception();
                 }
             }

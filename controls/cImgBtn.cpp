@@ -124,7 +124,7 @@ void TImgBtn::WMLButtonDown(TWMMouse& Msg) {
 void TImgBtn::WMLButtonUp(TWMMouse& Msg) {
     try {
         TImage::WMLButtonUp(Msg);
-    } catch (...) {
+    } catch (...) { // the press ends, whatever the click raised; on it goes
         Released(Msg);
         throw;
     }

@@ -65,4 +65,17 @@ std::string SystemErrorText(const std::string& path, int err) {
     return path + ": " + std::strerror(err);
 }
 
+EFileError FileError(const char* What, const std::string& Path, int Errno) {
+    // Appended, not What + ...: GCC 12 at -O3 raises a false -Wrestrict
+    // for a C string added to a temporary std::string.
+    std::string message = What;
+    message += ' ';
+    message += SystemErrorText(Path, Errno);
+    return EFileError(message, Errno);
+}
+
+EFileError CannotOpenFile(const std::string& Path, int Errno) {
+    return FileError("Cannot open file", Path, Errno);
+}
+
 } // namespace vorpane

@@ -90,6 +90,15 @@ bool IsMachineFault(const std::exception& Error);
 // "<path>: <strerror(err)>", the text every file error carries.
 std::string SystemErrorText(const std::string& path, int err);
 
+// "<What> <Path>: <strerror(Errno)>" as an EFileError that keeps Errno, so
+// that IsMachineFault tells a full disk or too many open files from a
+// fault of the file. What names the act: "Cannot write file", "Cannot use
+// folder".
+EFileError FileError(const char* What, const std::string& Path, int Errno);
+
+// "Cannot open file <Path>: <reason>": a file that can't be opened.
+EFileError CannotOpenFile(const std::string& Path, int Errno);
+
 // An error's message for a person: what() and, for an EJpegError, libjpeg's
 // sentence in brackets, since the number alone tells nobody anything.
 std::string ErrorMessage(const std::exception& Error);

@@ -79,7 +79,7 @@ void RunDrainHook() {
     inHook = true;
     try {
         current();
-    } catch (...) {
+    } catch (...) { // whatever the hook raised, the flag is cleared and it travels on
         inHook = false;
         throw;
     }

@@ -9,7 +9,7 @@
 // for fuzz/check_pdfs.sh, which has an outside reader (qpdf --check) read them.
 #include "FuzzSupport.h"
 
-#include "pdf/FileOutputStream.h"
+#include "io/FileOutputStream.h"
 #include "pdf/PdfWriter.h"
 #include "run/ConversionRun.h"
 

@@ -205,7 +205,7 @@ done
 
 # The limits the man page and the README state are the engine's.
 with_commas() { echo "$1" | sed ':a; s/\B[0-9]\{3\}\>/,&/; ta'; }
-shift=$(sed -n 's/.*kMaxPicturePixels = std::uint64_t{1} << \([0-9]*\);.*/\1/p' "$source/engine/picture/Bitmap24.h")
+shift=$(sed -n 's/.*kMaxPicturePixels = std::uint64_t{1} << \([0-9]*\);.*/\1/p' "$source/engine/bitmap/Bitmap24.h")
 pixels="$(with_commas $((1 << ${shift:-0}))) (2^$shift)"
 offset=$(sed -n "s/.*kMaxPdfOffset = \([0-9']*\);.*/\1/p" "$source/engine/pdf/PdfWriter.h" | tr -d "'")
 side=$(sed -n 's/.*kMaxSide = \([0-9]*\);.*/\1/p' "$source/cli/ConvertOptions.h")

@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
-"""Checks the include graph of the tracked C++ files: no cycle among them, and
-no folder of the engine reaching what docs/ARCHITECTURE.md says it may not.
+"""Checks the include graph of the tracked C++ files: no cycle among them,
+each folder of the engine and each front end including only the folders
+its row below allows, and docs/ARCHITECTURE.md's folder table saying the
+same as the rows.
 
     tools/check_includes.py            prints nothing and exits 0 when all holds
     tools/check_includes.py --dot      prints the engine's folder graph for graphviz
 
 An #include "..." is looked up beside the including file, then in each
 include folder of the build (engine/, ui/, controls/, cli/, tests/engine/);
-names found nowhere (system and library headers) are left out.
+names found nowhere (system and library headers) are left out. Tests,
+benchmarks, fuzz targets and tools may include anything.
 """
 import re
 import subprocess
@@ -17,23 +20,33 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 SEARCH = ["engine", "ui", "controls", "cli", "tests/engine"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+GUIDE = ROOT / "docs" / "ARCHITECTURE.md"
 
-# Folder -> the folders whose files it must not include. The engine's top
-# level (errors, file handle, message queue, progress) includes nothing of
-# the subfolders; no engine file includes the window or the command line.
-SUBFOLDERS = ["jpeg", "pdf", "picture", "prepare", "resample", "run"]
-FRONT_ENDS = ["ui", "controls", "cli"]
-FORBIDDEN = {
-    "engine": ["engine/" + sub for sub in SUBFOLDERS],
-    "engine/resample": ["engine/jpeg", "engine/pdf", "engine/prepare", "engine/run"],
-    "engine/picture": ["engine/pdf", "engine/prepare", "engine/resample", "engine/run"],
-    "engine/jpeg": ["engine/prepare", "engine/resample", "engine/run"],
-    "engine/pdf": ["engine/picture", "engine/prepare", "engine/resample", "engine/run"],
-    "engine/prepare": ["engine/run/ConversionRun.h"],
-    "engine/run": [],
+# Folder -> the other folders its files may include. Every folder of the
+# engine has a row (a new folder is refused until it has one), and no two
+# folders may include each other. The engine's top level includes nothing of
+# the subfolders; bitmap/, io/, colour/ and rundata/ are leaves, whose plain
+# types the others share.
+ALLOWED = {
+    "engine": [],
+    "engine/bitmap": ["engine"],
+    "engine/colour": ["engine"],
+    "engine/io": ["engine"],
+    "engine/rundata": ["engine", "engine/pdf"],
+    "engine/jpeg": ["engine", "engine/bitmap", "engine/colour", "engine/io"],
+    "engine/picture": ["engine", "engine/bitmap", "engine/jpeg"],
+    "engine/resample": ["engine", "engine/bitmap"],
+    "engine/pdf": ["engine", "engine/io", "engine/jpeg"],
+    "engine/prepare": ["engine", "engine/bitmap", "engine/colour", "engine/io", "engine/jpeg",
+                       "engine/picture", "engine/resample", "engine/rundata"],
+    "engine/run": ["engine", "engine/colour", "engine/io", "engine/jpeg", "engine/pdf",
+                   "engine/picture", "engine/prepare", "engine/rundata"],
 }
-for folder in FORBIDDEN:
-    FORBIDDEN[folder] += FRONT_ENDS
+ENGINE = sorted(ALLOWED)
+# The front ends: the engine's headers; the window also its controls.
+ALLOWED["cli"] = ENGINE
+ALLOWED["controls"] = ENGINE
+ALLOWED["ui"] = ENGINE + ["controls"]
 
 
 def tracked_files():
@@ -93,12 +106,56 @@ def folder_of(path):
 
 def violations(edges):
     found = []
+    folders = {folder_of(f) for f in edges}
+    for folder in sorted(folders):
+        if folder.startswith("engine") and folder not in ALLOWED:
+            found.append(f"{folder} has no row in tools/check_includes.py")
     for source, targets in edges.items():
-        rules = FORBIDDEN.get(folder_of(source), [])
+        rules = ALLOWED.get(folder_of(source))
+        if rules is None:
+            continue
         for target in targets:
-            for rule in rules:
-                if target == rule or target.startswith(rule + "/"):
-                    found.append(f"{source} includes {target}")
+            if folder_of(target) != folder_of(source) and folder_of(target) not in rules:
+                found.append(f"{source} includes {target}")
+    return found
+
+
+# The guide's table: a row per folder, `engine/x/` in its first column and
+# the folders it may include in its last, backquoted ("`engine/`" for the
+# top level, "`jpeg/`" for engine/jpeg, "`controls/`" for a front end's,
+# the words "every engine folder" for all of them).
+def guide_rows():
+    rows = {}
+    table = False
+    for line in GUIDE.read_text().splitlines():
+        if line.startswith("| Folder | What it holds | May include"):
+            table = True
+            continue
+        if table and not line.startswith("|"):
+            break
+        if not table or line.startswith("|---"):
+            continue
+        cells = [c.strip() for c in line.strip("|").split("|")]
+        names = re.findall(r"`([a-z/]+)/`", cells[-1])
+        folders = {"engine" if n == "engine" else n if n in ("controls",) else
+                   "engine/" + n for n in names}
+        if "every engine folder" in cells[-1]:
+            folders.update(ENGINE)
+        folders = sorted(folders)
+        for folder in re.findall(r"`([a-z/]+)/`", cells[0]):
+            rows[folder] = folders
+    return rows
+
+
+def guide_differences():
+    rows = guide_rows()
+    found = []
+    for folder, allowed in ALLOWED.items():
+        if folder not in rows:
+            found.append(f"docs/ARCHITECTURE.md: no row for {folder}/")
+        elif rows[folder] != sorted(allowed):
+            found.append(f"docs/ARCHITECTURE.md: {folder}/ may include {', '.join(rows[folder])}"
+                         f" there, {', '.join(sorted(allowed))} here")
     return found
 
 
@@ -117,7 +174,7 @@ def main():
     if cycle:
         print("include cycle: " + " -> ".join(cycle))
         status = 1
-    for line in violations(edges):
+    for line in violations(edges) + guide_differences():
         print(line)
         status = 1
     return status

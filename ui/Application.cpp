@@ -63,12 +63,26 @@ TApplication::TApplication(int& argc, char** argv)
 bool TApplication::notify(QObject* Receiver, QEvent* Event) {
     try {
         return QApplication::notify(Receiver, Event);
-    } catch (const std::exception& error) {
-        ShowException(QString::fromUtf8(error.what()));
-    } catch (...) {
-        ShowException(tr("Unknown error"));
+    } catch (...) { // every error is shown here; the loop carries on
+        ShowCurrentException();
     }
     return false;
+}
+
+void ShowCurrentException() {
+    QString message;
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        message = QString::fromUtf8(error.what());
+    } catch (...) { // what is no std::exception has no message of its own
+        message = TApplication::tr("Unknown error");
+    }
+    if (auto* application = dynamic_cast<TApplication*>(QCoreApplication::instance())) {
+        application->ShowException(message);
+    } else {
+        qCritical("%s", qUtf8Printable(message));
+    }
 }
 
 void TApplication::ShowException(const QString& Message) {

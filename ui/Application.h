@@ -10,6 +10,8 @@
 
 #include <functional>
 #include <memory>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 class QLocale;
@@ -55,5 +57,28 @@ private:
     QString title_;
     std::vector<std::unique_ptr<QTranslator>> translators_;
 };
+
+// Shows the error being handled as TApplication::notify shows one that
+// left an event: its message in the error box, "Unknown error" for what is
+// no std::exception. Only inside a catch block.
+void ShowCurrentException();
+
+// Slot, wrapped for a signal connection: an error that leaves it is shown
+// (ShowCurrentException) before it could unwind through Qt's signal
+// machinery, which Qt does not allow. Every connection of the window to a
+// handler of its own goes through it:
+//   QObject::connect(Timer1, &QTimer::timeout, this, Guarded([this] { Timer1Timer(); }));
+template <typename TSlot> auto Guarded(TSlot Slot) {
+    // Callable with as many of the signal's arguments as Slot takes, which
+    // is what Qt looks for.
+    return [Slot = std::move(Slot)]<typename... TArgs>(
+        TArgs && ... Args) requires std::is_invocable_v<const TSlot&, TArgs...> {
+        try {
+            Slot(std::forward<TArgs>(Args)...);
+        } catch (...) { // every error is shown here; none may reach Qt
+            ShowCurrentException();
+        }
+    };
+}
 
 } // namespace vorpane

@@ -156,7 +156,7 @@ void TForm1::ImgBtnNameClick(QObject*) {
     SortColumn = 0;
     try {
         SortEntries();
-    } catch (...) {
+    } catch (...) { // the list stays as it was, as the design has it
     }
 }
 
@@ -164,7 +164,7 @@ void TForm1::ImgBtnPathClick(QObject*) {
     SortColumn = 1;
     try {
         SortEntries();
-    } catch (...) {
+    } catch (...) { // the list stays as it was, as the design has it
     }
 }
 

@@ -10,6 +10,7 @@
 #include "run/ConversionRun.h"
 #include "run/ListTest.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
@@ -53,21 +54,25 @@ void UpdateProgressStrip(const std::string& Text, std::int64_t, std::int64_t Don
 }
 
 void TForm1::StartRunCount(const std::vector<std::string>& Files) {
-    runFiles_ = std::set<std::string>(Files.begin(), Files.end());
     runPhotos_ = static_cast<std::int64_t>(Files.size());
     runDone_ = 0;
+    runPhase_ = TRunPhase::rpStarting;
     ShowRunCount({}, 0);
 }
 
-void TForm1::ShowRunCount(const std::string& Report, std::int64_t Done) {
+void TForm1::FollowRunPhase(TRunPhase Phase) {
+    runPhase_ = Phase;
+}
+
+void TForm1::ShowRunCount(const std::string&, std::int64_t Done) {
     if (progressSameSize_) {
-        // The preparation, most of a "Same size" run, names each listed
+        // The preparation, most of a "Same size" run, reports each listed
         // file with its place in the list as it is done with it; embedding
         // the prepared files then takes little time.
-        if (runFiles_.count(Report) != 0) {
+        if (runPhase_ == TRunPhase::rpPreparing) {
             runDone_ = std::max(runDone_, Done);
         }
-    } else if (!Report.empty() && Report != "converting.." && Report != "Finished!") {
+    } else if (runPhase_ == TRunPhase::rpEmbedding) {
         // Each photograph embedded; the run's first and last reports are
         // about the run.
         ++runDone_;
@@ -119,13 +124,7 @@ void TForm1::ImgBtnConvertClick(QObject*) {
     ConvertEntries(outputFile);
 }
 
-void TForm1::ConvertEntries(const QString& OutputFile) {
-    const std::vector<std::string> files = EntryPaths();
-    ImgBtnConvert->hide();
-    ImgBtnStop->show();
-    busy_ = true;
-    stopKey_->setEnabled(true);
-
+bool TForm1::GatherRunOptions(TRunOptions& Options) {
     const std::int32_t quality = StrToInt(Edit3->text().toStdString());
     const std::int32_t width = StrToInt(Edit1->text().toStdString());
     const std::int32_t height = StrToInt(Edit2->text().toStdString());
@@ -148,20 +147,34 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
             if (range.Value < 0 || range.Value > range.Largest) {
                 ShowMessage(QMessageBox::Critical, tr("Error"),
                             tr(range.Message).arg(range.Largest));
-                return;
+                return false;
             }
         }
     }
+    Options.SameSize = SameSizeMode;
+    Options.Quality = static_cast<std::uint8_t>(quality);
+    Options.Width = static_cast<std::uint16_t>(width);
+    Options.Height = static_cast<std::uint16_t>(height);
+    Options.Fit = CheckBox2->isChecked();
+    Options.Layout.AutoOrient = AutoOrientMode;
+    ApplyPageOptions(PageOptions, Options);
+    Options.Phase = [this](TRunPhase phase) { FollowRunPhase(phase); };
+    return true;
+}
 
+void TForm1::ConvertEntries(const QString& OutputFile) {
+    const std::vector<std::string> files = EntryPaths();
+    ImgBtnConvert->hide();
+    ImgBtnStop->show();
+    busy_ = true;
+    stopKey_->setEnabled(true);
+
+    TRunOptions options;
+    if (!GatherRunOptions(options)) {
+        return;
+    }
     StartProgressStrip(SameSizeMode);
     StartRunCount(files);
-    TRunOptions options;
-    options.SameSize = SameSizeMode;
-    options.Quality = static_cast<std::uint8_t>(quality);
-    options.Width = static_cast<std::uint16_t>(width);
-    options.Height = static_cast<std::uint16_t>(height);
-    options.Layout.AutoOrient = AutoOrientMode;
-    ApplyPageOptions(PageOptions, options);
     TRunReport report;
     std::int32_t result = 0;
     std::vector<std::string> toConvert = files;

@@ -1,5 +1,6 @@
 #include "OneWindow.h"
 
+#include "Application.h"
 #include "Unit1.h"
 
 #include <QDataStream>
@@ -55,12 +56,13 @@ TWindowServer::TWindowServer(TForm1& Form) : form_(Form) {
     QLocalServer::removeServer(path);
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     server_.listen(path);
-    connect(&server_, &QLocalServer::newConnection, this, [this] {
+    connect(&server_, &QLocalServer::newConnection, this, Guarded([this] {
         while (QLocalSocket* socket = server_.nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Serve(socket); });
+            connect(socket, &QLocalSocket::readyRead, this,
+                    Guarded([this, socket] { Serve(socket); }));
         }
-    });
+    }));
 }
 
 void TWindowServer::Serve(QLocalSocket* Socket) {

@@ -67,6 +67,25 @@ QString NamedFilesText(const TRunReport& Report) {
                    "These photos' pages are smaller, so that PDF readers can show them:"));
 }
 
+// What was made: "album.pdf: 132 pages, 11.5 MB", or nothing when the
+// report doesn't say.
+QString MadeText(const TRunReport& Report) {
+    if (Report.OutputFile.empty()) {
+        return {};
+    }
+    const std::string& output = Report.OutputFile;
+    const QString name = ShownText(output.substr(output.find_last_of('/') + 1));
+    const QString size = QString::fromStdString(SizeText(Report.DocumentSize));
+    const int pages = static_cast<int>(Report.Pages);
+    // Chosen to keep the document within its size limit.
+    const QString quality =
+        Report.Quality == 0 ? QString() : TOutcomeTexts::tr(", quality %1").arg(Report.Quality);
+    return QLatin1Char('\n') +
+           (pages == 1 ? TOutcomeTexts::tr("%1: 1 page, %2").arg(name, size)
+                       : TOutcomeTexts::tr("%1: %n pages, %2", nullptr, pages).arg(name, size)) +
+           quality;
+}
+
 // "No files existing!" was written for a listed file that is gone. A file
 // that is there but can't be embedded as it is gets its own words.
 QString NoFilesText(const TRunReport& Report) {
@@ -77,6 +96,9 @@ QString NoFilesText(const TRunReport& Report) {
     }
     if (Report.Kind == TReasonKind::rkNone) {
         return TOutcomeTexts::tr("\nNo files existing!");
+    }
+    if (Report.Kind == TReasonKind::rkOverLimit) {
+        return TOutcomeTexts::tr("\nNo PDF written: %1.").arg(ShownText(Report.Reason));
     }
     const QString file = FileAndReason(Report.FailedFile, Report.Reason);
     if (Report.Kind == TReasonKind::rkMissing) {
@@ -95,7 +117,7 @@ TOutcomeMessage OutcomeMessage(std::int32_t Result, const TRunReport& Report) {
         return {QMessageBox::Information, information, NoFilesText(Report)};
     case rcDone:
         return {QMessageBox::Information, information,
-                TOutcomeTexts::tr("\nCongratulation! Converting Successed!") +
+                TOutcomeTexts::tr("\nCongratulation! Converting Successed!") + MadeText(Report) +
                     NamedFilesText(Report)};
     case rcAborted: {
         QString text = TOutcomeTexts::tr("\nAborted!");

@@ -4,7 +4,7 @@
 // failure is blamed on the wrong cause.
 #pragma once
 
-#include "run/RunReport.h"
+#include "rundata/RunReport.h"
 
 #include <QString>
 

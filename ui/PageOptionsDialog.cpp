@@ -1,5 +1,7 @@
 #include "PageOptionsDialog.h"
 
+#include "Application.h"
+
 #include "pdf/PaperSize.h"
 
 #include <QCheckBox>
@@ -8,6 +10,7 @@
 #include <QDoubleSpinBox>
 #include <QFontMetrics>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -41,6 +44,9 @@ void ApplyPageOptions(const TPageOptions& Options, TRunOptions& Run) {
     }
     Run.ColourProfiles = Options.ColourProfiles;
     Run.Grey = Options.Grey;
+    if (Options.Limit) {
+        Run.MaxSize = std::llround(Options.Megabytes * 1e6);
+    }
 }
 
 TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Owner)
@@ -72,6 +78,14 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     ColourProfiles->setToolTip(tr("Pages show each photo's colours as its embedded profile says"));
     Grey = new QCheckBox(tr("Black-and-white JPEGs as they are"), this);
     Grey->setToolTip(tr("\"Original size\" embeds grey JPEGs unchanged instead of refusing them"));
+    Limit = new QCheckBox(tr("At m&ost"), this);
+    Limit->setToolTip(tr("\"Same size\": the highest quality, up to the Quality field's, at which "
+                         "the whole document fits"));
+    Megabytes = new QDoubleSpinBox(this);
+    Megabytes->setDecimals(2);
+    Megabytes->setRange(0.01, 9999);
+    Megabytes->setSuffix(tr(" MB"));
+    Megabytes->setToolTip(tr("The largest the document may be, in megabytes of 1,000,000 bytes"));
     OtherKinds = new QCheckBox(tr("Also list HEIC, PNG and WebP pictures"), this);
     OtherKinds->setToolTip(
         tr("The file list shows HEIC, AVIF, PNG and WebP pictures beside the JPEG files"));
@@ -88,6 +102,11 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     layout->addWidget(SkipBad);
     layout->addWidget(ColourProfiles);
     layout->addWidget(Grey);
+    auto* limitRow = new QHBoxLayout;
+    limitRow->addWidget(Limit);
+    limitRow->addWidget(Megabytes);
+    limitRow->addStretch();
+    layout->addLayout(limitRow);
     layout->addWidget(OtherKinds);
     layout->addWidget(Buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -106,8 +125,12 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     SkipBad->setChecked(Options.SkipBad);
     ColourProfiles->setChecked(Options.ColourProfiles);
     Grey->setChecked(Options.Grey);
+    Limit->setChecked(Options.Limit);
+    Megabytes->setValue(Options.Megabytes);
+    Megabytes->setEnabled(Options.Limit);
+    connect(Limit, &QCheckBox::toggled, Megabytes, &QWidget::setEnabled);
     OtherKinds->setChecked(Options.OtherKinds);
-    connect(Paper, &QComboBox::currentIndexChanged, this, [this] { PaperChanged(); });
+    connect(Paper, &QComboBox::currentIndexChanged, this, Guarded([this] { PaperChanged(); }));
 }
 
 void TPageOptionsDialog::PaperChanged() {
@@ -130,6 +153,8 @@ TPageOptions TPageOptionsDialog::Options() const {
     options.SkipBad = SkipBad->isChecked();
     options.ColourProfiles = ColourProfiles->isChecked();
     options.Grey = Grey->isChecked();
+    options.Limit = Limit->isChecked();
+    options.Megabytes = Megabytes->value();
     options.OtherKinds = OtherKinds->isChecked();
     return options;
 }

@@ -8,7 +8,7 @@
 // (or the fixed layout's) at start.
 #pragma once
 
-#include "run/RunOptions.h"
+#include "rundata/RunOptions.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -30,6 +30,11 @@ struct TPageOptions {
     bool SkipBad = false;
     bool ColourProfiles = false;
     bool Grey = false;
+    // "At most ... MB": in "Same size", the highest quality, up to the
+    // quality field's, at which the document stays within Megabytes
+    // (1,000,000 bytes each).
+    bool Limit = false;
+    double Megabytes = 10;
     // The file list shows HEIC, AVIF, PNG and WebP pictures beside the JPEG
     // files; the window's own choice, no option of a run.
     bool OtherKinds = false;
@@ -39,7 +44,7 @@ struct TPageOptions {
 extern TPageOptions PageOptions;
 
 // Options into a run's options the way vorpane-convert's --paper, --margin,
-// --dpi, --skip-bad, --colour-profile and --grey give them, so that one
+// --dpi, --skip-bad, --colour-profile, --grey and --max-size give them, so that one
 // choice makes the same document from either. Without the skip, the window's
 // own way with a file that gives no page (ppLeaveOut) stays.
 void ApplyPageOptions(const TPageOptions& Options, TRunOptions& Run);
@@ -58,6 +63,8 @@ public:
     QCheckBox* SkipBad;
     QCheckBox* ColourProfiles;
     QCheckBox* Grey;
+    QCheckBox* Limit;
+    QDoubleSpinBox* Megabytes;
     QCheckBox* OtherKinds;
     QDialogButtonBox* Buttons;
 

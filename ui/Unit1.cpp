@@ -2,6 +2,7 @@
 // events) and its construction.
 #include "Unit1.h"
 
+#include "Application.h"
 #include "JpegPicture.h"
 #include "PageOptionsDialog.h"
 #include "PathName.h"
@@ -342,20 +343,21 @@ void TForm1::CreateDesign() {
     Label2->setGeometry(322, 3, 80, 14);
     // Every change of the list, whoever makes it, comes here.
     QAbstractItemModel* entries = ListView1->model();
-    const auto changed = [this] { ListView1Changed(); };
+    const auto changed = Guarded([this] { ListView1Changed(); });
     QObject::connect(entries, &QAbstractItemModel::rowsInserted, this, changed);
     QObject::connect(entries, &QAbstractItemModel::rowsRemoved, this, changed);
     QObject::connect(entries, &QAbstractItemModel::rowsMoved, this, changed);
     QObject::connect(entries, &QAbstractItemModel::modelReset, this, changed);
     QObject::connect(entries, &QAbstractItemModel::layoutChanged, this, changed);
-    QObject::connect(entries, &QAbstractItemModel::dataChanged, this,
-                     [this](const QModelIndex&, const QModelIndex&, const QList<int>& Roles) {
-                         // A rename; not the marks being set or cleared.
-                         if (Roles.isEmpty() || Roles.contains(Qt::DisplayRole) ||
-                             Roles.contains(Qt::EditRole)) {
-                             ListView1Changed();
-                         }
-                     });
+    QObject::connect(
+        entries, &QAbstractItemModel::dataChanged, this,
+        Guarded([this](const QModelIndex&, const QModelIndex&, const QList<int>& Roles) {
+            // A rename; not the marks being set or cleared.
+            if (Roles.isEmpty() || Roles.contains(Qt::DisplayRole) ||
+                Roles.contains(Qt::EditRole)) {
+                ListView1Changed();
+            }
+        }));
 
     ComboBox2 = new QComboBox(this);
     ComboBox2->setGeometry(600, 200, 129, 22);
@@ -409,11 +411,16 @@ void TForm1::CreateDesign() {
     ImgBtnDels = button(this, 40, 40, QT_TR_NOOP("Remove all jpg files"));
     ImgBtnConvert = button(this, 83, 83, nullptr);
 
+    CheckBox2 = new QCheckBox(tr("Keep proportions"), this);
+    CheckBox2->resize(118, 16);
+    CheckBox2->setToolTip(tr("Scale each photo to the largest size inside Width x Height that "
+                             "keeps its proportions, never enlarged"));
     CheckBox1 = new QCheckBox(tr("Upright (EXIF)"), this);
     CheckBox1->resize(118, 16);
     CheckBox1->setToolTip(tr("Show each photo upright, as the camera's orientation tag says"));
     // Any change of the box, clicked, keyed or set, comes here.
-    QObject::connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(CheckBox1); });
+    QObject::connect(CheckBox1, &QCheckBox::toggled, this,
+                     Guarded([this] { CheckBox1Click(CheckBox1); }));
     ImgBtnOptions = button(this, 24, 22, QT_TR_NOOP("Page and photo options"));
     ImgBtnStop = button(this, 83, 83, nullptr);
 
@@ -428,11 +435,11 @@ void TForm1::CreateDesign() {
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(100);
-    QObject::connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    QObject::connect(Timer1, &QTimer::timeout, this, Guarded([this] { Timer1Timer(); }));
 
     // Every change of the box's text, typed or chosen, comes here.
     QObject::connect(ComboBox2, &QComboBox::currentTextChanged, this,
-                     [this] { ComboBox2Change(ComboBox2); });
+                     Guarded([this] { ComboBox2Change(ComboBox2); }));
     ComboBox2->setInsertPolicy(QComboBox::NoInsert);
     // Typed text chooses an entry only when it names one whole: completing
     // it would switch the mode at the first key.
@@ -480,15 +487,15 @@ void TForm1::CreateDesign() {
     auto* convertKey = new QShortcut(this);
     convertKey->setKeys(
         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
-    QObject::connect(convertKey, &QShortcut::activated, this, [this] {
-        if (!busy_) {
-            ImgBtnConvertClick(ImgBtnConvert);
-        }
-    });
+    QObject::connect(convertKey, &QShortcut::activated, this, Guarded([this] {
+                         if (!busy_) {
+                             ImgBtnConvertClick(ImgBtnConvert);
+                         }
+                     }));
     stopKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     stopKey_->setEnabled(false);
     QObject::connect(stopKey_, &QShortcut::activated, this,
-                     [this] { ImgBtnStopClick(ImgBtnStop); });
+                     Guarded([this] { ImgBtnStopClick(ImgBtnStop); }));
 
     // Tab goes through the controls in the order of the work: the browser,
     // the conversion list with its buttons, the options, Convert; then the
@@ -520,6 +527,7 @@ void TForm1::CreateDesign() {
                                       Edit3,
                                       ImgBtnQ1,
                                       ImgBtnQ2,
+                                      CheckBox2,
                                       CheckBox1,
                                       ImgBtnOptions,
                                       ImgBtnConvert,

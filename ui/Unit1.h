@@ -14,7 +14,8 @@
 #include "cShellListView.h"
 #include "cShellTreeView.h"
 
-#include "run/RunReport.h"
+#include "Progress.h"
+#include "rundata/RunReport.h"
 
 #include <QCoreApplication>
 #include <QRegion>
@@ -22,7 +23,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -52,6 +52,7 @@ extern int SpinAction;
 // The column the conversion list was last sorted by: 0 for Name, 1 for Path.
 extern int SortColumn;
 
+struct TRunOptions;
 class TForm1;
 // The application's main window, which the progress callback reaches.
 extern TForm1* Form1;
@@ -157,6 +158,8 @@ public:
     TImgBtn* ImgBtnHeight2;
     TImgBtn* ImgBtnQ1;
     TImgBtn* ImgBtnQ2;
+    // "Keep proportions": Width x Height is the box each photo fits inside.
+    QCheckBox* CheckBox2;
     QCheckBox* CheckBox1;
     TImgBtn* ImgBtnOptions;
     QTimer* Timer1;
@@ -269,9 +272,12 @@ public:
     void StepProgressStrip();
     // The status text of a run of Files: "Converting... n / N", n counting
     // the photographs done: prepared in "Same size", embedded in "Original
-    // size". ShowRunCount takes one report of the run (Report and Done as
-    // the progress callback has them).
+    // size". FollowRunPhase is told each phase of the run as it begins (the
+    // run's TRunOptions::Phase); ShowRunCount takes one report of the run
+    // (Report and Done as the progress callback has them) and counts it by
+    // the phase it came in, never by its text.
     void StartRunCount(const std::vector<std::string>& Files);
+    void FollowRunPhase(TRunPhase Phase);
     void ShowRunCount(const std::string& Report, std::int64_t Done);
 
     // Starts moving the window with the mouse, for a left press on the
@@ -332,6 +338,12 @@ private:
     // is no whole number.
     void StepSpin(int Action);
     void ConvertEntries(const QString& OutputFile);
+    // The run's options from the window: the size mode, the width, height
+    // and quality fields, AutoOrientMode and the page options dialog's
+    // choices, the phases told to FollowRunPhase. Raises EConvertError for a
+    // field that is no whole number; false, after the error box, for a
+    // number beyond what "Same size" takes.
+    bool GatherRunOptions(TRunOptions& Options);
     void LeaveBusyLook();
     void OpenOrTell(const QUrl& Url, const QString& What);
     // The window's pictures at Ratio device pixels a pixel.
@@ -352,7 +364,7 @@ private:
     int wheelAngle_ = 0;
     std::int64_t progressReports_ = 0;
     bool progressSameSize_ = true;
-    std::set<std::string> runFiles_;
+    TRunPhase runPhase_ = TRunPhase::rpStarting;
     std::int64_t runPhotos_ = 0;
     std::int64_t runDone_ = 0;
     // Some entries carry a run's marks.

@@ -3,6 +3,7 @@
 // shape.
 #include "Unit1.h"
 
+#include "Application.h"
 #include "PageOptionsDialog.h"
 #include "WindowLayout.h"
 
@@ -165,10 +166,12 @@ void TForm1::FormCreate() {
 
     ImageProgress->move(layout::kProgressStrip.Left, layout::kProgressStrip.Top);
     ImageProgress->resize(1, ImageProgress->height());
+    CheckBox2->move(layout::kKeepProportions.Left, layout::kKeepProportions.Top);
     CheckBox1->move(600, 409);
     SkinButton(ImgBtnOptions, 722, 406, ImageOptions);
 
     CheckBox1->setChecked(false);
+    CheckBox2->setChecked(false);
     AutoOrientMode = false;
     PageOptions = {};
     SameSizeMode = true;
@@ -329,13 +332,11 @@ bool TForm1::event(QEvent* Event) {
         // recomputed once after all of them.
         if (!shapeUpdatePending_ && !region_.isEmpty()) {
             shapeUpdatePending_ = true;
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    shapeUpdatePending_ = false;
-                    UpdateShape();
-                },
-                Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, Guarded([this] {
+                                          shapeUpdatePending_ = false;
+                                          UpdateShape();
+                                      }),
+                                      Qt::QueuedConnection);
         }
         return true;
     }

@@ -23,6 +23,10 @@ inline constexpr int kFieldTop[3] = {245, 293, 341};
 inline constexpr int kSpinLeft = 712;
 inline constexpr int kSpinStep = 10;
 
+// "Keep proportions" (CheckBox2), under the three fields, above the
+// progress strip's trough.
+inline constexpr TPlace kKeepProportions{600, 361};
+
 // The size-mode box's drop-down button (Panel3).
 inline constexpr TPlace kDropDown{711, 201};
 

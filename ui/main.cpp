@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
         form.show();
         // Once the window is up, so that a message about files left out
         // shows over it.
-        QTimer::singleShot(0, &form, [&form, files] { form.AppendFiles(files); });
+        QTimer::singleShot(0, &form, vorpane::Guarded([&form, files] { form.AppendFiles(files); }));
         result = application.exec();
     }
     vorpane::TApplication::RemoveEngineHooks();

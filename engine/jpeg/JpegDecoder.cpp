@@ -159,7 +159,7 @@ struct TDrainMonitor {
             }
             DrainMessageQueue();
             return true;
-        } catch (...) {
+        } catch (...) { // carried past libjpeg's C frames and raised after them
             Failure = std::current_exception();
             return false;
         }
@@ -284,8 +284,7 @@ struct TJpegDecoder::TState {
                                  std::to_string(kMaxDecodeBytes >> 20) + " MiB)");
         }
         if (source.ReadErrno != 0) {
-            throw EFileError("Cannot read file " + SystemErrorText(path, source.ReadErrno),
-                             source.ReadErrno);
+            throw FileError("Cannot read file", path, source.ReadErrno);
         }
         throw EJpegError(code, bridge.Text());
     }
@@ -356,7 +355,7 @@ TJpegDecoder::TJpegDecoder(const std::string& FileName) {
     TFileHandle file = TFileHandle::OpenForReading(FileName);
     if (!file.Valid()) {
         const int err = errno;
-        throw EFileError("Cannot open file " + SystemErrorText(FileName, err), err);
+        throw CannotOpenFile(FileName, err);
     }
     state_ = std::make_unique<TState>(FileName, std::move(file));
     TState& s = *state_;

@@ -14,7 +14,7 @@
 // decodes it, and Incomplete() then says so.
 #pragma once
 
-#include "picture/Bitmap24.h"
+#include "bitmap/Bitmap24.h"
 
 #include <cstdint>
 #include <functional>

@@ -63,7 +63,7 @@ struct TStreamDestination {
         } catch (const EFileError& error) {
             Failure = std::make_exception_ptr(EWriteError(error.what(), error.Errno()));
             return false;
-        } catch (...) {
+        } catch (...) { // carried past libjpeg's C frames and raised after them
             Failure = std::current_exception();
             return false;
         }

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "Errors.h"
-#include "pdf/FileOutputStream.h"
-#include "picture/Bitmap24.h"
+#include "bitmap/Bitmap24.h"
+#include "io/FileOutputStream.h"
 
 #include <cstdint>
 #include <memory>
@@ -71,7 +71,7 @@ template <typename F> void WriteJpegFile(const std::string& FileName, F&& Encode
         } catch (const EFileError& error) {
             throw ours(error);
         }
-    } catch (...) {
+    } catch (...) { // whatever failed, no partial file is left; the error travels on
         struct stat st {};
         if (::lstat(FileName.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
             ::unlink(FileName.c_str());

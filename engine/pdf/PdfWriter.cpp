@@ -344,7 +344,7 @@ void TPdfDocumentWriter::WriteSoftMask(std::int64_t k, std::int64_t m) {
 void TPdfDocumentWriter::CopyFileData(const std::string& name, bool image) {
     TFileHandle file = TFileHandle::OpenForReading(name);
     if (!file.Valid()) {
-        throw EFileError("Cannot open file " + SystemErrorText(name, errno));
+        throw CannotOpenFile(name, errno);
     }
     // From here on the file is open: whatever leaves, it is closed (by the
     // handle) and, when asked, deleted.
@@ -352,7 +352,7 @@ void TPdfDocumentWriter::CopyFileData(const std::string& name, bool image) {
         // The length is the size now, not the size measured before writing.
         const std::int64_t length = file.Size();
         if (length < 0) {
-            throw EFileError("Cannot read file " + SystemErrorText(name, errno));
+            throw FileError("Cannot read file", name, errno);
         }
         CheckOffset(stream_.Position() + length);
         Put("/Length ");
@@ -364,7 +364,7 @@ void TPdfDocumentWriter::CopyFileData(const std::string& name, bool image) {
         if (image && progress_) {
             progress_(name, total_, done_);
         }
-    } catch (...) {
+    } catch (...) { // closed and, when asked, deleted; then on its way
         file.Reset();
         if (deleteAfterUse_) {
             ::unlink(name.c_str());

@@ -8,9 +8,9 @@
 #pragma once
 
 #include "Progress.h"
+#include "io/OutputStream.h"
 #include "jpeg/JpegFrameScan.h"
 #include "pdf/DocumentInfo.h"
-#include "pdf/OutputStream.h"
 #include "pdf/PagePlacement.h"
 
 #include <cstdint>

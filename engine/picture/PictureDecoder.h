@@ -9,8 +9,8 @@
 // the pixels, as the JPEG decoder does.
 #pragma once
 
+#include "bitmap/Bitmap24.h"
 #include "jpeg/JpegDecoder.h"
-#include "picture/Bitmap24.h"
 
 #include <cstdint>
 #include <functional>

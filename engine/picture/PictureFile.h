@@ -10,7 +10,7 @@
 // other kinds whole, their transparent parts laid over white.
 #pragma once
 
-#include "picture/Bitmap24.h"
+#include "bitmap/Bitmap24.h"
 #include "picture/PictureDecoder.h"
 
 #include <cstdint>

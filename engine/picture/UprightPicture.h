@@ -3,8 +3,8 @@
 // needs a second full-size bitmap.
 #pragma once
 
+#include "bitmap/Bitmap24.h"
 #include "jpeg/JpegDecoder.h"
-#include "picture/Bitmap24.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -13,6 +13,7 @@
 #include "jpeg/JpegFrameScan.h"
 #include "picture/PictureFile.h"
 #include "picture/UprightPicture.h"
+#include "prepare/KeptPixels.h"
 #include "prepare/OrderedBatch.h"
 #include "resample/BandResampler.h"
 #include "resample/ResampleThread.h"
@@ -98,6 +99,18 @@ bool SaveRowsAsJpeg(TSource& source, const std::string& fileName, std::uint8_t q
     return true;
 }
 
+// The picture as it is read, whole, for its kept pixels.
+template <typename TSource> TBitmap24 ReadWhole(TSource& source) {
+    TBitmap24 bitmap(source.Width(), source.Height());
+    std::uint32_t y = 0;
+    source.ReadRows([&bitmap, &y](const std::uint8_t* const* rows, std::uint32_t count) {
+        for (std::uint32_t r = 0; r < count; ++r, ++y) {
+            std::copy_n(rows[r], bitmap.RowBytes(), bitmap.Row(y));
+        }
+    });
+    return bitmap;
+}
+
 // The picture scaled as it is read, a band of rows at a time, by a
 // TBandResampler or a TResampleThread: the result is ResampleBitmap's,
 // without a full-size picture of its own in memory (none at all while a
@@ -125,7 +138,11 @@ bool PreparePicture(TSource& source, const std::string& tempName, const TPrepare
     const auto pictureHeight = static_cast<std::uint16_t>(source.Height());
     std::uint32_t newWidth = width;
     std::uint32_t newHeight = height;
-    if (height == 0) {
+    if (params.Fit) {
+        const TPixelSize fitted = FitInside(pictureWidth, pictureHeight, width, height);
+        newWidth = fitted.Width;
+        newHeight = fitted.Height;
+    } else if (height == 0) {
         newHeight = HeightForWidth(pictureHeight, pictureWidth, width);
     } else if (width == 0) {
         newWidth = WidthForHeight(pictureHeight, pictureWidth, height);
@@ -143,6 +160,13 @@ bool PreparePicture(TSource& source, const std::string& tempName, const TPrepare
     // No size asked, or the picture's own: encoded again as it is.
     if ((width == 0 && height == 0) ||
         (source.Width() == newWidth && source.Height() == newHeight)) {
+        if (params.KeepPixels) {
+            if (source.Width() == 0 || source.Height() == 0) {
+                return false;
+            }
+            SaveKeptPixels(ReadWhole(source), tempName, profile);
+            return true;
+        }
         return SaveRowsAsJpeg(source, tempName, params.Quality, profile);
     }
     // Sizes the resampler refuses give no file rather than a page of
@@ -165,10 +189,14 @@ bool PreparePicture(TSource& source, const std::string& tempName, const TPrepare
     // resampler raises an error for a page it can't make, which must not
     // vanish from the document unnoticed.
     const int filter = params.UseTriangle ? kTriangleFilter : kLanczos3Filter;
-    return SaveAsJpeg(params.SpareThread
-                          ? ScaleWhileReading<TResampleThread>(source, newWidth, newHeight, filter)
-                          : ScaleWhileReading<TBandResampler>(source, newWidth, newHeight, filter),
-                      tempName, params.Quality, profile);
+    TBitmap24 scaled = params.SpareThread
+                           ? ScaleWhileReading<TResampleThread>(source, newWidth, newHeight, filter)
+                           : ScaleWhileReading<TBandResampler>(source, newWidth, newHeight, filter);
+    if (params.KeepPixels) {
+        SaveKeptPixels(scaled, tempName, profile);
+        return true;
+    }
+    return SaveAsJpeg(scaled, tempName, params.Quality, profile);
 }
 
 } // namespace
@@ -187,6 +215,23 @@ std::uint32_t HeightForWidth(std::uint16_t SourceHeight, std::uint16_t SourceWid
 std::uint32_t WidthForHeight(std::uint16_t SourceHeight, std::uint16_t SourceWidth,
                              std::uint16_t Height) {
     return RoundedQuotient(std::uint32_t{SourceWidth} * Height, SourceHeight);
+}
+
+TPixelSize FitInside(std::uint16_t SourceWidth, std::uint16_t SourceHeight, std::uint16_t BoxWidth,
+                     std::uint16_t BoxHeight) {
+    if ((BoxWidth == 0 || SourceWidth <= BoxWidth) &&
+        (BoxHeight == 0 || SourceHeight <= BoxHeight)) {
+        return {SourceWidth, SourceHeight};
+    }
+    // The side that reaches the box first is the box's; a picture of the
+    // box's own proportions takes both.
+    const bool widthBound =
+        BoxHeight == 0 || (BoxWidth != 0 && std::uint64_t{SourceWidth} * BoxHeight >=
+                                                std::uint64_t{SourceHeight} * BoxWidth);
+    if (widthBound) {
+        return {BoxWidth, std::max(HeightForWidth(SourceHeight, SourceWidth, BoxWidth), 1u)};
+    }
+    return {std::max(WidthForHeight(SourceHeight, SourceWidth, BoxHeight), 1u), BoxHeight};
 }
 
 bool SaveAsJpeg(const TBitmap24& Bitmap, const std::string& FileName, std::uint8_t Quality,
@@ -270,7 +315,9 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
                                 .UseTriangle = Options.UseTriangle,
                                 .SpareThread = spareThread,
                                 .AutoOrient = Options.Layout.AutoOrient,
-                                .KeepProfile = Options.ColourProfiles};
+                                .KeepProfile = Options.ColourProfiles,
+                                .Fit = Options.Fit,
+                                .KeepPixels = Options.MaxSize != 0};
     // A file's size tells roughly how long it takes: the largest of the next
     // few start first.
     std::vector<std::uint64_t> sizes(count);
@@ -292,7 +339,7 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
                 if (!TFileHandle::OpenForReading(source).Valid()) {
                     const int err = errno;
                     if (IsMachineErrno(err)) {
-                        throw EFileError("Cannot open file " + SystemErrorText(source, err), err);
+                        throw CannotOpenFile(source, err);
                     }
                     notes.NoPage = JpegCheckText(TJpegCheck::jcCannotOpen);
                     notes.NoPageKind = OpenFailureKind(err);
@@ -300,13 +347,12 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
                 }
             } else if ((prepared.Missing = MissingFileError(source)) != 0) {
                 if (everyPage || IsMachineErrno(prepared.Missing)) {
-                    throw EFileError("Cannot open file " +
-                                         SystemErrorText(source, prepared.Missing),
-                                     prepared.Missing);
+                    throw CannotOpenFile(source, prepared.Missing);
                 }
                 return prepared;
             }
-            const std::string tempName = Folder.FileFor(i);
+            const std::string tempName =
+                params.KeepPixels ? Folder.FileFor(i, ".pixels") : Folder.FileFor(i);
             try {
                 if (PrepareImage(source, tempName, params, &notes)) {
                     prepared.File = tempName;
@@ -345,7 +391,7 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
                 Report->Kind = ReasonKindOf(error);
             }
             throw;
-        } catch (...) {
+        } catch (...) { // no std::exception, but still named and on its way
             if (Report != nullptr) {
                 Report->FailedFile = source;
             }

@@ -11,11 +11,11 @@
 #pragma once
 
 #include "Progress.h"
-#include "picture/Bitmap24.h"
-#include "prepare/RunFolder.h"
+#include "bitmap/Bitmap24.h"
+#include "io/RunFolder.h"
 #include "resample/Resampler.h"
-#include "run/RunOptions.h"
-#include "run/RunReport.h"
+#include "rundata/RunOptions.h"
+#include "rundata/RunReport.h"
 
 #include <atomic>
 #include <cstdint>
@@ -64,8 +64,9 @@ extern std::atomic<bool> StopPreparing;
 // first failing file's in list order; it leaves once every worker has
 // stopped, and deletes what they made after that file. The file the
 // calling thread waits for is always started before any other, so the
-// file at a stop is the one finished. Quality, Width, Height, UseTriangle,
-// Layout.AutoOrient and ColourProfiles (KeepProfile) are PrepareImage's,
+// file at a stop is the one finished. Quality, Width, Height, Fit,
+// UseTriangle, Layout.AutoOrient, ColourProfiles (KeepProfile) and MaxSize
+// (KeepPixels: each file is then "<position>.pixels") are PrepareImage's,
 // Policy and Jobs as above; the other fields of Options are not read here.
 bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder& Folder,
                    std::vector<std::string>& PreparedFiles, const TProgressProc& Progress,
@@ -114,6 +115,12 @@ struct TPrepareParams {
     // The file written carries the picture's ICC profile when it is an RGB
     // one (ProfileFits).
     bool KeepProfile = false;
+    // Width x Height is a box the picture is scaled to fit inside, keeping
+    // its proportions (FitInside), rather than the page's size.
+    bool Fit = false;
+    // The picture's pixels go to TempName as they are (SaveKeptPixels), to
+    // be encoded once its quality is chosen, rather than as a JPEG.
+    bool KeepPixels = false;
 };
 
 // Loads FileName (as LoadPicture), scales it to Params' size and writes it
@@ -144,6 +151,18 @@ std::uint32_t HeightForWidth(std::uint16_t SourceHeight, std::uint16_t SourceWid
                              std::uint16_t Width);
 std::uint32_t WidthForHeight(std::uint16_t SourceHeight, std::uint16_t SourceWidth,
                              std::uint16_t Height);
+
+// The largest size inside BoxWidth x BoxHeight with the proportions of
+// SourceWidth x SourceHeight, the free side rounded as HeightForWidth and
+// WidthForHeight round it (at least 1); the source's own size when it fits
+// already, as a picture is never enlarged. A box side of 0 sets no bound.
+struct TPixelSize {
+    std::uint32_t Width = 0;
+    std::uint32_t Height = 0;
+    bool operator==(const TPixelSize&) const = default;
+};
+TPixelSize FitInside(std::uint16_t SourceWidth, std::uint16_t SourceHeight, std::uint16_t BoxWidth,
+                     std::uint16_t BoxHeight);
 
 // Encodes Bitmap as one colour, sequential, baseline JPEG with libjpeg's
 // default compression settings at Quality (held to 1 ... 100) and writes it

@@ -58,7 +58,7 @@ public:
             for (std::size_t w = 0; w < workers; ++w) {
                 threads_.emplace_back([this] { Serve(); });
             }
-        } catch (...) {
+        } catch (...) { // no thread for a worker: those started are stopped, then on
             {
                 const std::lock_guard lock(mutex_);
                 running_ -= workers - threads_.size();
@@ -176,7 +176,7 @@ private:
             std::exception_ptr failure;
             try {
                 result.emplace(work_(*index));
-            } catch (...) {
+            } catch (...) { // carried to the calling thread, raised in list order
                 failure = std::current_exception();
             }
             {

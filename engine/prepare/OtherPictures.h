@@ -8,10 +8,10 @@
 #pragma once
 
 #include "Progress.h"
+#include "io/RunFolder.h"
 #include "jpeg/JpegFrameScan.h"
-#include "prepare/RunFolder.h"
-#include "run/RunOptions.h"
-#include "run/RunReport.h"
+#include "rundata/RunOptions.h"
+#include "rundata/RunReport.h"
 
 #include <cstdint>
 #include <map>

@@ -6,7 +6,7 @@
 // is the one ResampleBitmap gives for the whole picture, to the byte.
 #pragma once
 
-#include "picture/Bitmap24.h"
+#include "bitmap/Bitmap24.h"
 #include "resample/ResamplePasses.h"
 
 #include <cstdint>

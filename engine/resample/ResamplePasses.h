@@ -10,7 +10,7 @@
 #pragma once
 
 #include "MessageQueue.h"
-#include "picture/Bitmap24.h"
+#include "bitmap/Bitmap24.h"
 #include "resample/Resampler.h"
 
 #include <cstdint>

@@ -23,7 +23,7 @@ TResampleThread::TResampleThread(std::uint32_t SourceWidth, std::uint32_t Source
         LeaveDrainsToOtherThreads();
         try {
             resampler_.emplace(SourceWidth, SourceHeight, NewWidth, NewHeight, FilterIndex);
-        } catch (...) {
+        } catch (...) { // carried to the decoding thread, which raises it
             const std::lock_guard lock(mutex_);
             failure_ = std::current_exception();
             return;
@@ -63,7 +63,7 @@ void TResampleThread::Work() {
             TScanLines rows;
             GetScanLines(band->Pixels, rows);
             resampler_->AddRows(rows.data(), band->Rows);
-        } catch (...) {
+        } catch (...) { // carried to the decoding thread, which raises it
             const std::lock_guard lock(mutex_);
             failure_ = std::current_exception();
             stopping_ = true;

@@ -9,7 +9,7 @@
 // (DrainMessageQueue) between its steps so a window stays usable.
 #pragma once
 
-#include "picture/Bitmap24.h"
+#include "bitmap/Bitmap24.h"
 
 #include <cstdint>
 #include <vector>

@@ -3,14 +3,16 @@
 #include "Errors.h"
 #include "FileHandle.h"
 #include "MessageQueue.h"
+#include "io/AtomicOutputFile.h"
+#include "io/RunFolder.h"
 #include "jpeg/ExifOrientation.h"
-#include "pdf/AtomicOutputFile.h"
 #include "pdf/PdfWriter.h"
 #include "prepare/JpegUtils.h"
+#include "prepare/KeptPixels.h"
 #include "prepare/OtherPictures.h"
-#include "prepare/RunFolder.h"
 #include "run/ListTest.h"
 #include "run/ProfileTable.h"
+#include "run/QualitySearch.h"
 
 #include <set>
 
@@ -20,6 +22,8 @@
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace vorpane {
 
@@ -49,9 +53,7 @@ private:
         }
     }
     std::int32_t FinishRun(std::int32_t result) {
-        infos_.clear();
-        placements_.clear();
-        extras_ = {};
+        ClearEmbedTables();
         EnterPhase(TRunPhase::rpFinished);
         Report("Finished!", 0, 0);
         return result;
@@ -61,6 +63,10 @@ private:
         return FinishRun(result);
     }
     bool TestEmbedList(bool sameSize, bool& stopped);
+    std::int32_t ChooseQuality();
+    std::optional<std::int64_t> DocumentSizeAt(const std::vector<std::string>& kept, int quality,
+                                               std::vector<std::string>& encoded);
+    void ClearEmbedTables();
     bool TestListed(std::vector<std::string>& listed);
     static int OpenError(const std::string& file);
     void RefuseOutputAmongInputs(const std::vector<std::string>& files,
@@ -181,6 +187,114 @@ bool TConversion::TestEmbedList(bool sameSize, bool& stopped) {
     return true;
 }
 
+void TConversion::ClearEmbedTables() {
+    infos_.clear();
+    placements_.clear();
+    extras_ = {};
+    profiles_ = TProfileTable();
+    total_ = 0;
+}
+
+namespace {
+
+// Counts what the writer would write, and writes nothing: a document's size
+// without its bytes.
+class TCountingStream : public TOutputStream {
+protected:
+    void DoWrite(const void*, std::size_t) override {}
+    void DoCopyFrom(const TFileHandle&, const std::string&, std::int64_t) override {}
+};
+
+} // namespace
+
+// The kept pictures encoded at quality into encoded, and the size of the
+// document they would make, to the byte: the same tests and the same
+// writer as the document itself. Nothing after a stop.
+std::optional<std::int64_t> TConversion::DocumentSizeAt(const std::vector<std::string>& kept,
+                                                        int quality,
+                                                        std::vector<std::string>& encoded) {
+    const unsigned jobs =
+        options_.Jobs != 0 ? options_.Jobs : std::max(1u, std::thread::hardware_concurrency());
+    const auto stopRequested = [] { return StopConverting.load(); };
+    std::optional<std::vector<std::string>> names =
+        EncodeKeptPictures(kept, quality, jobs, stopRequested);
+    if (!names) {
+        return std::nullopt;
+    }
+    encoded = std::move(*names);
+    embed_ = encoded;
+    bool stopped = false;
+    std::optional<std::int64_t> size;
+    if (TestEmbedList(true, stopped)) {
+        TPdfDocumentParams document;
+        document.Names = embed_;
+        document.Infos = infos_;
+        document.Total = total_;
+        document.StopRequested = stopRequested;
+        document.Placements = placements_;
+        document.Extras.Profiles = profiles_.Release();
+        document.Extras.PageProfiles = extras_.PageProfiles;
+        document.Extras.Info = options_.DocumentInfo;
+        TCountingStream counter;
+        if (WritePdfDocument(counter, document) == TWriteResult::wrWritten) {
+            size = counter.Position();
+        }
+    }
+    ClearEmbedTables();
+    return size;
+}
+
+// With a size limit: the pictures kept as pixels are encoded at the highest
+// quality, up to the one asked for, at which the whole document fits, and
+// that quality's files become the embed list. A result code when the run
+// ends here, 0 when it goes on.
+std::int32_t TConversion::ChooseQuality() {
+    const std::vector<std::string> kept = std::move(embed_);
+    embed_.clear();
+    std::vector<std::string> best;  // the files of the best quality so far
+    std::vector<std::string> tried; // those of the quality being tried
+    const auto remove = [](std::vector<std::string>& files) {
+        for (const std::string& file : files) {
+            ::unlink(file.c_str());
+        }
+        files.clear();
+    };
+    const TQualityChoice choice =
+        HighestQualityWithin(options_.MaxSize, std::clamp<int>(options_.Quality, 1, 100),
+                             [&](int quality) -> std::optional<std::int64_t> {
+                                 const std::optional<std::int64_t> size =
+                                     DocumentSizeAt(kept, quality, tried);
+                                 if (size && *size <= options_.MaxSize) {
+                                     remove(best);
+                                     best = std::move(tried);
+                                 }
+                                 remove(tried);
+                                 return size;
+                             });
+    // Each picture's pixels are of no use once its quality is chosen.
+    for (const std::string& file : kept) {
+        ::unlink(file.c_str());
+    }
+    if (choice.Stopped) {
+        return rcStopped;
+    }
+    if (choice.Quality == 0) {
+        if (report_ != nullptr) {
+            report_->Reason = "even at quality 1 the document would be " + SizeText(choice.Size) +
+                              " (" + std::to_string(choice.Size) + " bytes), more than " +
+                              SizeText(options_.MaxSize) + " (" + std::to_string(options_.MaxSize) +
+                              " bytes)";
+            report_->Kind = TReasonKind::rkOverLimit;
+        }
+        return rcNoFiles;
+    }
+    if (report_ != nullptr) {
+        report_->Quality = choice.Quality;
+    }
+    embed_ = std::move(best);
+    return 0;
+}
+
 // Every listed file is tested before any work: with ppEveryPage a bad file
 // fails the list, and all of them are named at once; with ppSkipBad they
 // are left out before the others are prepared. ppLeaveOut, the window's
@@ -228,7 +342,7 @@ int TConversion::OpenError(const std::string& file) {
     }
     const int err = errno;
     if (IsMachineErrno(err)) {
-        throw EFileError("Cannot open file " + SystemErrorText(file, err), err);
+        throw CannotOpenFile(file, err);
     }
     return err;
 }
@@ -287,6 +401,12 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         }
         if (StopConverting.load()) {
             return FinishRun(rcStopped);
+        }
+        // Skipping every file leaves nothing worth a search.
+        if (options_.MaxSize != 0 && !embed_.empty()) {
+            if (const std::int32_t ended = ChooseQuality(); ended != 0) {
+                return FinishRun(ended);
+            }
         }
     } else {
         embed_ = listed;
@@ -355,9 +475,15 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         if (result == TWriteResult::wrStopped || StopConverting.load()) {
             return AbortRun(rcStopped);
         }
+        const std::int64_t size = output_->Stream().Position();
         EnterPhase(TRunPhase::rpCommitting);
         if (!output_->Commit(stopRequested)) {
             return AbortRun(rcStopped);
+        }
+        if (report_ != nullptr) {
+            report_->OutputFile = outputFile;
+            report_->Pages = document.Names.size();
+            report_->DocumentSize = size;
         }
     } catch (const std::exception& error) {
         if (report_ != nullptr) {
@@ -367,6 +493,12 @@ std::int32_t TConversion::Run(const std::vector<std::string>& files,
         }
         return AbortRun(rcAborted);
     } catch (...) {
+        // Nothing of ours throws anything else, but a progress callback
+        // may: the run still ends without a document, and says so.
+        if (report_ != nullptr) {
+            report_->Reason = "an unknown error";
+            report_->Kind = TReasonKind::rkWriteFailed;
+        }
         return AbortRun(rcAborted);
     }
     output_.reset();

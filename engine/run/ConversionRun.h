@@ -4,8 +4,8 @@
 #pragma once
 
 #include "Progress.h"
-#include "run/RunOptions.h"
-#include "run/RunReport.h"
+#include "rundata/RunOptions.h"
+#include "rundata/RunReport.h"
 
 #include <atomic>
 #include <cstdint>

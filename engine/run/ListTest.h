@@ -3,8 +3,8 @@
 // not after minutes of preparing the others.
 #pragma once
 
-#include "run/RunOptions.h"
-#include "run/RunReport.h"
+#include "rundata/RunOptions.h"
+#include "rundata/RunReport.h"
 
 #include <string>
 #include <vector>

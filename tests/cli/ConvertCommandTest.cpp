@@ -124,6 +124,26 @@ TEST(ConvertCommand, SameSizePreparesEveryPageAtTheGivenSize) {
     EXPECT_EQ(PageSizes(pdf), std::vector<std::string>{"454 x 298"});
 }
 
+// --fit: landscape, a photograph stored on its side (upright first) and a
+// picture smaller than the box, each in its own proportions; a picture of
+// the box's proportions gives --size's bytes.
+TEST(ConvertCommand, FitKeepsEachPicturesProportions) {
+    TTempDir dir;
+    const std::string pdf = dir.File("out.pdf");
+    const TCommandResult run = Convert(
+        "--auto-orient --fit 64x64 -o " + Quote(pdf) + " " +
+        Quote(DataFile("orient_landscape_1.jpg")) + " " + Quote(DataFile("orient_small_6.jpg")) +
+        " " + Quote(DataFile("orient_small_1.jpg")) + " " + Quote(DataFile("ijg_testorig.jpg")));
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(PageSizes(pdf),
+              (std::vector<std::string>{"64 x 48", "43 x 64", "64 x 43", "64 x 42"}));
+    const std::string photo = " " + Quote(DataFile("orient_landscape_1.jpg"));
+    const std::string sized = dir.File("sized.pdf");
+    ASSERT_EQ(Convert("--fit 400x400 -o " + Quote(pdf) + photo).status, 0);
+    ASSERT_EQ(Convert("--size 400x300 -o " + Quote(sized) + photo).status, 0);
+    EXPECT_TRUE(ReadFileBytes(pdf) == ReadFileBytes(sized));
+}
+
 // The document's properties as pdfinfo reads them back: ASCII, and text
 // beyond it (UTF-16); without them the document is the default one.
 TEST(ConvertCommand, DocumentPropertiesReadBackWithPdfinfo) {

@@ -41,6 +41,23 @@ TEST(ConvertOptions, SizeQualityAndFilterInEveryForm) {
     EXPECT_EQ(b.Files, std::vector<std::string>{"-dash.jpg"});
     EXPECT_FALSE(Parse({"--size", "10x10", "--original", "-o", "o", "a"}).Run.SameSize)
         << "the last mode given wins";
+    EXPECT_FALSE(a.Run.Fit);
+    const TConvertOptions fit = Parse({"--fit=1600X1200", "-o", "o", "a"});
+    EXPECT_TRUE(fit.Run.SameSize && fit.Run.Fit);
+    EXPECT_EQ(fit.Run.Width, 1600);
+    EXPECT_EQ(fit.Run.Height, 1200);
+    EXPECT_FALSE(Parse({"--fit", "10x10", "--size", "10x10", "-o", "o", "a"}).Run.Fit);
+    EXPECT_EQ(fit.Run.MaxSize, 0) << "no limit";
+    EXPECT_EQ(fit.Order, TPhotoOrder::poAsGiven);
+    EXPECT_EQ(Parse({"--sort", "taken", "-o", "o", "a"}).Order, TPhotoOrder::poTaken);
+    EXPECT_EQ(Parse({"--sort=name", "-o", "o", "a"}).Order, TPhotoOrder::poName);
+    const std::pair<const char*, std::int64_t> limits[] = {
+        {"10MB", 10'000'000}, {"9.5MiB", 9'961'472},  {"500kB", 500'000},
+        {"64KiB", 65'536},    {"2gb", 2'000'000'000}, {"1200b", 1200}};
+    for (const auto& [text, bytes] : limits) {
+        EXPECT_EQ(Parse({"--fit", "8x8", "--max-size", text, "-o", "o", "a"}).Run.MaxSize, bytes)
+            << text;
+    }
     // "Original size" encodes the pictures that are not JPEG at it.
     const TConvertOptions c = Parse({"--quality", "80", "-o", "o", "a.heic"});
     EXPECT_FALSE(c.Run.SameSize);
@@ -95,8 +112,17 @@ TEST(ConvertOptions, BadUsageIsRefusedWithAReason) {
         {"--size", "-1x10", "-o", "o", "a"},     // negative
         {"--size", "70000x600", "-o", "o", "a"}, // would wrap in 16 bits
         {"--size", "8x6!", "-o", "o", "a"},      // trailing junk
-        {"--quality", "0", "-o", "o", "a"},      // below 1
-        {"--quality", "101", "-o", "o", "a"},    // above 100
+        {"--fit", "1600", "-o", "o", "a"},       // no height
+        {"--fit", "32768x10", "-o", "o", "a"},   // past the resampler's limit
+        {"--max-size", "10MB", "-o", "o", "a"},  // nothing to encode
+        {"--sort", "date", "-o", "o", "a"},
+        {"--size", "8x6", "--max-size", "10", "-o", "o", "a"},   // no unit
+        {"--size", "8x6", "--max-size", "10TB", "-o", "o", "a"}, // no unit we know
+        {"--size", "8x6", "--max-size", "0MB", "-o", "o", "a"},
+        {"--size", "8x6", "--max-size", "-1MB", "-o", "o", "a"},
+        {"--size", "8x6", "--max-size", "11GB", "-o", "o", "a"}, // past any document
+        {"--quality", "0", "-o", "o", "a"},                      // below 1
+        {"--quality", "101", "-o", "o", "a"},                    // above 100
         {"--quality", "9a", "-o", "o", "a"},
         {"-j", "0", "-o", "o", "a"},        // no worker
         {"--jobs", "1025", "-o", "o", "a"}, // past the limit

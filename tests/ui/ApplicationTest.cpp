@@ -95,6 +95,30 @@ TEST(TApplication, UncaughtErrorsShowTheErrorBoxAndTheLoopCarriesOn) {
     EXPECT_TRUE(afterwards);
 }
 
+TEST(TApplication, AnErrorInASlotIsShownWhereItLeavesTheSlot) {
+    QString text;
+    int shown = 0;
+    const auto keep = App().ErrorBox;
+    App().ErrorBox = [&](const QString&, const QString& Text) {
+        text = Text;
+        ++shown;
+    };
+    QObject sender;
+    QObject::connect(
+        &sender, &QObject::objectNameChanged, &sender,
+        Guarded([](const QString& Name) { throw std::runtime_error(Name.toStdString()); }));
+    QObject::connect(&sender, &QObject::destroyed, &sender, Guarded([] { throw 53; }));
+    // Emitted outside any event: only the guard stands between the error
+    // and Qt's signal machinery.
+    EXPECT_NO_THROW(sender.setObjectName(QStringLiteral("JPEG error #53")));
+    EXPECT_EQ(text.toStdString(), "JPEG error #53.");
+    EXPECT_NO_THROW(sender.destroyed());
+    sender.disconnect(); // not again as it goes
+    App().ErrorBox = keep;
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(text.toStdString(), "Unknown error.");
+}
+
 class TCounting : public QObject {
 public:
     int delivered = 0;

@@ -39,6 +39,15 @@ namespace {
 using test::TErrorBoxCatcher;
 using test::TScratchFolder;
 
+// The success message's first lines for a document of Pages pages at Pdf.
+QString Success(const QString& Pdf, int Pages) {
+    return QStringLiteral("\nCongratulation! Converting Successed!\n%1: %2 page%3, %4")
+        .arg(QFileInfo(Pdf).fileName())
+        .arg(Pages)
+        .arg(Pages == 1 ? "" : "s")
+        .arg(QString::fromStdString(SizeText(QFileInfo(Pdf).size())));
+}
+
 struct TShown {
     int Icon;
     QString Caption;
@@ -298,7 +307,12 @@ TEST_F(ConvertTest, TheProgressStripCountsReportsAgainstTheReportsExpected) {
 
 TEST_F(ConvertTest, TheStatusTextCountsThePhotographsDone) {
     const std::vector<std::string> files = {"/p/1.jpg", "/p/2.jpg", "/p/3.jpg"};
+    constexpr TRunPhase start = TRunPhase::rpStarting;
+    constexpr TRunPhase prep = TRunPhase::rpPreparing;
+    constexpr TRunPhase embed = TRunPhase::rpEmbedding;
+    constexpr TRunPhase end = TRunPhase::rpFinished;
     struct TReport {
+        TRunPhase phase;
         const char* text;
         std::int64_t done;
     };
@@ -309,22 +323,28 @@ TEST_F(ConvertTest, TheStatusTextCountsThePhotographsDone) {
     } cases[] = {
         // "Same size": the preparation's place in the list; a file it left
         // out (2) gives no report, embedding the prepared ones none counted.
-        {true, {{"converting..", 0}, {"/p/1.jpg", 1}}, "Converting... 1 / 3"},
-        {true, {{"/p/1.jpg", 1}, {"/p/3.jpg", 3}, {"/tmp/run/0.jpg", 900}}, "Converting... 3 / 3"},
+        {true, {{start, "converting..", 0}, {prep, "/p/1.jpg", 1}}, "Converting... 1 / 3"},
         {true,
-         {{"/p/1.jpg", 1}, {"/tmp/run/0.jpg", 1}, {"/tmp/run/1.jpg", 2}},
-         "Converting... 1 / 3"},
-        // "Original size": each photograph embedded.
-        {false, {{"converting..", 0}, {"/p/1.jpg", 100}, {"/p/2.jpg", 200}}, "Converting... 2 / 3"},
-        {false,
-         {{"/p/1.jpg", 1}, {"/p/2.jpg", 2}, {"/p/3.jpg", 3}, {"Finished!", 0}},
+         {{prep, "/p/1.jpg", 1}, {prep, "/p/3.jpg", 3}, {embed, "/tmp/run/0.jpg", 900}},
          "Converting... 3 / 3"},
+        {true,
+         {{prep, "/p/1.jpg", 1}, {embed, "/tmp/run/0.jpg", 1}, {embed, "/tmp/run/1.jpg", 2}},
+         "Converting... 1 / 3"},
+        // "Original size": each photograph embedded, whatever its name.
+        {false,
+         {{start, "converting..", 0}, {embed, "/p/1.jpg", 100}, {embed, "/p/2.jpg", 200}},
+         "Converting... 2 / 3"},
+        {false,
+         {{embed, "/p/1.jpg", 1}, {embed, "Finished!", 2}, {embed, "/p/3.jpg", 3}},
+         "Converting... 3 / 3"},
+        {false, {{embed, "/p/1.jpg", 1}, {end, "Finished!", 0}}, "Converting... 1 / 3"},
     };
     for (const auto& c : cases) {
         form->StartProgressStrip(c.sameSize);
         form->StartRunCount(files);
         EXPECT_EQ(form->Label1->text(), QStringLiteral("Converting... 0 / 3"));
         for (const TReport& report : c.reports) {
+            form->FollowRunPhase(report.phase);
             UpdateProgressStrip(report.text, 0, report.done);
         }
         EXPECT_EQ(form->Label1->text(), QString::fromLatin1(c.shown));
@@ -362,8 +382,8 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
     // Twelve files that give no page: ten are named, the box says how many
     // more there are.
     QStringList manyGone = {photo};
-    QString manyGoneText = QStringLiteral("\nCongratulation! Converting Successed!\n\n"
-                                          "These listed files gave no page:");
+    // {made}: the line that says what was made, known once it is.
+    QString manyGoneText = QStringLiteral("{made}\n\nThese listed files gave no page:");
     for (int i = 0; i < 12; ++i) {
         manyGone << photos.File(QStringLiteral("gone%1.jpg").arg(i));
         if (i < 10) {
@@ -386,8 +406,7 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
         {0,
          {photo, gone},
          out.File(QStringLiteral("same.pdf")),
-         "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n" + gone +
-             ": No such file or directory",
+         "{made}\n\nThis listed file gave no page:\n" + gone + ": No such file or directory",
          {},
          {}},
         {0, manyGone, out.File(QStringLiteral("many.pdf")), manyGoneText, {}, {}},
@@ -446,11 +465,10 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
         {0,
          {photo, oddGone},
          out.File(QStringLiteral("odd.pdf")),
-         "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n" + oddShown +
-             ": No such file or directory",
+         "{made}\n\nThis listed file gave no page:\n" + oddShown + ": No such file or directory",
          {},
          {}},
-        {1, {photo}, notes, QStringLiteral("\nCongratulation! Converting Successed!"), {}, {}},
+        {1, {photo}, notes, QStringLiteral("{made}"), {}, {}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.output.toStdString());
@@ -479,7 +497,8 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
             EXPECT_TRUE(questions.isEmpty());
             EXPECT_TRUE(errors.Texts.isEmpty()) << errors.Texts.join('|').toStdString();
             ASSERT_EQ(shown.size(), 1u);
-            EXPECT_EQ(shown[0].Text, c.message);
+            EXPECT_EQ(shown[0].Text,
+                      QString(c.message).replace(QStringLiteral("{made}"), Success(c.output, 1)));
         }
         ExpectIdleLook();
     }
@@ -495,10 +514,16 @@ TEST(OutcomeMessageTest, PhotosLeftOutAndIncompleteAreNamedWithWhy) {
         QString text;
     } rows[] = {
         {rcDone,
-         {{}, {}, {}, {bad}, {cut}, {}, {}, {}},
-         "\nCongratulation! Converting Successed!\n\nThis listed file gave no page:\n/p/bad.jpg: "
+         {{}, {}, {}, {bad}, {cut}, {}, {}, {}, "/p/album.pdf", 132, 11'460'000},
+         "\nCongratulation! Converting Successed!\nalbum.pdf: 132 pages, 11.5 MB\n\nThis listed "
+         "file gave no page:\n/p/bad.jpg: "
          "JPEG error #53\n\nThis photo's data was incomplete; its page shows what there was:\n"
          "/p/cut.jpg: Premature end of JPEG file"},
+        {rcDone,
+         {{}, {}, {}, {}, {cut, cut}, {}, {}, {}, "out.pdf", 1, 999},
+         "\nCongratulation! Converting Successed!\nout.pdf: 1 page, 999 bytes\n\nThese photos' "
+         "data was incomplete; their pages show what there was:\n/p/cut.jpg: Premature end of "
+         "JPEG file\n/p/cut.jpg: Premature end of JPEG file"},
         {rcDone,
          {{}, {}, {}, {}, {cut, cut}, {}, {}, {}},
          "\nCongratulation! Converting Successed!\n\nThese photos' data was incomplete; their "
@@ -536,13 +561,12 @@ TEST_F(ConvertTest, ASuccessNamesIncompletePicturesAndSquashedPages) {
     answer = out.File(QStringLiteral("album.pdf"));
     Click(form->ImgBtnConvert);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].Text, "\nCongratulation! Converting Successed!\n\n"
-                             "This photo's data was incomplete; its page shows what there was:\n" +
-                                 cut +
-                                 ": the picture is incomplete (premature end of data)\n\n"
-                                 "The page of this listed file is squashed:\n" +
-                                 tall +
-                                 ": its page would be 1000 x 66000 pixels; it is 1000 x 464");
+    EXPECT_EQ(shown[0].Text,
+              Success(answer, 2) +
+                  "\n\nThis photo's data was incomplete; its page shows what there was:\n" + cut +
+                  ": the picture is incomplete (premature end of data)\n\n"
+                  "The page of this listed file is squashed:\n" +
+                  tall + ": its page would be 1000 x 66000 pixels; it is 1000 x 464");
     ExpectIdleLook();
 }
 
@@ -595,7 +619,7 @@ TEST_F(ConvertTest, SizesThatDontFitTheRunAreRefusedInSameSizeMode) {
     shown.clear();
     Click(form->ImgBtnConvert);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].Text, QStringLiteral("\nCongratulation! Converting Successed!"));
+    EXPECT_EQ(shown[0].Text, Success(answer, 1));
 }
 
 QString RunTool(const QString& Program, const QStringList& Arguments) {
@@ -679,7 +703,7 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
         answer = out.File(QString::fromLatin1(mode.file));
         Click(form->ImgBtnConvert);
         ASSERT_EQ(shown.size(), 1u) << mode.file;
-        EXPECT_EQ(shown[0].Text, QStringLiteral("\nCongratulation! Converting Successed!"));
+        EXPECT_EQ(shown[0].Text, Success(answer, form->EntryCount()));
         EXPECT_EQ(events, (QStringList{QStringLiteral("message"), QStringLiteral("open folder")}))
             << "the folder opens after the message is closed";
         EXPECT_EQ(openedFolders.last(), QFileInfo(answer).absolutePath());
@@ -693,6 +717,57 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
 
 // The same choice in the dialog and on vorpane-convert's command line gives
 // the same document, byte for byte, in both modes.
+// "Keep proportions" and "At most ... MB" make the document --fit and
+// --max-size make; unticked, "Same size" stretches as it always did.
+TEST_F(ConvertTest, KeepProportionsAndAtMostReachTheRunAsFitAndMaxSizeDo) {
+    for (const char* name : {"orient_landscape_1.jpg", "jd_progressive3.jpg"}) {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VORPANE_TEST_DATA "/") + QLatin1String(name),
+                                photos.File(QLatin1String(name))));
+    }
+    AddAllFrom(photos.Path(), 2);
+    form->ComboBox2->setCurrentIndex(0);
+    form->Edit1->setText(QStringLiteral("400"));
+    form->Edit2->setText(QStringLiteral("400"));
+    QTest::mouseClick(form->CheckBox2, Qt::LeftButton, {}, QPoint(7, 8));
+    ASSERT_TRUE(form->CheckBox2->isChecked());
+    ChooseOptions([](TPageOptionsDialog& Dialog) {
+        EXPECT_FALSE(Dialog.Megabytes->isEnabled()) << "off at start";
+        QTest::mouseClick(Dialog.Limit, Qt::LeftButton, {}, QPoint(5, 5));
+        Dialog.Megabytes->setFocus();
+        QTest::keyClick(Dialog.Megabytes, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(Dialog.Megabytes, QStringLiteral("0.05"));
+    });
+    ASSERT_TRUE(PageOptions.Limit);
+    answer = out.File(QStringLiteral("window.pdf"));
+    Click(form->ImgBtnConvert);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].Text.startsWith(Success(answer, 2) + QStringLiteral(", quality ")))
+        << shown[0].Text.toStdString();
+    EXPECT_LE(QFileInfo(answer).size(), 50'000);
+    EXPECT_EQ(PageSizes(answer),
+              (QStringList{QStringLiteral("400 x 289"), QStringLiteral("400 x 300")}));
+
+    const QString cli = out.File(QStringLiteral("cli.pdf"));
+    QStringList arguments = {QStringLiteral("--fit"),
+                             QStringLiteral("400x400"),
+                             QStringLiteral("--max-size"),
+                             QStringLiteral("0.05MB"),
+                             QStringLiteral("-q"),
+                             QStringLiteral("-o"),
+                             cli};
+    for (const std::string& path : form->EntryPaths()) {
+        arguments << QString::fromStdString(path);
+    }
+    QProcess convert;
+    convert.start(QStringLiteral(VORPANE_CONVERT), arguments);
+    ASSERT_TRUE(convert.waitForFinished(60000));
+    ASSERT_EQ(convert.exitCode(), 0) << convert.readAllStandardError().toStdString();
+    QFile window(answer);
+    QFile command(cli);
+    ASSERT_TRUE(window.open(QIODevice::ReadOnly) && command.open(QIODevice::ReadOnly));
+    EXPECT_EQ(window.readAll(), command.readAll());
+}
+
 TEST_F(ConvertTest, TheOptionsDialogsChoicesReachTheRunAsVorpaneConvertsOptionsDo) {
     photos.Jpeg(QStringLiteral("1 wide.jpg"), 640, 480, 0xFF8040A0);
     photos.Jpeg(QStringLiteral("2 tall.jpg"), 300, 500, 0xFF20A060);
@@ -887,8 +962,8 @@ TEST_F(ConvertTest, BadFilesAreAskedAboutOnceBeforeTheWork) {
         Click(form->ImgBtnConvert);
         EXPECT_EQ(questions.size(), 1);
         ASSERT_EQ(shown.size(), 1u);
-        EXPECT_TRUE(shown[0].Text.startsWith(QStringLiteral(
-            "\nCongratulation! Converting Successed!\n\nThese listed files gave no page:\n")))
+        EXPECT_TRUE(shown[0].Text.startsWith(
+            Success(answer, 7) + QStringLiteral("\n\nThese listed files gave no page:\n")))
             << shown[0].Text.toStdString();
         EXPECT_EQ(shown[0].Text.count(photos.Path()), 3);
         EXPECT_EQ(PageSizes(answer).size(), 7);
@@ -913,8 +988,7 @@ TEST_F(ConvertTest, SkippedFilesAreNamedOnceAndMarkedInTheListUntilItChanges) {
     Click(form->ImgBtnConvert);
     ASSERT_EQ(shown.size(), 1u);
     const QString text = shown[0].Text;
-    EXPECT_TRUE(text.startsWith(QStringLiteral("\nCongratulation! Converting Successed!\n\nThese "
-                                               "listed files gave no page:\n")))
+    EXPECT_TRUE(text.startsWith(Success(answer, 2) + "\n\nThese listed files gave no page:\n"))
         << text.toStdString();
     EXPECT_TRUE(text.contains(photos.File(QStringLiteral("b broken.jpg")) + QStringLiteral(": ")));
     EXPECT_TRUE(text.contains(photos.File(QStringLiteral("d empty.jpg")) + QStringLiteral(": ")));
@@ -1032,7 +1106,7 @@ TEST_F(ConvertTest, ACloseDuringARunWaitsForItsEndAndItsMessage) {
     Click(form->ImgBtnConvert);
     EXPECT_TRUE(visibleAfterClose) << "the window stays while the run goes on";
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].Text, QStringLiteral("\nCongratulation! Converting Successed!"));
+    EXPECT_EQ(shown[0].Text, Success(answer, 1));
     EXPECT_TRUE(QFile::exists(answer));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); })) << "then the window closes";
 }

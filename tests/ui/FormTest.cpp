@@ -167,6 +167,7 @@ TEST_F(FormTest, FormCreatePlacesEveryControl) {
         {"Image7", form->Image7, {1, 1, 151, 127}, form->Panel1},
         {"ListView1", form->ListView1, {15, 384, 481, 129}, form.get()},
         {"ComboBox2", form->ComboBox2, {600, 200, 129, 22}, form.get()},
+        {"CheckBox2", form->CheckBox2, {600, 361, 118, 16}, form.get()},
         {"CheckBox1", form->CheckBox1, {600, 409, 118, 16}, form.get()},
         {"ImgBtnOptions", form->ImgBtnOptions, {722, 406, 24, 22}, form.get()},
         {"Label2", form->Label2, {322, 3, 80, 14}, form->Panel2},
@@ -189,6 +190,7 @@ TEST_F(FormTest, FormCreateSetsTheStartState) {
     EXPECT_TRUE(SameSizeMode);
     EXPECT_FALSE(form->AutoOrientMode);
     EXPECT_FALSE(form->CheckBox1->isChecked());
+    EXPECT_FALSE(form->CheckBox2->isChecked()) << "Keep proportions is off at start";
     EXPECT_EQ(SpinAction, 0);
     EXPECT_FALSE(form->Timer1->isActive());
     EXPECT_EQ(form->Timer1->interval(), 100);
@@ -679,10 +681,10 @@ TEST_F(FormTest, TabReachesEveryControlInTheOrderOfTheWorkAndButtonsShowIt) {
         form->ComboBox2,      form->ImgBtnDropDown, form->Edit1,
         form->ImgBtnWidth1,   form->ImgBtnWidth2,   form->Edit2,
         form->ImgBtnHeight1,  form->ImgBtnHeight2,  form->Edit3,
-        form->ImgBtnQ1,       form->ImgBtnQ2,       form->CheckBox1,
-        form->ImgBtnOptions,  form->ImgBtnConvert,  form->ImgBtnHome,
-        form->ImgBtnHelp,     form->ImgBtnMin,      form->ImgBtnClose,
-        form->ShellTreeView1};
+        form->ImgBtnQ1,       form->ImgBtnQ2,       form->CheckBox2,
+        form->CheckBox1,      form->ImgBtnOptions,  form->ImgBtnConvert,
+        form->ImgBtnHome,     form->ImgBtnHelp,     form->ImgBtnMin,
+        form->ImgBtnClose,    form->ShellTreeView1};
     // The focus may sit in a part of the control (the size-mode box's text).
     const auto focused = [](QWidget* Control) {
         QWidget* focus = QApplication::focusWidget();

@@ -183,6 +183,27 @@ Stop convertingì!</source>
 Umwandlung angehalten!</translation>
     </message>
     <message>
+        <source>, quality %1</source>
+        <translation>, Qualität %1</translation>
+    </message>
+    <message>
+        <source>%1: 1 page, %2</source>
+        <translation>%1: 1 Seite, %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: %n pages, %2</source>
+        <translation>
+            <numerusform>%1: %n Seite, %2</numerusform>
+            <numerusform>%1: %n Seiten, %2</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>
+No PDF written: %1.</source>
+        <translation>
+Kein PDF geschrieben: %1.</translation>
+    </message>
+    <message>
         <source>This listed file can&apos;t be converted:</source>
         <translation>Diese Datei der Liste lässt sich nicht umwandeln:</translation>
     </message>
@@ -373,6 +394,14 @@ Could not open %1:
         <translation>
 Konnte %1 nicht öffnen:
 %2</translation>
+    </message>
+    <message>
+        <source>Keep proportions</source>
+        <translation>Proportional</translation>
+    </message>
+    <message>
+        <source>Scale each photo to the largest size inside Width x Height that keeps its proportions, never enlarged</source>
+        <translation>Jedes Foto mit seinen Proportionen so groß wie möglich in Breite x Höhe einpassen, nie vergrößert</translation>
     </message>
     <message>
         <source>Folders</source>
@@ -668,6 +697,22 @@ Konnte %1 nicht öffnen:
     <message>
         <source>&amp;Resolution:</source>
         <translation>&amp;Auflösung:</translation>
+    </message>
+    <message>
+        <source>At m&amp;ost</source>
+        <translation>Hö&amp;chstens</translation>
+    </message>
+    <message>
+        <source>&quot;Same size&quot;: the highest quality, up to the Quality field&apos;s, at which the whole document fits</source>
+        <translation>„Gleiche Größe“: die höchste Qualität, bis zu der des Qualitätsfelds, bei der das ganze Dokument passt</translation>
+    </message>
+    <message>
+        <source> MB</source>
+        <translation> MB</translation>
+    </message>
+    <message>
+        <source>The largest the document may be, in megabytes of 1,000,000 bytes</source>
+        <translation>Die höchste Größe des Dokuments, in Megabyte zu 1.000.000 Byte</translation>
     </message>
 </context>
 <context>

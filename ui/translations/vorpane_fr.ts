@@ -183,6 +183,27 @@ Stop convertingì!</source>
 Conversion arrêtée !</translation>
     </message>
     <message>
+        <source>, quality %1</source>
+        <translation>, qualité %1</translation>
+    </message>
+    <message>
+        <source>%1: 1 page, %2</source>
+        <translation>%1 : 1 page, %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: %n pages, %2</source>
+        <translation>
+            <numerusform>%1 : %n page, %2</numerusform>
+            <numerusform>%1 : %n pages, %2</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>
+No PDF written: %1.</source>
+        <translation>
+Aucun PDF écrit : %1.</translation>
+    </message>
+    <message>
         <source>This listed file can&apos;t be converted:</source>
         <translation>Ce fichier de la liste ne peut pas être converti :</translation>
     </message>
@@ -373,6 +394,14 @@ Could not open %1:
         <translation>
 Impossible d&apos;ouvrir %1 :
 %2</translation>
+    </message>
+    <message>
+        <source>Keep proportions</source>
+        <translation>Proportionnel</translation>
+    </message>
+    <message>
+        <source>Scale each photo to the largest size inside Width x Height that keeps its proportions, never enlarged</source>
+        <translation>Mettre chaque photo à la plus grande taille dans Largeur x Hauteur qui garde ses proportions, sans jamais l’agrandir</translation>
     </message>
     <message>
         <source>Folders</source>
@@ -668,6 +697,22 @@ Impossible d&apos;ouvrir %1 :
     <message>
         <source>&amp;Resolution:</source>
         <translation>&amp;Résolution :</translation>
+    </message>
+    <message>
+        <source>At m&amp;ost</source>
+        <translation>Au pl&amp;us</translation>
+    </message>
+    <message>
+        <source>&quot;Same size&quot;: the highest quality, up to the Quality field&apos;s, at which the whole document fits</source>
+        <translation>« Même taille » : la plus haute qualité, jusqu’à celle du champ Qualité, à laquelle tout le document tient</translation>
+    </message>
+    <message>
+        <source> MB</source>
+        <translation> Mo</translation>
+    </message>
+    <message>
+        <source>The largest the document may be, in megabytes of 1,000,000 bytes</source>
+        <translation>La taille maximale du document, en mégaoctets de 1 000 000 octets</translation>
     </message>
 </context>
 <context>

@@ -1,7 +1,7 @@
 #include "pdf/PdfWriter.h"
 #include "Errors.h"
 #include "TestSupport.h"
-#include "pdf/FileOutputStream.h"
+#include "io/FileOutputStream.h"
 
 #include <gtest/gtest.h>
 

@@ -210,6 +210,21 @@ TEST_F(PrepareImagesTest, OutputSizes) {
     }
 }
 
+// A picture that fits the box exactly as --size would stretch it gives the
+// same bytes; one inside the box keeps its size and is not filtered.
+TEST_F(PrepareImagesTest, FitGoesThroughTheSameResampler) {
+    const std::string landscape = WriteJpeg(dir.File("landscape.jpg"), 400, 300);
+    const TPrepareParams fit{.Quality = 90, .Width = 200, .Height = 200, .Fit = true};
+    ASSERT_TRUE(PrepareImage(landscape, dir.File("fit.jpg"), fit));
+    ASSERT_TRUE(PrepareImage(landscape, dir.File("size.jpg"), 90, 200, 150, false));
+    EXPECT_EQ(JpegSize(dir.File("fit.jpg")), (TSize{200, 150}));
+    EXPECT_TRUE(ReadFileBytes(dir.File("fit.jpg")) == ReadFileBytes(dir.File("size.jpg")));
+    const TPrepareParams large{.Quality = 90, .Width = 1600, .Height = 1600, .Fit = true};
+    ASSERT_TRUE(PrepareImage(landscape, dir.File("small.jpg"), large));
+    ASSERT_TRUE(PrepareImage(landscape, dir.File("own.jpg"), 90, 0, 0, false));
+    EXPECT_TRUE(ReadFileBytes(dir.File("small.jpg")) == ReadFileBytes(dir.File("own.jpg")));
+}
+
 TEST_F(PrepareImagesTest, ASizeTheResamplerRefusesWritesNoFile) {
     const std::string wide = WriteJpeg(dir.File("wide.jpg"), 100, 1);
     // Width 10 gives height round(0.1) = 0; 40000 is beyond what the
@@ -563,6 +578,28 @@ TEST(HeightForWidth, KeepsTheAspectRatioWithTiesToEven) {
     EXPECT_EQ(WidthForHeight(2000, 3000, 1), 2u);     // 1.5
     EXPECT_EQ(WidthForHeight(4, 3, 3), 2u);           // 2.25
     EXPECT_EQ(WidthForHeight(0, 3, 3), 0u);
+    // Fitting inside a box: the bound side is the box's, the other rounded
+    // as above, never below 1; a picture inside the box keeps its size.
+    const struct {
+        std::uint16_t width, height, boxWidth, boxHeight;
+        TPixelSize expected;
+    } fits[] = {
+        {4032, 3024, 1600, 1600, {1600, 1200}}, // landscape
+        {3024, 4032, 1600, 1600, {1200, 1600}}, // portrait
+        {8000, 1000, 1600, 1600, {1600, 200}},  // panorama
+        {3000, 2000, 800, 600, {800, 533}},     // 533.3, as HeightForWidth
+        {2000, 3000, 533, 800, {533, 800}},     // width-bound: 799.5 to the even 800
+        {4, 3, 800, 600, {4, 3}},               // never enlarged
+        {800, 600, 800, 600, {800, 600}},       // the box's own proportions
+        {1600, 1200, 800, 600, {800, 600}},
+        {10000, 1, 1600, 1600, {1600, 1}},  // 0.16 rounds to 0: kept at 1
+        {4000, 3000, 1000, 0, {1000, 750}}, // a side 0 sets no bound
+        {4000, 3000, 0, 0, {4000, 3000}},
+    };
+    for (const auto& f : fits) {
+        EXPECT_EQ(FitInside(f.width, f.height, f.boxWidth, f.boxHeight), f.expected)
+            << f.width << " x " << f.height << " in " << f.boxWidth << " x " << f.boxHeight;
+    }
 }
 
 TEST(SaveAsJpeg, WritesOneColourBaselineJpeg) {

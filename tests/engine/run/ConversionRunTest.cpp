@@ -2,13 +2,20 @@
 #include "Errors.h"
 #include "MessageQueue.h"
 #include "TestSupport.h"
-#include "pdf/AtomicOutputFile.h"
+#include "io/AtomicOutputFile.h"
 #include "prepare/JpegUtils.h"
+#include "run/PhotoOrder.h"
+#include "run/QualitySearch.h"
 
 #include <gtest/gtest.h>
+#include <libexif/exif-data.h>
 
 #include <barrier>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <set>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -90,6 +97,19 @@ TEST_F(ConversionRunOriginal, TwoFilesReportEachImageAndEmbedTheBytesUnchanged) 
     EXPECT_TRUE(std::filesystem::exists(files[0])) << "sources are never deleted";
     EXPECT_EQ(OtherFiles(dir, {"p0.jpg", "p1.jpg", "p2.jpg", "out.pdf"}),
               std::vector<std::string>{});
+    EXPECT_EQ(run.details.OutputFile, output);
+    EXPECT_EQ(run.details.Pages, 2u);
+    EXPECT_EQ(run.details.DocumentSize, static_cast<std::int64_t>(pdf.size()));
+}
+
+TEST(SizeText, DecimalUnitsWithOneDecimal) {
+    EXPECT_EQ(SizeText(1), "1 byte");
+    EXPECT_EQ(SizeText(999), "999 bytes");
+    EXPECT_EQ(SizeText(1000), "1.0 kB");
+    EXPECT_EQ(SizeText(87'449), "87.4 kB");
+    EXPECT_EQ(SizeText(999'960), "1.0 MB");
+    EXPECT_EQ(SizeText(11'460'000), "11.5 MB");
+    EXPECT_EQ(SizeText(1'234'000'000), "1.2 GB");
 }
 
 TEST_F(ConversionRunOriginal, AGreyJpegRefusesTheWholeListAndKeepsTheOldFile) {
@@ -335,6 +355,160 @@ TEST_F(ConversionRunSameSize, ReportsPreparationThenEmbeddingAndLeavesNoTemporar
     EXPECT_EQ(reports[5], (TReport{"Finished!", 0, 0}));
     EXPECT_NE(ReadFileBytes(output).find("/MediaBox [ 0 0 64 48 ]"), std::string::npos);
     EXPECT_TRUE(NothingLeft());
+}
+
+// A size limit takes the highest quality whose document fits: a limit of
+// exactly one quality's document gives that document, byte for byte, and
+// one byte less the quality below; below quality 1's size, no document.
+TEST_F(ConversionRunSameSize, ASizeLimitTakesTheHighestQualityThatFits) {
+    const std::vector<std::string> list = {files[0], test::DataFile("orient_landscape_1.jpg"),
+                                           test::DataFile("jd_progressive3.jpg")};
+    const auto document = [&](int quality, std::int64_t limit, TRunReport* report) {
+        TRunOptions options = SizeOptions(true, static_cast<std::uint8_t>(quality), 120, 90, false);
+        options.Fit = true;
+        options.MaxSize = limit;
+        options.ColourProfiles = true;
+        const std::int32_t result = ConversionRun(list, output, {}, options, report);
+        return result == rcDone ? ReadFileBytes(output) : std::string();
+    };
+    const std::string at60 = document(60, 0, nullptr);
+    const std::string at59 = document(59, 0, nullptr);
+    ASSERT_LT(at59.size(), at60.size());
+    ASSERT_LT(at60.size(), document(61, 0, nullptr).size());
+    const auto limit60 = static_cast<std::int64_t>(at60.size());
+    TRunReport report;
+    EXPECT_TRUE(document(61, limit60, &report) == at60) << "the limit exactly";
+    EXPECT_EQ(report.Quality, 60);
+    EXPECT_EQ(report.DocumentSize, limit60);
+    EXPECT_TRUE(document(100, limit60 - 1, nullptr) == at59) << "one byte short";
+    EXPECT_TRUE(document(60, limit60 + 1000, nullptr) == at60) << "never above the quality given";
+    const std::string atOne = document(1, 0, nullptr);
+    TRunReport over;
+    WriteFileBytes(output, "old document");
+    EXPECT_EQ(document(100, static_cast<std::int64_t>(atOne.size()) - 1, &over), "");
+    EXPECT_EQ(over.Kind, TReasonKind::rkOverLimit);
+    EXPECT_NE(over.Reason.find(std::to_string(atOne.size()) + " bytes"), std::string::npos)
+        << over.Reason;
+    EXPECT_EQ(ReadFileBytes(output), "old document");
+    EXPECT_TRUE(NothingLeft());
+}
+
+TEST(PhotoOrder, NaturalOrderCountsDigitRunsAsNumbers) {
+    const struct {
+        const char* a;
+        const char* b;
+        int order;
+    } rows[] = {
+        {"IMG_2.jpg", "IMG_10.jpg", -1},       {"IMG_0009.jpg", "IMG_0010.jpg", -1},
+        {"IMG_9999.jpg", "IMG_10000.jpg", -1}, {"a/IMG_2.jpg", "b/IMG_1.jpg", -1},
+        {"IMG_02.jpg", "IMG_2.jpg", 1}, // the same number: fewer zeros first
+        {"IMG_2.jpg", "IMG_2.jpg", 0},         {"IMG_2.jpg", "IMG_2a.jpg", -1},
+        {"DSC_1.jpg", "IMG_1.jpg", -1},        {"x10y2", "x10y10", -1},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(NaturalCompare(row.a, row.b), row.order) << row.a << " " << row.b;
+        EXPECT_EQ(NaturalCompare(row.b, row.a), -row.order) << row.b << " " << row.a;
+    }
+}
+
+// A JPEG with an Exif segment of the given DateTimeOriginal, and its
+// OffsetTimeOriginal and SubSecTimeOriginal when not empty.
+std::string WithDateTaken(const std::string& jpeg, const std::string& date,
+                          const std::string& offset = "", const std::string& subSeconds = "") {
+    ExifData* data = exif_data_new();
+    exif_data_set_byte_order(data, EXIF_BYTE_ORDER_MOTOROLA);
+    const auto add = [data](ExifTag tag, const std::string& text) {
+        if (text.empty()) {
+            return;
+        }
+        ExifEntry* entry = exif_entry_new();
+        entry->tag = tag;
+        entry->format = EXIF_FORMAT_ASCII;
+        entry->components = text.size() + 1;
+        entry->size = static_cast<unsigned int>(text.size() + 1);
+        entry->data = static_cast<unsigned char*>(std::calloc(1, text.size() + 1));
+        std::memcpy(entry->data, text.data(), text.size());
+        exif_content_add_entry(data->ifd[EXIF_IFD_EXIF], entry);
+        exif_entry_unref(entry);
+    };
+    add(EXIF_TAG_DATE_TIME_ORIGINAL, date);
+    add(EXIF_TAG_OFFSET_TIME_ORIGINAL, offset);
+    add(EXIF_TAG_SUB_SEC_TIME_ORIGINAL, subSeconds);
+    unsigned char* bytes = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(data, &bytes, &size);
+    exif_data_unref(data);
+    const std::string segment(reinterpret_cast<const char*>(bytes), size);
+    std::free(bytes);
+    const std::size_t length = segment.size() + 2;
+    return jpeg.substr(0, 2) + "\xFF\xE1" + static_cast<char>(length >> 8) +
+           static_cast<char>(length & 0xFF) + segment + jpeg.substr(2);
+}
+
+// By date taken: the offset and the fraction of a second count, a photo
+// without a date goes by its file's time, a tie by name; no file, last.
+TEST(PhotoOrder, ByDateTakenThenFileTimeThenName) {
+    TTempDir dir;
+    const std::string jpeg = ReadFileBytes(test::DataFile("orient_small_1.jpg"));
+    const auto photo = [&](const std::string& name, const std::string& bytes) {
+        const std::string path = dir.File(name);
+        WriteFileBytes(path, bytes);
+        return path;
+    };
+    // 10:00 in Berlin is 09:00 UTC, before 09:30 UTC in London.
+    const std::string berlin =
+        photo("IMG_0003.jpg", WithDateTaken(jpeg, "2026:07:14 10:00:00", "+01:00"));
+    const std::string london =
+        photo("IMG_0001.jpg", WithDateTaken(jpeg, "2026:07:14 09:30:00", "+00:00"));
+    const std::string burstB =
+        photo("DSC_2.jpg", WithDateTaken(jpeg, "2026:07:14 09:45:00", "+00:00", "5"));
+    const std::string burstA =
+        photo("DSC_10.jpg", WithDateTaken(jpeg, "2026:07:14 09:45:00", "+00:00", "25"));
+    const std::string twinB = photo("b.jpg", WithDateTaken(jpeg, "2026:07:14 09:50:00", "+00:00"));
+    const std::string twinA = photo("a.jpg", WithDateTaken(jpeg, "2026:07:14 09:50:00", "+00:00"));
+    const std::string scanned = photo("scan.jpg", jpeg);
+    const timespec times[2] = {{0, UTIME_OMIT}, {1'784'000'000, 0}}; // 2026-07-14 03:33 UTC
+    ASSERT_EQ(::utimensat(AT_FDCWD, scanned.c_str(), times, 0), 0);
+    const std::string gone = dir.File("gone.jpg");
+    std::vector<std::string> files = {gone, twinB, london, burstB, scanned, twinA, berlin, burstA};
+    SortPhotos(files, TPhotoOrder::poTaken);
+    EXPECT_EQ(files, (std::vector<std::string>{scanned, berlin, london, burstA, burstB, twinA,
+                                               twinB, gone}));
+    SortPhotos(files, TPhotoOrder::poName);
+    EXPECT_EQ(files, (std::vector<std::string>{twinA, twinB, burstB, burstA, gone, london, berlin,
+                                               scanned}));
+}
+
+TEST(QualitySearch, HalvesTheRangeAndNeverTriesAQualityTwice) {
+    // A document of 1000 bytes plus 10 a quality step.
+    const auto size = [](int quality) { return std::int64_t{1000 + 10 * quality}; };
+    const struct {
+        std::int64_t limit;
+        int highest;
+        int quality;
+        std::size_t tries;
+    } rows[] = {
+        {5000, 100, 100, 1}, // fits at once
+        {1999, 100, 99, 8},  {1631, 100, 63, 8},
+        {1010, 100, 1, 8},   {1009, 100, 0, 7}, // not even quality 1: its size is told
+        {1635, 80, 63, 8},   {1009, 1, 0, 1},
+    };
+    for (const auto& row : rows) {
+        std::vector<int> tried;
+        const TQualityChoice choice =
+            HighestQualityWithin(row.limit, row.highest, [&](int quality) {
+                tried.push_back(quality);
+                return std::optional<std::int64_t>(size(quality));
+            });
+        EXPECT_EQ(choice.Quality, row.quality) << row.limit;
+        EXPECT_EQ(choice.Size, size(std::max(row.quality, 1))) << row.limit;
+        EXPECT_EQ(tried.size(), row.tries) << row.limit;
+        EXPECT_EQ(std::set<int>(tried.begin(), tried.end()).size(), tried.size()) << row.limit;
+        EXPECT_FALSE(choice.Stopped);
+    }
+    const TQualityChoice stopped =
+        HighestQualityWithin(10, 100, [](int) { return std::optional<std::int64_t>(); });
+    EXPECT_TRUE(stopped.Stopped);
 }
 
 // vorpane-convert's bar knows what a report counts from the phase before it.

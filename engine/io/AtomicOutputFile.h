@@ -14,7 +14,7 @@
 // a regular file. A target the user may not write is refused, as cp would.
 #pragma once
 
-#include "pdf/FileOutputStream.h"
+#include "io/FileOutputStream.h"
 
 #include <functional>
 #include <memory>

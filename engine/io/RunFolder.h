@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace vorpane {
 
@@ -31,8 +32,8 @@ public:
 
     // The folder's path, ending in '/'.
     const std::string& Path() const { return path_; }
-    // Path() + "<Position>.jpg".
-    std::string FileFor(std::size_t Position) const;
+    // Path() + "<Position>.jpg", or "<Position>" + Suffix.
+    std::string FileFor(std::size_t Position, std::string_view Suffix = ".jpg") const;
 
 private:
     std::string path_;

@@ -1,4 +1,4 @@
-#include "pdf/OutputStream.h"
+#include "io/OutputStream.h"
 
 #include "Errors.h"
 #include "FileHandle.h"
@@ -26,7 +26,7 @@ void TOutputStream::DoCopyFrom(const TFileHandle& file, const std::string& name,
         const std::int64_t got =
             file.Read(chunk.get(), static_cast<std::size_t>(std::min(size, kCopyChunk)));
         if (got < 0) {
-            throw EFileError("Cannot read file " + SystemErrorText(name, errno));
+            throw FileError("Cannot read file", name, errno);
         }
         if (got == 0) {
             ThrowShortCopy(name);

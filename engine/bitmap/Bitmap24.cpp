@@ -1,4 +1,4 @@
-#include "picture/Bitmap24.h"
+#include "bitmap/Bitmap24.h"
 
 #include "Errors.h"
 

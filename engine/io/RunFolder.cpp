@@ -1,4 +1,4 @@
-#include "prepare/RunFolder.h"
+#include "io/RunFolder.h"
 
 #include "Errors.h"
 
@@ -83,7 +83,7 @@ TRunFolder::TRunFolder() {
     const std::string privateFolder = TempFolder();
     const TFileHandle parent = OpenFolder(AT_FDCWD, privateFolder.c_str());
     if (!parent.Valid()) {
-        throw EFileError("Cannot use folder " + SystemErrorText(privateFolder, errno));
+        throw FileError("Cannot use folder", privateFolder, errno);
     }
     // Held until the new folder is locked too. Where the file system has no
     // locks, nothing is swept: every run's lock fails alike, so no live
@@ -93,13 +93,13 @@ TRunFolder::TRunFolder() {
     }
     std::string folder = privateFolder + kRunPrefix + std::to_string(::getpid()) + "-XXXXXX";
     if (::mkdtemp(folder.data()) == nullptr) {
-        throw EFileError("Cannot create folder " + SystemErrorText(folder, errno));
+        throw FileError("Cannot create folder", folder, errno);
     }
     folder_ = OpenFolder(AT_FDCWD, folder.c_str());
     if (!folder_.Valid()) {
         const int err = errno;
         ::rmdir(folder.c_str());
-        throw EFileError("Cannot use folder " + SystemErrorText(folder, err));
+        throw FileError("Cannot use folder", folder, err);
     }
     Lock(folder_.Fd(), LOCK_EX | LOCK_NB);
     path_ = folder + '/';
@@ -110,8 +110,8 @@ TRunFolder::~TRunFolder() {
     ::rmdir(path_.c_str());
 }
 
-std::string TRunFolder::FileFor(std::size_t Position) const {
-    return path_ + std::to_string(Position) + ".jpg";
+std::string TRunFolder::FileFor(std::size_t Position, std::string_view Suffix) const {
+    return path_ + std::to_string(Position) + std::string(Suffix);
 }
 
 namespace {
@@ -128,7 +128,7 @@ bool IsOurFolder(const std::string& Folder) {
         return false;
     }
     if ((st.st_mode & 077) != 0 && ::fchmod(handle.Fd(), 0700) != 0) {
-        throw EFileError("Cannot close folder to others " + SystemErrorText(Folder, errno));
+        throw FileError("Cannot close folder to others", Folder, errno);
     }
     return true;
 }
@@ -161,7 +161,7 @@ std::string TempFolder() {
     const std::string name = "vorpane-" + std::to_string(::geteuid());
     const std::string folder = parent + name;
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        throw EFileError("Cannot create folder " + SystemErrorText(folder, errno));
+        throw FileError("Cannot create folder", folder, errno);
     }
     if (IsOurFolder(folder)) {
         return folder + '/';
@@ -174,7 +174,7 @@ std::string TempFolder() {
     if (fresh.empty()) {
         fresh = parent + prefix + "XXXXXX";
         if (::mkdtemp(fresh.data()) == nullptr) {
-            throw EFileError("Cannot create folder " + SystemErrorText(fresh, errno));
+            throw FileError("Cannot create folder", fresh, errno);
         }
     }
     return fresh + '/';

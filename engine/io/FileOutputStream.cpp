@@ -1,4 +1,4 @@
-#include "pdf/FileOutputStream.h"
+#include "io/FileOutputStream.h"
 
 #include "Errors.h"
 #include "FileHandle.h"
@@ -25,7 +25,7 @@ TFileOutputStream TFileOutputStream::Create(const std::string& path) {
     TFileHandle file(
         ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
     if (!file.Valid()) {
-        throw EFileError("Cannot create file " + SystemErrorText(path, errno));
+        throw FileError("Cannot create file", path, errno);
     }
     return TFileOutputStream(std::move(file), path);
 }
@@ -51,10 +51,10 @@ void TFileOutputStream::WriteAll(const char* data, std::size_t size) {
             if (errno == EINTR) {
                 continue;
             }
-            throw EFileError("Cannot write file " + SystemErrorText(path_, errno));
+            throw FileError("Cannot write file", path_, errno);
         }
         if (written == 0) {
-            throw EFileError("Cannot write file " + SystemErrorText(path_, ENOSPC));
+            throw FileError("Cannot write file", path_, ENOSPC);
         }
         data += written;
         size -= static_cast<std::size_t>(written);
@@ -71,7 +71,7 @@ void TFileOutputStream::Flush() {
 void TFileOutputStream::Sync() {
     Flush();
     if (::fsync(file_.Fd()) != 0) {
-        throw EFileError("Cannot write file " + SystemErrorText(path_, errno));
+        throw FileError("Cannot write file", path_, errno);
     }
 }
 
@@ -81,7 +81,7 @@ void TFileOutputStream::Close() {
     }
     Flush();
     if (file_.Close() != 0) {
-        throw EFileError("Cannot write file " + SystemErrorText(path_, errno));
+        throw FileError("Cannot write file", path_, errno);
     }
 }
 
@@ -109,9 +109,10 @@ void TFileOutputStream::DoCopyFrom(const TFileHandle& file, const std::string& n
             }
             // A full disk or a file size limit is the output's, not the image's.
             if (err == ENOSPC || err == EFBIG || err == EDQUOT) {
-                throw EFileError("Cannot write file " + SystemErrorText(path_, err));
+                throw FileError("Cannot write file", path_, err);
             }
-            throw EFileError("Cannot copy file " + name + " into " + SystemErrorText(path_, err));
+            throw EFileError("Cannot copy file " + name + " into " + SystemErrorText(path_, err),
+                             err);
         }
         if (got == 0) {
             ThrowShortCopy(name);

@@ -1,4 +1,4 @@
-#include "pdf/AtomicOutputFile.h"
+#include "io/AtomicOutputFile.h"
 
 #include "Errors.h"
 #include "MessageQueue.h"
@@ -47,7 +47,7 @@ std::string NameOf(const std::string& path) {
 }
 
 [[noreturn]] void Refuse(const std::string& target, int err) {
-    throw EFileError("Cannot create file " + SystemErrorText(target, err));
+    throw FileError("Cannot create file", target, err);
 }
 
 [[noreturn]] void Refuse(const std::string& target, const std::string& why) {
@@ -286,7 +286,7 @@ TAtomicOutputFile::TAtomicOutputFile(const std::string& Target, bool ReplaceOnly
                                                                 : DefaultFileMode();
     try {
         CreateBeside(Target, mode);
-    } catch (...) {
+    } catch (...) { // whatever failed, nothing is left beside the output; on it goes
         Discard();
         throw;
     }
@@ -354,7 +354,7 @@ void TAtomicOutputFile::LinkUnnamed() {
         ReleaseSlot();
         temporary_.clear();
         if (err != EEXIST || attempt == 100) {
-            throw EFileError("Cannot write file " + SystemErrorText(target_, err));
+            throw FileError("Cannot write file", target_, err);
         }
     }
 }
@@ -375,7 +375,7 @@ bool TAtomicOutputFile::Commit(const std::function<bool()>& StopRequested) {
     }
     stream_->Close();
     if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        throw EFileError("Cannot write file " + SystemErrorText(target_, errno));
+        throw FileError("Cannot write file", target_, errno);
     }
     ReleaseSlot();
     open_ = false;

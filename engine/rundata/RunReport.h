@@ -4,6 +4,8 @@
 // caller chooses its words without looking at the file again.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <vector>
@@ -22,6 +24,7 @@ enum class TReasonKind {
     rkIncomplete,    // its data ends early or is damaged; the page holds what there is
     rkMachineFault,  // the machine failed: no space, no memory, too many open files...
     rkWriteFailed,   // the document could not be written
+    rkOverLimit,     // the document would pass its size limit even at quality 1
 };
 
 // A listed file and why it is named.
@@ -63,7 +66,19 @@ struct TRunReport {
     // any work (TestListedFiles) found unable to give a page, in list
     // order; FailedFile and Reason tell the first of them.
     std::vector<TSkippedFile> Refused;
+    // rcDone: what was made, for the line that says so: the output as
+    // named, its pages and its size in bytes.
+    std::string OutputFile{};
+    std::size_t Pages = 0;
+    std::int64_t DocumentSize = 0;
+    // With a size limit: the quality chosen, the highest at which the
+    // document fits (0 without a limit).
+    int Quality = 0;
 };
+
+// A size as people read it, in decimal units with one decimal below
+// a thousand of the next: "532 bytes", "87.4 kB", "11.5 MB", "1.2 GB".
+std::string SizeText(std::int64_t Bytes);
 
 // The kind of an error that a file's preparation raised.
 TReasonKind ReasonKindOf(const std::exception& Error);

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "FileHandle.h"
-#include "pdf/OutputStream.h"
+#include "io/OutputStream.h"
 
 #include <string>
 #include <vector>

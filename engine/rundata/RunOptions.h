@@ -8,7 +8,7 @@
 #include "Progress.h"
 #include "pdf/DocumentInfo.h"
 #include "pdf/PageLayout.h"
-#include "run/PagePolicy.h"
+#include "rundata/PagePolicy.h"
 
 #include <cstdint>
 
@@ -22,7 +22,14 @@ struct TRunOptions {
     std::uint8_t Quality = 100;
     std::uint16_t Width = 0; // 0 with a Height: follows the aspect ratio
     std::uint16_t Height = 0;
+    // Width x Height is a box: each picture keeps its proportions and is
+    // scaled to the largest size inside it, never enlarged (FitInside).
+    bool Fit = false;
     bool UseTriangle = false; // the triangle filter instead of Lanczos3
+    // "Same size": the document may be at most this many bytes; 0: no
+    // limit. The run takes the highest quality up to Quality at which the
+    // whole document fits, each picture decoded and scaled only once.
+    std::int64_t MaxSize = 0;
     TPagePolicy Policy = TPagePolicy::ppLeaveOut;
     unsigned Jobs = 0; // images prepared at once; 0: one per online processor
     TPageLayout Layout;
