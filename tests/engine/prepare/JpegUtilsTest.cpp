@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <grp.h>
+#include <mutex>
 #include <png.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -565,6 +566,40 @@ TEST(OrderedBatch, AFailureStartsNoLaterItem) {
         EXPECT_EQ(calls.load(), 2);
     }
     EXPECT_EQ(discarded.load(), 0);
+}
+
+// Within a budget the memory of the items in flight never passes it, and
+// an item larger than the budget runs alone; the results are the same.
+TEST(OrderedBatch, ItemsInFlightStayWithinTheMemoryBudget) {
+    const std::vector<std::uint64_t> memory = {3, 3, 3, 9, 1, 1, 4, 2, 2, 3};
+    std::mutex lock;
+    std::uint64_t inFlight = 0;
+    std::uint64_t most = 0;
+    bool largeAlone = true;
+    {
+        TOrderedBatch<int> batch(
+            std::vector<std::uint64_t>(memory.size(), 1), 4,
+            [&](std::size_t i) {
+                {
+                    const std::lock_guard guard(lock);
+                    largeAlone = largeAlone && (i == 3 ? inFlight == 0 : inFlight < 9);
+                    inFlight += memory[i];
+                    most = std::max(most, inFlight);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                const std::lock_guard guard(lock);
+                inFlight -= memory[i];
+                return static_cast<int>(i) * 10;
+            },
+            [] { return false; }, [](int&) {}, memory, 6);
+        for (std::size_t i = 0; i < memory.size(); ++i) {
+            EXPECT_EQ(batch.Take(i), static_cast<int>(i) * 10);
+        }
+    }
+    EXPECT_LE(most, 9u);
+    EXPECT_TRUE(largeAlone);
+    // Only the large item alone passes the budget.
+    EXPECT_TRUE(most <= 6u || most == 9u) << most;
 }
 
 TEST(HeightForWidth, KeepsTheAspectRatioWithTiesToEven) {

@@ -360,6 +360,23 @@ TEST_F(ConversionRunSameSize, ReportsPreparationThenEmbeddingAndLeavesNoTemporar
 // A size limit takes the highest quality whose document fits: a limit of
 // exactly one quality's document gives that document, byte for byte, and
 // one byte less the quality below; below quality 1's size, no document.
+// The memory budget decides only when each photo starts: one worker, three
+// within a budget smaller than any photo (each then runs alone) or within
+// a large one, the document is the same.
+TEST_F(ConversionRunSameSize, TheDocumentIsTheSameForAnyJobsAndMemoryBudget) {
+    std::vector<std::string> documents;
+    for (const auto& [jobs, memory] :
+         {std::pair<unsigned, std::uint64_t>{1, 0}, {3, 1}, {3, 1'000'000'000}}) {
+        TRunOptions options = SizeOptions(true, 90, 64, 48, false);
+        options.Jobs = jobs;
+        options.Memory = memory;
+        ASSERT_EQ(ConversionRun(files, output, {}, options), rcDone) << jobs << " " << memory;
+        documents.push_back(ReadFileBytes(output));
+    }
+    EXPECT_EQ(documents[1], documents[0]);
+    EXPECT_EQ(documents[2], documents[0]);
+}
+
 TEST_F(ConversionRunSameSize, ASizeLimitTakesTheHighestQualityThatFits) {
     const std::vector<std::string> list = {files[0], test::DataFile("orient_landscape_1.jpg"),
                                            test::DataFile("jd_progressive3.jpg")};
