@@ -2,8 +2,8 @@
 
 #include "Errors.h"
 #include "FileHandle.h"
-#include "jpeg/JpegEncoder.h"
 #include "io/FileOutputStream.h"
+#include "jpeg/JpegEncoder.h"
 #include "prepare/OrderedBatch.h"
 
 #include <cerrno>
