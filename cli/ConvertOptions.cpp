@@ -117,8 +117,9 @@ void ParseSize(std::string_view text, TConvertOptions& options, bool fit = false
 }
 
 // A size in bytes: a number in plain decimal form and a unit, kB, MB, GB
-// (powers of 1000), KiB, MiB, GiB (of 1024) or B, letters in any case.
-std::int64_t ParseByteSize(std::string_view text) {
+// (powers of 1000), KiB, MiB, GiB (of 1024) or B, letters in any case, from
+// 1 to Most, for Option.
+std::int64_t ParseByteSize(std::string_view text, const std::string& Option, double Most) {
     static constexpr std::array<std::pair<std::string_view, double>, 7> kUnits = {
         {{"b", 1},
          {"kb", 1e3},
@@ -136,11 +137,12 @@ std::int64_t ParseByteSize(std::string_view text) {
     }
     for (const auto& [name, bytes] : kUnits) {
         if (error == std::errc() && unit == name && std::isfinite(value) && value > 0 &&
-            value * bytes >= 1 && value * bytes <= static_cast<double>(kMaxPdfOffset)) {
+            value * bytes >= 1 && value * bytes <= Most) {
             return static_cast<std::int64_t>(value * bytes);
         }
     }
-    throw EUsageError("--max-size needs a size such as 10MB, 500kB or 9.5MiB (kB, MB, GB, KiB, "
+    throw EUsageError(Option +
+                      " needs a size such as 10MB, 500kB or 9.5MiB (kB, MB, GB, KiB, "
                       "MiB, GiB), not '" +
                       std::string(text) + "'");
 }
@@ -177,7 +179,8 @@ struct TOptionRow {
 const std::vector<TOptionRow>& OptionTable() {
     static const std::vector<TOptionRow> kRows = {
         {"output", 'o', "OUT", [](TParseState& s, const char* v) { s.Options.Output = v; },
-         "the PDF to write (replaced only when the new one is complete)"},
+         "the PDF to write (replaced only when the new one is complete);\n"
+         "'-' for standard output, written as it goes"},
         {"original", 0, nullptr,
          [](TParseState& s, const char*) { s.Options.Run.SameSize = false; },
          "embed the files unchanged (\"Original size\"; the default)"},
@@ -196,7 +199,10 @@ const std::vector<TOptionRow>& OptionTable() {
          "JPEG quality 1 to 100 for --size and for the HEIC, AVIF and lossy\nWebP pictures "
          "made JPEGs without it (default 100)"},
         {"max-size", 0, "SIZE",
-         [](TParseState& s, const char* v) { s.Options.Run.MaxSize = ParseByteSize(v); },
+         [](TParseState& s, const char* v) {
+             s.Options.Run.MaxSize =
+                 ParseByteSize(v, "--max-size", static_cast<double>(kMaxPdfOffset));
+         },
          "with --size or --fit: the highest quality, up to --quality,\n"
          "at which the whole PDF is at most SIZE (kB, MB, KiB, MiB)"},
         {"triangle", 0, nullptr,
@@ -223,6 +229,13 @@ const std::vector<TOptionRow>& OptionTable() {
          },
          "prepare up to N images at once for --size (default: one per\n"
          "processor); the document is the same for any N"},
+        {"memory", 0, "SIZE",
+         [](TParseState& s, const char* v) {
+             s.Options.Run.Memory = static_cast<std::uint64_t>(ParseByteSize(v, "--memory", 1e15));
+         },
+         "start an image only while those being prepared at once take\n"
+         "at most SIZE to decode, e.g. 2GB (default: a quarter of the\n"
+         "memory); the document is the same for any SIZE"},
         {"auto-orient", 0, nullptr,
          [](TParseState& s, const char*) { s.Options.Run.Layout.AutoOrient = true; },
          "show photographs upright by their EXIF orientation"},

@@ -116,7 +116,23 @@ void PrintUsageError(const std::string& message) {
     std::cerr << "Try 'vorpane-convert --help'.\n";
 }
 
+// What a pipe has been sent can't be taken back: a run that fails after
+// writing to standard output says so, for its reader may hold part of a
+// document.
+void PrintStdoutWarning(bool toStdout) {
+    if (toStdout) {
+        PrintError("standard output may hold part of a document; it can't be taken back");
+    }
+}
+
 int Convert(TConvertOptions& options) {
+    // '-' is standard output, written in place as /dev/stdout would be: no
+    // file beside it, no rename. /proc/self/fd/1 stands for it wherever
+    // /dev has no such link.
+    const bool toStdout = options.Output == "-";
+    if (toStdout) {
+        options.Output = "/proc/self/fd/1";
+    }
     if (!options.FilesFrom.empty()) {
         std::ifstream listFile;
         if (options.FilesFrom != "-") {
@@ -151,11 +167,13 @@ int Convert(TConvertOptions& options) {
     } catch (const EFileError& error) {
         progress.Finish();
         PrintError(error.what());
+        PrintStdoutWarning(toStdout);
         return ecError;
     } catch (const std::exception& error) {
         progress.Finish();
         const std::string message = ErrorMessage(error);
         PrintError(report.FailedFile.empty() ? message : report.FailedFile + ": " + message);
+        PrintStdoutWarning(toStdout);
         return ecError;
     }
     progress.Finish();
@@ -173,8 +191,8 @@ int Convert(TConvertOptions& options) {
     switch (result) {
     case rcDone:
         if (!options.Quiet && ::isatty(STDERR_FILENO) != 0) {
-            std::cerr << PrintableText(options.Output) << ": " << report.Pages
-                      << (report.Pages == 1 ? " page, " : " pages, ")
+            std::cerr << (toStdout ? "standard output" : PrintableText(options.Output)) << ": "
+                      << report.Pages << (report.Pages == 1 ? " page, " : " pages, ")
                       << SizeText(report.DocumentSize);
             if (report.Quality != 0) {
                 std::cerr << ", quality " << report.Quality;
@@ -205,11 +223,14 @@ int Convert(TConvertOptions& options) {
                    : ecNoFiles;
     case rcAborted:
         PrintError("aborted, no PDF written: " + report.Reason);
+        PrintStdoutWarning(toStdout);
         return ecAborted;
     case rcStopped:
         PrintError("stopped, no PDF written");
+        PrintStdoutWarning(toStdout);
         return ecStopped;
     default:
+        PrintStdoutWarning(toStdout);
         return ecError;
     }
 }

@@ -8,6 +8,7 @@
 #include "prepare/JpegUtils.h"
 #include "resample/Resampler.h"
 #include "run/ConversionRun.h"
+#include "run/ListTest.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -21,9 +22,28 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <set>
 #include <stdexcept>
 
 namespace vorpane {
+
+namespace {
+
+// The files found unable to give a page that the run would stop on. A file
+// that is gone in "Same size" is not one: the run leaves it out as it
+// always has and names it when it is done.
+std::vector<TSkippedFile> FilesToAskAbout(const std::vector<TSkippedFile>& Bad,
+                                          const TRunOptions& Options) {
+    std::vector<TSkippedFile> asked;
+    for (const TSkippedFile& file : Bad) {
+        if (!Options.SameSize || file.Kind != TReasonKind::rkMissing) {
+            asked.push_back(file);
+        }
+    }
+    return asked;
+}
+
+} // namespace
 
 void UpdateProgressStrip(const std::string& Text, std::int64_t, std::int64_t Done) {
     QCoreApplication::processEvents();
@@ -157,9 +177,36 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
     StartRunCount(files);
     TRunReport report;
     std::int32_t result = 0;
+    std::vector<std::string> toConvert = files;
     try {
-        result = ConversionRun(files, QFile::encodeName(OutputFile).toStdString(),
-                               &UpdateProgressStrip, options, &report);
+        // Every listed file is tested before any work: files that can't be
+        // converted are worth one question now, not an error after minutes
+        // of converting the others. Skipping leaves them out unasked.
+        if (options.Policy != TPagePolicy::ppSkipBad) {
+            StopConverting = false;
+            const std::vector<TSkippedFile> bad = TestListedFiles(files, options);
+            if (StopConverting.load()) {
+                result = rcStopped;
+            } else if (std::vector<TSkippedFile> asked = FilesToAskAbout(bad, options);
+                       !asked.empty() && bad.size() < files.size()) {
+                if (!AskLeaveOut(LeaveOutQuestion(asked))) {
+                    MarkReportedEntries(asked, {});
+                    return;
+                }
+                std::set<std::string> names;
+                for (const TSkippedFile& file : asked) {
+                    names.insert(file.File);
+                }
+                std::erase_if(toConvert,
+                              [&names](const std::string& file) { return names.count(file) != 0; });
+                StartRunCount(toConvert);
+                report.Skipped = std::move(asked);
+            }
+        }
+        if (result != rcStopped) {
+            result = ConversionRun(toConvert, QFile::encodeName(OutputFile).toStdString(),
+                                   &UpdateProgressStrip, options, &report);
+        }
     } catch (const std::exception& error) {
         // Such an error still goes to the application's error box, but it
         // names the photograph it came from.

@@ -134,6 +134,14 @@ TOutcomeMessage OutcomeMessage(std::int32_t Result, const TRunReport& Report) {
     }
 }
 
+QString LeaveOutQuestion(const std::vector<TSkippedFile>& Bad) {
+    return QLatin1Char('\n') +
+           FilesText(Bad, TOutcomeTexts::tr("This listed file can't be converted:"),
+                     TOutcomeTexts::tr("These listed files can't be converted:"))
+               .mid(2) +
+           TOutcomeTexts::tr("\n\nLeave them out and convert the rest, or cancel?");
+}
+
 QString RunErrorText(const std::exception& Error, const TRunReport& Report) {
     const std::string message = ErrorMessage(Error);
     if (Report.FailedFile.empty()) {

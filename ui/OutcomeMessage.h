@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <vector>
 
 namespace vorpane {
 
@@ -20,6 +21,12 @@ struct TOutcomeMessage {
 };
 
 TOutcomeMessage OutcomeMessage(std::int32_t Result, const TRunReport& Report);
+
+// The one question asked before a run when some listed files can't be
+// converted, others can, and skipping is off: the files, ten at most and
+// "and N more", each with why, then whether to leave them out and convert
+// the rest.
+QString LeaveOutQuestion(const std::vector<TSkippedFile>& Bad);
 
 // The text of an error that ended a run before its result: its message with
 // libjpeg's sentence when there is one, after the name of the photograph

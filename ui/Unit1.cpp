@@ -26,6 +26,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QStandardPaths>
@@ -166,6 +167,14 @@ TForm1::TForm1(QWidget* Owner) : QWidget(Owner, Qt::Window | Qt::FramelessWindow
     ShowMessage = [this](int Icon, const QString& Caption, const QString& Text) {
         QMessageBox box(static_cast<QMessageBox::Icon>(Icon), Caption, Text, QMessageBox::Ok, this);
         box.exec();
+    };
+    AskLeaveOut = [this](const QString& Text) {
+        QMessageBox box(QMessageBox::Warning, tr("Information"), Text, QMessageBox::NoButton, this);
+        QPushButton* leaveOut = box.addButton(tr("Leave them out"), QMessageBox::AcceptRole);
+        box.addButton(QMessageBox::Cancel);
+        box.setDefaultButton(leaveOut);
+        box.exec();
+        return box.clickedButton() == leaveOut;
     };
     OpenFolder = [this](const QString& Folder) {
         OpenOrTell(QUrl::fromLocalFile(Folder), tr("the folder"));

@@ -295,6 +295,10 @@ public:
     // folder in the file manager.
     std::function<bool(QString& FileName)> ExecuteSaveDialog;
     std::function<void(int Icon, const QString& Caption, const QString& Text)> ShowMessage;
+    // The question before a run whose list holds files that can't be
+    // converted (LeaveOutQuestion): true to leave them out and convert the
+    // rest, false to cancel.
+    std::function<bool(const QString& Text)> AskLeaveOut;
     std::function<void(const QString& Folder)> OpenFolder;
     // Opening a file or web address with the desktop's application for it:
     // false when it could not be opened (a missing file, no way to open

@@ -40,11 +40,31 @@ bool Fits(cmsHPROFILE profile, int components) {
     }
 }
 
+// Whether a reader can draw the colours Profile describes: a transform from
+// it to sRGB can be built. A header that parses says nothing of the tags
+// (their offsets may point past the profile's end, a curve may be missing).
+bool Usable(cmsHPROFILE profile, int components) {
+    const TProfile srgb(cmsCreate_sRGBProfile());
+    if (!srgb) {
+        return false;
+    }
+    const cmsUInt32Number input = components == 1   ? TYPE_GRAY_8
+                                  : components == 3 ? TYPE_RGB_8
+                                                    : TYPE_CMYK_8;
+    const cmsHTRANSFORM transform =
+        cmsCreateTransform(profile, input, srgb.get(), TYPE_RGB_8, INTENT_RELATIVE_COLORIMETRIC, 0);
+    if (transform == nullptr) {
+        return false;
+    }
+    cmsDeleteTransform(transform);
+    return true;
+}
+
 } // namespace
 
 bool ProfileFits(const std::vector<std::uint8_t>& Profile, int Components) {
     const TProfile profile = OpenProfile(Profile);
-    return Fits(profile.get(), Components);
+    return Fits(profile.get(), Components) && Usable(profile.get(), Components);
 }
 
 struct TCmykToRgb::TState {
@@ -61,23 +81,26 @@ TCmykToRgb::TCmykToRgb(const std::vector<std::uint8_t>& Profile, bool Inverted,
                        const char* StandardProfile)
     : state_(std::make_unique<TState>()) {
     state_->inverted = Inverted;
-    TProfile cmyk = OpenProfile(Profile);
-    if (!Fits(cmyk.get(), 4)) {
-        cmyk.reset(cmsOpenProfileFromFile(StandardProfile, "r"));
-    }
-    if (!Fits(cmyk.get(), 4)) {
-        return;
-    }
     const TProfile srgb(cmsCreate_sRGBProfile());
     if (!srgb) {
         return;
     }
     // The "reversed" flavour is Adobe's inverted CMYK. Relative colorimetric
     // with black point compensation, as Ghostscript draws /DeviceCMYK: the
-    // page looks the same in both size modes.
-    state_->transform = cmsCreateTransform(cmyk.get(), Inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8,
-                                           srgb.get(), TYPE_RGB_8, INTENT_RELATIVE_COLORIMETRIC,
-                                           cmsFLAGS_BLACKPOINTCOMPENSATION);
+    // page looks the same in both size modes. The picture's own profile
+    // first, the standard one when no transform can be built from it.
+    const TProfile own = OpenProfile(Profile);
+    const TProfile standard(cmsOpenProfileFromFile(StandardProfile, "r"));
+    for (cmsHPROFILE cmyk : {own.get(), standard.get()}) {
+        if (Fits(cmyk, 4)) {
+            state_->transform = cmsCreateTransform(
+                cmyk, Inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8, srgb.get(), TYPE_RGB_8,
+                INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_BLACKPOINTCOMPENSATION);
+        }
+        if (state_->transform != nullptr) {
+            return;
+        }
+    }
 }
 
 TCmykToRgb::~TCmykToRgb() = default;

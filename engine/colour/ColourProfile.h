@@ -17,7 +17,8 @@ inline constexpr const char* kStandardCmykProfile =
 
 // Whether Profile is an ICC profile Little CMS reads, of a device or colour
 // space (not a link or abstract profile), for pictures of Components
-// components: 1 grey, 3 RGB, 4 CMYK. Never throws.
+// components (1 grey, 3 RGB, 4 CMYK), from which Little CMS can build a
+// transform to sRGB. Never throws.
 bool ProfileFits(const std::vector<std::uint8_t>& Profile, int Components);
 
 // Turns rows of CMYK samples into sRGB: from Profile when it fits a CMYK

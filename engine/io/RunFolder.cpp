@@ -114,39 +114,70 @@ std::string TRunFolder::FileFor(std::size_t Position, std::string_view Suffix) c
     return path_ + std::to_string(Position) + std::string(Suffix);
 }
 
+namespace {
+
+// A real folder of ours at Folder, closed to others, or nothing when the
+// name holds anything else (a symlink, a file, another user's folder).
+// Opened without following a symlink, so the folder checked is the folder
+// used even if the name was swapped meanwhile.
+bool IsOurFolder(const std::string& Folder) {
+    const TFileHandle handle(
+        ::open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st {};
+    if (!handle.Valid() || ::fstat(handle.Fd(), &st) != 0 || st.st_uid != ::geteuid()) {
+        return false;
+    }
+    if ((st.st_mode & 077) != 0 && ::fchmod(handle.Fd(), 0700) != 0) {
+        throw FileError("Cannot close folder to others", Folder, errno);
+    }
+    return true;
+}
+
+// A fresh private folder made earlier because the usual name was taken:
+// used again, so that the run folders of a killed run in it are still
+// removed by the next run.
+std::string FreshFolderMadeBefore(const std::string& Parent, const std::string& Prefix) {
+    const TFileHandle parent = OpenFolder(AT_FDCWD, Parent.c_str());
+    if (!parent.Valid()) {
+        return {};
+    }
+    for (const std::string& name : NamesIn(parent.Fd())) {
+        if (name.size() == Prefix.size() + 6 && name.rfind(Prefix, 0) == 0 &&
+            IsOurFolder(Parent + name)) {
+            return Parent + name;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
 std::string TempFolder() {
     const char* system = std::getenv("TMPDIR");
-    std::string folder = system != nullptr && *system != '\0' ? system : "/tmp";
-    if (folder.back() != '/') {
-        folder += '/';
+    std::string parent = system != nullptr && *system != '\0' ? system : "/tmp";
+    if (parent.back() != '/') {
+        parent += '/';
     }
-    folder += "vorpane-" + std::to_string(::geteuid());
+    const std::string name = "vorpane-" + std::to_string(::geteuid());
+    const std::string folder = parent + name;
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         throw FileError("Cannot create folder", folder, errno);
     }
-    // Another user may have put something in our way first: only a real
-    // folder of our own will do.
-    struct stat st {};
-    if (::lstat(folder.c_str(), &st) != 0) {
-        throw FileError("Cannot use folder", folder, errno);
+    if (IsOurFolder(folder)) {
+        return folder + '/';
     }
-    if (!S_ISDIR(st.st_mode)) {
-        throw EFileError("Cannot use folder " + folder +
-                         ": it is not a folder (a symbolic link or a file stands in its place)");
+    // Someone else put a symlink, a file or a folder of their own in our
+    // way, maybe to stop us: a fresh folder with a name no one can foresee
+    // (mkdtemp makes it ours alone, mode 0700) works round them.
+    const std::string prefix = name + '-';
+    std::string fresh = FreshFolderMadeBefore(parent, prefix);
+    if (fresh.empty()) {
+        fresh = parent + prefix + "XXXXXX";
+        if (::mkdtemp(fresh.data()) == nullptr) {
+            throw FileError("Cannot create folder", fresh, errno);
+        }
     }
-    // Opened without following a symlink, so the folder checked is the
-    // folder used even if the name was swapped since lstat.
-    TFileHandle handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!handle.Valid() || ::fstat(handle.Fd(), &st) != 0) {
-        throw FileError("Cannot use folder", folder, errno);
-    }
-    if (st.st_uid != ::geteuid()) {
-        throw EFileError("Cannot use folder " + folder + ": it belongs to another user");
-    }
-    if ((st.st_mode & 077) != 0 && ::fchmod(handle.Fd(), 0700) != 0) {
-        throw FileError("Cannot close folder to others", folder, errno);
-    }
-    return folder + '/';
+    return fresh + '/';
 }
 
 } // namespace vorpane

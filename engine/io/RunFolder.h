@@ -41,10 +41,11 @@ private:
 };
 
 // Our private folder for temporary files, ending in '/':
-// $TMPDIR (else /tmp) + "vorpane-<uid>/", created with mode 0700. Refused
-// (EFileError) when it exists as a symlink, as something other than a
-// folder or as another user's folder; a folder of ours that others can
-// enter is closed to them.
+// $TMPDIR (else /tmp) + "vorpane-<uid>/", created with mode 0700. When that
+// name holds a symlink, something other than a folder or another user's
+// folder, a fresh private folder "vorpane-<uid>-XXXXXX/" (mkdtemp) is used
+// instead, the same one again by later runs. A folder of ours that others
+// can enter is closed to them.
 std::string TempFolder();
 
 } // namespace vorpane

@@ -408,6 +408,10 @@ std::uint32_t TJpegDecoder::Height() const {
     return state_->info.image_height;
 }
 
+int TJpegDecoder::Components() const {
+    return state_->info.num_components;
+}
+
 const std::vector<std::uint8_t>& TJpegDecoder::IccProfile() const {
     return state_->iccProfile;
 }

@@ -68,6 +68,8 @@ public:
     std::uint32_t Width() const;
     std::uint32_t Height() const;
 
+    // The components stored: 1 grey, 3 YCbCr or RGB, 4 CMYK or YCCK.
+    int Components() const;
     // The ICC profile of the file's APP2 segments (JoinIccSegments); empty
     // when it has none or it is damaged.
     const std::vector<std::uint8_t>& IccProfile() const;

@@ -28,7 +28,11 @@ public:
     std::uint32_t Width() const override { return jpeg_.Width(); }
     std::uint32_t Height() const override { return jpeg_.Height(); }
     int Orientation() const override { return jpeg_.Orientation(); }
-    std::vector<std::uint8_t> IccProfile() const override { return jpeg_.IccProfile(); }
+    // A grey or CMYK picture is decoded into RGB: its own profile no
+    // longer describes the pixels given, whatever its colour space.
+    std::vector<std::uint8_t> IccProfile() const override {
+        return jpeg_.Components() == 3 ? jpeg_.IccProfile() : std::vector<std::uint8_t>{};
+    }
     void SetStopTest(std::function<bool()> StopRequested) override {
         jpeg_.SetStopTest(std::move(StopRequested));
     }

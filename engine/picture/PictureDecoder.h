@@ -56,7 +56,8 @@ public:
     virtual std::uint32_t Height() const = 0;
     // The EXIF orientation still to be applied (1 to 8); 1 when none.
     virtual int Orientation() const { return 1; }
-    // The ICC profile the file carries; empty when none.
+    // The ICC profile the file carries for the pixels as they are decoded;
+    // empty when none does.
     virtual std::vector<std::uint8_t> IccProfile() const { return {}; }
     // A decode that takes long asks StopRequested now and then, when the
     // decoder can; see TJpegDecoder::SetStopTest.

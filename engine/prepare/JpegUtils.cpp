@@ -199,6 +199,33 @@ bool PreparePicture(TSource& source, const std::string& tempName, const TPrepare
     return SaveAsJpeg(scaled, tempName, params.Quality, profile);
 }
 
+// At most what decoding FileName takes, from its header: libjpeg's whole
+// coefficient buffer, which a progressive file needs (two bytes a sample,
+// three samples a pixel at most), and a picture's rows of three bytes a
+// pixel. A picture of another kind is decoded whole, four bytes a pixel
+// with its alpha. 0 when the header can't be read: the preparation will
+// say why.
+std::uint64_t DecodeMemory(const std::string& FileName) {
+    TJpegInfo info;
+    const TJpegCheck check = CheckJpegFile(FileName, info);
+    if (check == TJpegCheck::jcEmbeddable || check == TJpegCheck::jcGrey) {
+        return std::uint64_t(info.Width) * std::uint64_t(info.Height) * (info.IsCMYK ? 11 : 9);
+    }
+    try {
+        const TPictureFile file(FileName);
+        return std::uint64_t(file.Width()) * file.Height() * 4;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+// A quarter of the physical memory: room for the rest of a desktop.
+std::uint64_t DefaultMemoryBudget() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    return pages > 0 && pageSize > 0 ? std::uint64_t(pages) * std::uint64_t(pageSize) / 4 : 0;
+}
+
 } // namespace
 
 // ---- Interfaces -------------------------------------------------------------------
@@ -325,6 +352,15 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
         struct stat st {};
         sizes[i] = ::stat(SourceFiles[i].c_str(), &st) == 0 ? std::uint64_t(st.st_size) : 0;
     }
+    // Several at once, large progressive photos could take more memory than
+    // the machine has: each counts its decode memory against the budget.
+    std::vector<std::uint64_t> memory;
+    if (jobs > 1 && count > 1) {
+        memory.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            memory[i] = DecodeMemory(SourceFiles[i]);
+        }
+    }
     TOrderedBatch<TPrepared> batch(
         sizes, jobs,
         [&](std::size_t i) {
@@ -377,7 +413,8 @@ bool PrepareImages(const std::vector<std::string>& SourceFiles, const TRunFolder
             if (!prepared.File.empty()) {
                 ::unlink(prepared.File.c_str());
             }
-        });
+        },
+        memory, Options.Memory != 0 ? Options.Memory : DefaultMemoryBudget());
     for (std::size_t i = 0; i < count && !StopPreparing; ++i) {
         const std::string& source = SourceFiles[i];
         std::optional<TPrepared> prepared;

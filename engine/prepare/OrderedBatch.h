@@ -21,6 +21,12 @@
 // comes out is the first in list order. Results never taken (after an error
 // or a stop, or when the caller leaves early) are handed to Discard when
 // the batch ends, once every started item is finished.
+//
+// With a Budget, an item starts only while the Memory of the items in
+// flight, its own included, stays within it; an item larger than the budget
+// starts when nothing else is in flight, and runs alone. The item waited for
+// keeps its place: while it doesn't fit, nothing else starts. Which item
+// starts when changes nothing of what Take gives.
 #pragma once
 
 #include "MessageQueue.h"
@@ -43,13 +49,17 @@ template <typename TResult> class TOrderedBatch {
 public:
     // Starts min(Jobs, items) workers (Jobs 0 counts as 1) on
     // Work(0 ... Effort.size() - 1).
+    // Memory: each item's, when Budget isn't 0.
     TOrderedBatch(const std::vector<std::uint64_t>& Effort, unsigned Jobs,
                   std::function<TResult(std::size_t)> Work, std::function<bool()> StopRequested,
-                  std::function<void(TResult&)> Discard)
+                  std::function<void(TResult&)> Discard,
+                  const std::vector<std::uint64_t>& Memory = {}, std::uint64_t Budget = 0)
         : work_(std::move(Work)), stopRequested_(std::move(StopRequested)),
-          discard_(std::move(Discard)), slots_(Effort.size()), limit_(Effort.size()) {
+          discard_(std::move(Discard)), slots_(Effort.size()), limit_(Effort.size()),
+          budget_(Memory.size() == Effort.size() ? Budget : 0) {
         for (std::size_t i = 0; i < slots_.size(); ++i) {
             slots_[i].Effort = Effort[i];
+            slots_[i].Memory = budget_ != 0 ? Memory[i] : 0;
         }
         const std::size_t workers = std::min<std::size_t>(std::max(Jobs, 1u), slots_.size());
         window_ = 2 * workers;
@@ -113,6 +123,7 @@ public:
 private:
     struct TSlot {
         std::uint64_t Effort = 0;
+        std::uint64_t Memory = 0;
         bool Started = false;
         bool Done = false;
         bool Taken = false;
@@ -129,9 +140,21 @@ private:
         lock.lock();
     }
 
+    // Whether item i may start now within the budget.
+    bool Fits(std::size_t i) const {
+        return budget_ == 0 || inFlight_ == 0 || inFlight_ + slots_[i].Memory <= budget_;
+    }
+
+    std::size_t Start(std::size_t i) {
+        slots_[i].Started = true;
+        inFlight_ += slots_[i].Memory;
+        return i;
+    }
+
     // The item to start next, with the lock held; none when no more is to
-    // start.
-    std::optional<std::size_t> Next() {
+    // start, or (Held) none until an item in flight frees its memory.
+    std::optional<std::size_t> Next(bool& Held) {
+        Held = false;
         if (!closed_ && stopRequested_()) {
             closed_ = true;
         }
@@ -142,21 +165,27 @@ private:
             ++front_;
         }
         if (wanted_ < limit_ && !slots_[wanted_].Started) {
-            slots_[wanted_].Started = true;
-            return wanted_;
+            if (Fits(wanted_)) {
+                return Start(wanted_);
+            }
+            Held = true;
+            return std::nullopt;
         }
         std::optional<std::size_t> next;
         std::size_t seen = 0;
         for (std::size_t i = front_; i < limit_ && seen < window_; ++i) {
             if (!slots_[i].Started) {
                 ++seen;
-                if (!next || slots_[i].Effort > slots_[*next].Effort) {
+                if (!Fits(i)) {
+                    Held = true;
+                } else if (!next || slots_[i].Effort > slots_[*next].Effort) {
                     next = i;
                 }
             }
         }
         if (next) {
-            slots_[*next].Started = true;
+            Held = false;
+            return Start(*next);
         }
         return next;
     }
@@ -166,8 +195,11 @@ private:
         for (;;) {
             std::optional<std::size_t> index;
             {
-                const std::lock_guard lock(mutex_);
-                index = Next();
+                std::unique_lock lock(mutex_);
+                bool held = false;
+                while (!(index = Next(held)) && held) {
+                    changed_.wait_for(lock, std::chrono::milliseconds(5));
+                }
             }
             if (!index) {
                 break;
@@ -185,6 +217,7 @@ private:
                 slot.Result = std::move(result);
                 slot.Failure = failure;
                 slot.Done = true;
+                inFlight_ -= slot.Memory;
                 // What comes after a failure is of no use; what comes
                 // before it may still fail first.
                 if (failure) {
@@ -222,6 +255,8 @@ private:
     std::size_t limit_;      // no item from here on starts: one has failed
     std::size_t window_ = 0;
     std::size_t running_ = 0;
+    std::uint64_t budget_ = 0;   // 0: none
+    std::uint64_t inFlight_ = 0; // the Memory of the items started and not done
     bool closed_ = false;
     std::vector<std::thread> threads_;
 };

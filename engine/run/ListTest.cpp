@@ -102,13 +102,16 @@ std::vector<TSkippedFile> TestListedFiles(const std::vector<std::string>& Files,
     for (std::size_t t = 0; t < testers; ++t) {
         threads.emplace_back(work);
     }
-    // The window's events are served while the files are read.
-    for (std::unique_lock<std::mutex> guard(lock); running > 0;) {
+    // The window's events are served while the files are read; the testers
+    // count `running` down under the lock.
+    std::unique_lock<std::mutex> guard(lock);
+    while (running > 0) {
         finished.wait_for(guard, std::chrono::milliseconds(20));
         guard.unlock();
         DrainMessageQueue();
         guard.lock();
     }
+    guard.unlock();
     threads.clear();
     if (failure) {
         std::rethrow_exception(failure);

@@ -32,6 +32,10 @@ struct TRunOptions {
     std::int64_t MaxSize = 0;
     TPagePolicy Policy = TPagePolicy::ppLeaveOut;
     unsigned Jobs = 0; // images prepared at once; 0: one per online processor
+    // Bytes the images prepared at once may take to decode, each known from
+    // its header; 0: a quarter of the physical memory. One image larger than
+    // that is prepared alone. The document is the same for any budget.
+    std::uint64_t Memory = 0;
     TPageLayout Layout;
     // Each picture's embedded ICC colour profile goes into the document
     // with it, so a colour-managed reader shows the photograph's colours;

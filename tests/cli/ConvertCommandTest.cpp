@@ -441,6 +441,11 @@ TEST(ConvertCommand, OutputsThatAreNoRegularFileAreWrittenInPlace) {
         EXPECT_EQ(redirect.status, 0) << output << "\n" << redirect.output;
         expectPdf(redirected, output + " > file");
     }
+    // '-' is standard output as well, not a file of that name.
+    const TCommandResult dash = RunShell("cd " + Quote(dir.Path().string()) + " && " + program +
+                                         " -o - " + photo + " | cat > piped.pdf");
+    EXPECT_EQ(dash.status, 0) << dash.output;
+    expectPdf(dir.File("piped.pdf"), "-o - | cat");
     EXPECT_TRUE(std::filesystem::is_symlink(stdoutLink));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3)
         << "no stray file beside a redirected output";

@@ -58,6 +58,8 @@ TEST(ConvertOptions, SizeQualityAndFilterInEveryForm) {
         EXPECT_EQ(Parse({"--fit", "8x8", "--max-size", text, "-o", "o", "a"}).Run.MaxSize, bytes)
             << text;
     }
+    EXPECT_EQ(Parse({"--memory", "2GB", "-o", "o", "a"}).Run.Memory, 2'000'000'000u);
+    EXPECT_EQ(Parse({"-o", "o", "a"}).Run.Memory, 0u) << "a quarter of the memory";
     // "Original size" encodes the pictures that are not JPEG at it.
     const TConvertOptions c = Parse({"--quality", "80", "-o", "o", "a.heic"});
     EXPECT_FALSE(c.Run.SameSize);
@@ -119,6 +121,8 @@ TEST(ConvertOptions, BadUsageIsRefusedWithAReason) {
         {"--size", "8x6", "--max-size", "10", "-o", "o", "a"},   // no unit
         {"--size", "8x6", "--max-size", "10TB", "-o", "o", "a"}, // no unit we know
         {"--size", "8x6", "--max-size", "0MB", "-o", "o", "a"},
+        {"--memory", "0GB", "-o", "o", "a"},
+        {"--memory", "2", "-o", "o", "a"}, // no unit
         {"--size", "8x6", "--max-size", "-1MB", "-o", "o", "a"},
         {"--size", "8x6", "--max-size", "11GB", "-o", "o", "a"}, // past any document
         {"--quality", "0", "-o", "o", "a"},                      // below 1

@@ -75,6 +75,11 @@ protected:
             FileName = answer;
             return true;
         };
+        form->AskLeaveOut = [this](const QString& Text) {
+            questions << Text;
+            events << QStringLiteral("question");
+            return leaveOut;
+        };
     }
 
     void Press(TImgBtn* Button) { QTest::mousePress(Button, Qt::LeftButton, {}, QPoint(2, 2)); }
@@ -128,6 +133,10 @@ protected:
     int dialogs = 0;
     bool statusShownDuringDialog = false;
     QString answer;
+    // The question before a run with files that can't be converted, and
+    // its answer: leave them out (true) or cancel.
+    QStringList questions;
+    bool leaveOut = false;
 };
 
 TEST_F(ConvertTest, SpinStepsStopAtTheLimitsOfTheirField) {
@@ -382,54 +391,84 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
         }
     }
     manyGoneText += QStringLiteral("\nand 2 more.");
+    const QString kLeaveOut = QStringLiteral("\n\nLeave them out and convert the rest, or cancel?");
+    const QString kNotAPicture =
+        QStringLiteral("JPEG error #53 (Not a JPEG file: starts with 0x6e 0x6f)");
     struct TCase {
         int comboIndex;
         QStringList entries;
         QString output;
-        QString message; // the Convert command's box
-        QString error;   // or the application's error box, which adds a full stop
+        QString message;  // the Convert command's box
+        QString error;    // or the application's error box, which adds a full stop
+        QString question; // or the question before the run, cancelled
     };
     const TCase cases[] = {
         {0,
          {photo, gone},
          out.File(QStringLiteral("same.pdf")),
          "{made}\n\nThis listed file gave no page:\n" + gone + ": No such file or directory",
+         {},
          {}},
-        {0, manyGone, out.File(QStringLiteral("many.pdf")), manyGoneText, {}},
+        {0, manyGone, out.File(QStringLiteral("many.pdf")), manyGoneText, {}, {}},
+        // Some files fine and some that would stop the run: one question
+        // before any work, here cancelled, so no message follows.
         {1,
          {photo, damaged},
          out.File(QStringLiteral("damaged.pdf")),
-         "\nNo PDF written: a listed file can't be embedded as it is.\n" + damaged +
-             ": not a JPEG file",
-         {}},
+         {},
+         {},
+         "\nThis listed file can't be converted:\n" + damaged + ": not a JPEG file" + kLeaveOut},
         {1,
          {gone, photo},
          out.File(QStringLiteral("gone.pdf")),
-         "\nNo files existing!\n" + gone + ": missing or not a readable file",
-         {}},
+         {},
+         {},
+         "\nThis listed file can't be converted:\n" + gone + ": missing or not a readable file" +
+             kLeaveOut},
         // A path through a file names nothing there, as a missing one.
         {1,
          {photo, photo + "/b.jpg"},
          out.File(QStringLiteral("through.pdf")),
-         "\nNo files existing!\n" + photo + "/b.jpg: missing or not a readable file",
-         {}},
+         {},
+         {},
+         "\nThis listed file can't be converted:\n" + photo +
+             "/b.jpg: missing or not a readable file" + kLeaveOut},
         {0,
          {photo, damaged},
          out.File(QStringLiteral("undecodable.pdf")),
          {},
-         damaged + ": JPEG error #"},
+         {},
+         "\nThis listed file can't be converted:\n" + damaged + ": " + kNotAPicture + kLeaveOut},
+        // No file fine: nothing to convert the rest of, so no question, and
+        // the words of old.
+        {1,
+         {gone},
+         out.File(QStringLiteral("none.pdf")),
+         "\nNo files existing!\n" + gone + ": missing or not a readable file",
+         {},
+         {}},
+        {1,
+         {damaged},
+         out.File(QStringLiteral("nothing.pdf")),
+         "\nNo PDF written: a listed file can't be embedded as it is.\n" + damaged +
+             ": not a JPEG file",
+         {},
+         {}},
+        {0, {damaged}, out.File(QStringLiteral("nothing.pdf")), {}, damaged + ": JPEG error #", {}},
         {1,
          {photo},
          out.File(QStringLiteral("no folder/album.pdf")),
          {},
          "Cannot create file " + out.File(QStringLiteral("no folder/album.pdf")) +
-             ": No such file or directory."},
+             ": No such file or directory.",
+         {}},
         {0,
          {photo, oddGone},
          out.File(QStringLiteral("odd.pdf")),
          "{made}\n\nThis listed file gave no page:\n" + oddShown + ": No such file or directory",
+         {},
          {}},
-        {1, {photo}, notes, QStringLiteral("{made}"), {}},
+        {1, {photo}, notes, QStringLiteral("{made}"), {}, {}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.output.toStdString());
@@ -441,12 +480,21 @@ TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
         }
         form->ComboBox2->setCurrentIndex(c.comboIndex);
         answer = c.output;
+        questions.clear();
         Click(form->ImgBtnConvert);
-        if (c.message.isEmpty()) {
+        if (!c.question.isEmpty()) {
+            EXPECT_TRUE(errors.Texts.isEmpty()) << errors.Texts.join('|').toStdString();
+            EXPECT_TRUE(shown.empty());
+            ASSERT_EQ(questions.size(), 1);
+            EXPECT_EQ(questions[0], c.question);
+            EXPECT_FALSE(QFile::exists(c.output));
+        } else if (c.message.isEmpty()) {
+            EXPECT_TRUE(questions.isEmpty());
             EXPECT_TRUE(shown.empty());
             ASSERT_EQ(errors.Texts.size(), 1);
             EXPECT_TRUE(errors.Texts[0].startsWith(c.error)) << errors.Texts[0].toStdString();
         } else {
+            EXPECT_TRUE(questions.isEmpty());
             EXPECT_TRUE(errors.Texts.isEmpty()) << errors.Texts.join('|').toStdString();
             ASSERT_EQ(shown.size(), 1u);
             EXPECT_EQ(shown[0].Text,
@@ -864,6 +912,62 @@ TEST_F(ConvertTest, TheOptionsDialogsChoicesReachTheRunAsVorpaneConvertsOptionsD
         } else {
             EXPECT_TRUE(document.contains("/ICCBased"));
         }
+    }
+}
+
+// Three files among ten can't be converted: one question names them before
+// any work. Cancelled, nothing is written and the list marks them; answered
+// "leave them out", the document holds the other seven and the message
+// names the three.
+TEST_F(ConvertTest, BadFilesAreAskedAboutOnceBeforeTheWork) {
+    QStringList bad;
+    for (int i = 0; i < 10; ++i) {
+        const QString name = QStringLiteral("p%1.jpg").arg(i);
+        if (i == 2 || i == 5) {
+            bad << photos.Text(name);
+        } else if (i == 8) {
+            bad << photos.Text(name, {});
+        } else {
+            photos.Jpeg(name, 40, 30);
+        }
+    }
+    AddAllFrom(photos.Path(), 10);
+    for (const int mode : {1, 0}) {
+        SCOPED_TRACE(mode);
+        form->ComboBox2->setCurrentIndex(mode);
+        answer = out.File(QStringLiteral("album%1.pdf").arg(mode));
+        questions.clear();
+        shown.clear();
+        leaveOut = false;
+        Click(form->ImgBtnConvert);
+        ASSERT_EQ(questions.size(), 1);
+        EXPECT_TRUE(
+            questions[0].startsWith(QStringLiteral("\nThese listed files can't be converted:\n")));
+        for (const QString& file : bad) {
+            EXPECT_TRUE(questions[0].contains(file + QStringLiteral(": "))) << file.toStdString();
+        }
+        EXPECT_EQ(questions[0].count(photos.Path()), 3);
+        EXPECT_TRUE(shown.empty());
+        EXPECT_FALSE(QFile::exists(answer));
+        QList<bool> marked;
+        for (int row = 0; row < form->EntryCount(); ++row) {
+            marked << form->ListView1->topLevelItem(row)->data(0, Qt::BackgroundRole).isValid();
+        }
+        EXPECT_EQ(marked,
+                  (QList<bool>{false, false, true, false, false, true, false, false, true, false}));
+        ExpectIdleLook();
+
+        questions.clear();
+        leaveOut = true;
+        Click(form->ImgBtnConvert);
+        EXPECT_EQ(questions.size(), 1);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_TRUE(shown[0].Text.startsWith(
+            Success(answer, 7) + QStringLiteral("\n\nThese listed files gave no page:\n")))
+            << shown[0].Text.toStdString();
+        EXPECT_EQ(shown[0].Text.count(photos.Path()), 3);
+        EXPECT_EQ(PageSizes(answer).size(), 7);
+        ExpectIdleLook();
     }
 }
 

@@ -203,6 +203,22 @@ No PDF written: %1.</source>
         <translation>
 Kein PDF geschrieben: %1.</translation>
     </message>
+    <message>
+        <source>This listed file can&apos;t be converted:</source>
+        <translation>Diese Datei der Liste lässt sich nicht umwandeln:</translation>
+    </message>
+    <message>
+        <source>These listed files can&apos;t be converted:</source>
+        <translation>Diese Dateien der Liste lassen sich nicht umwandeln:</translation>
+    </message>
+    <message>
+        <source>
+
+Leave them out and convert the rest, or cancel?</source>
+        <translation>
+
+Sie weglassen und den Rest umwandeln, oder abbrechen?</translation>
+    </message>
 </context>
 <context>
     <name>vorpane::TApplication</name>
@@ -614,6 +630,10 @@ Konnte %1 nicht öffnen:
     <message>
         <source>By date taken</source>
         <translation>Nach Aufnahmedatum</translation>
+    </message>
+    <message>
+        <source>Leave them out</source>
+        <translation>Weglassen</translation>
     </message>
 </context>
 <context>

@@ -203,6 +203,22 @@ No PDF written: %1.</source>
         <translation>
 Aucun PDF écrit : %1.</translation>
     </message>
+    <message>
+        <source>This listed file can&apos;t be converted:</source>
+        <translation>Ce fichier de la liste ne peut pas être converti :</translation>
+    </message>
+    <message>
+        <source>These listed files can&apos;t be converted:</source>
+        <translation>Ces fichiers de la liste ne peuvent pas être convertis :</translation>
+    </message>
+    <message>
+        <source>
+
+Leave them out and convert the rest, or cancel?</source>
+        <translation>
+
+Les laisser de côté et convertir le reste, ou annuler ?</translation>
+    </message>
 </context>
 <context>
     <name>vorpane::TApplication</name>
@@ -614,6 +630,10 @@ Impossible d&apos;ouvrir %1 :
     <message>
         <source>By date taken</source>
         <translation>Par date de prise de vue</translation>
+    </message>
+    <message>
+        <source>Leave them out</source>
+        <translation>Les laisser de côté</translation>
     </message>
 </context>
 <context>

@@ -360,6 +360,23 @@ TEST_F(ConversionRunSameSize, ReportsPreparationThenEmbeddingAndLeavesNoTemporar
 // A size limit takes the highest quality whose document fits: a limit of
 // exactly one quality's document gives that document, byte for byte, and
 // one byte less the quality below; below quality 1's size, no document.
+// The memory budget decides only when each photo starts: one worker, three
+// within a budget smaller than any photo (each then runs alone) or within
+// a large one, the document is the same.
+TEST_F(ConversionRunSameSize, TheDocumentIsTheSameForAnyJobsAndMemoryBudget) {
+    std::vector<std::string> documents;
+    for (const auto& [jobs, memory] :
+         {std::pair<unsigned, std::uint64_t>{1, 0}, {3, 1}, {3, 1'000'000'000}}) {
+        TRunOptions options = SizeOptions(true, 90, 64, 48, false);
+        options.Jobs = jobs;
+        options.Memory = memory;
+        ASSERT_EQ(ConversionRun(files, output, {}, options), rcDone) << jobs << " " << memory;
+        documents.push_back(ReadFileBytes(output));
+    }
+    EXPECT_EQ(documents[1], documents[0]);
+    EXPECT_EQ(documents[2], documents[0]);
+}
+
 TEST_F(ConversionRunSameSize, ASizeLimitTakesTheHighestQualityThatFits) {
     const std::vector<std::string> list = {files[0], test::DataFile("orient_landscape_1.jpg"),
                                            test::DataFile("jd_progressive3.jpg")};
@@ -753,8 +770,9 @@ TEST_F(ConversionRunColour, AProfileInTwoSegmentsBecomesOneSharedIccBasedStream)
     EXPECT_EQ(Pdf({list[0]}, {}).find("/N 3"), std::string::npos);
 }
 
-// A damaged profile is left out: the document is the one the run writes
-// without the option, byte for byte.
+// A damaged profile, or one that doesn't describe the pixels, is left out
+// in both modes: the document is the one the run writes without the
+// option, byte for byte.
 TEST_F(ConversionRunColour, ADamagedProfileFallsBackToDeviceRgb) {
     const std::string twoPieces = test::WithIccProfile(photo, profile, 2);
     std::string wrongSize = profile;
@@ -764,6 +782,17 @@ TEST_F(ConversionRunColour, ADamagedProfileFallsBackToDeviceRgb) {
     const std::string cmykProfile = ReadFileBytes("/usr/share/color/icc/ghostscript/ps_cmyk.icc");
     const std::string first = profile.substr(0, profile.size() / 2);
     const std::string second = profile.substr(profile.size() / 2);
+    // Its header and tag table whole, every tag's offset past its end: it
+    // parses, but no transform can be built from it.
+    std::string tagsPastTheEnd = profile;
+    const auto byteAt = [&](std::size_t at) { return static_cast<unsigned char>(profile[at]); };
+    const std::size_t tags = byteAt(128) << 24 | byteAt(129) << 16 | byteAt(130) << 8 | byteAt(131);
+    for (std::size_t k = 0; k < tags; ++k) {
+        tagsPastTheEnd.replace(132 + 12 * k + 4, 4, std::string("\x00\x10\x00\x00", 4));
+    }
+    // A CMYK photo carrying an RGB profile: converted to sRGB in "Same
+    // size", kept as CMYK in "Original size", it is RGB in neither.
+    const std::string cmykPhoto = ReadFileBytes(test::DataFile("pil_sample_cmyk_ycck.jpg"));
     const struct {
         const char* name;
         std::string bytes;
@@ -774,12 +803,19 @@ TEST_F(ConversionRunColour, ADamagedProfileFallsBackToDeviceRgb) {
         {"size_not_the_header's", test::WithIccProfile(photo, wrongSize, 2)},
         {"not_a_profile", test::WithIccProfile(photo, notAProfile, 1)},
         {"cmyk_profile_in_rgb", test::WithIccProfile(photo, cmykProfile, 3)},
+        {"tags_past_its_end", test::WithIccProfile(photo, tagsPastTheEnd, 1)},
+        {"rgb_profile_in_cmyk", test::WithIccProfile(cmykPhoto, profile, 1)},
     };
-    for (const auto& c : cases) {
-        const std::string file = Write(std::string(c.name) + ".jpg", c.bytes);
-        TRunOptions options;
-        options.ColourProfiles = true;
-        EXPECT_EQ(Pdf({file}, options), Pdf({file}, {})) << c.name;
+    for (const bool sameSize : {false, true}) {
+        for (const auto& c : cases) {
+            const std::string file = Write(std::string(c.name) + ".jpg", c.bytes);
+            TRunOptions options;
+            options.SameSize = sameSize;
+            options.ColourProfiles = true;
+            TRunOptions plain;
+            plain.SameSize = sameSize;
+            EXPECT_EQ(Pdf({file}, options), Pdf({file}, plain)) << c.name << " " << sameSize;
+        }
     }
 }
 
