@@ -1,5 +1,6 @@
 #include "cShellListFilter.h"
 
+#include <QCoreApplication>
 #include <QFileSystemModel>
 #include <QLocale>
 
@@ -44,6 +45,36 @@ bool TShellListFilter::filterAcceptsRow(int SourceRow, const QModelIndex& Source
         OnAddFolder(sender_, source_->fileInfo(source_->index(SourceRow, 0, SourceParent)), canAdd);
     }
     return canAdd;
+}
+
+QVariant TShellListFilter::data(const QModelIndex& Index, int Role) const {
+    // Column 3 of a QFileSystemModel is the modification time.
+    if (!DateTaken || Index.column() != 3 || Role != Qt::DisplayRole) {
+        return QSortFilterProxyModel::data(Index, Role);
+    }
+    const QString path = source_->filePath(mapToSource(Index));
+    auto known = taken_.constFind(path);
+    if (known == taken_.constEnd()) {
+        known = taken_.insert(path, DateTaken(path));
+    }
+    if (!known->isValid()) {
+        return QSortFilterProxyModel::data(Index, Role);
+    }
+    return QLocale::system().toString(*known, QLocale::ShortFormat);
+}
+
+QVariant TShellListFilter::headerData(int Section, Qt::Orientation Orientation, int Role) const {
+    if (DateTaken && Section == 3 && Orientation == Qt::Horizontal) {
+        if (Role == Qt::DisplayRole) {
+            return QCoreApplication::translate("vorpane::TShellListFilter", "Date");
+        }
+        if (Role == Qt::ToolTipRole) {
+            return QCoreApplication::translate("vorpane::TShellListFilter",
+                                               "When the photo was taken, else when the file was "
+                                               "last changed");
+        }
+    }
+    return QSortFilterProxyModel::headerData(Section, Orientation, Role);
 }
 
 bool TShellListFilter::lessThan(const QModelIndex& Left, const QModelIndex& Right) const {

@@ -7,7 +7,9 @@
 #pragma once
 
 #include <QCollator>
+#include <QDateTime>
 #include <QFileInfo>
+#include <QHash>
 #include <QPersistentModelIndex>
 #include <QSortFilterProxyModel>
 
@@ -21,6 +23,9 @@ namespace vorpane {
 // return whether the item is shown.
 using TAddFolderEvent =
     std::function<void(QObject* Sender, const QFileInfo& AFolder, bool& CanAdd)>;
+
+// When the photograph at Path was taken; an invalid moment when it has no date.
+using TDateTakenFunc = std::function<QDateTime(const QString& Path)>;
 
 // The collation of the user's language, numbers compared by value and letter
 // case ignored. Where no language is set (the C locale), English rules: the C
@@ -41,6 +46,13 @@ public:
     void SetFolder(const QModelIndex& SourceFolder);
 
     TAddFolderEvent OnAddFolder;
+    // Where set, the date column shows a photo's date taken in place of its
+    // modification time. Asked only for the rows a view paints, once each,
+    // so a folder of thousands lists at once.
+    TDateTakenFunc DateTaken;
+
+    QVariant data(const QModelIndex& Index, int Role) const override;
+    QVariant headerData(int Section, Qt::Orientation Orientation, int Role) const override;
 
 protected:
     bool filterAcceptsRow(int SourceRow, const QModelIndex& SourceParent) const override;
@@ -51,6 +63,7 @@ private:
     QObject* sender_;
     QPersistentModelIndex folder_;
     QCollator collator_;
+    mutable QHash<QString, QDateTime> taken_;
 };
 
 } // namespace vorpane

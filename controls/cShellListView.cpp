@@ -181,6 +181,7 @@ void TShellListView::SetRoot(const QString& Folder) {
     files->setReadOnly(false);
     files->setFilter(QDir::Files | QDir::NoDotAndDotDot);
     auto* filter = new TShellListFilter(files, this, this);
+    filter->DateTaken = DateTaken;
     filter->OnAddFolder = [this](QObject* Sender, const QFileInfo& AFolder, bool& CanAdd) {
         if (OnAddFolder) {
             OnAddFolder(Sender, AFolder, CanAdd);

@@ -78,6 +78,8 @@ public:
     QTreeView* ReportView() const { return reportView_; }
 
     TAddFolderEvent OnAddFolder;
+    // The date taken the Details view shows in place of the file's time.
+    TDateTakenFunc DateTaken;
     std::function<void(QObject* Sender)> OnClick;
     std::function<void(QObject* Sender)> OnDblClick;
     TEndDragEvent OnEndDrag;

@@ -5,10 +5,12 @@
 #include "PathName.h"
 #include "PrintableText.h"
 #include "cShellListFilter.h"
+#include "run/PhotoOrder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeDatabase>
@@ -17,6 +19,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <unordered_map>
 
 namespace vorpane {
 
@@ -166,6 +169,26 @@ void TForm1::ImgBtnPathClick(QObject*) {
         SortEntries();
     } catch (...) { // the list stays as it was, as the design has it
     }
+}
+
+void TForm1::SortEntriesByDateTaken() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        std::vector<std::string> order = EntryPaths();
+        SortPhotos(order, TPhotoOrder::poTaken);
+        // Entries of one path share a place; the stable sort keeps their order.
+        std::unordered_map<std::string, std::size_t> place;
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            place.emplace(order[i], i);
+        }
+        ListView1->CustomSort([&place](QTreeWidgetItem* Item1, QTreeWidgetItem* Item2) {
+            const std::size_t a = place.at(EncodePathName(EntryPath(Item1)).toStdString());
+            const std::size_t b = place.at(EncodePathName(EntryPath(Item2)).toStdString());
+            return a < b ? -1 : (a > b ? 1 : 0);
+        });
+    } catch (...) { // as the other sorts: the list stays as it was
+    }
+    QGuiApplication::restoreOverrideCursor();
 }
 
 void TForm1::MoveSelectedEntry(int By) {

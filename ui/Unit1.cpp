@@ -6,10 +6,12 @@
 #include "JpegPicture.h"
 #include "PageOptionsDialog.h"
 #include "PathName.h"
+#include "jpeg/ExifDateTaken.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -21,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -232,6 +235,10 @@ void TForm1::CreateDesign() {
     };
 
     ShellListView1 = new TShellListView(this);
+    ShellListView1->DateTaken = [](const QString& Path) {
+        const std::optional<TTakenTime> taken = ReadDateTaken(EncodePathName(Path).toStdString());
+        return taken ? QDateTime::fromSecsSinceEpoch(taken->Seconds) : QDateTime();
+    };
     ShellListView1->setGeometry(220, 108, 343, 253);
     ShellListView1->setToolTip(tr("jpg files under the folder"));
     ShellListView1->OnAddFolder = [this](QObject* Sender, const QFileInfo& AFolder, bool& CanAdd) {
@@ -458,6 +465,15 @@ void TForm1::CreateDesign() {
     click(ImgBtnClose, &TForm1::ImgBtnCloseClick);
     click(ImgBtnName, &TForm1::ImgBtnNameClick);
     click(ImgBtnPath, &TForm1::ImgBtnPathClick);
+    SortMenu = new QMenu(this);
+    SortMenu->addAction(tr("By name"), this, [this] { ImgBtnNameClick(ImgBtnName); });
+    SortMenu->addAction(tr("By folder"), this, [this] { ImgBtnPathClick(ImgBtnPath); });
+    SortMenu->addAction(tr("By date taken"), this, [this] { SortEntriesByDateTaken(); });
+    for (TImgBtn* button : {ImgBtnName, ImgBtnPath}) {
+        button->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(button, &QWidget::customContextMenuRequested, this,
+                [this, button](const QPoint& At) { SortMenu->popup(button->mapToGlobal(At)); });
+    }
     click(ImgBtnUp, &TForm1::ImgBtnUpClick);
     click(ImgBtnDown, &TForm1::ImgBtnDownClick);
     click(ImgBtnAdd, &TForm1::ImgBtnAddClick);

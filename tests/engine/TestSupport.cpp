@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include <fstream>
 #include <iterator>
 #include <jpeglib.h>
+#include <libexif/exif-data.h>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -280,6 +282,40 @@ TScopedTmpDir::~TScopedTmpDir() {
     } else {
         ::unsetenv("TMPDIR");
     }
+}
+
+// A JPEG with an Exif segment of the given DateTimeOriginal, and its
+// OffsetTimeOriginal and SubSecTimeOriginal when not empty.
+std::string WithDateTaken(const std::string& jpeg, const std::string& date,
+                          const std::string& offset, const std::string& subSeconds) {
+    ExifData* data = exif_data_new();
+    exif_data_set_byte_order(data, EXIF_BYTE_ORDER_MOTOROLA);
+    const auto add = [data](ExifTag tag, const std::string& text) {
+        if (text.empty()) {
+            return;
+        }
+        ExifEntry* entry = exif_entry_new();
+        entry->tag = tag;
+        entry->format = EXIF_FORMAT_ASCII;
+        entry->components = text.size() + 1;
+        entry->size = static_cast<unsigned int>(text.size() + 1);
+        entry->data = static_cast<unsigned char*>(std::calloc(1, text.size() + 1));
+        std::memcpy(entry->data, text.data(), text.size());
+        exif_content_add_entry(data->ifd[EXIF_IFD_EXIF], entry);
+        exif_entry_unref(entry);
+    };
+    add(EXIF_TAG_DATE_TIME_ORIGINAL, date);
+    add(EXIF_TAG_OFFSET_TIME_ORIGINAL, offset);
+    add(EXIF_TAG_SUB_SEC_TIME_ORIGINAL, subSeconds);
+    unsigned char* bytes = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(data, &bytes, &size);
+    exif_data_unref(data);
+    const std::string segment(reinterpret_cast<const char*>(bytes), size);
+    std::free(bytes);
+    const std::size_t length = segment.size() + 2;
+    return jpeg.substr(0, 2) + "\xFF\xE1" + static_cast<char>(length >> 8) +
+           static_cast<char>(length & 0xFF) + segment + jpeg.substr(2);
 }
 
 } // namespace vorpane::test

@@ -104,4 +104,9 @@ private:
     std::string previous_;
 };
 
+// A JPEG with an Exif segment of the given DateTimeOriginal, and its
+// OffsetTimeOriginal and SubSecTimeOriginal when not empty.
+std::string WithDateTaken(const std::string& jpeg, const std::string& date,
+                          const std::string& offset = "", const std::string& subSeconds = "");
+
 } // namespace vorpane::test

@@ -1,5 +1,6 @@
 // The folder browser: the tree, the file list's filter and order, reading a
 // folder once, and handing the file list's entries to the conversion list.
+#include "TestSupport.h"
 #include "UiTestSupport.h"
 
 #include "PageOptionsDialog.h"
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -238,6 +240,33 @@ TEST_F(BrowserTest, ViewStylesShowTheSameItems) {
     EXPECT_EQ(report->model()->columnCount(report->rootIndex()), 4); // name, size, type, date
     EXPECT_TRUE(form->ShellListView1->ItemSelected(2));
     EXPECT_EQ(FileListNames(*form->ShellListView1), kListed);
+}
+
+// A photo's date in Details is when it was taken (without an offset, in
+// local time, as the camera's clock); other files keep their file time.
+TEST_F(BrowserTest, DetailsShowTheDateTakenWhereThePhotoHasOne) {
+    TScratchFolder photos;
+    const QString plain = photos.Jpeg(QStringLiteral("plain.jpg"), 4, 4);
+    const std::string jpeg = test::ReadFileBytes(plain.toStdString());
+    test::WriteFileBytes(photos.File(QStringLiteral("taken.jpg")).toStdString(),
+                         test::WithDateTaken(jpeg, "2001:02:03 04:05:06"));
+    Browse(photos.Path());
+    form->ShellListView1->SetViewStyle(vsReport);
+    QTreeView* report = form->ShellListView1->ReportView();
+    const auto* filter = qobject_cast<const QSortFilterProxyModel*>(report->model());
+    ASSERT_NE(filter, nullptr);
+    ASSERT_EQ(filter->rowCount(report->rootIndex()), 2);
+    const auto date = [&](int Row) {
+        const QModelIndex item = filter->index(Row, 3, report->rootIndex());
+        return std::pair{item.data().toString(), filter->mapToSource(item).data().toString()};
+    };
+    const auto [plainShown, plainModified] = date(0);
+    EXPECT_EQ(plainShown, plainModified);
+    const auto [takenShown, takenModified] = date(1);
+    EXPECT_EQ(takenShown, QLocale::system().toString(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)),
+                                                     QLocale::ShortFormat));
+    EXPECT_NE(takenShown, takenModified);
+    EXPECT_EQ(filter->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Date"));
 }
 
 TEST_F(BrowserTest, NamesShowWholeInListAndSmallIconsAndEveryItemHasAnIcon) {

@@ -1,6 +1,7 @@
 // The conversion list: entries, moves, sorting, the full paths a conversion
 // reads, editing names, icons and the hidden selection.
 #include "OneWindow.h"
+#include "TestSupport.h"
 #include "UiTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QProcess>
 #include <QTest>
@@ -313,6 +315,32 @@ TEST_F(ConversionListTest, SortByNameComparesBytesWithOnlyAsciiLettersFolded) {
         "Zeta.jpg",  "_a.jpg",     QString::fromUtf8("\xC3\xA9t\xC3\xA9.jpg")};
     // The two alphas compare equal; the sort keeps their order.
     EXPECT_EQ(names, expected);
+}
+
+// The sort buttons' right-click menu: the two sorts, and the order of
+// vorpane-convert --sort taken, which names alone would not give.
+TEST_F(ConversionListTest, SortByDateTakenFromTheSortButtonsMenu) {
+    TScratchFolder folder;
+    const std::string jpeg = test::ReadFileBytes(folder.Jpeg("plain.jpg", 8, 8).toStdString());
+    const auto photo = [&](const char* Name, const char* Taken) {
+        const QString path = folder.File(QString::fromUtf8(Name));
+        test::WriteFileBytes(path.toStdString(), test::WithDateTaken(jpeg, Taken, "+00:00"));
+        form->AppendEntry(path, true);
+    };
+    photo("IMG_0001.jpg", "2026:07:14 11:00:00");
+    photo("IMG_0002.jpg", "2026:07:14 10:00:00");
+    photo("DSC_5.jpg", "2026:07:14 09:00:00");
+    EXPECT_EQ(form->ImgBtnName->contextMenuPolicy(), Qt::CustomContextMenu);
+    EXPECT_EQ(form->ImgBtnPath->contextMenuPolicy(), Qt::CustomContextMenu);
+    const QList<QAction*> items = form->SortMenu->actions();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0]->text(), QStringLiteral("By name"));
+    EXPECT_EQ(items[1]->text(), QStringLiteral("By folder"));
+    EXPECT_EQ(items[2]->text(), QStringLiteral("By date taken"));
+    items[2]->trigger();
+    EXPECT_EQ(EntryNames(*form), (QStringList{"DSC_5.jpg", "IMG_0002.jpg", "IMG_0001.jpg"}));
+    items[0]->trigger();
+    EXPECT_EQ(EntryNames(*form), (QStringList{"DSC_5.jpg", "IMG_0001.jpg", "IMG_0002.jpg"}));
 }
 
 TEST_F(ConversionListTest, CompareGivesTheDifferenceOfTheFirstDifferentBytesElseOfTheLengths) {

@@ -620,6 +620,18 @@ Konnte %1 nicht öffnen:
         <translation>Vorpane schließen</translation>
     </message>
     <message>
+        <source>By name</source>
+        <translation>Nach Name</translation>
+    </message>
+    <message>
+        <source>By folder</source>
+        <translation>Nach Ordner</translation>
+    </message>
+    <message>
+        <source>By date taken</source>
+        <translation>Nach Aufnahmedatum</translation>
+    </message>
+    <message>
         <source>Leave them out</source>
         <translation>Weglassen</translation>
     </message>
@@ -713,6 +725,17 @@ Konnte %1 nicht öffnen:
     <message>
         <source>The largest the document may be, in megabytes of 1,000,000 bytes</source>
         <translation>Die höchste Größe des Dokuments, in Megabyte zu 1.000.000 Byte</translation>
+    </message>
+</context>
+<context>
+    <name>vorpane::TShellListFilter</name>
+    <message>
+        <source>Date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>When the photo was taken, else when the file was last changed</source>
+        <translation>Wann das Foto aufgenommen wurde, sonst wann die Datei zuletzt geändert wurde</translation>
     </message>
 </context>
 <context>

@@ -620,6 +620,18 @@ Impossible d&apos;ouvrir %1 :
         <translation>Fermer Vorpane</translation>
     </message>
     <message>
+        <source>By name</source>
+        <translation>Par nom</translation>
+    </message>
+    <message>
+        <source>By folder</source>
+        <translation>Par dossier</translation>
+    </message>
+    <message>
+        <source>By date taken</source>
+        <translation>Par date de prise de vue</translation>
+    </message>
+    <message>
         <source>Leave them out</source>
         <translation>Les laisser de côté</translation>
     </message>
@@ -713,6 +725,17 @@ Impossible d&apos;ouvrir %1 :
     <message>
         <source>The largest the document may be, in megabytes of 1,000,000 bytes</source>
         <translation>La taille maximale du document, en mégaoctets de 1 000 000 octets</translation>
+    </message>
+</context>
+<context>
+    <name>vorpane::TShellListFilter</name>
+    <message>
+        <source>Date</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>When the photo was taken, else when the file was last changed</source>
+        <translation>Date de prise de vue de la photo, sinon date de dernière modification du fichier</translation>
     </message>
 </context>
 <context>

@@ -8,7 +8,6 @@
 #include "run/QualitySearch.h"
 
 #include <gtest/gtest.h>
-#include <libexif/exif-data.h>
 
 #include <barrier>
 #include <cstdlib>
@@ -29,6 +28,7 @@ using test::ReadFileBytes;
 using test::RecordReports;
 using test::TReport;
 using test::TTempDir;
+using test::WithDateTaken;
 using test::WriteFileBytes;
 
 // A run in "Original size" mode, recording its reports; onReport may act in
@@ -426,40 +426,6 @@ TEST(PhotoOrder, NaturalOrderCountsDigitRunsAsNumbers) {
         EXPECT_EQ(NaturalCompare(row.a, row.b), row.order) << row.a << " " << row.b;
         EXPECT_EQ(NaturalCompare(row.b, row.a), -row.order) << row.b << " " << row.a;
     }
-}
-
-// A JPEG with an Exif segment of the given DateTimeOriginal, and its
-// OffsetTimeOriginal and SubSecTimeOriginal when not empty.
-std::string WithDateTaken(const std::string& jpeg, const std::string& date,
-                          const std::string& offset = "", const std::string& subSeconds = "") {
-    ExifData* data = exif_data_new();
-    exif_data_set_byte_order(data, EXIF_BYTE_ORDER_MOTOROLA);
-    const auto add = [data](ExifTag tag, const std::string& text) {
-        if (text.empty()) {
-            return;
-        }
-        ExifEntry* entry = exif_entry_new();
-        entry->tag = tag;
-        entry->format = EXIF_FORMAT_ASCII;
-        entry->components = text.size() + 1;
-        entry->size = static_cast<unsigned int>(text.size() + 1);
-        entry->data = static_cast<unsigned char*>(std::calloc(1, text.size() + 1));
-        std::memcpy(entry->data, text.data(), text.size());
-        exif_content_add_entry(data->ifd[EXIF_IFD_EXIF], entry);
-        exif_entry_unref(entry);
-    };
-    add(EXIF_TAG_DATE_TIME_ORIGINAL, date);
-    add(EXIF_TAG_OFFSET_TIME_ORIGINAL, offset);
-    add(EXIF_TAG_SUB_SEC_TIME_ORIGINAL, subSeconds);
-    unsigned char* bytes = nullptr;
-    unsigned int size = 0;
-    exif_data_save_data(data, &bytes, &size);
-    exif_data_unref(data);
-    const std::string segment(reinterpret_cast<const char*>(bytes), size);
-    std::free(bytes);
-    const std::size_t length = segment.size() + 2;
-    return jpeg.substr(0, 2) + "\xFF\xE1" + static_cast<char>(length >> 8) +
-           static_cast<char>(length & 0xFF) + segment + jpeg.substr(2);
 }
 
 // By date taken: the offset and the fraction of a second count, a photo
