@@ -466,13 +466,14 @@ void TForm1::CreateDesign() {
     click(ImgBtnName, &TForm1::ImgBtnNameClick);
     click(ImgBtnPath, &TForm1::ImgBtnPathClick);
     SortMenu = new QMenu(this);
-    SortMenu->addAction(tr("By name"), this, [this] { ImgBtnNameClick(ImgBtnName); });
-    SortMenu->addAction(tr("By folder"), this, [this] { ImgBtnPathClick(ImgBtnPath); });
-    SortMenu->addAction(tr("By date taken"), this, [this] { SortEntriesByDateTaken(); });
-    for (TImgBtn* button : {ImgBtnName, ImgBtnPath}) {
-        button->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(button, &QWidget::customContextMenuRequested, this,
-                [this, button](const QPoint& At) { SortMenu->popup(button->mapToGlobal(At)); });
+    SortMenu->addAction(tr("By name"), this, Guarded([this] { ImgBtnNameClick(ImgBtnName); }));
+    SortMenu->addAction(tr("By folder"), this, Guarded([this] { ImgBtnPathClick(ImgBtnPath); }));
+    SortMenu->addAction(tr("By date taken"), this, Guarded([this] { SortEntriesByDateTaken(); }));
+    for (TImgBtn* sortButton : {ImgBtnName, ImgBtnPath}) {
+        sortButton->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(
+            sortButton, &QWidget::customContextMenuRequested, this,
+            [this, sortButton](const QPoint& At) { SortMenu->popup(sortButton->mapToGlobal(At)); });
     }
     click(ImgBtnUp, &TForm1::ImgBtnUpClick);
     click(ImgBtnDown, &TForm1::ImgBtnDownClick);
