@@ -79,7 +79,7 @@ TPngDecoder::TPngDecoder(const std::string& FileName) : fileName_(FileName) {
     TStdioFile file(FileName);
     TPngImage read;
     if (png_image_begin_read_from_stdio(&read.Image, file.Stream) == 0) {
-        throw EPictureError(FileName + ": " + read.Image.message);
+        throw EPictureError(std::string("PNG error: ") + read.Image.message);
     }
     CheckDecodedSize(read.Image.width, read.Image.height);
     width_ = read.Image.width;
@@ -100,7 +100,7 @@ TBitmap24 TPngDecoder::ReadAll() {
     TStdioFile file(fileName_);
     TPngImage read;
     if (png_image_begin_read_from_stdio(&read.Image, file.Stream) == 0) {
-        throw EPictureError(fileName_ + ": " + read.Image.message);
+        throw EPictureError(std::string("PNG error: ") + read.Image.message);
     }
     // The file may have changed since its header was read.
     CheckDecodedSize(read.Image.width, read.Image.height);
@@ -110,7 +110,7 @@ TBitmap24 TPngDecoder::ReadAll() {
     const png_color white{255, 255, 255};
     if (png_image_finish_read(&read.Image, &white, bitmap.Row(0),
                               static_cast<png_int_32>(bitmap.RowBytes()), nullptr) == 0) {
-        throw EPictureError(fileName_ + ": " + read.Image.message);
+        throw EPictureError(std::string("PNG error: ") + read.Image.message);
     }
     return bitmap;
 }
@@ -119,13 +119,13 @@ TBitmap24 TPngDecoder::ReadWithAlpha(std::vector<std::uint8_t>& Alpha) {
     TStdioFile file(fileName_);
     TPngImage read;
     if (png_image_begin_read_from_stdio(&read.Image, file.Stream) == 0) {
-        throw EPictureError(fileName_ + ": " + read.Image.message);
+        throw EPictureError(std::string("PNG error: ") + read.Image.message);
     }
     CheckDecodedSize(read.Image.width, read.Image.height);
     read.Image.format = PNG_FORMAT_RGBA;
     std::vector<std::uint8_t> rgba(std::size_t{read.Image.width} * read.Image.height * 4);
     if (png_image_finish_read(&read.Image, nullptr, rgba.data(), 0, nullptr) == 0) {
-        throw EPictureError(fileName_ + ": " + read.Image.message);
+        throw EPictureError(std::string("PNG error: ") + read.Image.message);
     }
     TBitmap24 bitmap(read.Image.width, read.Image.height);
     SplitRgba(rgba.data(), bitmap, Alpha);
