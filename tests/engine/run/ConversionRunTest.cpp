@@ -452,17 +452,17 @@ TEST(PhotoOrder, ByDateTakenThenFileTimeThenName) {
     const std::string scanned = photo("scan.jpg", jpeg);
     const timespec times[2] = {{0, UTIME_OMIT}, {1'784'000'000, 0}}; // 2026-07-14 03:33 UTC
     ASSERT_EQ(::utimensat(AT_FDCWD, scanned.c_str(), times, 0), 0);
-    // A minute of 61 is no time: that photo goes by its file's time (2030).
+    // A minute of 61 is no time: that photo goes by its file's time (2023).
     const std::string badMinute =
         photo("odd.jpg", WithDateTaken(jpeg, "2026:07:14 09:61:00", "+00:00"));
-    const timespec later[2] = {{0, UTIME_OMIT}, {1'900'000'000, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, badMinute.c_str(), later, 0), 0);
+    const timespec earlier[2] = {{0, UTIME_OMIT}, {1'700'000'000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, badMinute.c_str(), earlier, 0), 0);
     const std::string gone = dir.File("gone.jpg");
     std::vector<std::string> files = {gone,    badMinute, twinB,  london, burstB,
                                       scanned, twinA,     berlin, burstA};
     SortPhotos(files, TPhotoOrder::poTaken);
-    EXPECT_EQ(files, (std::vector<std::string>{scanned, berlin, london, burstA, burstB, twinA,
-                                               twinB, badMinute, gone}));
+    EXPECT_EQ(files, (std::vector<std::string>{badMinute, scanned, berlin, london, burstA, burstB,
+                                               twinA, twinB, gone}));
     SortPhotos(files, TPhotoOrder::poName);
     EXPECT_EQ(files, (std::vector<std::string>{twinA, twinB, burstB, burstA, gone, london, berlin,
                                                badMinute, scanned}));
