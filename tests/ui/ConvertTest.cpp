@@ -48,6 +48,33 @@ QString Success(const QString& Pdf, int Pages) {
         .arg(QString::fromStdString(SizeText(QFileInfo(Pdf).size())));
 }
 
+// The bytes of the file at Path; empty (and a failure) when it can't be read.
+QByteArray FileBytes(const QString& Path) {
+    QFile file(Path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "can't read " << Path.toStdString();
+        return {};
+    }
+    return file.readAll();
+}
+
+// The document vorpane-convert writes to Output from Files with Arguments:
+// what the window must have written for the same choices.
+QByteArray CommandLineDocument(QStringList Arguments, const std::vector<std::string>& Files,
+                               const QString& Output) {
+    Arguments << QStringLiteral("-q") << QStringLiteral("-o") << Output;
+    for (const std::string& path : Files) {
+        Arguments << QString::fromStdString(path);
+    }
+    QProcess convert;
+    convert.start(QStringLiteral(VORPANE_CONVERT), Arguments);
+    if (!convert.waitForFinished(60000) || convert.exitCode() != 0) {
+        ADD_FAILURE() << "vorpane-convert failed: " << convert.readAllStandardError().toStdString();
+        return {};
+    }
+    return FileBytes(Output);
+}
+
 struct TShown {
     int Icon;
     QString Caption;
@@ -748,24 +775,12 @@ TEST_F(ConvertTest, KeepProportionsAndAtMostReachTheRunAsFitAndMaxSizeDo) {
               (QStringList{QStringLiteral("400 x 289"), QStringLiteral("400 x 300")}));
 
     const QString cli = out.File(QStringLiteral("cli.pdf"));
-    QStringList arguments = {QStringLiteral("--fit"),
-                             QStringLiteral("400x400"),
-                             QStringLiteral("--max-size"),
-                             QStringLiteral("0.05MB"),
-                             QStringLiteral("-q"),
-                             QStringLiteral("-o"),
-                             cli};
-    for (const std::string& path : form->EntryPaths()) {
-        arguments << QString::fromStdString(path);
-    }
-    QProcess convert;
-    convert.start(QStringLiteral(VORPANE_CONVERT), arguments);
-    ASSERT_TRUE(convert.waitForFinished(60000));
-    ASSERT_EQ(convert.exitCode(), 0) << convert.readAllStandardError().toStdString();
-    QFile window(answer);
-    QFile command(cli);
-    ASSERT_TRUE(window.open(QIODevice::ReadOnly) && command.open(QIODevice::ReadOnly));
-    EXPECT_EQ(window.readAll(), command.readAll());
+    const QByteArray document = FileBytes(answer);
+    ASSERT_FALSE(document.isEmpty());
+    EXPECT_EQ(document,
+              CommandLineDocument({QStringLiteral("--fit"), QStringLiteral("400x400"),
+                                   QStringLiteral("--max-size"), QStringLiteral("0.05MB")},
+                                  form->EntryPaths(), cli));
 }
 
 TEST_F(ConvertTest, TheOptionsDialogsChoicesReachTheRunAsVorpaneConvertsOptionsDo) {
@@ -885,20 +900,9 @@ TEST_F(ConvertTest, TheOptionsDialogsChoicesReachTheRunAsVorpaneConvertsOptionsD
             << shown[0].Text.toStdString();
 
         const QString cli = out.File(QStringLiteral("cli.pdf"));
-        QStringList arguments = c.arguments;
-        arguments << QStringLiteral("-q") << QStringLiteral("-o") << cli;
-        for (const std::string& path : form->EntryPaths()) {
-            arguments << QString::fromStdString(path);
-        }
-        QProcess convert;
-        convert.start(QStringLiteral(VORPANE_CONVERT), arguments);
-        ASSERT_TRUE(convert.waitForFinished(60000));
-        ASSERT_EQ(convert.exitCode(), 0) << convert.readAllStandardError().toStdString();
-        QFile window(answer);
-        QFile command(cli);
-        ASSERT_TRUE(window.open(QIODevice::ReadOnly) && command.open(QIODevice::ReadOnly));
-        const QByteArray document = window.readAll();
-        EXPECT_EQ(document, command.readAll());
+        const QByteArray document = FileBytes(answer);
+        ASSERT_FALSE(document.isEmpty());
+        EXPECT_EQ(document, CommandLineDocument(c.arguments, form->EntryPaths(), cli));
         // Not the document without the choice: the broken file left out,
         // the grey one embedded, the profile kept, or pages other than the
         // fixed layout's.
