@@ -4,11 +4,19 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
 namespace vorpane {
 
 namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;
+
+bool IsEscape(QChar Character) {
+    return Character.unicode() >= kEscapeBase + 0x80 && Character.unicode() <= kEscapeBase + 0xFF;
+}
 
 bool Stat(const QString& Path, struct stat& Info) {
     return !Path.isEmpty() && ::stat(EncodePathName(Path).constData(), &Info) == 0;
@@ -61,8 +69,7 @@ QByteArray EncodePathName(const QString& Path) {
     bytes.reserve(Path.size());
     qsizetype start = 0;
     for (qsizetype i = 0; i <= Path.size(); ++i) {
-        const bool escaped = i < Path.size() && Path[i].unicode() >= kEscapeBase + 0x80 &&
-                             Path[i].unicode() <= kEscapeBase + 0xFF;
+        const bool escaped = i < Path.size() && IsEscape(Path[i]);
         if (i == Path.size() || escaped) {
             bytes += Path.mid(start, i - start).toUtf8();
             if (escaped) {
@@ -84,6 +91,23 @@ QString PathArgument(const QByteArray& Argument) {
         }
     }
     return DecodePathName(Argument);
+}
+
+QString WorkingFolder() {
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    return error ? QString() : DecodePathName(QByteArray::fromStdString(folder.native()));
+}
+
+QString ShownFolder(const QString& Folder) {
+    const auto escape = std::find_if(Folder.begin(), Folder.end(), IsEscape);
+    if (escape == Folder.end()) {
+        return Folder;
+    }
+    // The folder above the first name with an escaped byte; "/" above the
+    // root's own.
+    const qsizetype slash = Folder.lastIndexOf(QLatin1Char('/'), escape - Folder.begin());
+    return slash > 0 ? Folder.left(slash) : QStringLiteral("/");
 }
 
 bool IsRegularFile(const QString& Path) {
