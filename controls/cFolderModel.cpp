@@ -203,6 +203,13 @@ bool TFolderModel::setData(const QModelIndex& Index, const QVariant& Value, int 
     if (!RenameFile(EncodePathName(PathOf(file.Name)), EncodePathName(PathOf(name)))) {
         return false;
     }
+    if (name.startsWith(QLatin1Char('.'))) {
+        // Hidden now, and a hidden file is never listed.
+        beginRemoveRows(QModelIndex(), Index.row(), Index.row());
+        files_.erase(files_.begin() + Index.row());
+        endRemoveRows();
+        return true;
+    }
     file.Name = name;
     file.Info = QFileInfo(PathOf(name));
     file.Described = false;

@@ -12,7 +12,7 @@
 // files on a slow disk (a network share, a camera card) don't hold up the
 // window: the files come in batches, as they are read, and OnLoaded says when
 // the whole folder is in. A name edited in column 0 renames the file, by its
-// bytes and never over another file.
+// bytes and never over another file; a file renamed hidden leaves the model.
 #pragma once
 
 #include <QAbstractTableModel>

@@ -480,6 +480,11 @@ TEST_F(BrowserTest, NameEditedInTheFileListRenamesTheFile) {
     const QStringList renamed = {"B.JPEG", "renamed.jpg", "x.jpg"};
     EXPECT_TRUE(QTest::qWaitFor([&] { return FileListNames(*form->ShellListView1) == renamed; }));
     EXPECT_EQ(FileListNames(*form->ShellListView1), renamed);
+    // Never over another file.
+    EXPECT_FALSE(view->model()->setData(view->model()->index(0, 0, view->rootIndex()),
+                                        QStringLiteral("x.jpg")));
+    EXPECT_TRUE(QFileInfo::exists(folder.File(QStringLiteral("B.JPEG"))));
+    EXPECT_EQ(FileListNames(*form->ShellListView1), renamed);
 
     // A name in Latin-1 bytes is renamed by its bytes, the byte kept.
     const QByteArray latin1 = QFile::encodeName(folder.Path()) + "/caf\xe9.jpg";
