@@ -17,8 +17,8 @@ namespace vorpane {
 
 class TFolderModel;
 
-// Asked once for each item of the folder: CanAdd comes in true and says on
-// return whether the item is shown.
+// Asked for each file of the folder, and again when it is renamed: CanAdd
+// comes in true and says on return whether the file is shown.
 using TAddFolderEvent =
     std::function<void(QObject* Sender, const QFileInfo& AFolder, bool& CanAdd)>;
 

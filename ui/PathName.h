@@ -1,6 +1,7 @@
 // Where a full path's file name begins, for the conversion list's Name and
 // Path columns and the file list's extension test; and paths spelt in any
-// bytes a file system holds.
+// bytes a file system holds (the codec itself is cPathBytes.h's, shared
+// with the file list).
 #pragma once
 
 #include "cPathBytes.h"
