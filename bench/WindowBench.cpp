@@ -13,6 +13,7 @@
 //                      events meanwhile (a 1 ms timer's longest gap)
 //   list_items         the files of FOLDER the file list shows
 //   list_shown         from choosing FOLDER until the file list has them all
+//   list_stall         the longest gap of the GUI thread's timer meanwhile
 //   thumbnails_shown   from switching to large icons until the thumbnails in
 //                      sight are drawn
 //   thumbnails_stall   the longest gap of the GUI thread's timer meanwhile
@@ -98,9 +99,11 @@ int main(int argc, char** argv) {
 
     clock.restart();
     form.ShellTreeView1->SetPath(folder);
-    WaitFor([&] { return !form.ShellListView1->Reading(); }, "file list");
+    const double listStall =
+        LongestStall([&] { return !form.ShellListView1->Reading(); }, "file list");
     std::printf("list_items %d\n", form.ShellListView1->ItemCount());
     std::printf("list_shown %.3f\n", Seconds(clock.nsecsElapsed()));
+    std::printf("list_stall %.3f\n", listStall);
 
     clock.restart();
     form.ShellListView1->SetViewStyle(vorpane::vsIcon);

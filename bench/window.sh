@@ -4,11 +4,12 @@
 #     the GUI thread (what such a click held the window for when the preview
 #     decoded there) against the longest the GUI thread now goes without
 #     serving its events, and how soon the picture shows;
-#   - by a folder of 2,000 photographs: how soon the file list has them all,
-#     and, switched to large icons, how soon the thumbnails in sight are
-#     drawn and the GUI thread's longest gap meanwhile.
+#   - by a folder of FILES photographs (default 2,000): how soon the file
+#     list has them all and the GUI thread's longest gap while it reads, and,
+#     switched to large icons, how soon the thumbnails in sight are drawn and
+#     the GUI thread's longest gap meanwhile.
 #
-#   bench/window.sh [PHOTO] [ROUNDS]
+#   bench/window.sh [PHOTO] [ROUNDS] [FILES]
 #
 # PHOTO defaults to the largest progressive photograph of the shared corpus
 # beside the repository (5640 x 3172, 16 MB). The folder is made of hard
@@ -18,6 +19,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 photo=${1:-../shared/corpus/art_Elephants_5640x3172_prog.jpg}
 rounds=${2:-5}
+files=${3:-2000}
 [ -f "$photo" ] || { echo "no photograph at $photo" >&2; exit 66; }
 
 build_targets vorpane_window_bench
@@ -32,7 +34,7 @@ for source in ../shared/corpus/photo_*.jpg; do
   photos+=("$work/$(basename "$source")")
 done
 mkdir "$work/album"
-for ((i = 0; i < 2000; i++)); do
+for ((i = 0; i < files; i++)); do
   ln "${photos[i % ${#photos[@]}]}" "$work/album/$(printf 'IMG_%04d.jpg' "$i")"
 done
 
@@ -45,7 +47,7 @@ median() { # name
 }
 
 machine
-echo "Photograph: $photo; folder: 2000 photographs; medians of $rounds runs, seconds"
+echo "Photograph: $photo; folder: $files photographs; medians of $rounds runs, seconds"
 echo "Preview:"
 echo "  decode on the GUI thread (the old freeze)   $(median preview_decode)"
 echo "  ShowPreview's own time on the GUI thread    $(median preview_call)"
@@ -54,6 +56,7 @@ echo "  until the picture shows                     $(median preview_shown)"
 echo "  old freeze / longest gap now                $(ratio "$(median preview_decode)" "$(median preview_stall)" %.0f) x"
 echo "Folder of $(median list_items) photographs:"
 echo "  until the file list has them all            $(median list_shown)"
+echo "  longest GUI-thread gap while it reads       $(median list_stall)"
 echo "  large icons: until the thumbnails in sight  $(median thumbnails_shown)"
 echo "  longest GUI-thread gap meanwhile            $(median thumbnails_stall)"
 load_now

@@ -1,7 +1,8 @@
 #include "cShellListFilter.h"
 
+#include "cFolderModel.h"
+
 #include <QCoreApplication>
-#include <QFileSystemModel>
 #include <QLocale>
 
 namespace vorpane {
@@ -26,33 +27,25 @@ bool NameLess(const QCollator& Collator, const QString& Left, const QString& Rig
     return Left < Right;
 }
 
-TShellListFilter::TShellListFilter(QFileSystemModel* Source, QObject* Sender, QObject* Owner)
+TShellListFilter::TShellListFilter(TFolderModel* Source, QObject* Sender, QObject* Owner)
     : QSortFilterProxyModel(Owner), source_(Source), sender_(Sender), collator_(NaturalCollator()) {
     setSourceModel(Source);
 }
 
-void TShellListFilter::SetFolder(const QModelIndex& SourceFolder) {
-    folder_ = SourceFolder;
-    invalidateFilter();
-}
-
-bool TShellListFilter::filterAcceptsRow(int SourceRow, const QModelIndex& SourceParent) const {
-    if (!folder_.isValid() || SourceParent != folder_) {
-        return true;
-    }
+bool TShellListFilter::filterAcceptsRow(int SourceRow, const QModelIndex&) const {
     bool canAdd = true;
     if (OnAddFolder) {
-        OnAddFolder(sender_, source_->fileInfo(source_->index(SourceRow, 0, SourceParent)), canAdd);
+        OnAddFolder(sender_, source_->FileInfo(SourceRow), canAdd);
     }
     return canAdd;
 }
 
 QVariant TShellListFilter::data(const QModelIndex& Index, int Role) const {
-    // Column 3 of a QFileSystemModel is the modification time.
+    // Column 3 of a TFolderModel is the modification time.
     if (!DateTaken || Index.column() != 3 || Role != Qt::DisplayRole) {
         return QSortFilterProxyModel::data(Index, Role);
     }
-    const QString path = source_->filePath(mapToSource(Index));
+    const QString path = Index.data(TFolderModel::PathRole).toString();
     auto known = taken_.constFind(path);
     if (known == taken_.constEnd()) {
         known = taken_.insert(path, DateTaken(path));
@@ -78,11 +71,8 @@ QVariant TShellListFilter::headerData(int Section, Qt::Orientation Orientation, 
 }
 
 bool TShellListFilter::lessThan(const QModelIndex& Left, const QModelIndex& Right) const {
-    const bool leftIsFolder = source_->isDir(Left);
-    if (leftIsFolder != source_->isDir(Right)) {
-        return leftIsFolder;
-    }
-    return NameLess(collator_, source_->fileName(Left), source_->fileName(Right));
+    return NameLess(collator_, Left.data(Qt::EditRole).toString(),
+                    Right.data(Qt::EditRole).toString());
 }
 
 } // namespace vorpane

@@ -1,26 +1,24 @@
 // TShellListFilter: what the file list shows of a folder read by a
-// QFileSystemModel, and in which order. Only the items of the folder being listed are put to the
-// AddFolder test; the folders above it always pass, or the folder itself
-// could not be reached. The admitted items are kept in the order a file
-// manager shows them: folders first, then names in natural order, letter case
-// ignored ("img_9.jpg" before "IMG_10.jpg").
+// TFolderModel, and in which order. Each file is put to the AddFolder test,
+// again when it is renamed. The admitted files are kept in the order a file
+// manager shows them: names in natural order, letter case ignored
+// ("img_9.jpg" before "IMG_10.jpg").
 #pragma once
 
 #include <QCollator>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHash>
-#include <QPersistentModelIndex>
 #include <QSortFilterProxyModel>
 
 #include <functional>
 
-class QFileSystemModel;
-
 namespace vorpane {
 
-// Asked once for each item of the folder: CanAdd comes in true and says on
-// return whether the item is shown.
+class TFolderModel;
+
+// Asked for each file of the folder, and again when it is renamed: CanAdd
+// comes in true and says on return whether the file is shown.
 using TAddFolderEvent =
     std::function<void(QObject* Sender, const QFileInfo& AFolder, bool& CanAdd)>;
 
@@ -39,11 +37,7 @@ bool NameLess(const QCollator& Collator, const QString& Left, const QString& Rig
 class TShellListFilter : public QSortFilterProxyModel {
 public:
     // Sender is the control named to the AddFolder test as the one asking.
-    TShellListFilter(QFileSystemModel* Source, QObject* Sender, QObject* Owner);
-
-    // The folder whose items are tested; set before the model reads it.
-    // Without one, every item passes: the order alone is wanted.
-    void SetFolder(const QModelIndex& SourceFolder);
+    TShellListFilter(TFolderModel* Source, QObject* Sender, QObject* Owner);
 
     TAddFolderEvent OnAddFolder;
     // Where set, the date column shows a photo's date taken in place of its
@@ -59,9 +53,8 @@ protected:
     bool lessThan(const QModelIndex& Left, const QModelIndex& Right) const override;
 
 private:
-    QFileSystemModel* source_;
+    TFolderModel* source_;
     QObject* sender_;
-    QPersistentModelIndex folder_;
     QCollator collator_;
     mutable QHash<QString, QDateTime> taken_;
 };

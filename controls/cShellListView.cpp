@@ -1,12 +1,12 @@
 #include "cShellListView.h"
 
-#include "cFileIconProvider.h"
+#include "cFolderModel.h"
+#include "cPathBytes.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
 #include <QDrag>
-#include <QFileInfo>
-#include <QFileSystemModel>
 #include <QFrame>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -15,6 +15,11 @@
 #include <QMouseEvent>
 #include <QStackedLayout>
 #include <QTreeView>
+
+#include <memory>
+#include <utility>
+
+#include <sys/stat.h>
 
 namespace vorpane {
 
@@ -173,50 +178,33 @@ void TShellListView::SetRoot(const QString& Folder) {
     // A read still under way is given up, and so are its thumbnails.
     SetReading(false);
     thumbnails_->Clear();
+    const std::unique_ptr<TShellListFilter> oldFilter(std::exchange(filter_, nullptr));
+    const std::unique_ptr<TFolderModel> oldFiles(std::exchange(files_, nullptr));
+    root_ = Folder.isEmpty() ? Folder : QDir::cleanPath(Folder);
+    struct stat info {};
+    if (root_.isEmpty() || ::stat(EncodePathName(root_).constData(), &info) != 0 ||
+        !S_ISDIR(info.st_mode)) {
+        // Nothing to show.
+        SetModel(nullptr);
+        return;
+    }
     // Every read starts from a fresh model: what the last one knew of the
     // folder would otherwise be shown again instead of what is there now.
-    auto* files = new QFileSystemModel(this);
-    files->setOptions(QFileSystemModel::DontWatchForChanges);
-    files->setIconProvider(&TFileIconProvider::Instance());
-    files->setReadOnly(false);
-    files->setFilter(QDir::Files | QDir::NoDotAndDotDot);
-    auto* filter = new TShellListFilter(files, this, this);
-    filter->DateTaken = DateTaken;
-    filter->OnAddFolder = [this](QObject* Sender, const QFileInfo& AFolder, bool& CanAdd) {
+    files_ = new TFolderModel(this);
+    filter_ = new TShellListFilter(files_, this, this);
+    filter_->DateTaken = DateTaken;
+    filter_->OnAddFolder = [this](QObject* Sender, const QFileInfo& AFolder, bool& CanAdd) {
         if (OnAddFolder) {
             OnAddFolder(Sender, AFolder, CanAdd);
         }
     };
-
-    // A renamed file takes its place by its new name, or leaves the list.
-    connect(files, &QFileSystemModel::fileRenamed, filter, [filter] { filter->invalidate(); });
-
-    const QModelIndex folder =
-        QFileInfo(Folder).isDir() ? files->setRootPath(Folder) : QModelIndex();
-    if (folder.isValid()) {
-        filter->SetFolder(folder);
-        filter->sort(0, Qt::AscendingOrder);
-        SetModel(filter);
-        SetRootIndex(filter->mapFromSource(folder));
-        // The model reads in a thread of its own, the items coming in
-        // batches, and says when it has the whole folder.
-        SetReading(true);
-        const QString expected = files->filePath(folder);
-        connect(files, &QFileSystemModel::directoryLoaded, this,
-                [this, expected](const QString& Path) {
-                    if (Path == expected) {
-                        SetReading(false);
-                    }
-                });
-    } else {
-        // Nothing to show: not even the file system's top.
-        SetModel(nullptr);
-    }
-    delete filter_;
-    delete files_;
-    filter_ = filter;
-    files_ = files;
-    root_ = folder.isValid() ? files->filePath(folder) : Folder;
+    // The filter tests and sorts the files as they come, and again when one
+    // is renamed: it takes its place by its new name, or leaves the list.
+    filter_->sort(0, Qt::AscendingOrder);
+    SetModel(filter_);
+    files_->OnLoaded = [this] { SetReading(false); };
+    SetReading(true);
+    files_->Read(root_);
 }
 
 void TShellListView::SetReading(bool Value) {
@@ -242,13 +230,13 @@ QModelIndex TShellListView::ItemIndex(int Index) const {
 }
 
 QString TShellListView::ItemPath(int Index) const {
-    return ItemIndex(Index).data(QFileSystemModel::FilePathRole).toString();
+    return ItemIndex(Index).data(TFolderModel::PathRole).toString();
 }
 
 QString TShellListView::CurrentPath() const {
     return SelectionModel() == nullptr
                ? QString()
-               : SelectionModel()->currentIndex().data(QFileSystemModel::FilePathRole).toString();
+               : SelectionModel()->currentIndex().data(TFolderModel::PathRole).toString();
 }
 
 bool TShellListView::ItemSelected(int Index) const {
@@ -269,11 +257,6 @@ void TShellListView::SetModel(QAbstractItemModel* Model) {
     QItemSelectionModel* own = reportView_->selectionModel();
     reportView_->setSelectionModel(iconView_->selectionModel());
     delete own;
-}
-
-void TShellListView::SetRootIndex(const QModelIndex& Index) {
-    iconView_->setRootIndex(Index);
-    reportView_->setRootIndex(Index);
 }
 
 QItemSelectionModel* TShellListView::SelectionModel() const {

@@ -1,8 +1,10 @@
 // TShellListView: the file list of the folder browser. It reads one folder
-// (SetRoot) into a QFileSystemModel, once, without watching it afterwards:
-// the folder's files, no hidden ones and no sub-folders, those its AddFolder
-// event admits, in a file manager's order. The reading goes on in the
-// model's own thread, under the wait cursor; the items show as they come.
+// (SetRoot) into a TFolderModel, once, without watching it afterwards: the
+// folder's files, whatever bytes their names are in, no hidden ones and no
+// sub-folders, those its AddFolder event admits, in a file manager's order
+// (TShellListFilter). The reading goes on in the model's own thread, under
+// the wait cursor; the items show as they come. Paths are handed out as
+// DecodePathName spells them.
 // The items are shown in one of four view styles: large icons (each
 // photograph's thumbnail, see TThumbnailDelegate), small icons, list (columns
 // of names, filled top to bottom) and details (one row per item with name,
@@ -29,7 +31,6 @@
 
 class QAbstractItemModel;
 class QAbstractItemView;
-class QFileSystemModel;
 class QItemSelectionModel;
 class QListView;
 class QModelIndex;
@@ -37,6 +38,8 @@ class QStackedLayout;
 class QTreeView;
 
 namespace vorpane {
+
+class TFolderModel;
 
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 
@@ -58,7 +61,7 @@ public:
 
     // The items in display order.
     int ItemCount() const;
-    // The item's full path, as the file system spells it.
+    // The item's full path, as the file system spells it (see DecodePathName).
     QString ItemPath(int Index) const;
     bool ItemSelected(int Index) const;
     // The current item's full path (the keyboard's place); empty for none.
@@ -66,7 +69,6 @@ public:
     void SetItemSelected(int Index, bool Selected);
 
     void SetModel(QAbstractItemModel* Model);
-    void SetRootIndex(const QModelIndex& Index);
     QItemSelectionModel* SelectionModel() const;
 
     // The view that shows the items in the current style.
@@ -99,7 +101,7 @@ private:
     TThumbnailDelegate* thumbnails_;
     TViewStyle viewStyle_ = vsList;
     QString root_;
-    QFileSystemModel* files_ = nullptr;
+    TFolderModel* files_ = nullptr;
     TShellListFilter* filter_ = nullptr;
     bool reading_ = false;
 };

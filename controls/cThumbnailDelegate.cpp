@@ -1,7 +1,8 @@
 #include "cThumbnailDelegate.h"
 
+#include "cFolderModel.h"
+
 #include <QAbstractItemView>
-#include <QFileSystemModel>
 #include <QThread>
 
 #include <algorithm>
@@ -11,7 +12,7 @@ namespace vorpane {
 namespace {
 
 QString PathOf(const QModelIndex& Index) {
-    return Index.data(QFileSystemModel::FilePathRole).toString();
+    return Index.data(TFolderModel::PathRole).toString();
 }
 
 } // namespace

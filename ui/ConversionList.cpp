@@ -227,16 +227,6 @@ void TForm1::ImgBtnAddsClick(QObject*) {
     for (int i = 0; i < ShellListView1->ItemCount(); ++i) {
         AppendEntry(ShellListView1->ItemPath(i), true);
     }
-    // The folder's files whose names aren't UTF-8, which the file list
-    // can't show, after the rest.
-    if (ShellListView1->Root().isEmpty()) {
-        return;
-    }
-    for (const QString& file : FolderJpegFiles(ShellListView1->Root())) {
-        if (QString::fromUtf8(EncodePathName(file)) != file) {
-            AppendEntry(file, true);
-        }
-    }
 }
 
 void TForm1::ImgBtnDelClick(QObject*) {

@@ -1,7 +1,10 @@
 // Where a full path's file name begins, for the conversion list's Name and
 // Path columns and the file list's extension test; and paths spelt in any
-// bytes a file system holds.
+// bytes a file system holds (the codec itself is cPathBytes.h's, shared
+// with the file list).
 #pragma once
+
+#include "cPathBytes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,16 +14,6 @@ namespace vorpane {
 // Where a path's name begins: after its last "/" (0 when it has none). A
 // ":" is an ordinary character of a file name here.
 qsizetype NameStart(const QString& Path);
-
-// A path's bytes as text and back, losing nothing. Qt's own file names
-// (QFile::decodeName and encodeName) are UTF-8 and turn a byte that is no
-// part of UTF-8 (a Latin-1 name from an old camera or archive) into U+FFFD,
-// which names no file; and its folder listings leave such names out. Here
-// each such byte becomes a lone low surrogate, U+DC80 to U+DCFF, which no
-// UTF-8 text decodes to, and goes back to its byte (the escape Python's
-// file names use); the rest is UTF-8 both ways.
-QString DecodePathName(const QByteArray& Bytes);
-QByteArray EncodePathName(const QString& Path);
 
 // A command-line argument as a path: a file:// address (as a desktop may
 // pass one) becomes its local path; anything else is taken as it is.

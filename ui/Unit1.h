@@ -336,7 +336,7 @@ private:
     void MoveSelectedEntry(int By);
     void AppendFolder(const QString& Folder);
     // The JPEG files the file list would show for Folder, in its order,
-    // and those it can't show, whose names aren't UTF-8.
+    // whatever bytes their names are in.
     QStringList FolderJpegFiles(const QString& Folder);
     void DragByHand();
     void ClearEntryMarks();

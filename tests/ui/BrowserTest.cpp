@@ -4,6 +4,7 @@
 #include "UiTestSupport.h"
 
 #include "PageOptionsDialog.h"
+#include "cPathBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,7 @@
 #include <QTreeWidget>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace vorpane {
 namespace {
@@ -407,20 +409,6 @@ TEST_F(BrowserTest, AddAllAndAddSelectedKeepTheFileListsOrder) {
         EXPECT_EQ(form->ListView1->topLevelItem(row)->text(1), folder.Path() + QLatin1Char('/'));
     }
 
-    // A name in Latin-1 bytes, which Qt's listing and so the file list
-    // leave out: Add all adds it after the rest, by its bytes.
-    form->ImgBtnDelsClick(form->ImgBtnDels);
-    const QByteArray latin1 = QFile::encodeName(folder.Path()) + "/caf\xe9.jpg";
-    ASSERT_EQ(
-        std::rename(QFile::encodeName(folder.Jpeg(QStringLiteral("cafe.jpg"), 4, 4)).constData(),
-                    latin1.constData()),
-        0);
-    form->ImgBtnAddsClick(form->ImgBtnAdds);
-    std::remove(latin1.constData());
-    EXPECT_EQ(EntryNames(*form).mid(0, 3), kListed);
-    ASSERT_EQ(form->EntryCount(), 4);
-    EXPECT_EQ(form->EntryPaths().back(), latin1.toStdString());
-
     form->ImgBtnDelsClick(form->ImgBtnDels);
     // Selected last to first: still added first to last.
     form->ShellListView1->SetItemSelected(2, true);
@@ -492,6 +480,35 @@ TEST_F(BrowserTest, NameEditedInTheFileListRenamesTheFile) {
     const QStringList renamed = {"B.JPEG", "renamed.jpg", "x.jpg"};
     EXPECT_TRUE(QTest::qWaitFor([&] { return FileListNames(*form->ShellListView1) == renamed; }));
     EXPECT_EQ(FileListNames(*form->ShellListView1), renamed);
+    // Never over another file.
+    EXPECT_FALSE(view->model()->setData(view->model()->index(0, 0, view->rootIndex()),
+                                        QStringLiteral("x.jpg")));
+    EXPECT_TRUE(QFileInfo::exists(folder.File(QStringLiteral("B.JPEG"))));
+    EXPECT_EQ(FileListNames(*form->ShellListView1), renamed);
+
+    // A name in Latin-1 bytes is renamed by its bytes, the byte kept.
+    const QByteArray latin1 = QFile::encodeName(folder.Path()) + "/caf\xe9.jpg";
+    const QByteArray older = QFile::encodeName(folder.Path()) + "/old caf\xe9.jpg";
+    ASSERT_EQ(std::rename(QFile::encodeName(folder.File(QStringLiteral("renamed.jpg"))).constData(),
+                          latin1.constData()),
+              0);
+    form->ShellListView1->SetRoot(folder.Path());
+    WaitForFileList();
+    const QModelIndex cafe = view->model()->index(1, 0, view->rootIndex());
+    ASSERT_EQ(cafe.data().toString(), DecodePathName("caf\xe9.jpg"));
+    view->setCurrentIndex(cafe);
+    view->edit(cafe);
+    editor = view->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("old ") + editor->text());
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(older.toStdString()); }));
+    EXPECT_FALSE(std::filesystem::exists(latin1.toStdString()));
+    EXPECT_EQ(FileListNames(*form->ShellListView1),
+              (QStringList{"B.JPEG", DecodePathName("old caf\xe9.jpg"), "x.jpg"}));
+    // The scratch folder's own removal can't see such a name.
+    std::remove(older.constData());
+    std::remove(latin1.constData());
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorSpace>
@@ -724,10 +725,10 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
     // A photograph stored on its side, to be turned a quarter clockwise.
     ASSERT_TRUE(QFile::copy(QStringLiteral(VORPANE_TEST_DATA "/orient_small_6.jpg"),
                             photos.File(QStringLiteral("5 sideways.jpg"))));
-    AddAllFrom(photos.Path(), 5);
-    // A name in Latin-1 bytes, as an old camera wrote it, named as a desktop
-    // names it to `vorpane FILE`, by its file:// address: listed, and
-    // converted by its bytes.
+    // A name in Latin-1 bytes, as an old camera wrote it: listed in its place
+    // with the byte shown as one unknown character, added by Add all, named
+    // again as a desktop names it to `vorpane FILE`, by its file:// address,
+    // and converted by its bytes.
     const QByteArray latin1 = QFile::encodeName(photos.Path()) + "/6 caf\xe9.jpg";
     // Qt's listing can't see the name, so the scratch folder can't remove it.
     const struct TRemoveAtEnd {
@@ -738,8 +739,13 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
         std::rename(QFile::encodeName(photos.Jpeg(QStringLiteral("6.jpg"), 320, 240)).constData(),
                     latin1.constData()),
         0);
+    AddAllFrom(photos.Path(), 6);
+    QAbstractItemView* files = form->ShellListView1->CurrentView();
+    EXPECT_EQ(files->model()->index(5, 0, files->rootIndex()).data().toString(),
+              QStringLiteral("6 caf") + QChar(0xDCE9) + QStringLiteral(".jpg"));
+    EXPECT_EQ(form->EntryPaths().back(), latin1.toStdString());
     form->AppendFiles({PathArgument("file://" + latin1.toPercentEncoding("/"))});
-    ASSERT_EQ(form->EntryCount(), 6);
+    ASSERT_EQ(form->EntryCount(), 7);
     EXPECT_EQ(form->EntryPaths().back(), latin1.toStdString());
 
     struct TMode {
@@ -751,11 +757,13 @@ TEST_F(ConvertTest, APersonConvertsInBothModesThroughTheWindow) {
     const QStringList original = {QStringLiteral("640 x 480"), QStringLiteral("300 x 500"),
                                   QStringLiteral("227 x 149"), QStringLiteral("650 x 470")};
     const TMode modes[] = {
-        {0, false, "same.pdf", QStringList(6, QStringLiteral("800 x 600"))},
+        {0, false, "same.pdf", QStringList(7, QStringLiteral("800 x 600"))},
         {1, false, "original.pdf",
-         original + QStringList{QStringLiteral("96 x 64"), QStringLiteral("320 x 240")}},
+         original + QStringList{QStringLiteral("96 x 64"), QStringLiteral("320 x 240"),
+                                QStringLiteral("320 x 240")}},
         {1, true, "upright.pdf",
-         original + QStringList{QStringLiteral("64 x 96"), QStringLiteral("320 x 240")}},
+         original + QStringList{QStringLiteral("64 x 96"), QStringLiteral("320 x 240"),
+                                QStringLiteral("320 x 240")}},
     };
     for (const TMode& mode : modes) {
         shown.clear();

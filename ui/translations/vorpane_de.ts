@@ -228,6 +228,25 @@ Sie weglassen und den Rest umwandeln, oder abbrechen?</translation>
     </message>
 </context>
 <context>
+    <name>vorpane::TFolderModel</name>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Typ</translation>
+    </message>
+    <message>
+        <source>Date Modified</source>
+        <translation>Änderungsdatum</translation>
+    </message>
+</context>
+<context>
     <name>vorpane::TForm1</name>
     <message>
         <source>

@@ -228,6 +228,25 @@ Les laisser de côté et convertir le reste, ou annuler ?</translation>
     </message>
 </context>
 <context>
+    <name>vorpane::TFolderModel</name>
+    <message>
+        <source>Name</source>
+        <translation>Nom</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Taille</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>Date Modified</source>
+        <translation>Date de modification</translation>
+    </message>
+</context>
+<context>
     <name>vorpane::TForm1</name>
     <message>
         <source>
