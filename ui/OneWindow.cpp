@@ -112,8 +112,8 @@ void RaiseWindow(QWidget& Window, const TActivation& Activation) {
     // Qt's Wayland platform asks the compositor to activate a window with the
     // token in XDG_ACTIVATION_TOKEN, and takes it away then: a token is good
     // once, for the launch it was made for.
-    const bool token =
-        !Activation.Token.isEmpty() && QGuiApplication::platformName() == QLatin1String("wayland");
+    const bool token = !Activation.Token.isEmpty() &&
+                       QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     if (token) {
         qputenv("XDG_ACTIVATION_TOKEN", Activation.Token.toUtf8());
     }
@@ -125,10 +125,12 @@ void RaiseWindow(QWidget& Window, const TActivation& Activation) {
 }
 
 // The conversation: the later start sends its files (a string list, as
-// starts before the activation sent them alone), the window answers kTaken,
-// then the start sends its activation (token, startup id) and ends. A start
-// that sent only the files ends after the answer; the window raises itself
-// when the activation has come or the start has gone, whichever is first.
+// earlier versions sent them alone), then its activation (token, startup
+// id); the window answers kTaken once it has the files. A start of an
+// earlier version ends after the answer without an activation, so the
+// window raises itself when the activation has come or the start has gone,
+// whichever is first; a window of an earlier version reads the files and
+// leaves the rest.
 bool HandToRunningWindow(const QStringList& Files, const TActivation& Activation) {
     QLocalSocket socket;
     socket.connectToServer(WindowSocketPath());
