@@ -167,6 +167,12 @@ void TForm1::FormCreate() {
     ImageProgress->move(layout::kProgressStrip.Left, layout::kProgressStrip.Top);
     ImageProgress->resize(1, ImageProgress->height());
     CheckBox2->move(layout::kKeepProportions.Left, layout::kKeepProportions.Top);
+    // As wide as its words need in the window's language, font and skin, up
+    // to the box's edge: a fixed width cut "Keep proportions" short.
+    CheckBox2->ensurePolished();
+    CheckBox2->resize(std::min(CheckBox2->sizeHint().width(),
+                               layout::kOptionsRight - layout::kKeepProportions.Left),
+                      CheckBox2->height());
     CheckBox1->move(600, 409);
     SkinButton(ImgBtnOptions, 722, 406, ImageOptions);
 

@@ -33,4 +33,8 @@ inline constexpr TPlace kDropDown{711, 201};
 // The progress strip (ImageProgress), inside its trough.
 inline constexpr TPlace kProgressStrip{578, 378};
 
+// The right edge of the photo options' box, where the trough ends: the
+// controls beside the fields reach no further.
+inline constexpr int kOptionsRight = 754;
+
 } // namespace vorpane::layout

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -176,11 +177,15 @@ TEST(TApplication, TheWindowAndQtSpeakTheLocalesLanguage) {
     {
         const TForm1 form;
         EXPECT_EQ(form.ComboBox2->itemText(0), QStringLiteral("Gleiche Größe"));
+        EXPECT_GE(form.CheckBox2->width(), form.CheckBox2->sizeHint().width());
     }
     // Qt's own words, the file dialog's buttons among them.
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
     App().LoadTranslations(QLocale::c());
-    EXPECT_EQ(TForm1().ComboBox2->itemText(0), QStringLiteral("Same size"));
+    const TForm1 english;
+    EXPECT_EQ(english.ComboBox2->itemText(0), QStringLiteral("Same size"));
+    // The check box beside the fields shows its words whole.
+    EXPECT_GE(english.CheckBox2->width(), english.CheckBox2->sizeHint().width());
     // The skin's painted words: "Umwandeln" on the button, not "Convert".
     EXPECT_FALSE(german.isNull());
     EXPECT_NE(german, SkinPicture(QStringLiteral("ImageConvert.png")).toImage());

@@ -167,7 +167,7 @@ TEST_F(FormTest, FormCreatePlacesEveryControl) {
         {"Image7", form->Image7, {1, 1, 151, 127}, form->Panel1},
         {"ListView1", form->ListView1, {15, 384, 481, 129}, form.get()},
         {"ComboBox2", form->ComboBox2, {600, 200, 129, 22}, form.get()},
-        {"CheckBox2", form->CheckBox2, {600, 361, 118, 16}, form.get()},
+        {"CheckBox2", form->CheckBox2, {600, 361, 129, 16}, form.get()}, // as wide as its words
         {"CheckBox1", form->CheckBox1, {600, 409, 118, 16}, form.get()},
         {"ImgBtnOptions", form->ImgBtnOptions, {722, 406, 24, 22}, form.get()},
         {"Label2", form->Label2, {322, 3, 80, 14}, form->Panel2},
