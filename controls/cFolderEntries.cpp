@@ -24,16 +24,20 @@ void ReadFolder(const QString& Folder, TEntryKind Kind,
         if (entry->d_name[0] == '.') {
             continue;
         }
-        // Followed, so that a link lists as what it links to.
-        struct stat info {};
-        if (::fstatat(::dirfd(folder.get()), entry->d_name, &info, 0) != 0 ||
-            !(Kind == TEntryKind::File ? S_ISREG(info.st_mode) : S_ISDIR(info.st_mode))) {
-            continue;
-        }
         TFolderEntry found;
+        // A folder the file system says is one needs no stat: nothing waits
+        // on a mount point whose server has gone (a network share in "/mnt").
+        if (Kind == TEntryKind::File || entry->d_type != DT_DIR) {
+            // Followed, so that a link lists as what it links to.
+            struct stat info {};
+            if (::fstatat(::dirfd(folder.get()), entry->d_name, &info, 0) != 0 ||
+                !(Kind == TEntryKind::File ? S_ISREG(info.st_mode) : S_ISDIR(info.st_mode))) {
+                continue;
+            }
+            found.Size = info.st_size;
+            found.Modified = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+        }
         found.Name = DecodePathName(QByteArray(entry->d_name));
-        found.Size = info.st_size;
-        found.Modified = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
         if (!Take(std::move(found))) {
             return;
         }

@@ -15,6 +15,7 @@ namespace vorpane {
 // One entry of a folder as read.
 struct TFolderEntry {
     QString Name;
+    // A file's; a folder's may be 0, as nothing asks for them.
     qint64 Size = 0;
     qint64 Modified = 0; // milliseconds since the epoch
 };

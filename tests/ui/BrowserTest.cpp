@@ -12,7 +12,6 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
