@@ -99,11 +99,13 @@ void TFolderTreeModel::Number(TNode* Parent) {
 }
 
 QModelIndex TFolderTreeModel::Find(const QString& Path) {
-    if (!Path.startsWith(QLatin1Char('/'))) {
+    if (Path.isEmpty()) {
         return {};
     }
+    // A relative path is taken from the working folder, as Qt's models do.
+    const QString path = QDir::cleanPath(QDir::current().absoluteFilePath(Path));
     TNode* node = top_->Children.front().get();
-    for (const QString& name : QDir::cleanPath(Path).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+    for (const QString& name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (!node->Read) {
             Read(node);
         }

@@ -27,7 +27,8 @@ public:
 
     // The item of the folder at Path, the folders down to it read. A folder
     // asked for by its path shows even where it is hidden or was made after
-    // its parent was read. An invalid index where there is no such folder.
+    // its parent was read. A relative path is taken from the working folder.
+    // An invalid index where there is no such folder.
     QModelIndex Find(const QString& Path);
     // The path of Index's folder; empty for an invalid index.
     QString FilePath(const QModelIndex& Index) const;
