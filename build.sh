@@ -23,7 +23,7 @@ mode=${1:-run}
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   libjpeg62-turbo-dev libpng-dev libexif-dev liblcms2-dev libheif-dev libwebp-dev libgs-common libgtest-dev
-  qt6-base-dev libgl-dev fonts-dejavu-core fp-utils
+  qt6-base-dev libgl-dev libxcb1-dev fonts-dejavu-core fp-utils
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n qt6-wayland weston
   qpdf poppler-utils libjpeg-turbo-progs imagemagick libheif-examples webp mupdf-tools
   dpkg-dev file desktop-file-utils appstream groff-base python3-debian

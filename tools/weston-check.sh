@@ -4,14 +4,24 @@
 # desktop entry's id and a buffer of the window's size, attached after the
 # compositor's first configure.
 #
-#   tools/weston-check.sh build/ui/vorpane [SHOT.png]
+#   tools/weston-check.sh [--dialog DIALOG] build/ui/vorpane [SHOT.png]
 #
+# With --dialog it also opens the page and photo options dialog over the
+# window, with DIALOG (build/tests/vorpane_options_dialog) in English, German
+# and French, each of which must find the dialog wide enough for its title
+# in the title bar Qt draws.
 # With SHOT.png it also takes a screenshot of weston's screen into it
-# (weston-screenshooter, allowed by weston's --debug).
+# (weston-screenshooter, allowed by weston's --debug), the French dialog on
+# top when there is one.
 #
 # Status 0: it does; 1: it doesn't (the log's relevant lines are shown);
 # 77: weston isn't installed (ctest counts that as skipped).
 set -eu
+dialog=
+if [ "${1:-}" = --dialog ]; then
+  dialog=$2
+  shift 2
+fi
 program=$1
 shot=${2:-}
 
@@ -23,7 +33,9 @@ scratch=$(mktemp -d)
 chmod 700 "$scratch"
 weston_pid=
 window_pid=
+dialog_pid=
 finish() {
+  [ -z "$dialog_pid" ] || kill "$dialog_pid" 2>/dev/null || true
   [ -z "$window_pid" ] || kill "$window_pid" 2>/dev/null || true
   [ -z "$weston_pid" ] || kill "$weston_pid" 2>/dev/null || true
   wait
@@ -70,6 +82,24 @@ until mapped; do
   sleep 0.1
 done
 echo "the window mapped under weston: 767 x 547, app id org.vorpane.Vorpane"
+if [ -n "$dialog" ]; then
+  for language in en de fr; do
+    HOME="$scratch" QT_QPA_PLATFORM=wayland timeout 20 "$dialog" $language
+  done
+  if [ -n "$shot" ]; then
+    HOME="$scratch" QT_QPA_PLATFORM=wayland "$dialog" fr --stay >"$scratch/dialog.log" 2>&1 &
+    dialog_pid=$!
+    tries=0
+    until grep -q needs "$scratch/dialog.log"; do
+      tries=$((tries + 1))
+      if [ $tries -gt 100 ]; then
+        cat "$scratch/dialog.log"
+        exit 1
+      fi
+      sleep 0.1
+    done
+  fi
+fi
 if [ -n "$shot" ]; then
   sleep 1 # its first frames drawn
   (cd "$scratch" && timeout 10 weston-screenshooter) || {

@@ -4,6 +4,7 @@
 
 #include "OutcomeMessage.h"
 #include "PageOptionsDialog.h"
+#include "PathName.h"
 #include "WholeNumber.h"
 #include "prepare/JpegUtils.h"
 #include "resample/Resampler.h"
@@ -13,7 +14,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -204,7 +204,7 @@ void TForm1::ConvertEntries(const QString& OutputFile) {
             }
         }
         if (result != rcStopped) {
-            result = ConversionRun(toConvert, QFile::encodeName(OutputFile).toStdString(),
+            result = ConversionRun(toConvert, EncodePathName(OutputFile).toStdString(),
                                    &UpdateProgressStrip, options, &report);
         }
     } catch (const std::exception& error) {

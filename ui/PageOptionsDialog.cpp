@@ -10,6 +10,7 @@
 #include <QDoubleSpinBox>
 #include <QFontMetrics>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -29,7 +30,29 @@ const TPaperSize* PaperOf(int Index) {
                : nullptr;
 }
 
+// The title bar Qt draws itself under Wayland, where the desktop leaves a
+// window's frame to it (GNOME, weston): 3 px of frame on each side; on the
+// right three buttons 18 px wide, 5 px apart and 8 px from the frame's edge,
+// with 5 px before the title. The title, in the application's font at 14 px,
+// is centred over the whole frame and cut where the buttons begin, so it
+// needs their room on both sides.
+constexpr int kFrameSide = 3;
+constexpr int kTitleFontPixels = 14;
+constexpr int kButtonsRoom = 3 * 18 + 2 * 5 + 8 + 5;
+
 } // namespace
+
+int WidthForTitle(const QString& Title) {
+    // The bar centres the title by its width in the application's font, as
+    // first measured, but draws it at 14 px: a title drawn wider than it was
+    // measured reaches further right than its centre suggests.
+    QFont barFont = QGuiApplication::font();
+    barFont.setPixelSize(kTitleFontPixels);
+    const int drawn = QFontMetrics(barFont).horizontalAdvance(Title);
+    const int measured = QFontMetrics(QGuiApplication::font()).horizontalAdvance(Title);
+    // One pixel on each side for the centring's rounding.
+    return std::max(drawn, 2 * drawn - measured) + 2 + 2 * kButtonsRoom - 2 * kFrameSide;
+}
 
 void ApplyPageOptions(const TPageOptions& Options, TRunOptions& Run) {
     if (const TPaperSize* paper = PaperOf(Options.Paper)) {
@@ -110,13 +133,9 @@ TPageOptionsDialog::TPageOptionsDialog(const TPageOptions& Options, QWidget* Own
     layout->addWidget(OtherKinds);
     layout->addWidget(Buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    // A frame cuts a title longer than the dialog is wide; the dialog is
-    // made wide enough for its own, in a bold title font a fifth larger than
-    // the text's, with room for the frame's buttons.
-    QFont titleFont = font();
-    titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
-    Buttons->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + 140);
+    // The title bar cuts a title longer than the dialog is wide.
+    const QMargins margins = layout->contentsMargins();
+    Buttons->setMinimumWidth(WidthForTitle(windowTitle()) - margins.left() - margins.right());
 
     Paper->setCurrentIndex(std::clamp(Options.Paper, 0, Paper->count() - 1));
     PaperChanged();

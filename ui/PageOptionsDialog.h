@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QString>
 
 class QCheckBox;
 class QComboBox;
@@ -48,6 +49,10 @@ extern TPageOptions PageOptions;
 // choice makes the same document from either. Without the skip, the window's
 // own way with a file that gives no page (ppLeaveOut) stays.
 void ApplyPageOptions(const TPageOptions& Options, TRunOptions& Run);
+
+// The narrowest window whose Title shows whole in the title bar Qt draws
+// itself under Wayland; on X11 the window manager's frame does the drawing.
+int WidthForTitle(const QString& Title);
 
 class TPageOptionsDialog : public QDialog {
     Q_DECLARE_TR_FUNCTIONS(vorpane::TPageOptionsDialog)

@@ -4,9 +4,19 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
 namespace vorpane {
 
 namespace {
+
+// A byte the path codec escaped: a lone low surrogate, which no UTF-8 text
+// decodes to.
+bool IsEscape(QChar Character) {
+    return Character.unicode() >= 0xDC80 && Character.unicode() <= 0xDCFF;
+}
 
 bool Stat(const QString& Path, struct stat& Info) {
     return !Path.isEmpty() && ::stat(EncodePathName(Path).constData(), &Info) == 0;
@@ -28,6 +38,23 @@ QString PathArgument(const QByteArray& Argument) {
         }
     }
     return DecodePathName(Argument);
+}
+
+QString WorkingFolder() {
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    return error ? QString() : DecodePathName(QByteArray::fromStdString(folder.native()));
+}
+
+QString ShownFolder(const QString& Folder) {
+    const auto escape = std::find_if(Folder.begin(), Folder.end(), IsEscape);
+    if (escape == Folder.end()) {
+        return Folder;
+    }
+    // The folder above the first name with an escaped byte; "/" above the
+    // root's own.
+    const qsizetype slash = Folder.lastIndexOf(QLatin1Char('/'), escape - Folder.begin());
+    return slash > 0 ? Folder.left(slash) : QStringLiteral("/");
 }
 
 bool IsRegularFile(const QString& Path) {

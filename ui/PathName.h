@@ -19,6 +19,13 @@ qsizetype NameStart(const QString& Path);
 // pass one) becomes its local path; anything else is taken as it is.
 QString PathArgument(const QByteArray& Argument);
 
+// The program's working folder, however its name is spelt.
+QString WorkingFolder();
+
+// The nearest folder at or above Folder whose path is all UTF-8: Qt's file
+// dialog can neither list nor name a folder with other bytes in its path.
+QString ShownFolder(const QString& Folder);
+
 // Whether Path names a regular file or a folder, following links, however
 // its name is spelt.
 bool IsRegularFile(const QString& Path);

@@ -457,6 +457,9 @@ void TForm1::CreateDesign() {
     SaveDialog1->setDefaultSuffix(QStringLiteral("pdf"));
     SaveDialog1->setNameFilter(tr("PDF Document (*.pdf)"));
     SaveDialog1->setFileMode(QFileDialog::AnyFile);
+    // Its own start, the working folder as Qt spells it, is no folder when
+    // that has a name in other bytes than UTF-8.
+    SaveDialog1->setDirectory(ShownFolder(WorkingFolder()));
 
     const auto click = [this](TImgBtn* Button, void (TForm1::*Handler)(QObject*)) {
         Button->OnClick = [this, Handler](QObject* Sender) { (this->*Handler)(Sender); };

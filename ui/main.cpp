@@ -70,13 +70,14 @@ int main(int argc, char** argv) {
     if (AsksForText(argc, argv)) {
         return AnswerText(argc, argv);
     }
+    const vorpane::TActivation activation = vorpane::LaunchActivation();
     vorpane::TApplication application(argc, argv);
     application.LoadTranslations(QLocale());
     QCommandLineParser parser;
     DescribeCommandLine(parser);
     parser.process(application);
     const QStringList files = FileArguments(argc, argv, parser.positionalArguments());
-    if (vorpane::HandToRunningWindow(files)) {
+    if (vorpane::HandToRunningWindow(files, activation)) {
         return 0;
     }
 

@@ -7,12 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDataStream>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocalSocket>
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
@@ -20,6 +22,8 @@
 #include <QTreeWidget>
 
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 namespace vorpane {
 namespace {
@@ -501,16 +505,23 @@ TEST_F(ConversionListTest, SelectionShowsOnlyWhileTheListHasTheFocus) {
 
 // "Open with" while the window is open: the second start hands its files
 // over and ends, the first window lists them, relative paths as the second
-// start's working folder has them.
+// start's working folder has them, and comes to the front with the
+// launcher's activation token and startup id.
 TEST(OneWindow, ASecondStartHandsItsFilesToTheOpenWindow) {
     const test::TScratchFolder folder;
     folder.Jpeg(QStringLiteral("a.jpg"), 8, 8);
     const QString b = folder.Jpeg(QStringLiteral("b.jpg"), 8, 8);
     TForm1 form;
-    const TWindowServer server(form);
+    TWindowServer server(form);
     ASSERT_TRUE(server.Listening()) << WindowSocketPath().toStdString();
+    std::vector<TActivation> raised;
+    server.Raise = [&](const TActivation& Activation) { raised.push_back(Activation); };
     QProcess second;
     second.setWorkingDirectory(folder.Path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), QStringLiteral("launcher-token"));
+    environment.insert(QStringLiteral("DESKTOP_STARTUP_ID"), QStringLiteral("launcher_TIME42"));
+    second.setProcessEnvironment(environment);
     second.start(QStringLiteral(VORPANE_WINDOW_PROGRAM), {QStringLiteral("a.jpg"), b});
     ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 20000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
@@ -522,6 +533,23 @@ TEST(OneWindow, ASecondStartHandsItsFilesToTheOpenWindow) {
         5000))
         << test::EntryNames(form).join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(form.EntryPaths().front(), folder.File(QStringLiteral("a.jpg")).toStdString());
+    ASSERT_EQ(raised.size(), 1u);
+    EXPECT_EQ(raised[0].Token, QStringLiteral("launcher-token"));
+    EXPECT_EQ(raised[0].StartupId, QByteArray("launcher_TIME42"));
+
+    // A start of an earlier version sends its files alone and ends once
+    // they are taken: they are listed, the window raised without a token.
+    auto earlier = std::make_unique<QLocalSocket>();
+    earlier->connectToServer(WindowSocketPath());
+    ASSERT_TRUE(earlier->waitForConnected(3000));
+    QDataStream out(earlier.get());
+    out << QStringList{folder.File(QStringLiteral("a.jpg"))};
+    earlier->flush();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return earlier->bytesAvailable() > 0; }, 5000));
+    earlier.reset();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return test::EntryNames(form).size() == 3; }, 5000));
+    ASSERT_EQ(raised.size(), 2u);
+    EXPECT_TRUE(raised[1].Token.isEmpty());
 }
 
 } // namespace

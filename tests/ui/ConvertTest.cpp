@@ -20,6 +20,7 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,7 +33,11 @@
 #include <QTreeWidget>
 #include <QWheelEvent>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 
 namespace vorpane {
 namespace {
@@ -395,6 +400,39 @@ TEST_F(ConvertTest, ACancelledSaveDialogChangesNothing) {
     EXPECT_FALSE(statusShownDuringDialog) << "nothing is converted while the dialog is open";
     EXPECT_TRUE(shown.empty());
     ExpectIdleLook();
+}
+
+// A folder with a name in Latin-1 bytes: the save dialog, which can't show
+// it, starts in the folder above it where the program was started in it; a
+// file name given in such bytes is where the PDF goes.
+TEST_F(ConvertTest, TheSaveDialogStartsWhereItCanShowAndThePdfGoesToItsBytes) {
+    const QByteArray latin1 = QFile::encodeName(out.Path()) + "/caf\xe9";
+    ASSERT_EQ(::mkdir(latin1.constData(), 0700), 0);
+    const QByteArray pdf = latin1 + "/caf\xe9.pdf";
+    // Qt's listing can't see the names, so the scratch folder can't remove them.
+    const struct TRemoveAtEnd {
+        QByteArray Pdf, Folder;
+        ~TRemoveAtEnd() {
+            std::remove(Pdf.constData());
+            ::rmdir(Folder.constData());
+        }
+    } removeAtEnd{pdf, latin1};
+    const std::filesystem::path started = std::filesystem::current_path();
+    for (const QByteArray& folder : {QFile::encodeName(photos.Path()), latin1}) {
+        std::filesystem::current_path(folder.toStdString());
+        const TForm1 startedIn(nullptr);
+        EXPECT_EQ(startedIn.SaveDialog1->directory().absolutePath(),
+                  folder == latin1 ? out.Path() : photos.Path());
+    }
+    std::filesystem::current_path(started);
+
+    form->AppendFiles({photos.Jpeg(QStringLiteral("a.jpg"), 40, 30)});
+    answer = DecodePathName(pdf);
+    Click(form->ImgBtnConvert);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].Text.startsWith(QStringLiteral("\nCongratulation!")))
+        << shown[0].Text.toStdString();
+    EXPECT_TRUE(std::filesystem::is_regular_file(pdf.toStdString()));
 }
 
 TEST_F(ConvertTest, EveryOutcomeNamesTheFilesItIsAbout) {
