@@ -1,7 +1,7 @@
 // How long the window's GUI thread is held by a preview and by the file
 // list's thumbnails, on Qt's offscreen platform:
 //
-//   vorpane_window_bench PHOTO FOLDER
+//   vorpane_window_bench PHOTO FOLDER TREE
 //
 // Prints, one "name value" a line (seconds):
 //   preview_decode     PreviewPicture of PHOTO on the calling thread: what a
@@ -17,6 +17,9 @@
 //   thumbnails_shown   from switching to large icons until the thumbnails in
 //                      sight are drawn
 //   thumbnails_stall   the longest gap of the GUI thread's timer meanwhile
+//   tree_folders       the sub-folders of TREE the folder tree shows
+//   tree_open          what opening TREE in the folder tree holds the GUI
+//                      thread for: its sub-folders read, sorted and laid out
 #include "JpegPicture.h"
 #include "Unit1.h"
 
@@ -69,12 +72,13 @@ double LongestStall(const std::function<bool()>& Done, const char* What) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s PHOTO FOLDER\n", argv[0]);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s PHOTO FOLDER TREE\n", argv[0]);
         return 64;
     }
     const QString photo = QString::fromLocal8Bit(argv[1]);
     const QString folder = QString::fromLocal8Bit(argv[2]);
+    const QString tree = QString::fromLocal8Bit(argv[3]);
     vorpane::TForm1 form;
     form.show();
     WaitFor([&] { return QTest::qWaitForWindowExposed(&form); }, "window");
@@ -117,5 +121,14 @@ int main(int argc, char** argv) {
         "thumbnails");
     std::printf("thumbnails_shown %.3f\n", Seconds(clock.nsecsElapsed()));
     std::printf("thumbnails_stall %.3f\n", thumbnailStall);
+
+    form.ShellTreeView1->SetPath(tree);
+    WaitFor([&] { return !form.ShellListView1->Reading(); }, "file list");
+    clock.restart();
+    const QModelIndex chosen = form.ShellTreeView1->currentIndex();
+    form.ShellTreeView1->expand(chosen);
+    QCoreApplication::processEvents();
+    std::printf("tree_open %.4f\n", Seconds(clock.nsecsElapsed()));
+    std::printf("tree_folders %d\n", form.ShellTreeView1->model()->rowCount(chosen));
     return 0;
 }

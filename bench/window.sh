@@ -7,7 +7,9 @@
 #   - by a folder of FILES photographs (default 2,000): how soon the file
 #     list has them all and the GUI thread's longest gap while it reads, and,
 #     switched to large icons, how soon the thumbnails in sight are drawn and
-#     the GUI thread's longest gap meanwhile.
+#     the GUI thread's longest gap meanwhile;
+#   - by opening a folder of FILES sub-folders in the folder tree, which
+#     reads them on the GUI thread.
 #
 #   bench/window.sh [PHOTO] [ROUNDS] [FILES]
 #
@@ -17,7 +19,7 @@
 # is the median of ROUNDS (default 5) runs.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-photo=${1:-../shared/corpus/art_Elephants_5640x3172_prog.jpg}
+photo=${1:-$corpus/art_Elephants_5640x3172_prog.jpg}
 rounds=${2:-5}
 files=${3:-2000}
 [ -f "$photo" ] || { echo "no photograph at $photo" >&2; exit 66; }
@@ -29,7 +31,7 @@ trap 'rm -rf "$work"' EXIT
 
 # Copies first: a hard link can't cross file systems.
 photos=()
-for source in ../shared/corpus/photo_*.jpg; do
+for source in "$corpus"/photo_*.jpg; do
   cp "$source" "$work/"
   photos+=("$work/$(basename "$source")")
 done
@@ -38,8 +40,11 @@ for ((i = 0; i < files; i++)); do
   ln "${photos[i % ${#photos[@]}]}" "$work/album/$(printf 'IMG_%04d.jpg' "$i")"
 done
 
+mkdir "$work/trips"
+(cd "$work/trips" && seq -f 'Trip %g' 0 $((files - 1)) | xargs -d '\n' mkdir)
+
 for ((round = 0; round < rounds; round++)); do
-  "$bench" "$photo" "$work/album" 2>/dev/null
+  "$bench" "$photo" "$work/album" "$work/trips" 2>/dev/null
 done >"$work/figures"
 median() { # name
   awk -v n="$1" '$1 == n { print $2 }' "$work/figures" | sort -g |
@@ -59,4 +64,6 @@ echo "  until the file list has them all            $(median list_shown)"
 echo "  longest GUI-thread gap while it reads       $(median list_stall)"
 echo "  large icons: until the thumbnails in sight  $(median thumbnails_shown)"
 echo "  longest GUI-thread gap meanwhile            $(median thumbnails_stall)"
+echo "Folder tree, a folder of $(median tree_folders) sub-folders:"
+echo "  opening it holds the GUI thread for         $(median tree_open)"
 load_now

@@ -1,7 +1,7 @@
 #include "cFolderModel.h"
 
 #include "cFileIconProvider.h"
-#include "cPathBytes.h"
+#include "cFolderEntries.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -9,14 +9,7 @@
 #include <QLocale>
 #include <QMimeDatabase>
 
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <memory>
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 namespace vorpane {
 
@@ -34,55 +27,29 @@ using TDeliver = std::function<void(std::vector<TFolderModel::TFile> Batch, bool
 // Path is the folder's, ending in "/".
 void ReadFiles(const QString& Path, const std::stop_token& Stop, const TDeliver& Deliver) {
     std::vector<TFolderModel::TFile> batch;
-    const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(EncodePathName(Path).constData()),
-                                                     &::closedir);
     auto sent = std::chrono::steady_clock::now();
-    while (folder != nullptr && !Stop.stop_requested()) {
-        const dirent* entry = ::readdir(folder.get());
-        if (entry == nullptr) {
-            break;
-        }
-        // Hidden files stay out, and so do "." and "..".
-        if (entry->d_name[0] == '.') {
-            continue;
-        }
-        // Followed, so that a link to a file lists as the file.
-        struct stat info {};
-        if (::fstatat(::dirfd(folder.get()), entry->d_name, &info, 0) != 0 ||
-            !S_ISREG(info.st_mode)) {
-            continue;
+    ReadFolder(Path, TEntryKind::File, [&](TFolderEntry&& Entry) {
+        if (Stop.stop_requested()) {
+            return false;
         }
         TFolderModel::TFile& file = batch.emplace_back();
-        file.Name = DecodePathName(QByteArray(entry->d_name));
+        file.Name = std::move(Entry.Name);
         file.Info = QFileInfo(Path + file.Name);
         // Whether it is a folder, the first thing the file list's AddFolder
         // test asks, is known before the window's thread asks it.
         file.Info.isDir();
-        file.Size = info.st_size;
-        file.Modified = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+        file.Size = Entry.Size;
+        file.Modified = Entry.Modified;
         if (std::chrono::steady_clock::now() - sent >= kBatchTime) {
             Deliver(std::move(batch), false);
             batch.clear();
             sent = std::chrono::steady_clock::now();
         }
-    }
+        return true;
+    });
     if (!Stop.stop_requested()) {
         Deliver(std::move(batch), true);
     }
-}
-
-// Renames From to To, never over another file (rename(2) would replace it).
-bool RenameFile(const QByteArray& From, const QByteArray& To) {
-    if (::renameat2(AT_FDCWD, From.constData(), AT_FDCWD, To.constData(), RENAME_NOREPLACE) == 0) {
-        return true;
-    }
-    if (errno != EINVAL && errno != ENOSYS) {
-        return false;
-    }
-    // A file system that can't promise it: the name is tested first.
-    struct stat info {};
-    return ::lstat(To.constData(), &info) != 0 && errno == ENOENT &&
-           ::rename(From.constData(), To.constData()) == 0;
 }
 
 } // namespace
@@ -117,7 +84,7 @@ void TFolderModel::Take(const std::vector<TFile>& Batch, bool Last) {
 }
 
 QString TFolderModel::PathOf(const QString& Name) const {
-    return folder_.endsWith(QLatin1Char('/')) ? folder_ + Name : folder_ + QLatin1Char('/') + Name;
+    return PathInFolder(folder_, Name);
 }
 
 void TFolderModel::Describe(const TFile& File) const {
@@ -195,12 +162,7 @@ bool TFolderModel::setData(const QModelIndex& Index, const QVariant& Value, int 
     if (name == file.Name) {
         return true;
     }
-    // One name, not a path: no "/", and no NUL, which would end the bytes.
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
-        name.contains(QLatin1Char('/')) || name.contains(QChar(0))) {
-        return false;
-    }
-    if (!RenameFile(EncodePathName(PathOf(file.Name)), EncodePathName(PathOf(name)))) {
+    if (!RenameEntry(folder_, file.Name, name)) {
         return false;
     }
     if (name.startsWith(QLatin1Char('.'))) {

@@ -1,13 +1,10 @@
 #include "cShellTreeView.h"
 
-#include "cFileIconProvider.h"
+#include "cFolderTreeModel.h"
 
 #include <QDesktopServices>
-#include <QFileSystemModel>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QPersistentModelIndex>
 #include <QUrl>
 
 namespace vorpane {
@@ -22,64 +19,40 @@ TShellTreeView::TShellTreeView(QWidget* Owner) : QTreeView(Owner) {
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& At) { ContextPopup(At); });
-    SetFileModel();
-}
-
-void TShellTreeView::SetFileModel() {
-    QFileSystemModel* old = folders_;
-    folders_ = new QFileSystemModel(this);
-    folders_->setOptions(QFileSystemModel::DontWatchForChanges);
-    folders_->setIconProvider(&TFileIconProvider::Instance());
-    folders_->setReadOnly(false);
-    folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    folders_->setRootPath(QStringLiteral("/"));
-    // The model keeps its folders in natural order, letter case ignored.
+    folders_ = new TFolderTreeModel(this);
     setModel(folders_);
-    // The folders above the one being revealed come in one by one and are
-    // sorted after they came; each time, once the view has taken the change
-    // in (it listens first), it scrolls to the folder again, until the user
-    // takes over.
-    connect(folders_, &QFileSystemModel::directoryLoaded, this, [this] { Reveal(); });
-    connect(folders_, &QAbstractItemModel::layoutChanged, this, [this] { Reveal(); });
-    // Size, type and date say nothing about a folder here.
-    for (int column = 1; column < folders_->columnCount(); ++column) {
-        hideColumn(column);
-    }
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& Current) {
-                if (!Current.isValid() || !OnChange) {
-                    return;
+                if (Current.isValid() && OnChange) {
+                    OnChange(this, folders_->FilePath(Current));
                 }
-                // Only folders are shown; should a file ever be chosen, its
-                // folder is meant.
-                QString folder = folders_->filePath(Current);
-                if (!folders_->isDir(Current)) {
-                    folder = folders_->filePath(Current.parent());
-                }
-                OnChange(this, folder);
             });
-    delete old;
+    // The chosen folder renamed (F2 or a second click) is read again by its
+    // new path.
+    connect(folders_, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& Renamed) {
+        if (Renamed == currentIndex() && OnChange) {
+            OnChange(this, Path());
+        }
+    });
 }
 
 void TShellTreeView::SetPath(const QString& Folder) {
-    // Choosing the folder reads it into the file list, while the tree goes
-    // on reading too: only a persistent index survives that.
-    const QPersistentModelIndex index = folders_->index(Folder);
+    // The folders down to it are read before it is chosen.
+    const QModelIndex index = folders_->Find(Folder);
     setCurrentIndex(index);
-    scrollTo(index);
-    revealing_ = folders_->filePath(index);
+    revealing_ = index;
+    Reveal();
 }
 
 void TShellTreeView::Reveal() {
-    if (revealing_.isEmpty()) {
+    if (!revealing_.isValid()) {
         return;
     }
     // The first scroll opens the folders above; only once the view has
     // laid them out can the second one reach the folder.
-    const QModelIndex index = folders_->index(revealing_);
-    scrollTo(index, QAbstractItemView::PositionAtCenter);
+    scrollTo(revealing_, QAbstractItemView::PositionAtCenter);
     executeDelayedItemsLayout();
-    scrollTo(index, QAbstractItemView::PositionAtCenter);
+    scrollTo(revealing_, QAbstractItemView::PositionAtCenter);
 }
 
 void TShellTreeView::showEvent(QShowEvent* Event) {
@@ -90,24 +63,23 @@ void TShellTreeView::showEvent(QShowEvent* Event) {
 
 bool TShellTreeView::viewportEvent(QEvent* Event) {
     if (Event->type() == QEvent::MouseButtonPress || Event->type() == QEvent::Wheel) {
-        revealing_.clear();
+        revealing_ = QPersistentModelIndex();
     }
     return QTreeView::viewportEvent(Event);
 }
 
 void TShellTreeView::keyPressEvent(QKeyEvent* Event) {
-    revealing_.clear();
+    revealing_ = QPersistentModelIndex();
     QTreeView::keyPressEvent(Event);
 }
 
 QString TShellTreeView::Path() const {
-    const QModelIndex current = currentIndex();
-    return current.isValid() ? folders_->filePath(current) : QString();
+    return folders_->FilePath(currentIndex());
 }
 
 void TShellTreeView::Refresh() {
     const QString folder = Path();
-    SetFileModel();
+    folders_->Forget();
     if (!folder.isEmpty()) {
         SetPath(folder);
     }
@@ -127,7 +99,7 @@ void TShellTreeView::ContextPopup(const QPoint& At) {
         return;
     }
     setCurrentIndex(index);
-    QMenu* menu = CreateContextMenu(folders_->filePath(index));
+    QMenu* menu = CreateContextMenu(folders_->FilePath(index));
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(viewport()->mapToGlobal(At));
 }

@@ -2,19 +2,23 @@
 // system, folders only and no hidden ones, read as the user opens folders and
 // not watched afterwards. A press of any button makes the folder under the
 // pointer the chosen one; a right click then offers a small menu for it. A
-// second click on the chosen folder's name, or F2, renames it.
+// second click on the chosen folder's name, or F2, renames it. Folders are
+// read by their bytes (TFolderTreeModel), so every name shows, Latin-1 ones
+// too.
 #pragma once
 
 #include <QCoreApplication>
+#include <QPersistentModelIndex>
 #include <QString>
 #include <QTreeView>
 
 #include <functional>
 
-class QFileSystemModel;
 class QMenu;
 
 namespace vorpane {
+
+class TFolderTreeModel;
 
 class TShellTreeView : public QTreeView {
     Q_DECLARE_TR_FUNCTIONS(vorpane::TShellTreeView)
@@ -43,12 +47,12 @@ protected:
     void keyPressEvent(QKeyEvent* Event) override;
 
 private:
-    void SetFileModel();
     void Reveal();
     void ContextPopup(const QPoint& At);
 
-    QFileSystemModel* folders_ = nullptr;
-    QString revealing_;
+    TFolderTreeModel* folders_;
+    // The folder SetPath chose, scrolled to until the user takes over.
+    QPersistentModelIndex revealing_;
 };
 
 } // namespace vorpane

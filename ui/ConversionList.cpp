@@ -4,6 +4,7 @@
 
 #include "PathName.h"
 #include "PrintableText.h"
+#include "cFolderEntries.h"
 #include "cShellListFilter.h"
 #include "run/PhotoOrder.h"
 
@@ -17,7 +18,6 @@
 #include <QStyle>
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <unordered_map>
 
@@ -270,23 +270,17 @@ void TForm1::AppendFolder(const QString& Folder) {
 }
 
 QStringList TForm1::FolderJpegFiles(const QString& Folder) {
-    // Read by bytes: Qt's listings leave out names that aren't UTF-8.
+    // The files the file list would read there, hidden ones left out.
     QStringList files;
-    std::error_code error;
-    for (const auto& item :
-         std::filesystem::directory_iterator(EncodePathName(Folder).toStdString(),
-                                             std::filesystem::directory_options::none, error)) {
-        const QString path = DecodePathName(QByteArray::fromStdString(item.path().native()));
-        // Hidden files stay out, as in the file list.
-        if (!item.is_regular_file(error) || path[NameStart(path)] == QLatin1Char('.')) {
-            continue;
-        }
+    ReadFolder(Folder, TEntryKind::File, [&](TFolderEntry&& Entry) {
+        const QString path = PathInFolder(Folder, Entry.Name);
         bool canAdd = true;
         ShellListView1AddFolder(ListView1, QFileInfo(path), canAdd);
         if (canAdd) {
             files << path;
         }
-    }
+        return true;
+    });
     const QCollator collator = NaturalCollator();
     std::sort(files.begin(), files.end(), [&](const QString& Left, const QString& Right) {
         return NameLess(collator, Left.mid(NameStart(Left)), Right.mid(NameStart(Right)));
