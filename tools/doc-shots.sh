@@ -10,8 +10,10 @@
 # build/tests/vorpane_options_dialog, build/ui/vorpane), CORPUS a folder of
 # the photographs named below. Without SCENE, every picture; the scenes are
 # vorpane_doc_shots's, and weston and options-dialog-weston, taken by
-# tools/weston-check.sh. Needs unshare (util-linux) and, for the weston ones,
-# weston; optipng, where installed, shrinks the files.
+# tools/weston-check.sh. Needs unshare (util-linux; unprivileged user
+# namespaces do) and, for the weston ones, weston and ImageMagick's convert;
+# optipng, where installed, shrinks the files. The tools are the script's
+# only: neither the build nor the tests need them.
 set -eu
 build=$(realpath "$1")
 corpus=$(realpath "$2")
