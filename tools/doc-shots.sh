@@ -56,7 +56,7 @@ if [ "${VORPANE_DOC_SHOTS_INSIDE:-}" != 1 ]; then
     *) source=$(echo orient_landscape_1.jpg jd_rgb_adobe0.jpg jd_progressive3.jpg |
       cut -d' ' -f$((i % 3 + 1))) ;;
     esac
-    photo $source "$(printf 'Pictures/Scans/IMG_%04d.jpg' "$i")"
+    photo "$source" "$(printf 'Pictures/Scans/IMG_%04d.jpg' "$i")"
   done
   VORPANE_DOC_SHOTS_INSIDE=1 VORPANE_DOC_SHOTS_HOME=$scratch/home \
     unshare --map-root-user --mount "$0" "$build" "$corpus" "$@"
@@ -85,7 +85,7 @@ for scene in $scenes; do
 HOME=$HOME exec "$build/ui/vorpane" $HOME/Desktop/Harbour.jpg $HOME/Desktop/Leaves.jpg
 EOF
     chmod +x "$HOME/.vorpane"
-    if [ $scene = weston ]; then
+    if [ "$scene" = weston ]; then
       "$tools/weston-check.sh" "$HOME/.vorpane" "$docs/window-weston.png"
     else
       "$tools/weston-check.sh" "$HOME/.vorpane" "$HOME/window.png"
@@ -96,12 +96,14 @@ EOF
       # of what is around it.
       box=$(convert "$HOME/window.png" "$HOME/screen.png" -compose difference -composite \
         -crop 1000x620+0+40 +repage -fuzz 2% -format '%@' info:)
-      set -- $(echo "$box" | tr 'x+' '  ')
-      convert "$HOME/screen.png" -crop "$(($1 + 24))x$(($2 + 24))+$(($3 - 12))+$(($4 + 28))" \
+      IFS='x+' read -r w h x y <<BOX
+$box
+BOX
+      convert "$HOME/screen.png" -crop "$((w + 24))x$((h + 24))+$((x - 12))+$((y + 28))" \
         +repage "$out"
     fi
     rm -f "$HOME/.vorpane" "$HOME/window.png" "$HOME/screen.png"
-    [ $scene = options-dialog-weston ] || out=$docs/window-weston.png
+    [ "$scene" = options-dialog-weston ] || out=$docs/window-weston.png
     ;;
   *)
     QT_QPA_PLATFORM=offscreen "$build/tests/vorpane_doc_shots" "$scene" "$out"
