@@ -201,6 +201,7 @@ TEST_F(BrowserTest, TreeShowsFoldersOnlyAndNoHiddenOnes) {
 // its folder was forgotten, or after the model went, is dropped.
 TEST_F(BrowserTest, TreeReadsAnOpenedFolderOffTheWindowsThread) {
     folder.Folder(QStringLiteral("e"));
+    const QString f = folder.Folder(QStringLiteral("d/f"));
     auto model = std::make_unique<TFolderTreeModel>(nullptr);
     const QPersistentModelIndex here = model->Find(folder.Path());
     ASSERT_TRUE(model->canFetchMore(here));
@@ -212,8 +213,21 @@ TEST_F(BrowserTest, TreeReadsAnOpenedFolderOffTheWindowsThread) {
     ASSERT_EQ(model->rowCount(here), 2);
     EXPECT_EQ(model->index(1, 0, here).data().toString(), QStringLiteral("e"));
 
+    // A folder read by Find while its read is going gets its rows once.
+    const QPersistentModelIndex d = model->index(0, 0, here);
+    int inserted = 0;
+    QObject::connect(model.get(), &QAbstractItemModel::rowsInserted,
+                     [&](const QModelIndex& Parent, int First, int Last) {
+                         inserted += Parent == d ? Last - First + 1 : 0;
+                     });
+    model->fetchMore(d);
+    EXPECT_TRUE(model->Find(f).isValid());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->Reading(); }));
+    EXPECT_EQ(model->rowCount(d), 1);
+    EXPECT_EQ(inserted, 1);
+
     // "/" outlives Forget; its read from before doesn't fill it afterwards.
-    model->fetchMore(model->index(0, 0, here));
+    model->fetchMore(model->index(0, 0, d));
     model->Forget();
     model->fetchMore(model->index(0, 0));
     model->Forget();
@@ -221,6 +235,8 @@ TEST_F(BrowserTest, TreeReadsAnOpenedFolderOffTheWindowsThread) {
     EXPECT_EQ(model->rowCount(model->index(0, 0)), 0);
     EXPECT_TRUE(model->canFetchMore(model->index(0, 0)));
 
+    // Gone with a read going: the read is stopped and waited for, and names
+    // already posted go with the model.
     model->fetchMore(model->index(0, 0));
     model.reset();
     QCoreApplication::processEvents();
