@@ -9,7 +9,10 @@
 #     switched to large icons, how soon the thumbnails in sight are drawn and
 #     the GUI thread's longest gap meanwhile;
 #   - by opening a folder of FILES sub-folders in the folder tree, which
-#     reads them on the GUI thread.
+#     reads them on a thread of its own: what the opening itself holds the
+#     GUI thread for, how soon the sub-folders show, and the longest any one
+#     pass of the GUI thread's event loop takes meanwhile (their insertion
+#     and layout).
 #
 #   bench/window.sh [PHOTO] [ROUNDS] [FILES]
 #
@@ -66,4 +69,6 @@ echo "  large icons: until the thumbnails in sight  $(median thumbnails_shown)"
 echo "  longest GUI-thread gap meanwhile            $(median thumbnails_stall)"
 echo "Folder tree, a folder of $(median tree_folders) sub-folders:"
 echo "  opening it holds the GUI thread for         $(median tree_open)"
+echo "  until its sub-folders show                  $(median tree_shown)"
+echo "  longest the GUI thread is held meanwhile    $(median tree_hold)"
 load_now

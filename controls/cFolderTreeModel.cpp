@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <stop_token>
 #include <vector>
 
 #include <sys/stat.h>
@@ -23,26 +24,47 @@ bool IsFolderPath(const QString& Path) {
     return ::stat(EncodePathName(Path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// The names of Folder's sub-folders in natural order, until Stop is asked;
+// on any thread, so with a collator of its own.
+QStringList FolderNames(const QString& Folder, const std::stop_token& Stop) {
+    QStringList names;
+    ReadFolder(Folder, TEntryKind::Folder, [&](TFolderEntry&& Entry) {
+        names.append(std::move(Entry.Name));
+        return !Stop.stop_requested();
+    });
+    const QCollator collator = NaturalCollator();
+    std::sort(names.begin(), names.end(), [&](const QString& Left, const QString& Right) {
+        return NameLess(collator, Left, Right);
+    });
+    return names;
+}
+
 } // namespace
 
 struct TFolderTreeModel::TNode {
+    enum TState { Unread, Reading, Read };
+
     QString Name;
     TNode* Parent = nullptr;
     int Row = 0; // its place among its parent's Children
-    bool Read = false;
+    TState State = Unread;
+    quint64 Ticket = 0; // its read's while Reading
     std::vector<std::unique_ptr<TNode>> Children;
 };
 
 TFolderTreeModel::TFolderTreeModel(QObject* Owner)
     : QAbstractItemModel(Owner), collator_(NaturalCollator()), top_(std::make_unique<TNode>()) {
-    top_->Read = true;
+    top_->State = TNode::Read;
     auto root = std::make_unique<TNode>();
     root->Name = QStringLiteral("/");
     root->Parent = top_.get();
     top_->Children.push_back(std::move(root));
 }
 
-TFolderTreeModel::~TFolderTreeModel() = default;
+TFolderTreeModel::~TFolderTreeModel() {
+    // Each read is asked to stop and waited for before the folders go.
+    reads_.clear();
+}
 
 TFolderTreeModel::TNode* TFolderTreeModel::NodeOf(const QModelIndex& Index) const {
     return Index.isValid() ? static_cast<TNode*>(Index.internalPointer()) : top_.get();
@@ -64,25 +86,53 @@ QString TFolderTreeModel::FilePath(const QModelIndex& Index) const {
 }
 
 void TFolderTreeModel::Read(TNode* Node) {
-    Node->Read = true;
-    std::vector<std::unique_ptr<TNode>> found;
-    ReadFolder(PathOf(Node), TEntryKind::Folder, [&](TFolderEntry&& Entry) {
-        auto child = std::make_unique<TNode>();
-        child->Name = std::move(Entry.Name);
-        child->Parent = Node;
-        found.push_back(std::move(child));
-        return true;
-    });
-    if (found.empty()) {
+    // Read here, now: a read already going for it is dropped.
+    Abandon(Node);
+    Fill(Node, FolderNames(PathOf(Node), {}));
+}
+
+void TFolderTreeModel::Take(quint64 Ticket, const QStringList& Names) {
+    const auto read = reads_.find(Ticket);
+    if (read == reads_.end()) {
         return;
     }
-    std::sort(found.begin(), found.end(), [this](const auto& Left, const auto& Right) {
-        return NameLess(collator_, Left->Name, Right->Name);
-    });
+    TNode* node = read->second.Node;
+    // Its thread has posted this as its last step: joined at once.
+    reads_.erase(read);
+    if (node != nullptr) {
+        Fill(node, Names);
+    }
+}
+
+void TFolderTreeModel::Fill(TNode* Node, const QStringList& Names) {
+    Node->State = TNode::Read;
+    Node->Ticket = 0;
+    if (Names.isEmpty()) {
+        return;
+    }
+    std::vector<std::unique_ptr<TNode>> found;
+    found.reserve(Names.size());
+    for (const QString& name : Names) {
+        auto child = std::make_unique<TNode>();
+        child->Name = name;
+        child->Parent = Node;
+        found.push_back(std::move(child));
+    }
     beginInsertRows(IndexOf(Node), 0, static_cast<int>(found.size()) - 1);
     Node->Children = std::move(found);
     Number(Node);
     endInsertRows();
+}
+
+void TFolderTreeModel::Abandon(TNode* Node) {
+    if (Node->State == TNode::Reading) {
+        reads_.at(Node->Ticket).Node = nullptr;
+        Node->State = TNode::Unread;
+        Node->Ticket = 0;
+    }
+    for (const auto& child : Node->Children) {
+        Abandon(child.get());
+    }
 }
 
 int TFolderTreeModel::PlaceOf(const TNode* Parent, const QString& Name, const TNode* Skip) const {
@@ -106,7 +156,7 @@ QModelIndex TFolderTreeModel::Find(const QString& Path) {
     const QString path = QDir::cleanPath(QDir::current().absoluteFilePath(Path));
     TNode* node = top_->Children.front().get();
     for (const QString& name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        if (!node->Read) {
+        if (node->State != TNode::Read) {
             Read(node);
         }
         const auto found = std::find_if(node->Children.begin(), node->Children.end(),
@@ -136,9 +186,13 @@ QModelIndex TFolderTreeModel::Find(const QString& Path) {
 
 void TFolderTreeModel::Forget() {
     beginResetModel();
+    for (auto& read : reads_) {
+        read.second.Node = nullptr;
+    }
     TNode* root = top_->Children.front().get();
     root->Children.clear();
-    root->Read = false;
+    root->State = TNode::Unread;
+    root->Ticket = 0;
     endResetModel();
 }
 
@@ -166,18 +220,33 @@ bool TFolderTreeModel::hasChildren(const QModelIndex& Parent) const {
     // A folder not yet read may have sub-folders: finding out would mean
     // reading every folder shown.
     const TNode* node = NodeOf(Parent);
-    return !node->Read || !node->Children.empty();
+    return node->State != TNode::Read || !node->Children.empty();
 }
 
 bool TFolderTreeModel::canFetchMore(const QModelIndex& Parent) const {
-    return !NodeOf(Parent)->Read;
+    return NodeOf(Parent)->State == TNode::Unread;
 }
 
 void TFolderTreeModel::fetchMore(const QModelIndex& Parent) {
     TNode* node = NodeOf(Parent);
-    if (!node->Read) {
-        Read(node);
+    if (node->State != TNode::Unread) {
+        return;
     }
+    // The read is known by its ticket, never by the folder's node, which may
+    // be gone by the time it returns; the names are posted to the window's
+    // thread, and those on their way when the model goes are dropped with it.
+    const quint64 ticket = ++tickets_;
+    node->State = TNode::Reading;
+    node->Ticket = ticket;
+    TRead& read = reads_[ticket];
+    read.Node = node;
+    read.Thread = std::jthread([this, ticket, path = PathOf(node)](const std::stop_token& Stop) {
+        const QStringList names = FolderNames(path, Stop);
+        if (!Stop.stop_requested()) {
+            QMetaObject::invokeMethod(
+                this, [this, ticket, names] { Take(ticket, names); }, Qt::QueuedConnection);
+        }
+    });
 }
 
 QVariant TFolderTreeModel::data(const QModelIndex& Index, int Role) const {
@@ -222,6 +291,7 @@ bool TFolderTreeModel::setData(const QModelIndex& Index, const QVariant& Value, 
     const int row = node->Row;
     if (name.startsWith(QLatin1Char('.'))) {
         // Hidden now, and a hidden folder is never shown.
+        Abandon(node);
         beginRemoveRows(parentIndex, row, row);
         parent->Children.erase(parent->Children.begin() + row);
         Number(parent);

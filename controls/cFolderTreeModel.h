@@ -6,8 +6,13 @@
 // Folders only, and no hidden ones, each in natural order (NameLess). A
 // folder's sub-folders are read when it is first opened (fetchMore), or when
 // a path through it is asked for (Find), and not watched afterwards: Forget
-// drops all that was read. Reading is quick enough to happen on the window's
-// thread: a folder of 2,000 sub-folders is read and sorted in milliseconds.
+// drops all that was read. A folder opened is read on a thread of its own,
+// so that one on a network share whose server has gone, or on a slow disk,
+// doesn't hold up the window: its sub-folders are inserted when the read
+// returns, and until then it has no rows. Find reads the folders down to the
+// path on the window's thread: it is the folder the person has just chosen
+// (the start folder, an argument, the one read again), which has to be there
+// to be chosen.
 // A name edited in the one column renames the folder, by its bytes and never
 // over another entry; a folder renamed hidden leaves the model.
 #pragma once
@@ -15,14 +20,18 @@
 #include <QAbstractItemModel>
 #include <QCollator>
 #include <QIcon>
+#include <QStringList>
 
+#include <map>
 #include <memory>
+#include <thread>
 
 namespace vorpane {
 
 class TFolderTreeModel : public QAbstractItemModel {
 public:
     explicit TFolderTreeModel(QObject* Owner);
+    // Waits for the reads still going, which stop after the entry they are at.
     ~TFolderTreeModel() override;
 
     // The item of the folder at Path, the folders down to it read. A folder
@@ -32,8 +41,11 @@ public:
     QModelIndex Find(const QString& Path);
     // The path of Index's folder; empty for an invalid index.
     QString FilePath(const QModelIndex& Index) const;
-    // Forgets every folder read, leaving "/" alone.
+    // Forgets every folder read, leaving "/" alone; the reads still going
+    // are dropped when they return.
     void Forget();
+    // Whether a folder opened is still being read.
+    bool Reading() const { return !reads_.empty(); }
 
     QModelIndex index(int Row, int Column,
                       const QModelIndex& Parent = QModelIndex()) const override;
@@ -49,11 +61,20 @@ public:
 
 private:
     struct TNode;
+    // A folder being read, by its ticket: Node is null once the folder is
+    // forgotten, gone or read meanwhile, and what the read finds is dropped.
+    struct TRead {
+        TNode* Node = nullptr;
+        std::jthread Thread;
+    };
 
     TNode* NodeOf(const QModelIndex& Index) const;
     QModelIndex IndexOf(const TNode* Node) const;
     QString PathOf(const TNode* Node) const;
     void Read(TNode* Node);
+    void Take(quint64 Ticket, const QStringList& Names);
+    void Fill(TNode* Node, const QStringList& Names);
+    void Abandon(TNode* Node);
     int PlaceOf(const TNode* Parent, const QString& Name, const TNode* Skip) const;
     void Number(TNode* Parent);
 
@@ -62,6 +83,9 @@ private:
     std::unique_ptr<TNode> top_;
     mutable QIcon rootIcon_;
     mutable QIcon folderIcon_;
+    quint64 tickets_ = 0;
+    // Last, so that the reads stop before anything they report to goes.
+    std::map<quint64, TRead> reads_;
 };
 
 } // namespace vorpane

@@ -1,5 +1,6 @@
 // TShellTreeView: the folder tree of the folder browser. The whole file
-// system, folders only and no hidden ones, read as the user opens folders and
+// system, folders only and no hidden ones, read as the user opens folders
+// (in the background: a folder's sub-folders show when its read returns) and
 // not watched afterwards. A press of any button makes the folder under the
 // pointer the chosen one; a right click then offers a small menu for it. A
 // second click on the chosen folder's name, or F2, renames it. Folders are

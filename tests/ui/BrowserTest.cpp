@@ -4,6 +4,7 @@
 #include "UiTestSupport.h"
 
 #include "PageOptionsDialog.h"
+#include "cFolderTreeModel.h"
 #include "cPathBytes.h"
 
 #include <gtest/gtest.h>
@@ -182,6 +183,8 @@ TEST_F(BrowserTest, TreeShowsFoldersOnlyAndNoHiddenOnes) {
     QTreeView* tree = form->ShellTreeView1;
     const QPersistentModelIndex here = tree->currentIndex();
     tree->expand(here);
+    // Read on a thread: its sub-folders come all at once.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tree->model()->rowCount(here) > 0; }));
     QStringList names;
     for (int row = 0; row < tree->model()->rowCount(here); ++row) {
         names << tree->model()->index(row, 0, here).data().toString();
@@ -191,6 +194,52 @@ TEST_F(BrowserTest, TreeShowsFoldersOnlyAndNoHiddenOnes) {
     EXPECT_EQ(tree->model()->columnCount(here), 1);
     EXPECT_EQ(tree->indentation(), 19);
     EXPECT_FALSE(tree->rootIsDecorated());
+}
+
+// A folder on a network share whose server has gone never holds up the
+// window: what is opened is read on a thread, and a read that returns after
+// its folder was forgotten, or after the model went, is dropped.
+TEST_F(BrowserTest, TreeReadsAnOpenedFolderOffTheWindowsThread) {
+    folder.Folder(QStringLiteral("e"));
+    const QString f = folder.Folder(QStringLiteral("d/f"));
+    auto model = std::make_unique<TFolderTreeModel>(nullptr);
+    const QPersistentModelIndex here = model->Find(folder.Path());
+    ASSERT_TRUE(model->canFetchMore(here));
+    model->fetchMore(here);
+    EXPECT_EQ(model->rowCount(here), 0);
+    EXPECT_TRUE(model->hasChildren(here));
+    EXPECT_FALSE(model->canFetchMore(here));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->Reading(); }));
+    ASSERT_EQ(model->rowCount(here), 2);
+    EXPECT_EQ(model->index(1, 0, here).data().toString(), QStringLiteral("e"));
+
+    // A folder read by Find while its read is going gets its rows once.
+    const QPersistentModelIndex d = model->index(0, 0, here);
+    int inserted = 0;
+    QObject::connect(model.get(), &QAbstractItemModel::rowsInserted,
+                     [&](const QModelIndex& Parent, int First, int Last) {
+                         inserted += Parent == d ? Last - First + 1 : 0;
+                     });
+    model->fetchMore(d);
+    EXPECT_TRUE(model->Find(f).isValid());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->Reading(); }));
+    EXPECT_EQ(model->rowCount(d), 1);
+    EXPECT_EQ(inserted, 1);
+
+    // "/" outlives Forget; its read from before doesn't fill it afterwards.
+    model->fetchMore(model->index(0, 0, d));
+    model->Forget();
+    model->fetchMore(model->index(0, 0));
+    model->Forget();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->Reading(); }));
+    EXPECT_EQ(model->rowCount(model->index(0, 0)), 0);
+    EXPECT_TRUE(model->canFetchMore(model->index(0, 0)));
+
+    // Gone with a read going: the read is stopped and waited for, and names
+    // already posted go with the model.
+    model->fetchMore(model->index(0, 0));
+    model.reset();
+    QCoreApplication::processEvents();
 }
 
 TEST_F(BrowserTest, ChoosingAFolderInTheTreeReadsIt) {
@@ -229,6 +278,7 @@ TEST_F(BrowserTest, FolderNamedInLatin1ShowsInTheTreeAndItsPhotosList) {
     ShowForm();
     QTreeView* tree = form->ShellTreeView1;
     tree->expand(tree->currentIndex());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tree->model()->rowCount(tree->currentIndex()) > 0; }));
     QModelIndex shown;
     for (int row = 0; row < tree->model()->rowCount(tree->currentIndex()); ++row) {
         const QModelIndex item = tree->model()->index(row, 0, tree->currentIndex());
