@@ -49,8 +49,7 @@ QByteArray EncodePathName(const QString& Path) {
     bytes.reserve(Path.size());
     qsizetype start = 0;
     for (qsizetype i = 0; i <= Path.size(); ++i) {
-        const bool escaped = i < Path.size() && Path[i].unicode() >= kEscapeBase + 0x80 &&
-                             Path[i].unicode() <= kEscapeBase + 0xFF;
+        const bool escaped = i < Path.size() && IsEscapedByte(Path, i);
         if (i == Path.size() || escaped) {
             bytes += Path.mid(start, i - start).toUtf8();
             if (escaped) {
@@ -60,6 +59,12 @@ QByteArray EncodePathName(const QString& Path) {
         }
     }
     return bytes;
+}
+
+bool IsEscapedByte(const QString& Path, qsizetype At) {
+    const char16_t unit = Path[At].unicode();
+    return unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF &&
+           !(At > 0 && Path[At - 1].isHighSurrogate());
 }
 
 } // namespace vorpane

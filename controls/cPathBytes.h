@@ -18,4 +18,9 @@ namespace vorpane {
 QString DecodePathName(const QByteArray& Bytes);
 QByteArray EncodePathName(const QString& Path);
 
+// Whether the character at At of Path stands for a byte that isn't UTF-8:
+// a low surrogate of the escapes' range with no high one before it (with
+// one, it is half of a character past U+FFFF, an emoji say).
+bool IsEscapedByte(const QString& Path, qsizetype At);
+
 } // namespace vorpane

@@ -4,19 +4,12 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 namespace vorpane {
 
 namespace {
-
-// A byte the path codec escaped: a lone low surrogate, which no UTF-8 text
-// decodes to.
-bool IsEscape(QChar Character) {
-    return Character.unicode() >= 0xDC80 && Character.unicode() <= 0xDCFF;
-}
 
 bool Stat(const QString& Path, struct stat& Info) {
     return !Path.isEmpty() && ::stat(EncodePathName(Path).constData(), &Info) == 0;
@@ -47,13 +40,16 @@ QString WorkingFolder() {
 }
 
 QString ShownFolder(const QString& Folder) {
-    const auto escape = std::find_if(Folder.begin(), Folder.end(), IsEscape);
-    if (escape == Folder.end()) {
+    qsizetype escape = 0;
+    while (escape < Folder.size() && !IsEscapedByte(Folder, escape)) {
+        ++escape;
+    }
+    if (escape == Folder.size()) {
         return Folder;
     }
     // The folder above the first name with an escaped byte; "/" above the
     // root's own.
-    const qsizetype slash = Folder.lastIndexOf(QLatin1Char('/'), escape - Folder.begin());
+    const qsizetype slash = Folder.lastIndexOf(QLatin1Char('/'), escape);
     return slash > 0 ? Folder.left(slash) : QStringLiteral("/");
 }
 
