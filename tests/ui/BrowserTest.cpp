@@ -299,6 +299,13 @@ TEST_F(BrowserTest, FolderNamedInLatin1ShowsInTheTreeAndItsPhotosList) {
     Browse(DecodePathName(cafe));
     EXPECT_EQ(form->ShellTreeView1->Path(), DecodePathName(cafe));
     EXPECT_EQ(form->ShellListView1->ItemCount(), 1);
+    // Found where it was already read: still one row of its name.
+    const QAbstractItemModel* folders = tree->model();
+    EXPECT_EQ(folders
+                  ->match(folders->index(0, 0, tree->currentIndex().parent()), Qt::DisplayRole,
+                          DecodePathName("caf\xe9"), -1, Qt::MatchExactly)
+                  .size(),
+              1);
 
     // Renamed in place by its bytes, never over another folder, and the file
     // list follows it.
