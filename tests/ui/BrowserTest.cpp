@@ -313,6 +313,13 @@ TEST_F(BrowserTest, FolderNamedInLatin1ShowsInTheTreeAndItsPhotosList) {
     EXPECT_TRUE(tree->model()->setData(tree->currentIndex(), DecodePathName("old caf\xe9")));
     EXPECT_TRUE(std::filesystem::is_directory(older.toStdString()));
     EXPECT_EQ(form->ShellTreeView1->Path(), DecodePathName(older));
+    // Now after "d" in the tree's order, as it would be read.
+    EXPECT_GT(tree->currentIndex().row(),
+              folders
+                  ->match(folders->index(0, 0, tree->currentIndex().parent()), Qt::DisplayRole,
+                          QStringLiteral("d"), 1, Qt::MatchExactly)
+                  .value(0)
+                  .row());
     WaitForFileList();
     ASSERT_EQ(form->ShellListView1->ItemCount(), 1);
     EXPECT_EQ(EncodePathName(form->ShellListView1->ItemPath(0)), older + "/\xe9t\xe9.jpg");
@@ -582,9 +589,13 @@ TEST_F(BrowserTest, NameEditedInTheFileListRenamesTheFile) {
     const QStringList renamed = {"B.JPEG", "renamed.jpg", "x.jpg"};
     EXPECT_TRUE(QTest::qWaitFor([&] { return FileListNames(*form->ShellListView1) == renamed; }));
     EXPECT_EQ(FileListNames(*form->ShellListView1), renamed);
-    // Never over another file.
-    EXPECT_FALSE(view->model()->setData(view->model()->index(0, 0, view->rootIndex()),
-                                        QStringLiteral("x.jpg")));
+    // Never over another file, and never to another folder: a name is one
+    // name.
+    for (const char* name : {"x.jpg", "d/B.JPEG", "../B.JPEG", "", ".", ".."}) {
+        EXPECT_FALSE(view->model()->setData(view->model()->index(0, 0, view->rootIndex()),
+                                            QString::fromLatin1(name)))
+            << name;
+    }
     EXPECT_TRUE(QFileInfo::exists(folder.File(QStringLiteral("B.JPEG"))));
     EXPECT_EQ(FileListNames(*form->ShellListView1), renamed);
 
