@@ -5,10 +5,13 @@ Starts the window (the program given, build/ui/vorpane by default) with Qt's
 accessibility bridge on, walks its AT-SPI tree and prints every control the
 keyboard can reach with its role, name and actions. Exits 1 when one of them
 has no name, or when Convert is not a push button that can be pressed.
-Run it in an English locale (the names are translated); it needs a display
-and a session bus of its own:
+The names are translated: in another locale, give Convert's name there as
+the second argument ("Start" in German). It needs a display and a session
+bus of its own:
 
     xvfb-run -a dbus-run-session -- /usr/bin/python3 tools/atspi-check.py build/ui/vorpane
+    LANG=de_DE.UTF-8 xvfb-run -a dbus-run-session -- \
+        /usr/bin/python3 tools/atspi-check.py build/ui/vorpane Start
 """
 import os
 import subprocess
@@ -31,6 +34,7 @@ def controls(node, found):
 
 def main():
     program = sys.argv[1] if len(sys.argv) > 1 else "build/ui/vorpane"
+    convert_name = sys.argv[2] if len(sys.argv) > 2 else "Convert"
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
     window = subprocess.Popen([program], env=env)
     try:
@@ -55,10 +59,10 @@ def main():
             print(f"{control.getRoleName():16} {control.name!r:32} {','.join(actions)}")
             if not control.name:
                 faults += 1
-            if control.name == "Convert":
+            if control.name == convert_name:
                 convert = (control.getRole(), actions)
         if convert is None or convert[0] != pyatspi.ROLE_PUSH_BUTTON or "press" not in [a.lower() for a in convert[1]]:
-            print("Convert is no push button that can be pressed", file=sys.stderr)
+            print(f"{convert_name} is no push button that can be pressed", file=sys.stderr)
             faults += 1
         print(f"{faults} fault(s)")
         return 1 if faults else 0
