@@ -24,19 +24,11 @@ public:
     THeifDecoder(const THeifDecoder&) = delete;
     THeifDecoder& operator=(const THeifDecoder&) = delete;
 
-    std::uint32_t Width() const override { return width_; }
-    std::uint32_t Height() const override { return height_; }
-    int Orientation() const override { return orientation_; }
-    std::vector<std::uint8_t> IccProfile() const override { return profile_; }
     TBitmap24 ReadAll() override;
 
 private:
     heif_context* context_ = nullptr;
     heif_image_handle* handle_ = nullptr;
-    std::uint32_t width_ = 0;
-    std::uint32_t height_ = 0;
-    int orientation_ = 1;
-    std::vector<std::uint8_t> profile_;
 };
 
 // Whether the item properties of FileName's 'meta' box hold a rotation or

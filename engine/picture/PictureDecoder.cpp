@@ -24,14 +24,15 @@ bool StartsWith(const std::uint8_t* head, std::size_t size, const char* magic, s
 // A JPEG at full size, the rows handed over as libjpeg decodes them.
 class TJpegPictureDecoder : public TPictureDecoder {
 public:
-    explicit TJpegPictureDecoder(const std::string& fileName) : jpeg_(fileName) {}
-    std::uint32_t Width() const override { return jpeg_.Width(); }
-    std::uint32_t Height() const override { return jpeg_.Height(); }
-    int Orientation() const override { return jpeg_.Orientation(); }
-    // A grey or CMYK picture is decoded into RGB: its own profile no
-    // longer describes the pixels given, whatever its colour space.
-    std::vector<std::uint8_t> IccProfile() const override {
-        return jpeg_.Components() == 3 ? jpeg_.IccProfile() : std::vector<std::uint8_t>{};
+    explicit TJpegPictureDecoder(const std::string& fileName) : jpeg_(fileName) {
+        width_ = jpeg_.Width();
+        height_ = jpeg_.Height();
+        orientation_ = jpeg_.Orientation();
+        // A grey or CMYK picture is decoded into RGB: its own profile no
+        // longer describes the pixels given, whatever its colour space.
+        if (jpeg_.Components() == 3) {
+            profile_ = jpeg_.IccProfile();
+        }
     }
     void SetStopTest(std::function<bool()> StopRequested) override {
         jpeg_.SetStopTest(std::move(StopRequested));

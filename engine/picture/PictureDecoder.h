@@ -52,13 +52,16 @@ public:
 
     // From the header: the size as the picture is shown (a HEIF picture's
     // own rotation and mirroring applied).
-    virtual std::uint32_t Width() const = 0;
-    virtual std::uint32_t Height() const = 0;
+    std::uint32_t Width() const { return width_; }
+    std::uint32_t Height() const { return height_; }
     // The EXIF orientation still to be applied (1 to 8); 1 when none.
-    virtual int Orientation() const { return 1; }
+    int Orientation() const { return orientation_; }
     // The ICC profile the file carries for the pixels as they are decoded;
     // empty when none does.
-    virtual std::vector<std::uint8_t> IccProfile() const { return {}; }
+    const std::vector<std::uint8_t>& IccProfile() const { return profile_; }
+    // Whether the picture has an alpha channel (or a transparent colour).
+    bool HasAlpha() const { return alpha_; }
+
     // A decode that takes long asks StopRequested now and then, when the
     // decoder can; see TJpegDecoder::SetStopTest.
     virtual void SetStopTest(std::function<bool()> /*StopRequested*/) {}
@@ -70,8 +73,6 @@ public:
     virtual TBitmap24 ReadAll() = 0;
     virtual void ReadRows(const TRowsProc& Take);
 
-    // Whether the picture has an alpha channel (or a transparent colour).
-    virtual bool HasAlpha() const { return false; }
     // Instead of ReadAll, for a picture that HasAlpha: its colour as it
     // is stored (straight, not laid over anything) and its alpha, Width x
     // Height bytes row by row, in Alpha.
@@ -79,6 +80,15 @@ public:
         Alpha.clear();
         return ReadAll();
     }
+
+protected:
+    // What the accessors above give: each decoder sets them from the
+    // header when it opens its file.
+    std::uint32_t width_ = 0;
+    std::uint32_t height_ = 0;
+    int orientation_ = 1;
+    std::vector<std::uint8_t> profile_;
+    bool alpha_ = false;
 };
 
 // The decoder for FileName by its first bytes, Fallback when they are of

@@ -14,22 +14,12 @@ public:
     // beyond the decoders' size is refused here.
     explicit TPngDecoder(const std::string& FileName);
 
-    std::uint32_t Width() const override { return width_; }
-    std::uint32_t Height() const override { return height_; }
-    int Orientation() const override { return orientation_; }
-    std::vector<std::uint8_t> IccProfile() const override { return profile_; }
     // Transparent parts laid over white, 16-bit samples reduced to 8.
     TBitmap24 ReadAll() override;
-    bool HasAlpha() const override { return alpha_; }
     TBitmap24 ReadWithAlpha(std::vector<std::uint8_t>& Alpha) override;
 
 private:
     std::string fileName_;
-    std::uint32_t width_ = 0;
-    std::uint32_t height_ = 0;
-    int orientation_ = 1;
-    bool alpha_ = false;
-    std::vector<std::uint8_t> profile_;
 };
 
 // A PNG's own compressed image data, where a PDF reader can take it as it
