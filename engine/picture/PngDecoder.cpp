@@ -40,6 +40,19 @@ struct TPngImage {
     TPngImage(const TPngImage&) = delete;
     TPngImage& operator=(const TPngImage&) = delete;
     ~TPngImage() { png_image_free(&Image); }
+
+    // Reads the header from Stream: a damaged one, or a picture beyond the
+    // decoders' size, is refused. Again before the pixels, for the file may
+    // have changed since its header was first read.
+    void Begin(std::FILE* Stream) {
+        if (png_image_begin_read_from_stdio(&Image, Stream) == 0) {
+            Fail();
+        }
+        CheckDecodedSize(Image.width, Image.height);
+    }
+    [[noreturn]] void Fail() const {
+        throw EPictureError(std::string("PNG error: ") + Image.message);
+    }
 };
 
 // The chunks before the image data, read with libpng's full reader: the
@@ -78,10 +91,7 @@ bool ReadPngChunks(std::FILE* stream, std::vector<std::uint8_t>& profile,
 TPngDecoder::TPngDecoder(const std::string& FileName) : fileName_(FileName) {
     TStdioFile file(FileName);
     TPngImage read;
-    if (png_image_begin_read_from_stdio(&read.Image, file.Stream) == 0) {
-        throw EPictureError(std::string("PNG error: ") + read.Image.message);
-    }
-    CheckDecodedSize(read.Image.width, read.Image.height);
+    read.Begin(file.Stream);
     width_ = read.Image.width;
     height_ = read.Image.height;
     alpha_ = (read.Image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
@@ -99,18 +109,14 @@ TPngDecoder::TPngDecoder(const std::string& FileName) : fileName_(FileName) {
 TBitmap24 TPngDecoder::ReadAll() {
     TStdioFile file(fileName_);
     TPngImage read;
-    if (png_image_begin_read_from_stdio(&read.Image, file.Stream) == 0) {
-        throw EPictureError(std::string("PNG error: ") + read.Image.message);
-    }
-    // The file may have changed since its header was read.
-    CheckDecodedSize(read.Image.width, read.Image.height);
+    read.Begin(file.Stream);
     read.Image.format = PNG_FORMAT_RGB;
     TBitmap24 bitmap(read.Image.width, read.Image.height);
     // Transparent parts are laid over white, like a picture on paper.
     const png_color white{255, 255, 255};
     if (png_image_finish_read(&read.Image, &white, bitmap.Row(0),
                               static_cast<png_int_32>(bitmap.RowBytes()), nullptr) == 0) {
-        throw EPictureError(std::string("PNG error: ") + read.Image.message);
+        read.Fail();
     }
     return bitmap;
 }
@@ -118,14 +124,11 @@ TBitmap24 TPngDecoder::ReadAll() {
 TBitmap24 TPngDecoder::ReadWithAlpha(std::vector<std::uint8_t>& Alpha) {
     TStdioFile file(fileName_);
     TPngImage read;
-    if (png_image_begin_read_from_stdio(&read.Image, file.Stream) == 0) {
-        throw EPictureError(std::string("PNG error: ") + read.Image.message);
-    }
-    CheckDecodedSize(read.Image.width, read.Image.height);
+    read.Begin(file.Stream);
     read.Image.format = PNG_FORMAT_RGBA;
     std::vector<std::uint8_t> rgba(std::size_t{read.Image.width} * read.Image.height * 4);
     if (png_image_finish_read(&read.Image, nullptr, rgba.data(), 0, nullptr) == 0) {
-        throw EPictureError(std::string("PNG error: ") + read.Image.message);
+        read.Fail();
     }
     TBitmap24 bitmap(read.Image.width, read.Image.height);
     SplitRgba(rgba.data(), bitmap, Alpha);
