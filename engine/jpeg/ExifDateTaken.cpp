@@ -102,11 +102,7 @@ std::optional<TTakenTime> ExifDateTakenOf(const std::vector<std::uint8_t>& Conte
 }
 
 std::optional<TTakenTime> ReadDateTaken(const std::string& FileName) {
-    TJpegInfo info;
-    TJpegExtras extras;
-    extras.WantExif = true;
-    CheckJpegFile(FileName, info, &extras);
-    return ExifDateTakenOf(extras.Exif);
+    return ExifDateTakenOf(ReadJpegExif(FileName));
 }
 
 } // namespace vorpane

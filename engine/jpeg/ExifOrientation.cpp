@@ -45,11 +45,7 @@ int ExifOrientationOf(const std::vector<std::uint8_t>& Contents) {
 }
 
 int ReadExifOrientation(const std::string& FileName) {
-    TJpegInfo info;
-    TJpegExtras extras;
-    extras.WantExif = true;
-    CheckJpegFile(FileName, info, &extras);
-    return ExifOrientationOf(extras.Exif);
+    return ExifOrientationOf(ReadJpegExif(FileName));
 }
 
 } // namespace vorpane

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <unistd.h>
 
 namespace vorpane {
@@ -237,6 +238,14 @@ TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info, TJpegExtr
         }
     }
     return components == 1 ? TJpegCheck::jcGrey : TJpegCheck::jcEmbeddable;
+}
+
+std::vector<std::uint8_t> ReadJpegExif(const std::string& FileName) {
+    TJpegInfo info;
+    TJpegExtras extras;
+    extras.WantExif = true;
+    CheckJpegFile(FileName, info, &extras);
+    return std::move(extras.Exif);
 }
 
 const char* JpegCheckText(TJpegCheck Check) {

@@ -72,6 +72,10 @@ struct TJpegExtras {
 TJpegCheck CheckJpegFile(const std::string& FileName, TJpegInfo& Info,
                          TJpegExtras* Extras = nullptr);
 
+// The EXIF segment's contents of FileName as CheckJpegFile finds them;
+// empty when it has none. Never throws.
+std::vector<std::uint8_t> ReadJpegExif(const std::string& FileName);
+
 // What a check result means, in words for a message.
 const char* JpegCheckText(TJpegCheck Check);
 
