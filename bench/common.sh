@@ -66,3 +66,15 @@ megapixels() {
 
 # per_megapixel SECONDS MEGAPIXELS: milliseconds per megapixel.
 per_megapixel() { awk -v s="$1" -v m="$2" 'BEGIN { printf "%.1f", s * 1000 / m }'; }
+
+# album_of_twenty DIR: twenty large photographs of the corpus (four
+# cameras' pictures, each five times) copied into DIR, their paths in list.
+album_of_twenty() {
+  local photos=(photo_42_IndexError_4032x3024.jpg photo_Dragonfly_4224x3168_prog.jpg
+    photo_seeding_5312x2988_prog.jpg art_Elephants_5640x3172_prog.jpg)
+  list=()
+  for i in $(seq 0 19); do
+    cp "$corpus/${photos[$((i % ${#photos[@]}))]}" "$1/$i.jpg"
+    list+=("$1/$i.jpg")
+  done
+}

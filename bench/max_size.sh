@@ -10,13 +10,7 @@ source "$(dirname "$0")/common.sh"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-photos=(photo_42_IndexError_4032x3024.jpg photo_Dragonfly_4224x3168_prog.jpg
-        photo_seeding_5312x2988_prog.jpg art_Elephants_5640x3172_prog.jpg)
-list=()
-for i in $(seq 0 19); do
-  cp "$corpus/${photos[$((i % ${#photos[@]}))]}" "$work/$i.jpg"
-  list+=("$work/$i.jpg")
-done
+album_of_twenty "$work"
 limit=${LIMIT:-6MB}
 runs=${RUNS:-3}
 machine
