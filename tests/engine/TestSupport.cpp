@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #include <fstream>
@@ -316,6 +317,23 @@ std::string WithDateTaken(const std::string& jpeg, const std::string& date,
     const std::size_t length = segment.size() + 2;
     return jpeg.substr(0, 2) + "\xFF\xE1" + static_cast<char>(length >> 8) +
            static_cast<char>(length & 0xFF) + segment + jpeg.substr(2);
+}
+
+TTimeZone::TTimeZone(const char* Zone) {
+    if (const char* previous = std::getenv("TZ")) {
+        previous_ = previous;
+    }
+    ::setenv("TZ", Zone, 1);
+    ::tzset();
+}
+
+TTimeZone::~TTimeZone() {
+    if (previous_) {
+        ::setenv("TZ", previous_->c_str(), 1);
+    } else {
+        ::unsetenv("TZ");
+    }
+    ::tzset();
 }
 
 } // namespace vorpane::test

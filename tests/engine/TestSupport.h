@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -108,5 +109,18 @@ private:
 // OffsetTimeOriginal and SubSecTimeOriginal when not empty.
 std::string WithDateTaken(const std::string& jpeg, const std::string& date,
                           const std::string& offset = "", const std::string& subSeconds = "");
+
+// The local time zone is Zone (a POSIX TZ value) while this lives, then
+// what it was before.
+class TTimeZone {
+public:
+    explicit TTimeZone(const char* Zone);
+    ~TTimeZone();
+    TTimeZone(const TTimeZone&) = delete;
+    TTimeZone& operator=(const TTimeZone&) = delete;
+
+private:
+    std::optional<std::string> previous_;
+};
 
 } // namespace vorpane::test

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
@@ -564,8 +563,6 @@ TEST(PdfWriterLayout, TextStringsAndDates) {
 // "now" is the local time with its offset from UTC, east and west of it
 // (POSIX zones count the other way: XST-5:30 is 5:30 ahead of UTC).
 TEST(PdfWriterLayout, NowCarriesTheLocalOffsetEastAndWestOfUtc) {
-    const char* const previous = std::getenv("TZ");
-    const std::string saved = previous != nullptr ? previous : "";
     const struct {
         const char* zone;
         long aheadSeconds;
@@ -574,8 +571,7 @@ TEST(PdfWriterLayout, NowCarriesTheLocalOffsetEastAndWestOfUtc) {
                  {"YST+3:30", -(3 * 3600 + 1800), "-03'30'"},
                  {"UTC0", 0, "Z"}};
     for (const auto& z : zones) {
-        ::setenv("TZ", z.zone, 1);
-        ::tzset();
+        const test::TTimeZone zone(z.zone);
         // The clock may tick between the reading and the call.
         std::set<std::string> expected;
         const std::time_t before = std::time(nullptr);
@@ -592,12 +588,6 @@ TEST(PdfWriterLayout, NowCarriesTheLocalOffsetEastAndWestOfUtc) {
         ASSERT_TRUE(now.has_value()) << z.zone;
         EXPECT_TRUE(expected.contains(*now)) << z.zone << ": " << *now;
     }
-    if (previous != nullptr) {
-        ::setenv("TZ", saved.c_str(), 1);
-    } else {
-        ::unsetenv("TZ");
-    }
-    ::tzset();
 }
 
 } // namespace

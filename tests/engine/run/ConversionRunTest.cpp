@@ -3,6 +3,7 @@
 #include "MessageQueue.h"
 #include "TestSupport.h"
 #include "io/AtomicOutputFile.h"
+#include "jpeg/ExifDateTaken.h"
 #include "prepare/JpegUtils.h"
 #include "run/PhotoOrder.h"
 #include "run/QualitySearch.h"
@@ -466,6 +467,30 @@ TEST(PhotoOrder, ByDateTakenThenFileTimeThenName) {
     SortPhotos(files, TPhotoOrder::poName);
     EXPECT_EQ(files, (std::vector<std::string>{twinA, twinB, burstB, burstA, gone, london, berlin,
                                                badMinute, scanned}));
+}
+
+// A date taken without its offset is the time where the photo is looked
+// at, summer time or not.
+TEST(PhotoOrder, ADateWithoutItsOffsetIsLocalTime) {
+    TTempDir dir;
+    const std::string jpeg = ReadFileBytes(test::DataFile("orient_small_1.jpg"));
+    const struct {
+        const char* zone;
+        const char* date;
+        std::int64_t seconds;
+    } rows[] = {
+        {"UTC0", "2026:07:14 09:40:00", 1'784'022'000},
+        {"EST5EDT,M3.2.0,M11.1.0", "2026:07:14 09:40:00", 1'784'036'400}, // 13:40 UTC
+        {"EST5EDT,M3.2.0,M11.1.0", "2026:01:14 09:40:00", 1'768'401'600}, // 14:40 UTC
+    };
+    for (const auto& row : rows) {
+        const test::TTimeZone zone(row.zone);
+        const std::string path = dir.File("local.jpg");
+        WriteFileBytes(path, WithDateTaken(jpeg, row.date));
+        const std::optional<TTakenTime> taken = ReadDateTaken(path);
+        ASSERT_TRUE(taken.has_value()) << row.zone << " " << row.date;
+        EXPECT_EQ(taken->Seconds, row.seconds) << row.zone << " " << row.date;
+    }
 }
 
 TEST(QualitySearch, HalvesTheRangeAndNeverTriesAQualityTwice) {
