@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <array>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 namespace vorpane {
 
